@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Runs CTest with one persistent wineserver for the whole run, so that each test
+# process starts in well under a second. Called by test.sh inside xvfb-run.
+set -euo pipefail
+BUILD="$(cd "$1" && pwd)"
+export WINEPREFIX="$BUILD/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export PATH="/usr/lib/wine:$PATH"
+
+mkdir -p "$WINEPREFIX"
+wineserver -k >/dev/null 2>&1 || true   # a server left from an earlier run may lack our display
+wineserver -p
+trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+[ -f "$WINEPREFIX/system.reg" ] || echo "Creating the test Wine prefix in $WINEPREFIX"
+# wineboot also starts Wine's services and desktop now, with their output away
+# from CTest's pipes: started by the first test instead, they would keep those
+# pipes open and CTest would wait on them until its time-out.
+wine64 wineboot >/dev/null 2>&1
+cd "$BUILD"
+ctest --output-on-failure "${@:2}"

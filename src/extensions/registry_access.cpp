@@ -1,0 +1,102 @@
+#include "extensions/registry_access.h"
+
+#include <array>
+#include <utility>
+
+namespace barsmith {
+namespace {
+
+struct RootName {
+    const wchar_t* name;
+    HKEY key;
+};
+
+const std::array<RootName, 7> kRoots{{
+    {L"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
+    {L"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+    {L"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+    {L"HKEY_USERS", HKEY_USERS},
+    {L"HKEY_PERFORMANCE_DATA", HKEY_PERFORMANCE_DATA},
+    {L"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
+    {L"HKEY_DYN_DATA", HKEY_DYN_DATA},
+}};
+
+}  // namespace
+
+RegKey RegistryAccess::CreateNewKey(HKEY root, const std::wstring& subKey) const {
+    HKEY key = nullptr;
+    if (api_.CreateKey(root, subKey, kKeyAccess, &key) != ERROR_SUCCESS) return {};
+    return RegKey(api_, key);
+}
+
+bool RegistryAccess::KeyExists(HKEY root, const std::wstring& subKey) const {
+    return static_cast<bool>(OpenKey(root, subKey));
+}
+
+RegKey RegistryAccess::OpenKey(HKEY root, const std::wstring& subKey) const {
+    HKEY key = nullptr;
+    if (api_.OpenKey(root, subKey, kKeyAccess, &key) != ERROR_SUCCESS) return {};
+    return RegKey(api_, key);
+}
+
+LSTATUS RegistryAccess::SetKeyValue(HKEY key, const std::wstring& name, DWORD type, const std::wstring& text) const {
+    if (text.empty()) return ERROR_SUCCESS;
+    const auto bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+    return api_.SetValue(key, name, type, reinterpret_cast<const BYTE*>(text.c_str()), bytes);
+}
+
+std::wstring RegistryAccess::QueryValue(HKEY key, const std::wstring& name) const {
+    if (!key) return {};
+    // Ask for the size with a zero-length buffer: ERROR_MORE_DATA means there is
+    // data to read; success means the value is empty.
+    BYTE probe = 0;
+    DWORD type = 0;
+    DWORD size = 0;
+    if (api_.QueryValue(key, name, &type, &probe, &size) != ERROR_MORE_DATA) return {};
+
+    std::wstring buffer((size + sizeof(wchar_t) - 1) / sizeof(wchar_t), L' ');
+    type = 0;
+    if (api_.QueryValue(key, name, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS) return {};
+    buffer.resize(size / sizeof(wchar_t));  // an odd trailing byte is no character
+    return TrimNull(buffer);
+}
+
+LSTATUS RegistryAccess::DeleteKey(std::wstring fullPath) const {
+    const HKEY root = ParseKey(fullPath);
+    if (!root) return ERROR_BAD_PATHNAME;
+    HKEY opened = nullptr;
+    const LSTATUS status = api_.OpenKey(root, L"", kDeleteAccess, &opened);
+    if (status != ERROR_SUCCESS) return status;
+    const RegKey rootKey(api_, opened);
+    return api_.DeleteKey(rootKey.get(), fullPath);
+}
+
+HKEY RegistryAccess::ParseKey(std::wstring& path) const {
+    if (path.compare(0, 5, L"HKEY_") != 0 || path.back() == L'\\') {
+        messages_.Show(nullptr, L"Incorrect Format:\n\n" + path, kAppTitle, MB_OK);
+        return nullptr;
+    }
+    const size_t slash = path.find(L'\\');
+    if (slash == std::wstring::npos) {
+        const HKEY root = GetRootKey(path);
+        path.clear();
+        return root;
+    }
+    const HKEY root = GetRootKey(path.substr(0, slash));
+    path.erase(0, slash + 1);
+    return root;
+}
+
+std::wstring TrimNull(const std::wstring& text) {
+    const size_t nul = text.find(L'\0');
+    return nul == std::wstring::npos ? text : text.substr(0, nul);
+}
+
+HKEY GetRootKey(const std::wstring& name) {
+    for (const RootName& root : kRoots) {
+        if (name == root.name) return root.key;
+    }
+    return nullptr;
+}
+
+}  // namespace barsmith

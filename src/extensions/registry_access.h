@@ -1,0 +1,57 @@
+#pragma once
+// The registry operations that creation, preview and removal of buttons use.
+// Failures come back as results only: an empty RegKey, false, an empty text or
+// the system's status code. The one exception is ParseKey, which tells the user
+// about a malformed full key path.
+#include <windows.h>
+
+#include <string>
+
+#include "extensions/registry_api.h"
+#include "platform/message_box.h"
+
+namespace barsmith {
+
+// Access for creating and opening keys: query, set, create sub-key, enumerate,
+// notify and create link, without the standard rights.
+inline constexpr REGSAM kKeyAccess = 0x3F;
+// Access for opening the root before a deletion (KEY_WRITE).
+inline constexpr REGSAM kDeleteAccess = 0x20006;
+
+class RegistryAccess {
+public:
+    RegistryAccess(RegistryApi& api, MessageBoxSeam& messages) : api_(api), messages_(messages) {}
+
+    // Creates the key and every missing parent, or opens it when it exists.
+    RegKey CreateNewKey(HKEY root, const std::wstring& subKey) const;
+    // True when the key can be opened with kKeyAccess; the key is closed again.
+    bool KeyExists(HKEY root, const std::wstring& subKey) const;
+    RegKey OpenKey(HKEY root, const std::wstring& subKey) const;
+    // Writes `text` as UTF-16 with its terminating NUL. An empty text writes
+    // nothing (the value stays absent or keeps its data) and gives 0.
+    LSTATUS SetKeyValue(HKEY key, const std::wstring& name, DWORD type, const std::wstring& text) const;
+    // The value's data as text up to its first NUL; empty for no key, a missing
+    // value or one with empty data. The value's type plays no part.
+    std::wstring QueryValue(HKEY key, const std::wstring& name) const;
+    // Deletes the key (which must have no sub-keys) named by a full path such as
+    // "HKEY_LOCAL_MACHINE\Software\...". Gives ERROR_BAD_PATHNAME for a path that
+    // ParseKey refused or whose root is unknown, else the system's status.
+    LSTATUS DeleteKey(std::wstring fullPath) const;
+    // Gives the root of a full path and leaves the sub-key part in `path`. A
+    // malformed path gives 0 with the "Incorrect Format:" message and stays
+    // untouched; an unknown root name gives 0 without a message.
+    HKEY ParseKey(std::wstring& path) const;
+
+    RegistryApi& api() const { return api_; }
+
+private:
+    RegistryApi& api_;
+    MessageBoxSeam& messages_;
+};
+
+// The text up to its first NUL character; a text without NUL comes back whole.
+std::wstring TrimNull(const std::wstring& text);
+// The predefined root named exactly (case-sensitively) by `name`, or 0.
+HKEY GetRootKey(const std::wstring& name);
+
+}  // namespace barsmith

@@ -1,0 +1,84 @@
+#pragma once
+// The advapi32 registry calls that the program makes, behind an interface so that
+// tests can make a single call fail as the system would (access refused, say).
+// SystemRegistry passes every call straight to the wide Win32 function.
+#include <windows.h>
+
+#include <string>
+
+namespace barsmith {
+
+class RegistryApi {
+public:
+    virtual ~RegistryApi() = default;
+    virtual LSTATUS CreateKey(HKEY root, const std::wstring& subKey, REGSAM access, HKEY* key) = 0;
+    virtual LSTATUS OpenKey(HKEY root, const std::wstring& subKey, REGSAM access, HKEY* key) = 0;
+    virtual LSTATUS SetValue(HKEY key, const std::wstring& name, DWORD type, const BYTE* data, DWORD size) = 0;
+    // As RegQueryValueExW: `data` may be null to ask for the size only.
+    virtual LSTATUS QueryValue(HKEY key, const std::wstring& name, DWORD* type, BYTE* data, DWORD* size) = 0;
+    // As RegEnumValueW; `nameLength` in characters, in and out.
+    virtual LSTATUS EnumValue(HKEY key, DWORD index, wchar_t* name, DWORD* nameLength, DWORD* type, BYTE* data,
+                              DWORD* size) = 0;
+    virtual LSTATUS DeleteValue(HKEY key, const std::wstring& name) = 0;
+    virtual LSTATUS DeleteKey(HKEY key, const std::wstring& subKey) = 0;
+    virtual LSTATUS CloseKey(HKEY key) = 0;
+};
+
+class SystemRegistry final : public RegistryApi {
+public:
+    LSTATUS CreateKey(HKEY root, const std::wstring& subKey, REGSAM access, HKEY* key) override {
+        DWORD disposition = 0;
+        return RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, key,
+                               &disposition);
+    }
+    LSTATUS OpenKey(HKEY root, const std::wstring& subKey, REGSAM access, HKEY* key) override {
+        return RegOpenKeyExW(root, subKey.c_str(), 0, access, key);
+    }
+    LSTATUS SetValue(HKEY key, const std::wstring& name, DWORD type, const BYTE* data, DWORD size) override {
+        return RegSetValueExW(key, name.c_str(), 0, type, data, size);
+    }
+    LSTATUS QueryValue(HKEY key, const std::wstring& name, DWORD* type, BYTE* data, DWORD* size) override {
+        return RegQueryValueExW(key, name.c_str(), nullptr, type, data, size);
+    }
+    LSTATUS EnumValue(HKEY key, DWORD index, wchar_t* name, DWORD* nameLength, DWORD* type, BYTE* data,
+                      DWORD* size) override {
+        return RegEnumValueW(key, index, name, nameLength, nullptr, type, data, size);
+    }
+    LSTATUS DeleteValue(HKEY key, const std::wstring& name) override { return RegDeleteValueW(key, name.c_str()); }
+    LSTATUS DeleteKey(HKEY key, const std::wstring& subKey) override { return RegDeleteKeyW(key, subKey.c_str()); }
+    LSTATUS CloseKey(HKEY key) override { return RegCloseKey(key); }
+};
+
+// An open registry key, closed through the API that opened it. Empty (false)
+// stands for "no key", the 0 handle of the failure results.
+class RegKey {
+public:
+    RegKey() noexcept = default;
+    RegKey(RegistryApi& api, HKEY key) noexcept : api_(&api), key_(key) {}
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
+    RegKey(RegKey&& other) noexcept : api_(other.api_), key_(other.key_) { other.key_ = nullptr; }
+    RegKey& operator=(RegKey&& other) noexcept {
+        if (this != &other) {
+            Close();
+            api_ = other.api_;
+            key_ = other.key_;
+            other.key_ = nullptr;
+        }
+        return *this;
+    }
+    ~RegKey() { Close(); }
+
+    HKEY get() const noexcept { return key_; }
+    explicit operator bool() const noexcept { return key_ != nullptr; }
+    void Close() noexcept {
+        if (key_) api_->CloseKey(key_);
+        key_ = nullptr;
+    }
+
+private:
+    RegistryApi* api_ = nullptr;
+    HKEY key_ = nullptr;
+};
+
+}  // namespace barsmith

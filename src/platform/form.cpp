@@ -1,0 +1,337 @@
+#include "platform/form.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cwctype>
+
+namespace barsmith {
+namespace {
+
+constexpr wchar_t kFrameClass[] = L"BarsmithFrame";
+
+bool IsButtonOfType(HWND control, LONG type) {
+    wchar_t cls[16]{};
+    GetClassNameW(control, cls, 16);
+    return lstrcmpiW(cls, WC_BUTTONW) == 0 && (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == type;
+}
+
+bool IsPushButton(HWND control) {
+    return IsButtonOfType(control, BS_PUSHBUTTON) || IsButtonOfType(control, BS_DEFPUSHBUTTON);
+}
+
+bool IsOptionButton(HWND control) {
+    return IsButtonOfType(control, BS_AUTORADIOBUTTON) || IsButtonOfType(control, BS_RADIOBUTTON);
+}
+
+// Messages that controls send to their parent travel on from a frame to the form.
+bool IsNotification(UINT msg) {
+    switch (msg) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void PaintFrame(HWND frame) {
+    PAINTSTRUCT ps;
+    const HDC dc = BeginPaint(frame, &ps);
+    RECT rc;
+    GetClientRect(frame, &rc);
+    const HFONT font = reinterpret_cast<HFONT>(SendMessageW(frame, WM_GETFONT, 0, 0));
+    const SelectObjectGuard selectFont(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    RECT box = rc;
+    box.top = tm.tmHeight / 2;
+    DrawEdge(dc, &box, EDGE_ETCHED, BF_RECT);
+
+    wchar_t caption[256]{};
+    const int length = GetWindowTextW(frame, caption, 256);
+    if (length > 0) {
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        SetBkMode(dc, OPAQUE);
+        SetTextColor(dc, GetSysColor(IsWindowEnabled(frame) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+        const int pad = tm.tmAveCharWidth / 2;
+        RECT text{tm.tmAveCharWidth, 0, rc.right - tm.tmAveCharWidth, tm.tmHeight};
+        DrawTextW(dc, caption, length, &text, DT_SINGLELINE | DT_LEFT | DT_TOP | DT_CALCRECT);
+        RECT back{text.left - pad, text.top, text.right + pad, text.bottom};
+        ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &back, nullptr, 0, nullptr);
+        DrawTextW(dc, caption, length, &text, DT_SINGLELINE | DT_LEFT | DT_TOP);
+    }
+    EndPaint(frame, &ps);
+}
+
+LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_SETFONT:
+        SetWindowLongPtrW(frame, 0, static_cast<LONG_PTR>(wParam));
+        if (LOWORD(lParam)) InvalidateRect(frame, nullptr, TRUE);
+        return 0;
+    case WM_GETFONT:
+        return GetWindowLongPtrW(frame, 0);
+    case WM_PAINT:
+        PaintFrame(frame);
+        return 0;
+    case WM_SETTEXT: {
+        const LRESULT result = DefWindowProcW(frame, msg, wParam, lParam);
+        InvalidateRect(frame, nullptr, TRUE);
+        return result;
+    }
+    default:
+        if (IsNotification(msg)) return SendMessageW(GetParent(frame), msg, wParam, lParam);
+        return DefWindowProcW(frame, msg, wParam, lParam);
+    }
+}
+
+void RegisterFrameClass() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (GetClassInfoExW(instance, kFrameClass, &wc)) return;
+    wc.lpfnWndProc = FrameProc;
+    wc.cbWndExtra = sizeof(LONG_PTR);
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kFrameClass;
+    RegisterClassExW(&wc);
+}
+
+UniqueFont CreateMessageFont() {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return {};
+    return UniqueFont(CreateFontIndirectW(&metrics.lfMessageFont));
+}
+
+}  // namespace
+
+// --- FormRegistry ---------------------------------------------------------
+
+FormRegistry::FormRegistry() : onLastFormGone([] { PostQuitMessage(0); }) {}
+
+void FormRegistry::Add(Form* form) {
+    if (!IsLoaded(form)) forms_.push_back(form);
+}
+
+void FormRegistry::Remove(Form* form) {
+    const auto it = std::find(forms_.begin(), forms_.end(), form);
+    if (it == forms_.end()) return;
+    forms_.erase(it);
+    if (forms_.empty() && onLastFormGone) onLastFormGone();
+}
+
+void FormRegistry::UnloadAll() {
+    // Unloading changes the list: work on a copy.
+    const std::vector<Form*> loaded = forms_;
+    for (Form* form : loaded) {
+        if (IsLoaded(form)) form->Unload();
+    }
+}
+
+bool FormRegistry::IsLoaded(const Form* form) const {
+    return std::find(forms_.begin(), forms_.end(), form) != forms_.end();
+}
+
+bool FormRegistry::PreTranslate(MSG& msg) {
+    for (Form* form : forms_) {
+        const HWND top = form->Hwnd();
+        if (top && (msg.hwnd == top || IsChild(top, msg.hwnd))) return form->PreTranslateMessage(msg);
+    }
+    return false;
+}
+
+int RunMessageLoop(FormRegistry& forms) {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (forms.PreTranslate(msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+WORD CurrentShiftState() {
+    WORD shift = 0;
+    if (GetKeyState(VK_SHIFT) < 0) shift |= 1;
+    if (GetKeyState(VK_CONTROL) < 0) shift |= 2;
+    if (GetKeyState(VK_MENU) < 0) shift |= 4;
+    return shift;
+}
+
+bool CanTakeFocus(HWND control) {
+    if (!control || !IsWindowVisible(control) || !IsWindowEnabled(control)) return false;
+    if (!(GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP)) return false;
+    if (IsOptionButton(control) && SendMessageW(control, BM_GETCHECK, 0, 0) != BST_CHECKED) {
+        // Only the selected option of a group is a stop, unless none is selected.
+        for (HWND sibling = GetWindow(GetParent(control), GW_CHILD); sibling;
+             sibling = GetWindow(sibling, GW_HWNDNEXT)) {
+            if (sibling != control && IsOptionButton(sibling) &&
+                SendMessageW(sibling, BM_GETCHECK, 0, 0) == BST_CHECKED)
+                return false;
+        }
+    }
+    return true;
+}
+
+// --- Form -------------------------------------------------------------------
+
+Form::Form(FormRegistry& forms) : forms_(forms) {}
+
+Form::~Form() {
+    // Destroy while Form's own handlers still run, so the registry hears of it.
+    DestroyNow();
+}
+
+void Form::Unload() { DestroyNow(); }
+
+bool Form::CreateForm(const ClassInfo& cls, const std::wstring& caption, const FormStyle& style) {
+    dpi_ = ScreenDpi();
+    font_ = CreateMessageFont();
+    RECT frame{0, 0, TwipsToPixels(style.clientWidthTwips, dpi_.x), TwipsToPixels(style.clientHeightTwips, dpi_.y)};
+    AdjustWindowRectEx(&frame, style.style, FALSE, style.exStyle);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int x = work.left + (work.right - work.left - width) / 2;
+    const int y = work.top + (work.bottom - work.top - height) / 2;
+    if (!CreateBound(cls, style.exStyle, style.style & ~WS_VISIBLE, caption, x, y, width, height, nullptr))
+        return false;
+    toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Hwnd(), nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    forms_.Add(this);
+    return true;
+}
+
+HWND Form::AddControl(HWND parent, const wchar_t* className, const std::wstring& text, DWORD style,
+                      const TwipsRect& at, int id, DWORD exStyle) {
+    const RECT px = ToPixels(at, dpi_);
+    const HWND control =
+        CreateWindowExW(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, px.left, px.top,
+                        px.right - px.left, px.bottom - px.top, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    if (control && font_) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    return control;
+}
+
+HWND Form::AddFrame(HWND parent, const std::wstring& caption, const TwipsRect& at, int id) {
+    RegisterFrameClass();
+    return AddControl(parent, kFrameClass, caption, WS_CLIPSIBLINGS, at, id, WS_EX_CONTROLPARENT);
+}
+
+void Form::AddToolTip(HWND control, const std::wstring& text) {
+    if (!toolTip_ || !control) return;
+    TTTOOLINFOW info{};
+    info.cbSize = sizeof info;
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = Hwnd();
+    info.uId = reinterpret_cast<UINT_PTR>(control);
+    info.lpszText = const_cast<wchar_t*>(text.c_str());  // the tool tip copies the text
+    SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void Form::FocusFirstControl() {
+    const auto first = std::find_if(tabOrder_.begin(), tabOrder_.end(), CanTakeFocus);
+    if (first != tabOrder_.end()) SetFocus(*first);
+}
+
+bool Form::MoveFocus(bool backwards) {
+    if (tabOrder_.empty()) return false;
+    const HWND focus = GetFocus();
+    const auto at = std::find_if(tabOrder_.begin(), tabOrder_.end(),
+                                 [focus](HWND c) { return c == focus || IsChild(c, focus); });
+    const size_t count = tabOrder_.size();
+    size_t index = at == tabOrder_.end() ? (backwards ? 0 : count - 1) : static_cast<size_t>(at - tabOrder_.begin());
+    for (size_t step = 0; step < count; ++step) {
+        index = backwards ? (index + count - 1) % count : (index + 1) % count;
+        if (CanTakeFocus(tabOrder_[index])) {
+            SetFocus(tabOrder_[index]);
+            // A text box reached with Tab has its text selected, as in a dialog.
+            SendMessageW(tabOrder_[index], EM_SETSEL, 0, -1);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Form::HandleAccessKey(wchar_t key) {
+    const wchar_t wanted = static_cast<wchar_t>(std::towlower(key));
+    for (const HWND control : tabOrder_) {
+        if (!IsWindowVisible(control) || !IsWindowEnabled(control)) continue;
+        wchar_t caption[256]{};
+        GetWindowTextW(control, caption, 256);
+        for (const wchar_t* p = caption; *p; ++p) {
+            if (*p != L'&') continue;
+            if (p[1] == L'&') {
+                ++p;
+                continue;
+            }
+            if (static_cast<wchar_t>(std::towlower(p[1])) != wanted) break;
+            if (IsPushButton(control)) {
+                SendMessageW(control, BM_CLICK, 0, 0);
+            } else {
+                SetFocus(control);
+                if (IsButtonOfType(control, BS_AUTOCHECKBOX) || IsOptionButton(control))
+                    SendMessageW(control, BM_CLICK, 0, 0);
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Form::PreTranslateMessage(MSG& msg) {
+    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
+        Form_KeyDown(static_cast<WORD>(msg.wParam), CurrentShiftState());
+        if (!IsLoaded()) return true;  // the handler closed the form
+    }
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && !(GetKeyState(VK_CONTROL) < 0))
+        return MoveFocus(GetKeyState(VK_SHIFT) < 0);
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN && IsPushButton(msg.hwnd)) {
+        SendMessageW(msg.hwnd, BM_CLICK, 0, 0);
+        return true;
+    }
+    if (msg.message == WM_SYSCHAR) return HandleAccessKey(static_cast<wchar_t>(msg.wParam));
+    return false;
+}
+
+LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        return 0;
+    case WM_ACTIVATE:
+        // Keep the focus where the user left it when the form is activated again.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            lastFocus_ = GetFocus();
+        } else if (lastFocus_ && IsChild(Hwnd(), lastFocus_)) {
+            SetFocus(lastFocus_);
+            return 0;
+        }
+        break;
+    case WM_CLOSE:
+        Unload();
+        return 0;
+    default:
+        break;
+    }
+    return Window::HandleMessage(msg, wParam, lParam);
+}
+
+void Form::OnDestroyed() {
+    toolTip_ = nullptr;  // destroyed with its owner
+    forms_.Remove(this);
+}
+
+}  // namespace barsmith

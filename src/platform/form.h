@@ -1,0 +1,107 @@
+#pragma once
+// Top-level windows ("forms") with what a user expects of a dialog-like window
+// that is not a dialog: a tab order of our own across nested frames, access keys,
+// key preview, tool tips and the system's message font; plus the registry of
+// loaded forms that ends the process when the last one goes.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/handles.h"
+#include "platform/twips.h"
+#include "platform/window.h"
+
+namespace barsmith {
+
+class Form;
+
+// The forms that are loaded now. When the last one is unloaded, `onLastFormGone`
+// runs; the program's default posts WM_QUIT so that the message loop ends.
+class FormRegistry {
+public:
+    FormRegistry();
+    void Add(Form* form);
+    void Remove(Form* form);
+    void UnloadAll();
+    bool IsLoaded(const Form* form) const;
+    size_t Count() const { return forms_.size(); }
+    // Gives the form that owns msg.hwnd the first look at a message.
+    bool PreTranslate(MSG& msg);
+
+    std::function<void()> onLastFormGone;
+
+private:
+    std::vector<Form*> forms_;
+};
+
+// Runs the message loop until WM_QUIT; returns its exit code.
+int RunMessageLoop(FormRegistry& forms);
+
+// Shift state as handed to key handlers: 1 Shift, 2 Ctrl, 4 Alt.
+WORD CurrentShiftState();
+
+class Form : public Window {
+public:
+    explicit Form(FormRegistry& forms);
+    ~Form() override;
+
+    // Destroys the window; the registry forgets the form.
+    void Unload();
+    bool IsLoaded() const { return Hwnd() != nullptr; }
+    // Key preview, Tab and Shift+Tab, Enter on a button and Alt access keys.
+    virtual bool PreTranslateMessage(MSG& msg);
+
+    const Dpi& dpi() const { return dpi_; }
+    HFONT Font() const { return font_.get(); }
+    // The window's controls in tab order, as the form declared them.
+    const std::vector<HWND>& TabOrder() const { return tabOrder_; }
+
+protected:
+    struct FormStyle {
+        DWORD style;
+        DWORD exStyle;
+        int clientWidthTwips;
+        int clientHeightTwips;
+    };
+    // Creates the window with the given client size, centred on the screen
+    // (hidden: the caller shows it after loading), and adds it to the registry.
+    bool CreateForm(const ClassInfo& cls, const std::wstring& caption, const FormStyle& style);
+
+    // Creates a child control at a place given in twips, in the form's font.
+    HWND AddControl(HWND parent, const wchar_t* className, const std::wstring& text, DWORD style,
+                    const TwipsRect& at, int id, DWORD exStyle = 0);
+    // A frame: a captioned group box that is itself the parent of its controls,
+    // so that hiding the frame hides them.
+    HWND AddFrame(HWND parent, const std::wstring& caption, const TwipsRect& at, int id);
+    void AddToolTip(HWND control, const std::wstring& text);
+    void SetTabOrder(std::vector<HWND> controls) { tabOrder_ = std::move(controls); }
+    // Focuses the first control of the tab order that can take the focus.
+    void FocusFirstControl();
+
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnDestroyed() override;
+
+    virtual void OnCommand(int /*id*/, int /*code*/, HWND /*control*/) {}
+    // Key preview: every key pressed anywhere in the form comes here first.
+    virtual void Form_KeyDown(WORD /*keyCode*/, WORD /*shift*/) {}
+
+    FormRegistry& forms_;
+
+private:
+    bool MoveFocus(bool backwards);
+    bool HandleAccessKey(wchar_t key);
+
+    Dpi dpi_;
+    UniqueFont font_;
+    HWND toolTip_ = nullptr;
+    HWND lastFocus_ = nullptr;
+    std::vector<HWND> tabOrder_;
+};
+
+// Whether a control can take the focus now: a tab stop, enabled and shown
+// (its frames included); an unselected option button gives way to its group's selected one.
+bool CanTakeFocus(HWND control);
+
+}  // namespace barsmith

@@ -1,0 +1,106 @@
+#pragma once
+// Test doubles for the program's seams: scripted message boxes, and a registry
+// that passes calls to Wine's real registry but can refuse chosen ones and
+// counts the keys left open.
+#include <windows.h>
+
+#include <deque>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "extensions/registry_api.h"
+#include "platform/message_box.h"
+
+namespace barsmith::testing {
+
+struct ShownMessage {
+    std::wstring text;
+    std::wstring title;
+    UINT type;
+};
+
+class ScriptedMessageBox final : public MessageBoxSeam {
+public:
+    int Show(HWND, const std::wstring& text, const std::wstring& title, UINT type) override {
+        shown.push_back({text, title, type});
+        if (answers.empty()) return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
+        const int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::vector<ShownMessage> shown;
+    std::deque<int> answers;  // IDYES, IDNO...; when none is left: OK, or No for a question
+};
+
+enum class RegCall { Create, Open, Set, Query, Enum, DeleteValue, DeleteKey };
+
+class RecordingRegistry final : public RegistryApi {
+public:
+    // Calls of this kind fail with `status` (all of them, or only for `onlyName`,
+    // matched against the sub-key or value name).
+    void Refuse(RegCall call, LSTATUS status = ERROR_ACCESS_DENIED, std::wstring onlyName = {}) {
+        refusals_.push_back({call, status, std::move(onlyName)});
+    }
+    size_t OpenKeys() const { return open_.size(); }
+    int calls = 0;
+
+    LSTATUS CreateKey(HKEY root, const std::wstring& subKey, REGSAM access, HKEY* key) override {
+        if (const LSTATUS s = Refused(RegCall::Create, subKey)) return s;
+        return Track(real_.CreateKey(root, subKey, access, key), key);
+    }
+    LSTATUS OpenKey(HKEY root, const std::wstring& subKey, REGSAM access, HKEY* key) override {
+        if (const LSTATUS s = Refused(RegCall::Open, subKey)) return s;
+        return Track(real_.OpenKey(root, subKey, access, key), key);
+    }
+    LSTATUS SetValue(HKEY key, const std::wstring& name, DWORD type, const BYTE* data, DWORD size) override {
+        if (const LSTATUS s = Refused(RegCall::Set, name)) return s;
+        return real_.SetValue(key, name, type, data, size);
+    }
+    LSTATUS QueryValue(HKEY key, const std::wstring& name, DWORD* type, BYTE* data, DWORD* size) override {
+        if (const LSTATUS s = Refused(RegCall::Query, name)) return s;
+        return real_.QueryValue(key, name, type, data, size);
+    }
+    LSTATUS EnumValue(HKEY key, DWORD index, wchar_t* name, DWORD* nameLength, DWORD* type, BYTE* data,
+                      DWORD* size) override {
+        if (const LSTATUS s = Refused(RegCall::Enum, {})) return s;
+        return real_.EnumValue(key, index, name, nameLength, type, data, size);
+    }
+    LSTATUS DeleteValue(HKEY key, const std::wstring& name) override {
+        if (const LSTATUS s = Refused(RegCall::DeleteValue, name)) return s;
+        return real_.DeleteValue(key, name);
+    }
+    LSTATUS DeleteKey(HKEY key, const std::wstring& subKey) override {
+        if (const LSTATUS s = Refused(RegCall::DeleteKey, subKey)) return s;
+        return real_.DeleteKey(key, subKey);
+    }
+    LSTATUS CloseKey(HKEY key) override {
+        open_.erase(key);
+        return real_.CloseKey(key);
+    }
+
+private:
+    struct Refusal {
+        RegCall call;
+        LSTATUS status;
+        std::wstring onlyName;
+    };
+    LSTATUS Refused(RegCall call, const std::wstring& name) {
+        ++calls;
+        for (const Refusal& r : refusals_) {
+            if (r.call == call && (r.onlyName.empty() || name.find(r.onlyName) != std::wstring::npos))
+                return r.status;
+        }
+        return ERROR_SUCCESS;
+    }
+    LSTATUS Track(LSTATUS status, HKEY* key) {
+        if (status == ERROR_SUCCESS) open_.insert(*key);
+        return status;
+    }
+
+    SystemRegistry real_;
+    std::vector<Refusal> refusals_;
+    std::set<HKEY> open_;
+};
+
+}  // namespace barsmith::testing

@@ -1,0 +1,25 @@
+#pragma once
+// A fresh key under HKEY_CURRENT_USER\Software\BarsmithTests for one test, removed
+// with everything below it when the test ends.
+#include <windows.h>
+
+#include <string>
+
+#include "extensions/guid.h"
+
+namespace barsmith::testing {
+
+class ScratchKey {
+public:
+    ScratchKey() : path_(L"Software\\BarsmithTests\\" + CreateGUID()) {}
+    ScratchKey(const ScratchKey&) = delete;
+    ScratchKey& operator=(const ScratchKey&) = delete;
+    ~ScratchKey() { RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str()); }
+    const std::wstring& path() const { return path_; }
+    std::wstring Sub(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+private:
+    std::wstring path_;
+};
+
+}  // namespace barsmith::testing
