@@ -1,0 +1,31 @@
+#pragma once
+// The shell requests of the program (opening documents and pages, starting
+// programs), behind an interface so that tests can see what would be started.
+#include <windows.h>
+
+#include <string>
+
+namespace barsmith {
+
+class ShellSeam {
+public:
+    virtual ~ShellSeam() = default;
+    // As ShellExecuteW with no working directory; the result is the shell's.
+    virtual HINSTANCE Execute(HWND owner, const std::wstring& verb, const std::wstring& file,
+                              const std::wstring& parameters, int showCommand) = 0;
+    // Starts the program at `path` (quoted, so that blanks in it cannot name
+    // another program) in a window shown with `showCommand`; false when it cannot start.
+    virtual bool StartProgram(const std::wstring& path, int showCommand) = 0;
+};
+
+class SystemShell final : public ShellSeam {
+public:
+    HINSTANCE Execute(HWND owner, const std::wstring& verb, const std::wstring& file, const std::wstring& parameters,
+                      int showCommand) override;
+    bool StartProgram(const std::wstring& path, int showCommand) override;
+};
+
+// The folder that holds the running executable, without a trailing backslash.
+std::wstring ExecutableFolder();
+
+}  // namespace barsmith
