@@ -7,6 +7,9 @@ export WINEPREFIX="$BUILD/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,m
 export PATH="/usr/lib/wine:$PATH"
 
 mkdir -p "$WINEPREFIX"
+# One test run at a time per prefix: a run ends by stopping the prefix's wineserver.
+exec 9>"$BUILD/.wine.lock"
+flock 9
 wineserver -k >/dev/null 2>&1 || true   # a server left from an earlier run may lack our display
 wineserver -p
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT

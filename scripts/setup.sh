@@ -22,9 +22,14 @@ install_missing() {
 }
 
 build() {
+    mkdir -p "$BUILD"
+    # One build at a time in a build tree, even when several shells share it.
+    exec 8>"$BUILD/.build.lock"
+    flock 8
     cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
           -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
     cmake --build "$BUILD" -j"$(nproc)"
+    flock -u 8
 }
 
 install_missing

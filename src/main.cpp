@@ -3,15 +3,22 @@
 
 #include "mainwindow/frmMain.h"
 #include "platform/com.h"
+#include "platform/common_dialog.h"
 #include "platform/form.h"
+#include "platform/message_box.h"
+#include "platform/shell.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     const barsmith::ScopedCom com;
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
 
+    barsmith::SystemMessageBox messages;
+    barsmith::SystemFileDialog fileDialog;
+    barsmith::SystemShell shell;
+    barsmith::SystemRegistry registry;
     barsmith::FormRegistry forms;
-    barsmith::frmMain main(forms);
+    barsmith::frmMain main(forms, {messages, fileDialog, shell, registry});
     if (!main.Load()) return 1;
     main.Show(showCommand);
     return barsmith::RunMessageLoop(forms);

@@ -1,29 +1,236 @@
 #include "mainwindow/frmMain.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "extensions/guid.h"
+#include "mainwindow/main_layout.h"
 #include "resource.h"
 
 namespace barsmith {
 namespace {
+
 constexpr int kClientWidth = 7320;   // twips
 constexpr int kClientHeight = 5115;  // twips
+constexpr int kButtonTextLimit = 25;
+
+DWORD StyleOf(ControlKind kind) {
+    switch (kind) {
+    case ControlKind::Label:
+        return SS_LEFTNOWORDWRAP | SS_NOTIFY;
+    case ControlKind::TextBox:
+        return WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL;
+    case ControlKind::Button:
+        return WS_TABSTOP | BS_PUSHBUTTON;
+    case ControlKind::ListBox:
+        return WS_TABSTOP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+    case ControlKind::PictureBox:
+        return SS_ICON | SS_CENTERIMAGE;
+    case ControlKind::Option:
+        return WS_TABSTOP | BS_AUTORADIOBUTTON;
+    case ControlKind::CheckBox:
+        return WS_TABSTOP | BS_AUTOCHECKBOX;
+    case ControlKind::Frame:
+        break;
+    }
+    return 0;
+}
+
+const wchar_t* ClassOf(ControlKind kind) {
+    switch (kind) {
+    case ControlKind::TextBox:
+        return WC_EDITW;
+    case ControlKind::Button:
+    case ControlKind::Option:
+    case ControlKind::CheckBox:
+        return WC_BUTTONW;
+    case ControlKind::ListBox:
+        return WC_LISTBOXW;
+    default:
+        return WC_STATICW;
+    }
+}
+
 }  // namespace
 
-frmMain::frmMain(FormRegistry& forms) : Form(forms) {}
+frmMain::frmMain(FormRegistry& forms, const MainWindowServices& services)
+    : Form(forms), services_(services), registry_(services.registry, services.messages), cdlg(services.fileDialog) {}
+
+frmMain::~frmMain() = default;
 
 bool frmMain::Load() {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     ClassInfo cls{L"BarsmithMain"};
     cls.icon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_BARSMITH));
     cls.smallIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_BARSMITH), IMAGE_ICON,
-                                                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+                                                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                                  LR_SHARED));
     const FormStyle style{WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0,
                           kClientWidth, kClientHeight};
-    return CreateForm(cls, L"Create Custom Internet Explorer Buttons and Menus", style);
+    if (!CreateForm(cls, L"Create Custom Internet Explorer Buttons and Menus", style)) return false;
+    CreateControls();
+    Form_Load();
+    return true;
 }
 
 void frmMain::Show(int showCommand) {
     ShowWindow(Hwnd(), showCommand);
     UpdateWindow(Hwnd());
+    SetFocus(Control(IDC_Text2));  // the cursor waits in the first field
+}
+
+void frmMain::CreateControls() {
+    std::vector<std::pair<int, HWND>> tabOrder;
+    for (const ControlSpec& spec : MainWindowLayout()) {
+        const HWND parent =
+            spec.container == kOnForm ? Hwnd() : Control(static_cast<ControlId>(spec.container));
+        const HWND control = spec.kind == ControlKind::Frame
+                                 ? AddFrame(parent, spec.caption, spec.at, spec.id)
+                                 : AddControl(parent, ClassOf(spec.kind), spec.caption, StyleOf(spec.kind), spec.at,
+                                              spec.id);
+        controls_[spec.id - IDC_FraButton] = control;
+        if (spec.toolTip) AddToolTip(control, spec.toolTip);
+        tabOrder.emplace_back(spec.tabIndex, control);
+    }
+    std::sort(tabOrder.begin(), tabOrder.end());
+    std::vector<HWND> ordered;
+    for (const auto& entry : tabOrder) ordered.push_back(entry.second);
+    SetTabOrder(std::move(ordered));
+
+    SendMessageW(Control(IDC_Text4), EM_LIMITTEXT, kButtonTextLimit, 0);
+    ShowWindow(Control(IDC_FraMine), SW_HIDE);
+    EnableWindow(Control(IDC_Command5), FALSE);
+    SendMessageW(Control(IDC_Option2), BM_SETCHECK, BST_CHECKED, 0);
+    SendMessageW(Control(IDC_Check1), BM_SETCHECK, BST_CHECKED, 0);
+    // The preview shows the program's icon until the first button is previewed.
+    pictureIcon_.reset(static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_BARSMITH), IMAGE_ICON, 32, 32, 0)));
+    SendMessageW(Control(IDC_Picture1), STM_SETICON, reinterpret_cast<WPARAM>(pictureIcon_.get()), 0);
+    SetStatusDefault();
+}
+
+HWND frmMain::Control(ControlId id) const {
+    const int index = id - IDC_FraButton;
+    return index >= 0 && index < static_cast<int>(std::size(controls_)) ? controls_[index] : nullptr;
+}
+
+std::wstring frmMain::Text(ControlId id) const {
+    const HWND control = Control(id);
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void frmMain::SetText(ControlId id, const std::wstring& text) const { SetWindowTextW(Control(id), text.c_str()); }
+
+void frmMain::SetStatusDefault() {
+    statusColor_ = kStatusDefaultColor;
+    SetText(IDC_lblMessage, kDefaultStatus);
+    InvalidateRect(Control(IDC_lblMessage), nullptr, TRUE);
+}
+
+void frmMain::SetStatusCreated(const std::wstring& buttonText) {
+    statusColor_ = kStatusCreatedColor;
+    SetText(IDC_lblMessage, L"The " + buttonText + L" Button has been created!");
+    InvalidateRect(Control(IDC_lblMessage), nullptr, TRUE);
+}
+
+bool frmMain::InToolsMenuMode() const { return IsWindowVisible(Control(IDC_FraMenu)) != FALSE; }
+
+// --- Handlers ---------------------------------------------------------------
+
+void frmMain::Form_Load() {
+    // Start-up goes on whatever these two steps achieve.
+    Command1_Click();
+    LoadMyButtons();
+}
+
+void frmMain::Form_KeyDown(WORD keyCode, WORD /*shift*/) {
+    if (keyCode == VK_F1) cmdHelp_Click();
+}
+
+void frmMain::cmdHelp_Click() {
+    // A missing help file, or none associated, is the shell's to report or not.
+    services_.shell.Execute(Hwnd(), L"open", ExecutableFolder() + L"\\Barsmith.chm", L"", SW_SHOWNORMAL);
+}
+
+void frmMain::cmdMyKeys_Click() {
+    if (InToolsMenuMode()) {
+        SetStatusDefault();
+        SetText(IDC_cmdMyKeys, L"&Tools Menu");
+        ShowWindow(Control(IDC_FraMenu), SW_HIDE);
+        ShowWindow(Control(IDC_FraMine), SW_SHOW);
+        SendMessageW(Control(IDC_List1), LB_RESETCONTENT, 0, 0);
+        SetText(IDC_Label8, L"");
+        LoadMyButtons();
+        EnableWindow(Control(IDC_Command5), FALSE);
+    } else {
+        SetText(IDC_cmdMyKeys, L"&My Buttons");
+        ShowWindow(Control(IDC_FraMenu), SW_SHOW);
+        ShowWindow(Control(IDC_FraMine), SW_HIDE);
+    }
+}
+
+void frmMain::cmdClose_Click() { forms_.UnloadAll(); }
+
+void frmMain::cmdAbout_Click() {}
+
+void frmMain::Command1_Click() { SetText(IDC_Text1, CreateGUID()); }
+
+void frmMain::cmdApp_Click() { RunPicker({L"Executables (*.exe)|*.exe", L"Choose your program", false, IDC_Text2}); }
+
+void frmMain::Command3_Click() { RunPicker({L"Icons (*.ico)|*.ico", L"Choose your default icon", true, IDC_Text3}); }
+
+void frmMain::Command4_Click() { RunPicker({L"Icons (*.ico)|*.ico", L"Choose your hot icon", true, IDC_Text5}); }
+
+void frmMain::RunPicker(const Picker& picker) {
+    // Any failure, a cancelled dialog included, ends the picker quietly.
+    try {
+        SetStatusDefault();
+        cdlg.CancelError = true;
+        cdlg.Filter = picker.filter;
+        cdlg.DialogTitle = picker.title;
+        if (picker.startInIcons) cdlg.InitDir = ExecutableFolder() + L"\\Icons";
+        cdlg.ShowOpen(Hwnd());
+        SetText(picker.target, cdlg.FileName);
+    } catch (const std::exception&) {
+    }
+}
+
+// --- Messages ---------------------------------------------------------------
+
+void frmMain::OnCommand(int id, int code, HWND /*control*/) {
+    if (id == IDC_List1) {
+        if (code == LBN_SELCHANGE) List1_Click();
+        return;
+    }
+    if (code != BN_CLICKED) return;
+    switch (id) {
+    case IDC_cmdAbout: cmdAbout_Click(); break;
+    case IDC_cmdHelp: cmdHelp_Click(); break;
+    case IDC_cmdMyKeys: cmdMyKeys_Click(); break;
+    case IDC_Command2: Command2_Click(); break;
+    case IDC_cmdClose: cmdClose_Click(); break;
+    case IDC_Command1: Command1_Click(); break;
+    case IDC_cmdApp: cmdApp_Click(); break;
+    case IDC_Command3: Command3_Click(); break;
+    case IDC_Command4: Command4_Click(); break;
+    case IDC_Command5: Command5_Click(); break;
+    default: break;
+    }
+}
+
+LRESULT frmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_CTLCOLORSTATIC) {
+        const HDC dc = reinterpret_cast<HDC>(wParam);
+        const bool status = reinterpret_cast<HWND>(lParam) == Control(IDC_lblMessage);
+        SetTextColor(dc, status ? statusColor_ : GetSysColor(COLOR_BTNTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    return Form::HandleMessage(msg, wParam, lParam);
 }
 
 }  // namespace barsmith

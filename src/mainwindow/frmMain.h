@@ -1,14 +1,127 @@
 #pragma once
+// The one working window: the fields of a new toolbar button, the status line,
+// the Tools Menu / My Buttons panels and the command row.
+#include <windows.h>
+
+#include <string>
+
+#include "extensions/registry_access.h"
+#include "platform/common_dialog.h"
 #include "platform/form.h"
+#include "platform/handles.h"
+#include "platform/message_box.h"
+#include "platform/shell.h"
 
 namespace barsmith {
 
-// The one working window of the program.
+// The platform services the window works through; tests hand in scripted ones.
+struct MainWindowServices {
+    MessageBoxSeam& messages;
+    FileDialogSeam& fileDialog;
+    ShellSeam& shell;
+    RegistryApi& registry;
+};
+
+// Control identifiers, one per control of the window.
+enum ControlId : int {
+    IDC_FraButton = 100,
+    IDC_Label1,
+    IDC_Text2,
+    IDC_cmdApp,
+    IDC_Label2,
+    IDC_Text3,
+    IDC_Command3,
+    IDC_Label4,
+    IDC_Text5,
+    IDC_Command4,
+    IDC_Label3,
+    IDC_Text4,
+    IDC_lblMessage,
+    IDC_FraMenu,
+    IDC_Label5,
+    IDC_Text6,
+    IDC_Label6,
+    IDC_Text7,
+    IDC_Label7,
+    IDC_Text8,
+    IDC_FraMine,
+    IDC_List1,
+    IDC_Command5,
+    IDC_Picture1,
+    IDC_cmdAbout,
+    IDC_cmdHelp,
+    IDC_cmdMyKeys,
+    IDC_Command2,
+    IDC_cmdClose,
+    IDC_Label8,
+    IDC_Text1,
+    IDC_lblPath,
+    IDC_Frame1,
+    IDC_Option1,
+    IDC_Option2,
+    IDC_Check1,
+    IDC_Command1,
+    IDC_InfoHeader1,
+};
+
+inline constexpr wchar_t kDefaultStatus[] = L"All fields are required except \"Hot Icon\" which is optional";
+inline constexpr COLORREF kStatusDefaultColor = 0x000000;  // black
+inline constexpr COLORREF kStatusCreatedColor = 0xFF0000;  // blue, as 0x00BBGGRR
+
 class frmMain final : public Form {
 public:
-    explicit frmMain(FormRegistry& forms);
+    frmMain(FormRegistry& forms, const MainWindowServices& services);
+    ~frmMain() override;
+
+    // Creates the window and its controls and runs Form_Load; the window stays
+    // hidden until Show.
     bool Load();
     void Show(int showCommand);
+
+    HWND Control(ControlId id) const;
+    COLORREF StatusColor() const { return statusColor_; }
+    std::wstring Text(ControlId id) const;
+    void SetText(ControlId id, const std::wstring& text) const;
+
+    // Event handlers, named after their control and event.
+    void Form_Load();
+    void cmdHelp_Click();
+    void cmdMyKeys_Click();
+    void cmdClose_Click();
+    void cmdAbout_Click();
+    void Command1_Click();
+    void cmdApp_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command2_Click();
+    void Command5_Click();
+    void List1_Click();
+    void LoadMyButtons();
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnCommand(int id, int code, HWND control) override;
+    void Form_KeyDown(WORD keyCode, WORD shift) override;
+
+private:
+    struct Picker {
+        const wchar_t* filter;
+        const wchar_t* title;
+        bool startInIcons;
+        ControlId target;
+    };
+    void CreateControls();
+    void RunPicker(const Picker& picker);
+    void SetStatusDefault();
+    void SetStatusCreated(const std::wstring& buttonText);
+    bool InToolsMenuMode() const;
+
+    MainWindowServices services_;
+    RegistryAccess registry_;
+    CommonDialog cdlg;
+    COLORREF statusColor_ = kStatusDefaultColor;
+    UniqueIcon pictureIcon_;
+    HWND controls_[IDC_InfoHeader1 - IDC_FraButton + 1]{};
 };
 
 }  // namespace barsmith

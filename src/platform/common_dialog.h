@@ -1,0 +1,54 @@
+#pragma once
+// A file-open dialog object whose properties persist between uses, over
+// GetOpenFileNameW. The call itself goes through FileDialogSeam so that tests
+// can script the user's answer.
+#include <windows.h>
+#include <commdlg.h>
+
+#include <stdexcept>
+#include <string>
+
+namespace barsmith {
+
+class FileDialogSeam {
+public:
+    virtual ~FileDialogSeam() = default;
+    // As GetOpenFileNameW: true when the user chose a file.
+    virtual bool ShowOpenDialog(OPENFILENAMEW& request) = 0;
+};
+
+class SystemFileDialog final : public FileDialogSeam {
+public:
+    bool ShowOpenDialog(OPENFILENAMEW& request) override { return GetOpenFileNameW(&request) != FALSE; }
+};
+
+// Raised by ShowOpen when the user cancels and CancelError is set, or when the
+// dialog itself fails.
+class DialogCancelled : public std::runtime_error {
+public:
+    DialogCancelled() : std::runtime_error("file dialog cancelled") {}
+};
+
+// "desc|pattern|desc|pattern" as the dialog wants it: NUL-separated, ending in two NULs.
+std::wstring ToDialogFilter(const std::wstring& filter);
+
+class CommonDialog {
+public:
+    explicit CommonDialog(FileDialogSeam& dialog) : dialog_(dialog) {}
+
+    bool CancelError = false;
+    std::wstring Filter;
+    std::wstring DialogTitle;
+    std::wstring InitDir;
+    std::wstring FileName;
+
+    // Shows the dialog modally over `owner`; on success FileName holds the path.
+    void ShowOpen(HWND owner);
+
+private:
+    // Room for the longest path the system accepts.
+    static constexpr DWORD kMaxPath = 32767;
+    FileDialogSeam& dialog_;
+};
+
+}  // namespace barsmith
