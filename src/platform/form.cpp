@@ -205,7 +205,7 @@ bool Form::CreateForm(const ClassInfo& cls, const std::wstring& caption, const F
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const int x = work.left + (work.right - work.left - width) / 2;
     const int y = work.top + (work.bottom - work.top - height) / 2;
-    if (!CreateBound(cls, style.exStyle, style.style & ~WS_VISIBLE, caption, x, y, width, height, nullptr))
+    if (!CreateBound(cls, style.exStyle, style.style & ~WS_VISIBLE, caption, x, y, width, height, style.owner))
         return false;
     toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Hwnd(), nullptr,

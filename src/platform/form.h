@@ -64,6 +64,8 @@ protected:
         DWORD exStyle;
         int clientWidthTwips;
         int clientHeightTwips;
+        // A window with an owner has no taskbar button; the owner must outlive it.
+        HWND owner = nullptr;
     };
     // Creates the window with the given client size, centred on the screen
     // (hidden: the caller shows it after loading), and adds it to the registry.
