@@ -23,9 +23,11 @@ const std::array<RootName, 7> kRoots{{
 
 }  // namespace
 
-RegKey RegistryAccess::CreateNewKey(HKEY root, const std::wstring& subKey) const {
+RegKey RegistryAccess::CreateNewKey(HKEY root, const std::wstring& subKey, LSTATUS* status) const {
     HKEY key = nullptr;
-    if (api_.CreateKey(root, subKey, kKeyAccess, &key) != ERROR_SUCCESS) return {};
+    const LSTATUS result = api_.CreateKey(root, subKey, kKeyAccess, &key);
+    if (status) *status = result;
+    if (result != ERROR_SUCCESS) return {};
     return RegKey(api_, key);
 }
 
@@ -33,9 +35,11 @@ bool RegistryAccess::KeyExists(HKEY root, const std::wstring& subKey) const {
     return static_cast<bool>(OpenKey(root, subKey));
 }
 
-RegKey RegistryAccess::OpenKey(HKEY root, const std::wstring& subKey) const {
+RegKey RegistryAccess::OpenKey(HKEY root, const std::wstring& subKey, LSTATUS* status) const {
     HKEY key = nullptr;
-    if (api_.OpenKey(root, subKey, kKeyAccess, &key) != ERROR_SUCCESS) return {};
+    const LSTATUS result = api_.OpenKey(root, subKey, kKeyAccess, &key);
+    if (status) *status = result;
+    if (result != ERROR_SUCCESS) return {};
     return RegKey(api_, key);
 }
 

@@ -23,10 +23,11 @@ public:
     RegistryAccess(RegistryApi& api, MessageBoxSeam& messages) : api_(api), messages_(messages) {}
 
     // Creates the key and every missing parent, or opens it when it exists.
-    RegKey CreateNewKey(HKEY root, const std::wstring& subKey) const;
+    // `status`, when given, receives the system's status.
+    RegKey CreateNewKey(HKEY root, const std::wstring& subKey, LSTATUS* status = nullptr) const;
     // True when the key can be opened with kKeyAccess; the key is closed again.
     bool KeyExists(HKEY root, const std::wstring& subKey) const;
-    RegKey OpenKey(HKEY root, const std::wstring& subKey) const;
+    RegKey OpenKey(HKEY root, const std::wstring& subKey, LSTATUS* status = nullptr) const;
     // Writes `text` as UTF-16 with its terminating NUL. An empty text writes
     // nothing (the value stays absent or keeps its data) and gives 0.
     LSTATUS SetKeyValue(HKEY key, const std::wstring& name, DWORD type, const std::wstring& text) const;
