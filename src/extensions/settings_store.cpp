@@ -1,0 +1,89 @@
+#include "extensions/settings_store.h"
+
+#include <cstring>
+
+#include "extensions/registry_access.h"
+
+namespace barsmith {
+namespace {
+
+// Registry value names are at most 16,383 characters long.
+constexpr DWORD kMaxValueName = 16384;
+
+std::wstring TextOfData(const std::vector<BYTE>& data, DWORD size) {
+    std::wstring text(size / sizeof(wchar_t), L'\0');
+    if (!text.empty()) memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
+    return TrimNull(text);
+}
+
+}  // namespace
+
+std::wstring SectionPath(const std::wstring& application, const std::wstring& section) {
+    return L"Software\\" + application + L"\\" + section;
+}
+
+RegKey SettingsStore::OpenSection(const std::wstring& application, const std::wstring& section, REGSAM access,
+                                  LSTATUS* status) const {
+    HKEY key = nullptr;
+    const LSTATUS result = api_.OpenKey(HKEY_CURRENT_USER, SectionPath(application, section), access, &key);
+    if (status) *status = result;
+    if (result != ERROR_SUCCESS) return {};
+    return RegKey(api_, key);
+}
+
+std::vector<SettingsEntry> SettingsStore::GetAllSettings(const std::wstring& application,
+                                                         const std::wstring& section) const {
+    std::vector<SettingsEntry> entries;
+    const RegKey key = OpenSection(application, section, KEY_QUERY_VALUE);
+    if (!key) return entries;
+
+    std::wstring name(kMaxValueName, L'\0');
+    std::vector<BYTE> data(256);
+    for (DWORD index = 0;;) {
+        DWORD nameLength = kMaxValueName;
+        DWORD size = static_cast<DWORD>(data.size());
+        DWORD type = 0;
+        const LSTATUS status = api_.EnumValue(key.get(), index, name.data(), &nameLength, &type, data.data(), &size);
+        if (status == ERROR_MORE_DATA && size > data.size()) {
+            data.resize(size);  // the same index again, with room for its data
+            continue;
+        }
+        if (status != ERROR_SUCCESS) break;
+        // The unnamed default value of the section key is not an entry.
+        if (nameLength > 0) entries.push_back({name.substr(0, nameLength), TextOfData(data, size)});
+        ++index;
+    }
+    return entries;
+}
+
+std::wstring SettingsStore::GetSetting(const std::wstring& application, const std::wstring& section,
+                                       const std::wstring& key) const {
+    const RegKey sectionKey = OpenSection(application, section, KEY_QUERY_VALUE);
+    if (!sectionKey) return {};
+    DWORD size = 0;
+    if (api_.QueryValue(sectionKey.get(), key, nullptr, nullptr, &size) != ERROR_SUCCESS) return {};
+    std::vector<BYTE> data(size);
+    if (api_.QueryValue(sectionKey.get(), key, nullptr, data.data(), &size) != ERROR_SUCCESS) return {};
+    return TextOfData(data, size);
+}
+
+LSTATUS SettingsStore::SaveSetting(const std::wstring& application, const std::wstring& section,
+                                   const std::wstring& key, const std::wstring& value) const {
+    HKEY created = nullptr;
+    const LSTATUS status = api_.CreateKey(HKEY_CURRENT_USER, SectionPath(application, section),
+                                          KEY_SET_VALUE, &created);
+    if (status != ERROR_SUCCESS) return status;
+    const RegKey sectionKey(api_, created);
+    const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+    return api_.SetValue(sectionKey.get(), key, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), bytes);
+}
+
+LSTATUS SettingsStore::DeleteSetting(const std::wstring& application, const std::wstring& section,
+                                     const std::wstring& key) const {
+    LSTATUS status = ERROR_SUCCESS;
+    const RegKey sectionKey = OpenSection(application, section, KEY_SET_VALUE, &status);
+    if (!sectionKey) return status;
+    return api_.DeleteValue(sectionKey.get(), key);
+}
+
+}  // namespace barsmith

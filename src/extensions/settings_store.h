@@ -1,0 +1,48 @@
+#pragma once
+// The per-user application settings store: entries of (key, value) texts grouped
+// into sections of an application. It lives in the registry, one REG_SZ value per
+// entry under HKEY_CURRENT_USER\Software\<application>\<section>, with the
+// entry's key as the value's name and its value as the data.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "extensions/registry_api.h"
+
+namespace barsmith {
+
+struct SettingsEntry {
+    std::wstring key;
+    std::wstring value;
+};
+
+class SettingsStore {
+public:
+    explicit SettingsStore(RegistryApi& api) : api_(api) {}
+
+    // Every entry of the section, in the order the registry enumerates them.
+    // Empty when the section is missing, empty, or cannot be read.
+    std::vector<SettingsEntry> GetAllSettings(const std::wstring& application, const std::wstring& section) const;
+    // The value stored under `key`, or the empty text when there is none.
+    std::wstring GetSetting(const std::wstring& application, const std::wstring& section,
+                            const std::wstring& key) const;
+    // Creates the entry (and its section), or replaces the value of an existing
+    // one. Gives the system's status; on failure the store is unchanged.
+    LSTATUS SaveSetting(const std::wstring& application, const std::wstring& section, const std::wstring& key,
+                        const std::wstring& value) const;
+    // Removes the entry. Gives ERROR_FILE_NOT_FOUND when there was none.
+    LSTATUS DeleteSetting(const std::wstring& application, const std::wstring& section,
+                          const std::wstring& key) const;
+
+private:
+    RegKey OpenSection(const std::wstring& application, const std::wstring& section, REGSAM access,
+                       LSTATUS* status = nullptr) const;
+
+    RegistryApi& api_;
+};
+
+// The registry path below HKEY_CURRENT_USER that holds one section.
+std::wstring SectionPath(const std::wstring& application, const std::wstring& section);
+
+}  // namespace barsmith
