@@ -1,0 +1,476 @@
+#include "extensions/toolbar_buttons.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <vector>
+
+#include "extensions/guid.h"
+#include "support/fakes.h"
+#include "support/scratch_key.h"
+
+namespace barsmith {
+namespace {
+
+using testing::RecordingRegistry;
+using testing::RegCall;
+using testing::ScratchKey;
+using testing::ScriptedMessageBox;
+
+// Passes every call on and keeps the names of the values written, in order.
+class WriteOrder final : public RegistryApi {
+public:
+    explicit WriteOrder(RegistryApi& inner) : inner_(inner) {}
+    std::vector<std::wstring> written;
+
+    LSTATUS CreateKey(HKEY root, const std::wstring& subKey, REGSAM access, HKEY* key) override {
+        return inner_.CreateKey(root, subKey, access, key);
+    }
+    LSTATUS OpenKey(HKEY root, const std::wstring& subKey, REGSAM access, HKEY* key) override {
+        return inner_.OpenKey(root, subKey, access, key);
+    }
+    LSTATUS SetValue(HKEY key, const std::wstring& name, DWORD type, const BYTE* data, DWORD size) override {
+        written.push_back(name);
+        return inner_.SetValue(key, name, type, data, size);
+    }
+    LSTATUS QueryValue(HKEY key, const std::wstring& name, DWORD* type, BYTE* data, DWORD* size) override {
+        return inner_.QueryValue(key, name, type, data, size);
+    }
+    LSTATUS EnumValue(HKEY key, DWORD index, wchar_t* name, DWORD* nameLength, DWORD* type, BYTE* data,
+                      DWORD* size) override {
+        return inner_.EnumValue(key, index, name, nameLength, type, data, size);
+    }
+    LSTATUS DeleteValue(HKEY key, const std::wstring& name) override { return inner_.DeleteValue(key, name); }
+    LSTATUS DeleteKey(HKEY key, const std::wstring& subKey) override { return inner_.DeleteKey(key, subKey); }
+    LSTATUS CloseKey(HKEY key) override { return inner_.CloseKey(key); }
+
+private:
+    RegistryApi& inner_;
+};
+
+class ToolbarButtonsTest : public ::testing::Test {
+protected:
+    ScratchKey scratch;
+    RecordingRegistry api;
+    ScriptedMessageBox messages;
+    RegistryAccess registry{api, messages};
+    MyButtonsCatalogue catalogue{api, scratch.path().substr(wcslen(L"Software\\"))};
+    ToolbarButtons buttons{registry, catalogue, messages, nullptr};
+    std::set<std::wstring> guids;  // every key a test may leave behind
+
+    ~ToolbarButtonsTest() override {
+        for (const std::wstring& guid : guids) {
+            RegDeleteKeyW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(guid).c_str());
+            RegDeleteKeyW(HKEY_CURRENT_USER, ExtensionKeyPath(guid).c_str());
+        }
+    }
+
+    ButtonDefinition Filled(const std::wstring& text = L"Notes") {
+        ButtonDefinition button{NewGuid(), L"C:\\Tools\\notes.exe", L"C:\\Icons\\note.ico", L"",
+                                text,      L"Open Notes",          L"Starts the notes",    L"Notes"};
+        return button;
+    }
+    std::wstring NewGuid() { return *guids.insert(CreateGUID()).first; }
+
+    static bool KeyIn(HKEY root, const std::wstring& guid) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(root, ExtensionKeyPath(guid).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+        RegCloseKey(key);
+        return true;
+    }
+    static std::wstring ValueIn(HKEY root, const std::wstring& guid, const wchar_t* name) {
+        wchar_t data[512]{};
+        DWORD size = sizeof data;
+        if (RegGetValueW(root, ExtensionKeyPath(guid).c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) !=
+            ERROR_SUCCESS)
+            return L"<missing>";
+        return data;
+    }
+    static std::set<std::wstring> ValueNames(HKEY root, const std::wstring& guid) {
+        std::set<std::wstring> names;
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(root, ExtensionKeyPath(guid).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
+        wchar_t name[256];
+        for (DWORD i = 0;; ++i) {
+            DWORD length = 256;
+            DWORD type = 0;
+            if (RegEnumValueW(key, i, name, &length, nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS) break;
+            EXPECT_EQ(type, static_cast<DWORD>(REG_SZ)) << name;
+            names.insert(name);
+        }
+        RegCloseKey(key);
+        return names;
+    }
+    ButtonDefinition Created(const std::wstring& text = L"Notes", HKEY root = HKEY_LOCAL_MACHINE) {
+        ButtonDefinition button = Filled(text);
+        button.RootKey = root;
+        EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::Created);
+        return button;
+    }
+    std::wstring LastTitle() const { return messages.shown.empty() ? L"<none>" : messages.shown.back().title; }
+};
+
+// Validation
+
+TEST_F(ToolbarButtonsTest, FirstEmptyRequiredFieldStopsCreationWithItsMessage) {
+    struct Row {
+        std::wstring ButtonDefinition::*field;
+        RequiredField required;
+        const wchar_t* text;
+        const wchar_t* title;
+    };
+    const std::vector<Row> table{
+        {&ButtonDefinition::Exec, RequiredField::Application, L"Please choose an application     ",
+         L"No Application Chosen"},
+        {&ButtonDefinition::Icon, RequiredField::DefaultIcon, L"Please choose the Default Icon     ",
+         L"No Icon Chosen"},
+        {&ButtonDefinition::ButtonText, RequiredField::ButtonText, L"Please enter a name for the Button Text     ",
+         L"No Button Name Entered"},
+        {&ButtonDefinition::MenuText, RequiredField::MenuText, L"Please enter the Menu Text     ",
+         L"No Menu Text Entered"},
+        {&ButtonDefinition::MenuStatusBar, RequiredField::StatusBarText, L"Please enter the Status Bar Text     ",
+         L"No Status Bar Text Entered"},
+        {&ButtonDefinition::ToolTip, RequiredField::ToolTip, L"Please enter the Tool Tip Text     ",
+         L"No Tool Tip Text Entered"},
+    };
+    for (size_t first = 0; first < table.size(); ++first) {
+        // This field and every later one empty: only this one is reported.
+        ButtonDefinition button = Filled();
+        for (size_t later = first; later < table.size(); ++later) (button.*table[later].field).clear();
+        messages.shown.clear();
+
+        const CreationResult result = buttons.Create(button);
+        EXPECT_EQ(result.outcome, CreationOutcome::MissingField);
+        EXPECT_EQ(result.missing, table[first].required);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text, table[first].text);
+        EXPECT_EQ(messages.shown[0].title, table[first].title);
+        EXPECT_EQ(messages.shown[0].type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+        EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, button.Guid));
+    }
+    EXPECT_TRUE(catalogue.ButtonTexts().empty());
+}
+
+TEST_F(ToolbarButtonsTest, BlanksCountAsFilledAndAreWrittenUnchanged) {
+    ButtonDefinition button{NewGuid(), L" ", L" ", L"", L"   ", L" ", L" ", L" "};
+    ASSERT_EQ(buttons.Create(button).outcome, CreationOutcome::Created);
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.Guid, L"ButtonText"), L"   ");
+    EXPECT_EQ(catalogue.GuidOf(L"   "), button.Guid);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+// The key
+
+TEST_F(ToolbarButtonsTest, KeyHoldsEightValuesWithoutHotIconInTheBrowsersOrder) {
+    WriteOrder order(api);
+    const RegistryAccess recorded(order, messages);
+    const ButtonDefinition button = Filled();
+    ASSERT_EQ(ToolbarButtons(recorded, catalogue, messages, nullptr).Create(button).outcome,
+              CreationOutcome::Created);
+
+    EXPECT_EQ(order.written, (std::vector<std::wstring>{L"Exec", L"Icon", L"ButtonText", L"CLSID", L"Default Visible",
+                                                        L"MenuText", L"MenuStatusBar", L"ToolTip"}));
+    EXPECT_EQ(ValueNames(HKEY_LOCAL_MACHINE, button.Guid).size(), 8u);
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.Guid, L"HotIcon"), L"<missing>");
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.Guid, L"Exec"), L"C:\\Tools\\notes.exe");
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.Guid, L"Icon"), L"C:\\Icons\\note.ico");
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.Guid, L"CLSID"), L"{1FBA04EE-3024-11d2-8F1F-0000F87ABD16}");
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.Guid, L"Default Visible"), L"Yes");
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.Guid, L"MenuStatusBar"), L"Starts the notes");
+    EXPECT_EQ(catalogue.GuidOf(L"Notes"), button.Guid);
+    EXPECT_EQ(api.OpenKeys(), 0u);
+}
+
+TEST_F(ToolbarButtonsTest, HotIconInvisibilityAndCurrentUserShapeTheKey) {
+    WriteOrder order(api);
+    const RegistryAccess recorded(order, messages);
+    ButtonDefinition button = Filled();
+    button.HotIcon = L"C:\\Icons\\note hot.ico";
+    button.DefaultVisible = false;
+    button.RootKey = RootKeyFor(true);
+    ASSERT_EQ(ToolbarButtons(recorded, catalogue, messages, nullptr).Create(button).outcome,
+              CreationOutcome::Created);
+
+    EXPECT_EQ(order.written[2], L"HotIcon");
+    EXPECT_EQ(ValueNames(HKEY_CURRENT_USER, button.Guid).size(), 9u);
+    EXPECT_EQ(ValueIn(HKEY_CURRENT_USER, button.Guid, L"HotIcon"), L"C:\\Icons\\note hot.ico");
+    EXPECT_EQ(ValueIn(HKEY_CURRENT_USER, button.Guid, L"Default Visible"), L"No");
+    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, button.Guid));
+    EXPECT_EQ(RootKeyFor(false), HKEY_LOCAL_MACHINE);
+}
+
+// Creation that cannot write: told, nothing left, nothing recorded.
+
+TEST_F(ToolbarButtonsTest, MissingOrMalformedGuidIsToldAndWritesNothing) {
+    for (const std::wstring guid : {L"", L"..\\Elsewhere"}) {
+        messages.shown.clear();
+        ButtonDefinition button = Filled();
+        button.Guid = guid;
+        EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::EmptyGuid);
+        EXPECT_EQ(LastTitle(), L"Button Not Created");
+        EXPECT_NE(messages.shown.back().text.find(L"GUID"), std::wstring::npos);
+    }
+    EXPECT_TRUE(catalogue.ButtonTexts().empty());
+}
+
+TEST_F(ToolbarButtonsTest, ExistingKeyIsToldAndKeepsItsValues) {
+    ButtonDefinition button = Filled();
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(button.Guid).c_str(), L"Exec", REG_SZ, L"old.exe", 16);
+
+    EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::KeyExists);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].text.find(FullExtensionKeyPath(HKEY_LOCAL_MACHINE, button.Guid)), std::wstring::npos);
+    EXPECT_EQ(ValueNames(HKEY_LOCAL_MACHINE, button.Guid), std::set<std::wstring>{L"Exec"});
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.Guid, L"Exec"), L"old.exe");
+    EXPECT_TRUE(catalogue.ButtonTexts().empty());
+}
+
+TEST_F(ToolbarButtonsTest, KeyThatCannotBeCreatedOrOpenedIsToldAndLeavesNothing) {
+    ButtonDefinition button = Filled();
+    api.Refuse(RegCall::Create, ERROR_ACCESS_DENIED, button.Guid);
+    EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::NotWritten);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    const std::wstring& told = messages.shown[0].text;
+    EXPECT_NE(told.find(FullExtensionKeyPath(HKEY_LOCAL_MACHINE, button.Guid)), std::wstring::npos);
+    EXPECT_NE(told.find(StatusText(ERROR_ACCESS_DENIED)), std::wstring::npos);
+    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, button.Guid));
+
+    RecordingRegistry openRefused;
+    openRefused.Refuse(RegCall::Open, ERROR_ACCESS_DENIED, button.Guid);
+    const RegistryAccess access(openRefused, messages);
+    EXPECT_EQ(ToolbarButtons(access, catalogue, messages, nullptr).Create(button).outcome,
+              CreationOutcome::NotWritten);
+    EXPECT_NE(messages.shown.back().text.find(L"opened"), std::wstring::npos);
+    EXPECT_NE(messages.shown.back().text.find(L"removed again"), std::wstring::npos);
+    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, button.Guid)) << "the key just made is taken back";
+    EXPECT_TRUE(catalogue.ButtonTexts().empty());
+    EXPECT_EQ(api.OpenKeys() + openRefused.OpenKeys(), 0u);
+}
+
+TEST_F(ToolbarButtonsTest, ValueThatCannotBeWrittenTakesTheKeyBack) {
+    ButtonDefinition button = Filled();
+    api.Refuse(RegCall::Set, ERROR_NOT_ENOUGH_QUOTA, L"MenuText");
+    EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::NotWritten);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].text.find(L"\"MenuText\""), std::wstring::npos);
+    EXPECT_NE(messages.shown[0].text.find(L"removed again"), std::wstring::npos);
+    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, button.Guid));
+    EXPECT_TRUE(catalogue.ButtonTexts().empty());
+    EXPECT_EQ(api.OpenKeys(), 0u);
+}
+
+TEST_F(ToolbarButtonsTest, KeyThatCannotBeTakenBackIsToldSo) {
+    ButtonDefinition button = Filled();
+    api.Refuse(RegCall::Set, ERROR_NOT_ENOUGH_QUOTA, L"ToolTip");
+    api.Refuse(RegCall::DeleteKey, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::NotWritten);
+    EXPECT_NE(messages.shown.back().text.find(L"could not be removed again"), std::wstring::npos);
+    EXPECT_TRUE(catalogue.ButtonTexts().empty());
+}
+
+TEST_F(ToolbarButtonsTest, RecordThatCannotBeSavedTakesTheKeyBack) {
+    ButtonDefinition button = Filled();
+    api.Refuse(RegCall::Set, ERROR_ACCESS_DENIED, L"Notes");  // the catalogue's value, not the key's
+    EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::NotRecorded);
+    EXPECT_NE(messages.shown.back().text.find(L"My Buttons"), std::wstring::npos);
+    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, button.Guid));
+    EXPECT_TRUE(catalogue.ButtonTexts().empty());
+}
+
+// A second button of the same text
+
+TEST_F(ToolbarButtonsTest, SameTextAsksAndYesReplacesTheEarlierButton) {
+    const ButtonDefinition first = Created(L"Notes", HKEY_CURRENT_USER);
+    const ButtonDefinition second = Filled(L"Notes");
+    messages.answers = {IDYES};
+
+    EXPECT_EQ(buttons.Create(second).outcome, CreationOutcome::Created);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
+    EXPECT_NE(messages.shown[0].text.find(L"\"Notes\""), std::wstring::npos);
+    EXPECT_FALSE(KeyIn(HKEY_CURRENT_USER, first.Guid)) << "no orphaned key stays behind";
+    EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, second.Guid));
+    EXPECT_EQ(catalogue.GuidOf(L"Notes"), second.Guid);
+    EXPECT_EQ(catalogue.ButtonTexts().size(), 1u);
+}
+
+TEST_F(ToolbarButtonsTest, SameTextAnsweredNoChangesNothing) {
+    const ButtonDefinition first = Created();
+    const ButtonDefinition second = Filled(L"Notes");
+    messages.answers = {IDNO};
+
+    EXPECT_EQ(buttons.Create(second).outcome, CreationOutcome::NotReplaced);
+    EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, first.Guid));
+    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, second.Guid));
+    EXPECT_EQ(catalogue.GuidOf(L"Notes"), first.Guid);
+}
+
+TEST_F(ToolbarButtonsTest, EarlierButtonThatCannotBeDeletedIsNotReplaced) {
+    const ButtonDefinition first = Created();
+    api.Refuse(RegCall::DeleteKey, ERROR_ACCESS_DENIED, first.Guid);
+    messages.answers = {IDYES};
+
+    const ButtonDefinition second = Filled(L"Notes");
+    EXPECT_EQ(buttons.Create(second).outcome, CreationOutcome::NotReplaced);
+    EXPECT_EQ(LastTitle(), L"Button Not Created");
+    EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, first.Guid));
+    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, second.Guid));
+    EXPECT_EQ(catalogue.GuidOf(L"Notes"), first.Guid);
+}
+
+TEST_F(ToolbarButtonsTest, FailureAfterReplacingDropsTheEntryOfTheDeletedButton) {
+    const ButtonDefinition first = Created();
+    messages.answers = {IDYES};
+    api.Refuse(RegCall::Set, ERROR_NOT_ENOUGH_QUOTA, L"CLSID");
+
+    const CreationResult result = buttons.Create(Filled(L"Notes"));
+    EXPECT_EQ(result.outcome, CreationOutcome::NotWritten);
+    EXPECT_TRUE(result.catalogueChanged);
+    EXPECT_NE(messages.shown.back().text.find(L"earlier button"), std::wstring::npos);
+    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, first.Guid));
+    EXPECT_FALSE(catalogue.Contains(L"Notes")) << "no entry that names a deleted key";
+}
+
+// Preview
+
+TEST_F(ToolbarButtonsTest, PreviewReadsTheIconOfTheButtonInEitherHive) {
+    const ButtonDefinition machine = Created(L"Machine");
+    const ButtonDefinition user = Created(L"User", HKEY_CURRENT_USER);
+
+    const ButtonPreview a = buttons.Preview(L"Machine");
+    EXPECT_EQ(a.guid, machine.Guid);
+    EXPECT_EQ(a.iconPath, L"C:\\Icons\\note.ico");
+    const ButtonPreview b = buttons.Preview(L"User");
+    EXPECT_EQ(b.guid, user.Guid);
+    EXPECT_EQ(b.iconPath, L"C:\\Icons\\note.ico");
+    EXPECT_EQ(api.OpenKeys(), 0u);
+}
+
+TEST_F(ToolbarButtonsTest, PreviewOfAButtonWithoutKeyOrEntryIsEmpty) {
+    const ButtonDefinition gone = Created(L"Gone");
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(gone.Guid).c_str());
+    const ButtonPreview keyless = buttons.Preview(L"Gone");
+    EXPECT_EQ(keyless.guid, gone.Guid);
+    EXPECT_EQ(keyless.iconPath, L"");
+
+    const ButtonPreview unlisted = buttons.Preview(L"Never made");
+    EXPECT_EQ(unlisted.guid, L"");
+    EXPECT_EQ(unlisted.iconPath, L"");
+
+    catalogue.Record(L"Edited", L"");  // an entry whose GUID names the Extensions key itself
+    EXPECT_EQ(buttons.Preview(L"Edited").iconPath, L"");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(ToolbarButtonsTest, PreviewNeedsOnlyReadAccess) {
+    const ButtonDefinition button = Created();
+    // A user without administrator rights may read the machine-wide hive but
+    // not open its keys for writing.
+    class ReadOnly final : public RegistryApi {
+    public:
+        explicit ReadOnly(RegistryApi& inner) : inner_(inner) {}
+        LSTATUS CreateKey(HKEY, const std::wstring&, REGSAM, HKEY*) override { return ERROR_ACCESS_DENIED; }
+        LSTATUS OpenKey(HKEY root, const std::wstring& subKey, REGSAM access, HKEY* key) override {
+            if (access & ~KEY_READ) return ERROR_ACCESS_DENIED;
+            return inner_.OpenKey(root, subKey, access, key);
+        }
+        LSTATUS SetValue(HKEY, const std::wstring&, DWORD, const BYTE*, DWORD) override { return ERROR_ACCESS_DENIED; }
+        LSTATUS QueryValue(HKEY key, const std::wstring& name, DWORD* type, BYTE* data, DWORD* size) override {
+            return inner_.QueryValue(key, name, type, data, size);
+        }
+        LSTATUS EnumValue(HKEY key, DWORD index, wchar_t* name, DWORD* length, DWORD* type, BYTE* data,
+                          DWORD* size) override {
+            return inner_.EnumValue(key, index, name, length, type, data, size);
+        }
+        LSTATUS DeleteValue(HKEY, const std::wstring&) override { return ERROR_ACCESS_DENIED; }
+        LSTATUS DeleteKey(HKEY, const std::wstring&) override { return ERROR_ACCESS_DENIED; }
+        LSTATUS CloseKey(HKEY key) override { return inner_.CloseKey(key); }
+
+    private:
+        RegistryApi& inner_;
+    } readOnly(api);
+    const RegistryAccess access(readOnly, messages);
+    EXPECT_EQ(ToolbarButtons(access, catalogue, messages, nullptr).Preview(L"Notes").iconPath, button.Icon);
+}
+
+// Removal
+
+TEST_F(ToolbarButtonsTest, RemovalDeletesKeyAndEntryInEitherHive) {
+    const ButtonDefinition machine = Created(L"Machine");
+    const ButtonDefinition user = Created(L"User", HKEY_CURRENT_USER);
+
+    EXPECT_EQ(buttons.Remove(machine.Guid, L"Machine"), RemovalOutcome::Removed);
+    EXPECT_EQ(buttons.Remove(user.Guid, L"User"), RemovalOutcome::Removed);
+    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, machine.Guid));
+    EXPECT_FALSE(KeyIn(HKEY_CURRENT_USER, user.Guid));
+    EXPECT_TRUE(catalogue.ButtonTexts().empty());
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(ToolbarButtonsTest, RemovalThatIsRefusedIsToldAndKeepsTheEntry) {
+    const ButtonDefinition button = Created();
+    api.Refuse(RegCall::DeleteKey, ERROR_ACCESS_DENIED);
+
+    EXPECT_EQ(buttons.Remove(button.Guid, L"Notes"), RemovalOutcome::NotRemoved);
+    EXPECT_EQ(LastTitle(), L"Button Not Deleted");
+    EXPECT_NE(messages.shown.back().text.find(FullExtensionKeyPath(HKEY_LOCAL_MACHINE, button.Guid)),
+              std::wstring::npos);
+    EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, button.Guid));
+    EXPECT_EQ(catalogue.GuidOf(L"Notes"), button.Guid);
+}
+
+TEST_F(ToolbarButtonsTest, KeyThatCannotEvenBeReadStillCountsAsThere) {
+    const ButtonDefinition button = Created();
+    api.Refuse(RegCall::Open, ERROR_ACCESS_DENIED, button.Guid);
+    api.Refuse(RegCall::DeleteKey, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(buttons.Remove(button.Guid, L"Notes"), RemovalOutcome::NotRemoved);
+    EXPECT_TRUE(catalogue.Contains(L"Notes"));
+}
+
+TEST_F(ToolbarButtonsTest, RemovalOfAKeyInNeitherHiveDropsTheEntryQuietly) {
+    const ButtonDefinition button = Created();
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(button.Guid).c_str());
+
+    EXPECT_EQ(buttons.Remove(button.Guid, L"Notes"), RemovalOutcome::AlreadyGone);
+    EXPECT_FALSE(catalogue.Contains(L"Notes"));
+    EXPECT_TRUE(messages.shown.empty());
+    // An entry that has left the catalogue meanwhile is no failure either.
+    EXPECT_EQ(buttons.Remove(button.Guid, L"Notes"), RemovalOutcome::AlreadyGone);
+}
+
+TEST_F(ToolbarButtonsTest, RemovalWithoutGuidShowsTheFormatMessageAndDropsTheEntry) {
+    catalogue.Record(L"Edited", L"");
+    const ButtonDefinition other = Created(L"Other");
+
+    EXPECT_EQ(buttons.Remove(L"", L"Edited"), RemovalOutcome::NoGuid);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text,
+              L"Incorrect Format:\n\nHKEY_LOCAL_MACHINE\\Software\\Microsoft\\Internet Explorer\\Extensions\\");
+    EXPECT_EQ(messages.shown[0].title, L"Barsmith");
+    EXPECT_FALSE(catalogue.Contains(L"Edited"));
+    EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, other.Guid));
+}
+
+TEST_F(ToolbarButtonsTest, RemovingTheLaterOfTwoSameTextButtonsLeavesTheEarlierKey) {
+    // An earlier button of this text whose key stayed behind (made before the
+    // program asked about replacing, or by another copy of it).
+    const std::wstring earlier = NewGuid();
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(earlier).c_str(), L"ButtonText", REG_SZ, L"Notes", 12);
+    const ButtonDefinition later = Created();
+
+    EXPECT_EQ(buttons.Remove(buttons.Preview(L"Notes").guid, L"Notes"), RemovalOutcome::Removed);
+    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, later.Guid));
+    EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, earlier));
+}
+
+TEST(ButtonDefinitionTest, OnlyGuidStringsNameKeys) {
+    EXPECT_TRUE(IsGuidString(L"{1FBA04EE-3024-11d2-8F1F-0000F87ABD16}"));
+    EXPECT_TRUE(IsGuidString(CreateGUID()));
+    EXPECT_FALSE(IsGuidString(L""));
+    EXPECT_FALSE(IsGuidString(L"{1FBA04EE-3024-11d2-8F1F-0000F87ABD1G}"));
+    EXPECT_FALSE(IsGuidString(L"{1FBA04EE-3024-11d2-8F1F\\0000F87ABD16}"));
+    EXPECT_FALSE(IsGuidString(L"1FBA04EE-3024-11d2-8F1F-0000F87ABD16"));
+}
+
+}  // namespace
+}  // namespace barsmith
