@@ -98,6 +98,10 @@ public:
     void List1_Click();
     void LoadMyButtons();
 
+    // The status line's two looks.
+    void SetStatusDefault();
+    void SetStatusCreated(const std::wstring& buttonText);
+
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnCommand(int id, int code, HWND control) override;
@@ -112,8 +116,6 @@ private:
     };
     void CreateControls();
     void RunPicker(const Picker& picker);
-    void SetStatusDefault();
-    void SetStatusCreated(const std::wstring& buttonText);
     bool InToolsMenuMode() const;
 
     MainWindowServices services_;

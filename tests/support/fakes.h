@@ -104,3 +104,59 @@ private:
 };
 
 }  // namespace barsmith::testing
+
+#include "platform/common_dialog.h"
+#include "platform/shell.h"
+
+namespace barsmith::testing {
+
+struct ShellRequest {
+    HWND owner;
+    std::wstring verb;
+    std::wstring file;
+    std::wstring parameters;
+    int showCommand;
+};
+
+class RecordingShell final : public ShellSeam {
+public:
+    HINSTANCE Execute(HWND owner, const std::wstring& verb, const std::wstring& file, const std::wstring& parameters,
+                      int showCommand) override {
+        executed.push_back({owner, verb, file, parameters, showCommand});
+        return reinterpret_cast<HINSTANCE>(33);  // above 32: success
+    }
+    bool StartProgram(const std::wstring& path, int showCommand) override {
+        started.push_back({nullptr, L"", path, L"", showCommand});
+        return startSucceeds;
+    }
+    std::vector<ShellRequest> executed;
+    std::vector<ShellRequest> started;
+    bool startSucceeds = true;
+};
+
+// Answers file dialogs from a script: a path chooses that file, an empty
+// answer cancels. Keeps a copy of what each request asked for.
+class ScriptedFileDialog final : public FileDialogSeam {
+public:
+    struct Request {
+        std::wstring title;
+        std::wstring initialDir;
+        std::wstring fileName;  // offered in the name field
+        std::wstring filter;    // with its NULs
+    };
+    bool ShowOpenDialog(OPENFILENAMEW& request) override {
+        Request seen{request.lpstrTitle ? request.lpstrTitle : L"",
+                     request.lpstrInitialDir ? request.lpstrInitialDir : L"", request.lpstrFile, {}};
+        for (const wchar_t* p = request.lpstrFilter; p && *p; p += wcslen(p) + 1) seen.filter.append(p).push_back(L'\0');
+        requests.push_back(seen);
+        const std::wstring answer = answers.empty() ? std::wstring() : answers.front();
+        if (!answers.empty()) answers.pop_front();
+        if (answer.empty()) return false;
+        wcsncpy(request.lpstrFile, answer.c_str(), request.nMaxFile - 1);
+        return true;
+    }
+    std::vector<Request> requests;
+    std::deque<std::wstring> answers;
+};
+
+}  // namespace barsmith::testing

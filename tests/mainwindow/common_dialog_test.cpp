@@ -1,0 +1,71 @@
+#include "platform/common_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/twips.h"
+#include "support/fakes.h"
+
+namespace barsmith {
+namespace {
+
+TEST(TwipsTest, ConvertsWithTheScreensDpi) {
+    EXPECT_EQ(TwipsToPixels(7320, 96), 488);
+    EXPECT_EQ(TwipsToPixels(5115, 96), 341);
+    EXPECT_EQ(TwipsToPixels(7, 96), 0);  // 0.47 px
+    EXPECT_EQ(TwipsToPixels(8, 96), 1);  // 0.53 px
+    EXPECT_EQ(TwipsToPixels(7320, 144), 732);
+    EXPECT_EQ(TwipsToPixels(-120, 96), -8);
+    const RECT r = ToPixels({120, 720, 7095, 1935}, Dpi{96, 120});
+    EXPECT_EQ(r.left, 8);
+    EXPECT_EQ(r.top, 60);
+    EXPECT_EQ(r.right, 8 + 473);
+    EXPECT_EQ(r.bottom, 60 + 161);
+}
+
+TEST(CommonDialogTest, FilterBecomesNulSeparatedPairs) {
+    EXPECT_EQ(ToDialogFilter(L"Icons (*.ico)|*.ico"), std::wstring(L"Icons (*.ico)\0*.ico\0\0", 21));
+    EXPECT_EQ(ToDialogFilter(L"A|*.a|B|*.b"), std::wstring(L"A\0*.a\0B\0*.b\0\0", 13));
+    EXPECT_EQ(ToDialogFilter(L""), L"");
+}
+
+TEST(CommonDialogTest, PropertiesPersistBetweenUses) {
+    testing::ScriptedFileDialog dialogs;
+    dialogs.answers = {L"C:\\Icons\\star.ico", L""};
+    CommonDialog cdlg(dialogs);
+    cdlg.Filter = L"Icons (*.ico)|*.ico";
+    cdlg.DialogTitle = L"Choose your default icon";
+    cdlg.InitDir = L"C:\\Icons";
+    cdlg.ShowOpen(nullptr);
+    EXPECT_EQ(cdlg.FileName, L"C:\\Icons\\star.ico");
+
+    // The next use changes only the title: the last pick is offered again.
+    cdlg.DialogTitle = L"Choose your program";
+    cdlg.ShowOpen(nullptr);  // cancelled, CancelError off: quietly nothing
+    ASSERT_EQ(dialogs.requests.size(), 2u);
+    EXPECT_EQ(dialogs.requests[1].fileName, L"C:\\Icons\\star.ico");
+    EXPECT_EQ(dialogs.requests[1].initialDir, L"C:\\Icons");
+    EXPECT_EQ(dialogs.requests[1].title, L"Choose your program");
+    EXPECT_EQ(dialogs.requests[1].filter, std::wstring(L"Icons (*.ico)\0*.ico\0", 20));
+    EXPECT_EQ(cdlg.FileName, L"C:\\Icons\\star.ico");
+}
+
+TEST(CommonDialogTest, CancelRaisesOnlyWithCancelError) {
+    testing::ScriptedFileDialog dialogs;
+    CommonDialog cdlg(dialogs);
+    cdlg.FileName = L"kept.exe";
+    cdlg.CancelError = true;
+    EXPECT_THROW(cdlg.ShowOpen(nullptr), DialogCancelled);
+    EXPECT_EQ(cdlg.FileName, L"kept.exe");
+}
+
+TEST(CommonDialogTest, LongPathsFit) {
+    testing::ScriptedFileDialog dialogs;
+    const std::wstring longPath = L"\\\\?\\C:\\" + std::wstring(1000, L'a') + L"\\b.exe";
+    dialogs.answers = {longPath};
+    CommonDialog cdlg(dialogs);
+    cdlg.ShowOpen(nullptr);
+    EXPECT_EQ(cdlg.FileName, longPath);
+}
+
+}  // namespace
+}  // namespace barsmith

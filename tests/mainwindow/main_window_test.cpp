@@ -1,0 +1,314 @@
+// The real main window under Wine, driven with real messages.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "support/main_window_fixture.h"
+
+namespace barsmith {
+namespace {
+
+using testing::MainWindowTest;
+
+RECT PlaceInParent(HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+std::wstring ClassOf(HWND control) {
+    wchar_t name[64]{};
+    GetClassNameW(control, name, 64);
+    return name;
+}
+
+std::wstring Caption(HWND control) {
+    wchar_t text[256]{};
+    GetWindowTextW(control, text, 256);
+    return text;
+}
+
+TEST_F(MainWindowTest, WindowIsFixedCentredAndOfTheDesignedSize) {
+    const HWND hwnd = main->Hwnd();
+    EXPECT_EQ(Caption(hwnd), L"Create Custom Internet Explorer Buttons and Menus");
+    const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+
+    RECT client;
+    GetClientRect(hwnd, &client);
+    EXPECT_EQ(client.right, TwipsToPixels(7320, main->dpi().x));
+    EXPECT_EQ(client.bottom, TwipsToPixels(5115, main->dpi().y));
+
+    RECT window, work;
+    GetWindowRect(hwnd, &window);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_NEAR((window.left + window.right) / 2, (work.left + work.right) / 2, 1);
+    EXPECT_NEAR((window.top + window.bottom) / 2, (work.top + work.bottom) / 2, 1);
+}
+
+TEST_F(MainWindowTest, ControlsSitInTheirFramesAtTheirPlaces) {
+    struct Expected {
+        ControlId id;
+        const wchar_t* cls;
+        const wchar_t* caption;
+        ControlId frame;  // IDC_InfoHeader1 stands for the window itself
+        TwipsRect at;
+    };
+    const Expected expected[] = {
+        {IDC_Text2, L"Edit", L"", IDC_FraButton, {1560, 360, 4935, 315}},
+        {IDC_cmdApp, L"Button", L"&A", IDC_FraButton, {6600, 360, 315, 315}},
+        {IDC_Command4, L"Button", L"&H", IDC_FraButton, {6600, 1080, 315, 315}},
+        {IDC_Label3, L"Static", L"Button Text", IDC_FraButton, {240, 1500, 825, 195}},
+        {IDC_Text8, L"Edit", L"", IDC_FraMenu, {1560, 1080, 4935, 315}},
+        {IDC_Label6, L"Static", L"Status Bar Text", IDC_FraMenu, {240, 780, 1095, 195}},
+        {IDC_List1, L"ListBox", L"", IDC_FraMine, {240, 360, 4335, 1035}},
+        {IDC_Command5, L"Button", L"&Delete Selected", IDC_FraMine, {5160, 360, 1455, 375}},
+        {IDC_Picture1, L"Static", L"", IDC_FraMine, {5640, 920, 480, 480}},
+        {IDC_FraMenu, L"BarsmithFrame", L"Tools Menu", IDC_InfoHeader1, {120, 2960, 7095, 1575}},
+        {IDC_FraMine, L"BarsmithFrame", L"My Buttons", IDC_InfoHeader1, {120, 2960, 7095, 1575}},
+        {IDC_lblMessage, L"Static", kDefaultStatus, IDC_InfoHeader1, {120, 2740, 7095, 225}},
+        {IDC_cmdMyKeys, L"Button", L"&My Buttons", IDC_InfoHeader1, {3000, 4640, 1335, 375}},
+        {IDC_cmdClose, L"Button", L"&Close", IDC_InfoHeader1, {5880, 4640, 1335, 375}},
+        {IDC_Text1, L"Edit", nullptr, IDC_InfoHeader1, {960, 6480, 4935, 315}},
+        {IDC_Option1, L"Button", L"Create Button for current user only", IDC_Frame1, {360, 260, 3135, 255}},
+        {IDC_Check1, L"Button", L"Button visible", IDC_InfoHeader1, {240, 7680, 1695, 255}},
+        {IDC_Command1, L"Button", L"Make GUID", IDC_InfoHeader1, {360, 8040, 1455, 375}},
+    };
+    for (const Expected& e : expected) {
+        SCOPED_TRACE(e.id);
+        const HWND control = Ctl(e.id);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(lstrcmpiW(ClassOf(control).c_str(), e.cls), 0) << ClassOf(control);
+        if (e.caption) EXPECT_EQ(Caption(control), e.caption);
+        EXPECT_EQ(GetParent(control), e.frame == IDC_InfoHeader1 ? main->Hwnd() : Ctl(e.frame));
+        const RECT want = ToPixels(e.at, main->dpi());
+        const RECT got = PlaceInParent(control);
+        EXPECT_EQ(got.left, want.left);
+        EXPECT_EQ(got.top, want.top);
+        EXPECT_EQ(got.right - got.left, want.right - want.left);
+        EXPECT_EQ(got.bottom - got.top, want.bottom - want.top);
+    }
+    // The working-state controls lie below the client area.
+    RECT client;
+    GetClientRect(main->Hwnd(), &client);
+    for (const ControlId id : {IDC_Label8, IDC_Text1, IDC_lblPath, IDC_Frame1, IDC_Check1, IDC_Command1})
+        EXPECT_GE(PlaceInParent(Ctl(id)).top, client.bottom) << id;
+}
+
+TEST_F(MainWindowTest, TabOrderFollowsTheDesignAcrossFrames) {
+    const ControlId expected[] = {
+        IDC_Command1, IDC_cmdApp,   IDC_Command3,   IDC_Command4, IDC_Text2,   IDC_Text3,    IDC_Text5,
+        IDC_Text4,    IDC_Text6,    IDC_Text7,      IDC_Text8,    IDC_Option1, IDC_Option2,  IDC_cmdAbout,
+        IDC_cmdHelp,  IDC_cmdMyKeys, IDC_Command2,  IDC_cmdClose, IDC_Text1,   IDC_Frame1,   IDC_FraButton,
+        IDC_Label4,   IDC_Label3,   IDC_Label2,     IDC_Label1,   IDC_FraMenu, IDC_Label7,   IDC_Label6,
+        IDC_Label5,   IDC_FraMine,  IDC_List1,      IDC_Command5, IDC_Label8,  IDC_Check1,   IDC_lblPath,
+        IDC_Picture1, IDC_lblMessage,
+    };
+    std::vector<int> order;
+    for (const HWND control : main->TabOrder()) {
+        if (GetDlgCtrlID(control) != IDC_InfoHeader1) order.push_back(GetDlgCtrlID(control));
+    }
+    EXPECT_EQ(order, std::vector<int>(std::begin(expected), std::end(expected)));
+
+    // Tab walks that order over the controls that can take the focus.
+    SetFocus(Ctl(IDC_Text4));
+    const auto tab = [this](bool shift) {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = shift ? 0x80 : 0;
+        SetKeyboardState(keys);
+        PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+        Pump();
+        keys[VK_SHIFT] = 0;
+        SetKeyboardState(keys);
+        return GetDlgCtrlID(GetFocus());
+    };
+    EXPECT_EQ(tab(false), IDC_Text6);
+    SetFocus(Ctl(IDC_Text8));
+    EXPECT_EQ(tab(false), IDC_Option2) << "the unselected option gives way to the selected one";
+    EXPECT_EQ(tab(false), IDC_cmdAbout);
+    EXPECT_EQ(tab(true), IDC_Option2);
+}
+
+TEST_F(MainWindowTest, StartsInToolsMenuModeWithFreshGuid) {
+    EXPECT_TRUE(Visible(IDC_FraMenu));
+    EXPECT_FALSE(Visible(IDC_FraMine));
+    EXPECT_FALSE(Visible(IDC_List1)) << "the frame hides what it holds";
+    EXPECT_EQ(main->Text(IDC_cmdMyKeys), L"&My Buttons");
+    EXPECT_FALSE(Enabled(IDC_Command5));
+    EXPECT_FALSE(Checked(IDC_Option1));
+    EXPECT_TRUE(Checked(IDC_Option2));
+    EXPECT_TRUE(Checked(IDC_Check1));
+    EXPECT_EQ(main->Text(IDC_lblMessage), kDefaultStatus);
+    EXPECT_EQ(main->StatusColor(), kStatusDefaultColor);
+    EXPECT_EQ(main->Text(IDC_Text1).size(), 38u);
+    EXPECT_EQ(main->Text(IDC_Label8), L"");
+    EXPECT_EQ(GetFocus(), Ctl(IDC_Text2));
+}
+
+TEST_F(MainWindowTest, ButtonTextTakesAtMost25Characters) {
+    SetFocus(Ctl(IDC_Text4));
+    for (int i = 0; i < 26; ++i) SendMessageW(Ctl(IDC_Text4), WM_CHAR, L'a' + i % 26, 0);
+    EXPECT_EQ(main->Text(IDC_Text4), L"abcdefghijklmnopqrstuvwxy");
+}
+
+TEST_F(MainWindowTest, ModeSwitchKeepsTypedTextAndResetsStatusOnlyOnTheWayIn) {
+    main->SetText(IDC_Text6, L"Run it");
+    main->SetText(IDC_Text7, L"Runs the tool");
+    main->SetText(IDC_Text8, L"Tool");
+    main->SetStatusCreated(L"Tool");
+
+    Click(IDC_cmdMyKeys);
+    EXPECT_EQ(main->Text(IDC_cmdMyKeys), L"&Tools Menu");
+    EXPECT_FALSE(Visible(IDC_FraMenu));
+    EXPECT_TRUE(Visible(IDC_FraMine));
+    EXPECT_TRUE(Visible(IDC_List1));
+    EXPECT_FALSE(Enabled(IDC_Command5));
+    EXPECT_EQ(main->Text(IDC_lblMessage), kDefaultStatus);
+    EXPECT_EQ(main->StatusColor(), kStatusDefaultColor);
+
+    main->SetStatusCreated(L"Tool");
+    Click(IDC_cmdMyKeys);
+    EXPECT_EQ(main->Text(IDC_cmdMyKeys), L"&My Buttons");
+    EXPECT_TRUE(Visible(IDC_FraMenu));
+    EXPECT_FALSE(Visible(IDC_FraMine));
+    EXPECT_EQ(main->Text(IDC_lblMessage), L"The Tool Button has been created!");
+    EXPECT_EQ(main->StatusColor(), kStatusCreatedColor);
+    EXPECT_EQ(main->Text(IDC_Text6), L"Run it");
+    EXPECT_EQ(main->Text(IDC_Text7), L"Runs the tool");
+    EXPECT_EQ(main->Text(IDC_Text8), L"Tool");
+}
+
+TEST_F(MainWindowTest, AccessKeysPressTheirButtons) {
+    SetFocus(Ctl(IDC_Text6));
+    PostMessageW(Ctl(IDC_Text6), WM_SYSCHAR, L'm', 1 << 29);
+    Pump();
+    EXPECT_EQ(main->Text(IDC_cmdMyKeys), L"&Tools Menu");
+    PostMessageW(Ctl(IDC_Text2), WM_SYSCHAR, L'T', 1 << 29);
+    Pump();
+    EXPECT_EQ(main->Text(IDC_cmdMyKeys), L"&My Buttons");
+}
+
+TEST_F(MainWindowTest, F1AnywhereOpensHelpAndOtherKeysDoNothing) {
+    const auto press = [this](ControlId where, UINT message, WPARAM key, BYTE modifier) {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        if (modifier) keys[modifier] = 0x80;
+        SetKeyboardState(keys);
+        SetFocus(Ctl(where));
+        PostMessageW(Ctl(where), message, key, 0);
+        Pump();
+        if (modifier) keys[modifier] = 0;
+        SetKeyboardState(keys);
+    };
+    press(IDC_Text6, WM_KEYDOWN, VK_F1, 0);
+    press(IDC_Text2, WM_KEYDOWN, VK_F1, VK_SHIFT);
+    press(IDC_Text4, WM_KEYDOWN, VK_F1, VK_CONTROL);
+    press(IDC_Text8, WM_SYSKEYDOWN, VK_F1, VK_MENU);
+    press(IDC_Text6, WM_KEYDOWN, VK_F2, 0);
+    ASSERT_EQ(shell.executed.size(), 4u);
+
+    Click(IDC_cmdHelp);
+    ASSERT_EQ(shell.executed.size(), 5u);
+    for (const auto& request : shell.executed) {
+        EXPECT_EQ(request.owner, main->Hwnd());
+        EXPECT_EQ(request.verb, L"open");
+        EXPECT_EQ(request.file, ExecutableFolder() + L"\\Barsmith.chm");
+        EXPECT_EQ(request.parameters, L"");
+        EXPECT_EQ(request.showCommand, SW_SHOWNORMAL);
+    }
+}
+
+TEST_F(MainWindowTest, MakeGuidReplacesTheGuid) {
+    const std::wstring first = main->Text(IDC_Text1);
+    Click(IDC_Command1);
+    const std::wstring second = main->Text(IDC_Text1);
+    Click(IDC_Command1);
+    const std::wstring third = main->Text(IDC_Text1);
+    EXPECT_EQ(third.size(), 38u);
+    EXPECT_NE(first, second);
+    EXPECT_NE(second, third);
+}
+
+TEST_F(MainWindowTest, PickersFillTheirFieldsAndIconPickersStartInIcons) {
+    dialogs.answers = {L"C:\\Tools\\tool.exe", L"C:\\Icons\\star.ico", L"C:\\Icons\\hot.ico", L""};
+    Click(IDC_cmdApp);
+    Click(IDC_Command3);
+    main->SetStatusCreated(L"Tool");
+    Click(IDC_Command4);
+    EXPECT_EQ(main->StatusColor(), kStatusDefaultColor) << "a picker resets the status line";
+    main->SetText(IDC_Text2, L"C:\\Tools\\edited.exe");
+    Click(IDC_cmdApp);  // cancelled
+
+    EXPECT_EQ(main->Text(IDC_Text2), L"C:\\Tools\\edited.exe");
+    EXPECT_EQ(main->Text(IDC_Text3), L"C:\\Icons\\star.ico");
+    EXPECT_EQ(main->Text(IDC_Text5), L"C:\\Icons\\hot.ico");
+    ASSERT_EQ(dialogs.requests.size(), 4u);
+    EXPECT_EQ(dialogs.requests[0].title, L"Choose your program");
+    EXPECT_EQ(dialogs.requests[0].filter, std::wstring(L"Executables (*.exe)\0*.exe\0", 26));
+    EXPECT_EQ(dialogs.requests[0].initialDir, L"");
+    EXPECT_EQ(dialogs.requests[1].title, L"Choose your default icon");
+    EXPECT_EQ(dialogs.requests[1].initialDir, ExecutableFolder() + L"\\Icons");
+    EXPECT_EQ(dialogs.requests[2].title, L"Choose your hot icon");
+    EXPECT_EQ(dialogs.requests[2].initialDir, ExecutableFolder() + L"\\Icons");
+    // The application picker offers the last pick again, and its folder.
+    EXPECT_EQ(dialogs.requests[3].fileName, L"C:\\Icons\\hot.ico");
+    EXPECT_EQ(dialogs.requests[3].initialDir, ExecutableFolder() + L"\\Icons");
+}
+
+TEST_F(MainWindowTest, CloseUnloadsEveryFormAndEndsTheProgram) {
+    Click(IDC_cmdClose);
+    EXPECT_FALSE(main->IsLoaded());
+    EXPECT_EQ(forms.Count(), 0u);
+    EXPECT_EQ(lastFormGone, 1);
+}
+
+TEST_F(MainWindowTest, CloseBoxUnloadsTheMainWindow) {
+    SendMessageW(main->Hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(main->IsLoaded());
+    EXPECT_EQ(lastFormGone, 1);
+}
+
+// The real file dialog of the platform, opened and cancelled as a user would.
+class RealDialogTest : public MainWindowTest {
+protected:
+    SystemFileDialog realDialog;
+    void SetUp() override {
+        ForgetCatalogue();
+        forms.onLastFormGone = [this] { ++lastFormGone; };
+        main = std::make_unique<frmMain>(forms, MainWindowServices{messages, realDialog, shell, registry});
+        ASSERT_TRUE(main->Load());
+        main->Show(SW_SHOWNORMAL);
+        Pump();
+    }
+};
+
+TEST_F(RealDialogTest, CancellingTheRealDialogKeepsTheFieldAndResetsStatus) {
+    main->SetText(IDC_Text2, L"C:\\kept.exe");
+    main->SetStatusCreated(L"Tool");
+    std::atomic<bool> found{false};
+    std::thread canceller([&found] {
+        for (int i = 0; i < 200 && !found; ++i) {
+            if (const HWND dialog = FindWindowW(L"#32770", L"Choose your program")) {
+                found = true;
+                PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+            }
+            Sleep(50);
+        }
+    });
+    main->cmdApp_Click();  // modal until the other thread cancels
+    canceller.join();
+    EXPECT_TRUE(found);
+    EXPECT_EQ(main->Text(IDC_Text2), L"C:\\kept.exe");
+    EXPECT_EQ(main->Text(IDC_lblMessage), kDefaultStatus);
+    EXPECT_EQ(main->StatusColor(), kStatusDefaultColor);
+}
+
+}  // namespace
+}  // namespace barsmith

@@ -1,0 +1,60 @@
+#pragma once
+// Opens the real main window under Wine with scripted message boxes, file
+// dialogs and shell, over the test prefix's real registry. The catalogue is
+// emptied before and after each test.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "mainwindow/frmMain.h"
+#include "support/fakes.h"
+
+namespace barsmith::testing {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    ScriptedMessageBox messages;
+    ScriptedFileDialog dialogs;
+    RecordingShell shell;
+    RecordingRegistry registry;
+    FormRegistry forms;
+    int lastFormGone = 0;
+    std::unique_ptr<frmMain> main;
+
+    void SetUp() override {
+        ForgetCatalogue();
+        forms.onLastFormGone = [this] { ++lastFormGone; };
+        main = std::make_unique<frmMain>(forms, MainWindowServices{messages, dialogs, shell, registry});
+        ASSERT_TRUE(main->Load());
+        main->Show(SW_SHOWNORMAL);
+        Pump();
+    }
+    void TearDown() override {
+        main.reset();
+        ForgetCatalogue();
+    }
+
+    static void ForgetCatalogue() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Barsmith"); }
+
+    // Runs pending messages through the forms as the program's message loop does.
+    void Pump() {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (forms.PreTranslate(msg)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    void Click(ControlId id) {
+        SendMessageW(main->Control(id), BM_CLICK, 0, 0);
+        Pump();
+    }
+    HWND Ctl(ControlId id) const { return main->Control(id); }
+    bool Visible(ControlId id) const { return IsWindowVisible(Ctl(id)) != FALSE; }
+    bool Enabled(ControlId id) const { return IsWindowEnabled(Ctl(id)) != FALSE; }
+    bool Checked(ControlId id) const { return SendMessageW(Ctl(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+};
+
+}  // namespace barsmith::testing
