@@ -1,0 +1,65 @@
+#pragma once
+// The System Information launcher of the About window, and the small reader of
+// registry values it finds the tool with.
+#include <windows.h>
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "platform/message_box.h"
+#include "platform/shell.h"
+
+namespace barsmith {
+
+// Where the tool is registered under HKEY_LOCAL_MACHINE: its full path, or else
+// the folder that holds it.
+inline constexpr wchar_t kSysInfoPathKey[] = L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+inline constexpr wchar_t kSysInfoPathValue[] = L"PATH";
+inline constexpr wchar_t kSysInfoFolderKey[] = L"SOFTWARE\\Microsoft\\Shared Tools Location";
+inline constexpr wchar_t kSysInfoFolderValue[] = L"MSINFO";
+inline constexpr wchar_t kSysInfoFileName[] = L"\\MSINFO32.EXE";
+inline constexpr wchar_t kSysInfoUnavailable[] = L"System Information Is Unavailable At This Time";
+
+// GetKeyValue opens keys asking for query, set, create sub-key, enumerate,
+// notify, create link and read control...
+inline constexpr REGSAM kKeyValueAccess = 0x2003F;
+// ...and reads at most this many bytes of a value.
+inline constexpr DWORD kKeyValueBufferSize = 1024;
+
+// A value that exists but holds no data at all has no text to read.
+class EmptyValueError : public std::runtime_error {
+public:
+    EmptyValueError() : std::runtime_error("registry value without data") {}
+};
+
+// RegOpenKeyExA, or a stand-in for it.
+using NarrowKeyOpener = LSTATUS(WINAPI*)(HKEY root, LPCSTR subKey, DWORD options, REGSAM access, PHKEY key);
+
+// Reads the value `SubKeyRef` of the key `Keyname` under `KeyRoot` with the
+// narrow registry calls, so that lengths count bytes of the system code page:
+// - a final zero byte of the data is dropped;
+// - a string value (REG_SZ) sets `KeyVal` to its text;
+// - a 32-bit number (REG_DWORD) sets `KeyVal` to "&h" followed by the remaining
+//   bytes from the last to the first, two upper-case hex digits each
+//   (0x00000105 gives "&h000105");
+// - a value of any other type leaves `KeyVal` as it was.
+// True when a value was read. False, with `KeyVal` emptied, when the key cannot
+// be opened or the value cannot be read (missing, or larger than
+// kKeyValueBufferSize). Throws EmptyValueError for a value of size 0. The key
+// is closed in every case. A key that refuses kKeyValueAccess is opened for
+// reading only.
+bool GetKeyValue(HKEY KeyRoot, const std::wstring& Keyname, const std::wstring& SubKeyRef, std::wstring& KeyVal,
+                 NarrowKeyOpener open = RegOpenKeyExA);
+
+// The path of the System Information tool: the registered full path, or else
+// "\MSINFO32.EXE" in the registered folder when that file exists. Nothing when
+// neither is registered or the folder lacks the file. Throws as GetKeyValue does.
+std::optional<std::wstring> SysInfoPath();
+
+// Starts the System Information tool in a normal window. When it is not
+// registered, or cannot be read or started, shows "System Information Is
+// Unavailable At This Time" owned by `owner` instead.
+void StartSysInfo(HWND owner, ShellSeam& shell, MessageBoxSeam& messages);
+
+}  // namespace barsmith

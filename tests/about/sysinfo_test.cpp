@@ -1,0 +1,177 @@
+#include "about/sysinfo.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "about_support.h"
+#include "support/fakes.h"
+
+namespace barsmith {
+namespace {
+
+using testing::HklmValue;
+using testing::RecordingRealShell;
+using testing::ScratchFolder;
+using testing::ScriptedMessageBox;
+using testing::SysInfoEntries;
+
+// Reads the tool's "PATH" entry the way the launcher does.
+class GetKeyValueTest : public ::testing::Test {
+protected:
+    HklmValue value{kSysInfoPathKey, kSysInfoPathValue};
+    std::wstring text = L"before";
+
+    bool Read() { return GetKeyValue(HKEY_LOCAL_MACHINE, kSysInfoPathKey, kSysInfoPathValue, text); }
+};
+
+TEST_F(GetKeyValueTest, MissingKeyOrValueGivesFalseAndEmptiesTheText) {
+    EXPECT_FALSE(Read());
+    EXPECT_EQ(text, L"");
+
+    text = L"before";
+    EXPECT_FALSE(GetKeyValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Barsmith no such key", L"PATH", text));
+    EXPECT_EQ(text, L"");
+}
+
+TEST_F(GetKeyValueTest, OnlyAFinalZeroByteIsDropped) {
+    ASSERT_TRUE(value.SetBytes(REG_SZ, std::string("C:\\Tools\\info.exe\0", 18)));
+    EXPECT_TRUE(Read());
+    EXPECT_EQ(text, L"C:\\Tools\\info.exe");
+
+    ASSERT_TRUE(value.SetBytes(REG_SZ, "C:\\Tools\\info.exe"));
+    EXPECT_TRUE(Read());
+    EXPECT_EQ(text, L"C:\\Tools\\info.exe") << "data without a zero byte stays whole";
+
+    ASSERT_TRUE(value.SetBytes(REG_SZ, std::string("ab\0\0", 4)));
+    EXPECT_TRUE(Read());
+    EXPECT_EQ(text, std::wstring(L"ab\0", 3));
+}
+
+TEST_F(GetKeyValueTest, ReadsUpTo1024Bytes) {
+    ASSERT_TRUE(value.SetBytes(REG_SZ, std::string(1023, 'x') + '\0'));
+    EXPECT_TRUE(Read());
+    EXPECT_EQ(text, std::wstring(1023, L'x'));
+
+    text = L"before";
+    ASSERT_TRUE(value.SetBytes(REG_SZ, std::string(1024, 'x') + '\0'));
+    EXPECT_FALSE(Read());
+    EXPECT_EQ(text, L"");
+}
+
+TEST_F(GetKeyValueTest, NumbersGiveTheirBytesInHexFromLastToFirst) {
+    ASSERT_TRUE(value.SetNumber(0x00000105));
+    EXPECT_TRUE(Read());
+    EXPECT_EQ(text, L"&h000105") << "the zero top byte goes as a final zero byte does";
+
+    ASSERT_TRUE(value.SetNumber(0xA0B0C0D0));
+    EXPECT_TRUE(Read());
+    EXPECT_EQ(text, L"&hA0B0C0D0");
+}
+
+TEST_F(GetKeyValueTest, OtherTypesLeaveTheTextAsItWas) {
+    ASSERT_TRUE(value.SetBytes(REG_BINARY, "\x01\x02"));
+    EXPECT_TRUE(Read());
+    EXPECT_EQ(text, L"before");
+
+    ASSERT_TRUE(value.SetBytes(REG_BINARY, std::string(1024, '\x01')));
+    EXPECT_TRUE(Read());
+    EXPECT_EQ(text, L"before");
+}
+
+TEST_F(GetKeyValueTest, ValueWithoutDataRaisesAnError) {
+    ASSERT_TRUE(value.SetBytes(REG_SZ, ""));
+    EXPECT_THROW(Read(), EmptyValueError);
+    EXPECT_EQ(text, L"before");
+}
+
+// Under HKEY_LOCAL_MACHINE a process that is not elevated may read but not write.
+std::vector<REGSAM> requestedAccess;
+LSTATUS WINAPI OpenRefusingWrites(HKEY root, LPCSTR subKey, DWORD options, REGSAM access, PHKEY key) {
+    requestedAccess.push_back(access);
+    if (access & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK)) return ERROR_ACCESS_DENIED;
+    return RegOpenKeyExA(root, subKey, options, access, key);
+}
+
+TEST_F(GetKeyValueTest, KeyThatRefusesWriteAccessIsReadAllTheSame) {
+    ASSERT_TRUE(value.SetText(L"C:\\Tools\\info.exe"));
+    requestedAccess.clear();
+    EXPECT_TRUE(GetKeyValue(HKEY_LOCAL_MACHINE, kSysInfoPathKey, kSysInfoPathValue, text, OpenRefusingWrites));
+    EXPECT_EQ(text, L"C:\\Tools\\info.exe");
+    EXPECT_EQ(requestedAccess, (std::vector<REGSAM>{0x2003F, KEY_READ}));
+}
+
+// The launcher, with both registry entries cleared first.
+class StartSysInfoTest : public ::testing::Test {
+protected:
+    SysInfoEntries entries;
+    RecordingRealShell shell;
+    ScriptedMessageBox messages;
+    ScratchFolder folder;
+
+    void Start() { StartSysInfo(nullptr, shell, messages); }
+    void ExpectUnavailableMessage() const {
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text, L"System Information Is Unavailable At This Time");
+        EXPECT_EQ(messages.shown[0].title, L"Barsmith");
+        EXPECT_EQ(messages.shown[0].type, static_cast<UINT>(MB_OK));
+    }
+};
+
+TEST_F(StartSysInfoTest, NothingRegisteredShowsTheMessageOnly) {
+    Start();
+    ExpectUnavailableMessage();
+    EXPECT_TRUE(shell.started.empty());
+}
+
+TEST_F(StartSysInfoTest, RegisteredPathStartsTheToolQuotedInANormalWindow) {
+    ASSERT_TRUE(folder.AddFakeTool(L"msinfo32.exe"));
+    const std::wstring tool = folder.path() + L"\\msinfo32.exe";
+    ASSERT_TRUE(entries.path.SetText(tool));
+
+    Start();
+    EXPECT_TRUE(messages.shown.empty());
+    ASSERT_EQ(shell.started.size(), 1u);
+    EXPECT_EQ(shell.started[0].path, tool);
+    EXPECT_EQ(shell.started[0].showCommand, SW_SHOWNORMAL);
+    EXPECT_EQ(folder.WaitForStart(), L"\"" + tool + L"\"");
+}
+
+TEST_F(StartSysInfoTest, UnstartablePathsShowTheMessage) {
+    ASSERT_TRUE(entries.path.SetText(folder.path() + L"\\missing.exe"));
+    Start();
+    ExpectUnavailableMessage();
+    EXPECT_EQ(shell.started.size(), 1u);
+
+    // Another type reads as true but leaves no path to start.
+    messages.shown.clear();
+    ASSERT_TRUE(entries.path.SetBytes(REG_BINARY, "\x01\x02"));
+    Start();
+    ExpectUnavailableMessage();
+
+    messages.shown.clear();
+    ASSERT_TRUE(entries.path.SetBytes(REG_SZ, ""));
+    Start();
+    ExpectUnavailableMessage();
+}
+
+TEST_F(StartSysInfoTest, FolderFallbackStartsTheToolFoundThere) {
+    ASSERT_TRUE(entries.folder.SetText(folder.path()));
+    ASSERT_TRUE(folder.AddFakeTool(L"MSINFO32.EXE"));
+
+    Start();
+    EXPECT_TRUE(messages.shown.empty());
+    ASSERT_EQ(shell.started.size(), 1u);
+    EXPECT_EQ(shell.started[0].path, folder.path() + L"\\MSINFO32.EXE");
+    EXPECT_EQ(folder.WaitForStart(), L"\"" + folder.path() + L"\\MSINFO32.EXE\"");
+}
+
+TEST_F(StartSysInfoTest, FolderWithoutTheToolShowsTheMessageWithoutStarting) {
+    ASSERT_TRUE(entries.folder.SetText(folder.path()));
+    Start();
+    ExpectUnavailableMessage();
+    EXPECT_TRUE(shell.started.empty());
+}
+
+}  // namespace
+}  // namespace barsmith
