@@ -85,7 +85,9 @@ TEST_F(MainWindowTest, ControlsSitInTheirFramesAtTheirPlaces) {
         const HWND control = Ctl(e.id);
         ASSERT_NE(control, nullptr);
         EXPECT_EQ(lstrcmpiW(ClassOf(control).c_str(), e.cls), 0) << ClassOf(control);
-        if (e.caption) EXPECT_EQ(Caption(control), e.caption);
+        if (e.caption) {
+            EXPECT_EQ(Caption(control), e.caption);
+        }
         EXPECT_EQ(GetParent(control), e.frame == IDC_InfoHeader1 ? main->Hwnd() : Ctl(e.frame));
         const RECT want = ToPixels(e.at, main->dpi());
         const RECT got = PlaceInParent(control);
@@ -119,14 +121,7 @@ TEST_F(MainWindowTest, TabOrderFollowsTheDesignAcrossFrames) {
     // Tab walks that order over the controls that can take the focus.
     SetFocus(Ctl(IDC_Text4));
     const auto tab = [this](bool shift) {
-        BYTE keys[256];
-        GetKeyboardState(keys);
-        keys[VK_SHIFT] = shift ? 0x80 : 0;
-        SetKeyboardState(keys);
-        PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
-        Pump();
-        keys[VK_SHIFT] = 0;
-        SetKeyboardState(keys);
+        PressKey(GetFocus(), WM_KEYDOWN, VK_TAB, shift ? VK_SHIFT : 0);
         return GetDlgCtrlID(GetFocus());
     };
     EXPECT_EQ(tab(false), IDC_Text6);
@@ -197,15 +192,8 @@ TEST_F(MainWindowTest, AccessKeysPressTheirButtons) {
 
 TEST_F(MainWindowTest, F1AnywhereOpensHelpAndOtherKeysDoNothing) {
     const auto press = [this](ControlId where, UINT message, WPARAM key, BYTE modifier) {
-        BYTE keys[256];
-        GetKeyboardState(keys);
-        if (modifier) keys[modifier] = 0x80;
-        SetKeyboardState(keys);
         SetFocus(Ctl(where));
-        PostMessageW(Ctl(where), message, key, 0);
-        Pump();
-        if (modifier) keys[modifier] = 0;
-        SetKeyboardState(keys);
+        PressKey(Ctl(where), message, key, modifier);
     };
     press(IDC_Text6, WM_KEYDOWN, VK_F1, 0);
     press(IDC_Text2, WM_KEYDOWN, VK_F1, VK_SHIFT);
@@ -279,14 +267,7 @@ TEST_F(MainWindowTest, CloseBoxUnloadsTheMainWindow) {
 class RealDialogTest : public MainWindowTest {
 protected:
     SystemFileDialog realDialog;
-    void SetUp() override {
-        ForgetCatalogue();
-        forms.onLastFormGone = [this] { ++lastFormGone; };
-        main = std::make_unique<frmMain>(forms, MainWindowServices{messages, realDialog, shell, registry});
-        ASSERT_TRUE(main->Load());
-        main->Show(SW_SHOWNORMAL);
-        Pump();
-    }
+    void SetUp() override { Open(realDialog); }
 };
 
 TEST_F(RealDialogTest, CancellingTheRealDialogKeepsTheFieldAndResetsStatus) {

@@ -23,10 +23,11 @@ protected:
     int lastFormGone = 0;
     std::unique_ptr<frmMain> main;
 
-    void SetUp() override {
+    void SetUp() override { Open(dialogs); }
+    void Open(FileDialogSeam& fileDialog) {
         ForgetCatalogue();
         forms.onLastFormGone = [this] { ++lastFormGone; };
-        main = std::make_unique<frmMain>(forms, MainWindowServices{messages, dialogs, shell, registry});
+        main = std::make_unique<frmMain>(forms, MainWindowServices{messages, fileDialog, shell, registry});
         ASSERT_TRUE(main->Load());
         main->Show(SW_SHOWNORMAL);
         Pump();
@@ -46,6 +47,17 @@ protected:
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
+    }
+    // Posts a key to the control with a modifier key (VK_SHIFT...) held, or none.
+    void PressKey(HWND where, UINT message, WPARAM key, BYTE modifier = 0) {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        if (modifier) keys[modifier] = 0x80;
+        SetKeyboardState(keys);
+        PostMessageW(where, message, key, 0);
+        Pump();
+        if (modifier) keys[modifier] = 0;
+        SetKeyboardState(keys);
     }
     void Click(ControlId id) {
         SendMessageW(main->Control(id), BM_CLICK, 0, 0);
