@@ -1,0 +1,268 @@
+#include "about/frmAbout.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "about/program_version.h"
+#include "about/publisher.h"
+#include "about/sysinfo.h"
+#include "resource.h"
+#include "version.h"
+
+namespace barsmith {
+namespace {
+
+constexpr int kClientWidth = 5730;   // twips
+constexpr int kClientHeight = 3990;  // twips
+constexpr COLORREF kTitleColor = 0xFF0000;  // blue, as 0x00BBGGRR
+constexpr int kTitleFontHundredthsOfPoint = 975;  // 9.75 point
+constexpr int kSmallestFontHeight = 8;  // pixels: captions are not shrunk below this
+
+constexpr wchar_t kDescription[] =
+    L"Barsmith adds buttons of your own to the Internet Explorer toolbar, each with an entry in the Tools "
+    L"menu, that start the programs of your choice.";
+constexpr wchar_t kDisclaimer[] =
+    L"Warning: this program is protected by copyright law. Copying or passing on the program, or any part "
+    L"of it, without the permission of the Barsmith Project is not allowed and may lead to civil and "
+    L"criminal penalties.";
+
+struct ControlSpec {
+    int id;
+    int parent;  // a frame's id, or 0 for the window itself
+    const wchar_t* className;
+    const wchar_t* text;
+    DWORD style;
+    DWORD exStyle;
+    TwipsRect at;
+    const wchar_t* toolTip;
+};
+
+constexpr TwipsRect kPicIconAt{120, 120, 1065, 2205};
+constexpr TwipsRect kImage1At{5040, 120, 480, 480};
+constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
+constexpr DWORD kButton = WS_TABSTOP | BS_PUSHBUTTON;
+
+// Every control in tab order; frames come before the controls they hold.
+constexpr ControlSpec kControls[] = {
+    {frmAbout::IDC_picIcon, 0, WC_STATICW, L"", SS_BITMAP | SS_NOTIFY, WS_EX_CLIENTEDGE, kPicIconAt, kPublisherName},
+    {frmAbout::IDC_lblTitle, 0, WC_STATICW, L"", kLabel, 0, {1560, 240, 2805, 240}, nullptr},
+    {frmAbout::IDC_lblVersion, 0, WC_STATICW, L"", kLabel, 0, {1560, 600, 2325, 225}, nullptr},
+    {frmAbout::IDC_Frame1, 0, nullptr, L"", 0, 0, {120, 2405, 4095, 1455}, nullptr},
+    {frmAbout::IDC_lblDisclaimer, frmAbout::IDC_Frame1, WC_STATICW, kDisclaimer, kLabel, 0, {120, 240, 3870, 1185},
+     nullptr},
+    {frmAbout::IDC_Frame2, 0, nullptr, L"", 0, 0, {1560, 840, 3975, 1095}, nullptr},
+    {frmAbout::IDC_lblDescription, frmAbout::IDC_Frame2, WC_STATICW, kDescription, kLabel, 0, {120, 120, 3795, 810},
+     nullptr},
+    {frmAbout::IDC_Command1, 0, WC_BUTTONW, L"&Join our mailing list", kButton, 0, {1560, 2040, 2295, 345},
+     L"Join our mailing list"},
+    {frmAbout::IDC_Command2, 0, WC_BUTTONW, L"&Barsmith Project", kButton, 0, {4320, 2040, 1245, 345},
+     L"Visit the Barsmith Project"},
+    {frmAbout::IDC_Command3, 0, WC_BUTTONW, L"Clos&e", kButton, 0, {4290, 2777, 1245, 345}, L"Close this window"},
+    {frmAbout::IDC_Command4, 0, WC_BUTTONW, L"&System Info", kButton, 0, {4290, 3480, 1245, 345},
+     L"Info about your computer"},
+    {frmAbout::IDC_Image1, 0, WC_STATICW, L"", SS_ICON | SS_NOTIFY, 0, kImage1At, nullptr},
+};
+
+UniqueFont CreateTitleFont(const Dpi& dpi) {
+    LOGFONTW font{};
+    font.lfHeight = -MulDiv(kTitleFontHundredthsOfPoint, dpi.y, 7200);
+    font.lfWeight = FW_BOLD;
+    font.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(font.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
+    return UniqueFont(CreateFontIndirectW(&font));
+}
+
+// The caption as drawn: access-key markers are not shown.
+std::wstring ShownCaption(HWND control) {
+    wchar_t caption[128]{};
+    GetWindowTextW(control, caption, 128);
+    std::wstring shown;
+    for (const wchar_t* p = caption; *p; ++p) {
+        if (*p == L'&' && p[1]) ++p;
+        shown += *p;
+    }
+    return shown;
+}
+
+bool CaptionFits(HDC dc, HWND button) {
+    const std::wstring caption = ShownCaption(button);
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+    RECT client{};
+    GetClientRect(button, &client);
+    return extent.cx <= client.right - 4 * GetSystemMetrics(SM_CXEDGE);  // the edges and the focus rectangle
+}
+
+// The buttons have fixed sizes, and a large system font can make their captions
+// too wide. They then share a smaller font of the same face that fits them all;
+// empty when `font` fits already.
+UniqueFont ButtonFontToFit(const std::vector<HWND>& buttons, HFONT font) {
+    LOGFONTW details{};
+    if (buttons.empty() || !GetObjectW(font, sizeof details, &details)) return {};
+    const WindowDC dc(buttons.front());
+    UniqueFont smaller;
+    const auto allFit = [&](HFONT trying) {
+        const SelectObjectGuard select(dc.get(), trying);
+        return std::all_of(buttons.begin(), buttons.end(), [&](HWND b) { return CaptionFits(dc.get(), b); });
+    };
+    while (!allFit(smaller ? smaller.get() : font) && std::abs(details.lfHeight) > kSmallestFontHeight) {
+        details.lfHeight += details.lfHeight < 0 ? 1 : -1;
+        UniqueFont next(CreateFontIndirectW(&details));
+        if (!next) return {};
+        smaller = std::move(next);
+    }
+    return smaller;
+}
+
+ProgramVersion RunningVersion() {
+    // The numbers the program was built with stand in if the resource cannot be read.
+    return ReadProgramVersion(GetModuleHandleW(nullptr))
+        .value_or(ProgramVersion{BARSMITH_VERSION_MAJOR, BARSMITH_VERSION_MINOR, BARSMITH_VERSION_PATCH});
+}
+
+}  // namespace
+
+frmAbout::frmAbout(FormRegistry& forms, MessageBoxSeam& messages, ShellSeam& shell)
+    : Form(forms), messages_(messages), shell_(shell) {}
+
+frmAbout::~frmAbout() {
+    // Destroy the window while its fonts and pictures still exist.
+    Unload();
+}
+
+bool frmAbout::ShowModeless() {
+    const bool loading = !IsLoaded();
+    if (loading && !Load()) return false;
+    ShowWindow(Hwnd(), SW_SHOWNORMAL);
+    if (loading) FocusFirstControl();
+    SetForegroundWindow(Hwnd());
+    return true;
+}
+
+bool frmAbout::Load() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (!owner_) {
+        owner_.reset(CreateWindowExW(0, WC_STATICW, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr));
+    }
+    ClassInfo cls{L"BarsmithAbout"};
+    cls.icon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_BARSMITH));
+    cls.smallIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_BARSMITH), IMAGE_ICON,
+                                                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                                  LR_SHARED));
+    FormStyle style{WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, kClientWidth,
+                    kClientHeight};
+    style.owner = owner_.get();
+    if (!CreateForm(cls, L"", style)) return false;
+    CreateControls();
+    Form_Load();
+    return true;
+}
+
+void frmAbout::CreateControls() {
+    std::vector<HWND> tabOrder;
+    for (const ControlSpec& spec : kControls) {
+        const HWND parent = spec.parent ? GetDlgItem(Hwnd(), spec.parent) : Hwnd();
+        const HWND control = spec.className
+                                 ? AddControl(parent, spec.className, spec.text, spec.style, spec.at, spec.id,
+                                              spec.exStyle)
+                                 : AddFrame(parent, spec.text, spec.at, spec.id);
+        if (spec.toolTip) AddToolTip(control, spec.toolTip);
+        tabOrder.push_back(control);
+    }
+    SetTabOrder(std::move(tabOrder));
+    lblTitle_ = GetDlgItem(Hwnd(), IDC_lblTitle);
+    lblVersion_ = GetDlgItem(Hwnd(), IDC_lblVersion);
+    SetFonts();
+    SetPictures();
+}
+
+void frmAbout::SetFonts() {
+    titleFont_ = CreateTitleFont(dpi());
+    if (titleFont_) {
+        SendMessageW(lblTitle_, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
+        SendMessageW(lblVersion_, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
+    }
+
+    std::vector<HWND> buttons;
+    for (const int id : {IDC_Command1, IDC_Command2, IDC_Command3, IDC_Command4})
+        buttons.push_back(GetDlgItem(Hwnd(), id));
+    buttonFont_ = ButtonFontToFit(buttons, Font());
+    for (const HWND button : buttons) {
+        if (buttonFont_) SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_.get()), FALSE);
+    }
+}
+
+void frmAbout::SetPictures() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    const HWND picIcon = GetDlgItem(Hwnd(), IDC_picIcon);
+    logo_.reset(static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(IDB_LOGO), IMAGE_BITMAP, 0, 0, 0)));
+    SendMessageW(picIcon, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_.get()));
+    // A bitmap static takes the bitmap's size; the picture box keeps its own.
+    const RECT box = ToPixels(kPicIconAt, dpi());
+    SetWindowPos(picIcon, nullptr, 0, 0, box.right - box.left, box.bottom - box.top, SWP_NOMOVE | SWP_NOZORDER);
+
+    const int iconSize = TwipsToPixels(kImage1At.width, dpi().x);
+    programIcon_.reset(
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_WEBPAGE), IMAGE_ICON, iconSize, iconSize, 0)));
+    SendMessageW(GetDlgItem(Hwnd(), IDC_Image1), STM_SETICON, reinterpret_cast<WPARAM>(programIcon_.get()), 0);
+}
+
+// --- Event handlers -------------------------------------------------------
+
+void frmAbout::Form_Load() {
+    SetWindowTextW(Hwnd(), (std::wstring(L"About ") + kAppTitle).c_str());
+    SetWindowTextW(lblVersion_, VersionText(RunningVersion()).c_str());
+    SetWindowTextW(lblTitle_, kAppTitle);
+}
+
+void frmAbout::Command1_Click() { OpenPage(kMailingListPage); }
+
+void frmAbout::Command2_Click() { OpenPage(kHomePage); }
+
+void frmAbout::Command3_Click() { Unload(); }
+
+void frmAbout::Command4_Click() { StartSysInfo(Hwnd(), shell_, messages_); }
+
+void frmAbout::picIcon_Click() { OpenPage(kHomePage); }
+
+// "start" is no program of its own on Windows: the shell opens the page as the other links do.
+void frmAbout::Image1_Click() { OpenPage(kHomePage); }
+
+void frmAbout::OpenPage(const wchar_t* address) {
+    // Nothing is reported when the page cannot be opened.
+    shell_.Execute(Hwnd(), L"open", address, L"", SW_SHOWNORMAL);
+}
+
+// --- Messages ---------------------------------------------------------------
+
+void frmAbout::OnCommand(int id, int code, HWND /*control*/) {
+    if (code != BN_CLICKED) return;  // STN_CLICKED for the two pictures has the same value
+    switch (id) {
+    case IDC_Command1: Command1_Click(); break;
+    case IDC_Command2: Command2_Click(); break;
+    case IDC_Command3: Command3_Click(); break;
+    case IDC_Command4: Command4_Click(); break;
+    case IDC_picIcon: picIcon_Click(); break;
+    case IDC_Image1: Image1_Click(); break;
+    default: break;
+    }
+}
+
+LRESULT frmAbout::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_CTLCOLORSTATIC) {
+        const HDC dc = reinterpret_cast<HDC>(wParam);
+        const HWND control = reinterpret_cast<HWND>(lParam);
+        const bool title = control == lblTitle_ || control == lblVersion_;
+        SetTextColor(dc, title ? kTitleColor : GetSysColor(COLOR_BTNTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    return Form::HandleMessage(msg, wParam, lParam);
+}
+
+}  // namespace barsmith

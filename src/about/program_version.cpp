@@ -1,0 +1,38 @@
+#include "about/program_version.h"
+
+#include <vector>
+
+namespace barsmith {
+
+std::optional<ProgramVersion> ReadProgramVersion(HMODULE module) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return std::nullopt;
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    if (size == 0) return std::nullopt;
+    std::vector<BYTE> block(size);
+    if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return std::nullopt;
+    void* fixed = nullptr;
+    UINT fixedSize = 0;
+    if (!VerQueryValueW(block.data(), L"\\", &fixed, &fixedSize) || fixedSize < sizeof(VS_FIXEDFILEINFO))
+        return std::nullopt;
+    const auto* info = static_cast<const VS_FIXEDFILEINFO*>(fixed);
+    // FILEVERSION is major, minor, revision, build: the third number is the high word of the low part.
+    return ProgramVersion{HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
+                          HIWORD(info->dwFileVersionLS)};
+}
+
+std::wstring VersionText(const ProgramVersion& version) {
+    return L"Version " + std::to_wstring(version.major) + L"." + std::to_wstring(version.minor) + L"." +
+           std::to_wstring(version.revision);
+}
+
+}  // namespace barsmith

@@ -1,0 +1,259 @@
+#include "about/frmAbout.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "about/program_version.h"
+#include "about/publisher.h"
+#include "about_support.h"
+#include "resource.h"
+#include "support/fakes.h"
+#include "version.h"
+
+namespace barsmith {
+namespace {
+
+using testing::RecordingRealShell;
+using testing::ScriptedMessageBox;
+
+constexpr wchar_t kAboutClass[] = L"BarsmithAbout";
+
+std::wstring TextOf(HWND window) {
+    wchar_t text[256]{};
+    GetWindowTextW(window, text, 256);
+    return text;
+}
+
+int CountAboutWindows() {
+    int count = 0;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM counter) -> BOOL {
+            wchar_t cls[64]{};
+            GetClassNameW(window, cls, 64);
+            if (lstrcmpW(cls, kAboutClass) == 0) ++*reinterpret_cast<int*>(counter);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+class AboutWindowTest : public ::testing::Test {
+protected:
+    AboutWindowTest() { forms.onLastFormGone = [this] { ++lastFormGone; }; }
+
+    HWND Control(int id) const {
+        const HWND direct = GetDlgItem(about.Hwnd(), id);
+        if (direct) return direct;
+        for (const int frame : {frmAbout::IDC_Frame1, frmAbout::IDC_Frame2}) {
+            if (const HWND inside = GetDlgItem(GetDlgItem(about.Hwnd(), frame), id)) return inside;
+        }
+        return nullptr;
+    }
+
+    FormRegistry forms;
+    int lastFormGone = 0;
+    ScriptedMessageBox messages;
+    RecordingRealShell shell;
+    frmAbout about{forms, messages, shell};
+};
+
+TEST_F(AboutWindowTest, LoadShowsTitleAndVersionInBlueBold) {
+    ASSERT_TRUE(about.ShowModeless());
+    EXPECT_EQ(TextOf(about.Hwnd()), L"About Barsmith");
+    EXPECT_EQ(TextOf(Control(frmAbout::IDC_lblTitle)), L"Barsmith");
+    EXPECT_EQ(TextOf(Control(frmAbout::IDC_lblVersion)), L"Version " BARSMITH_VERSION_STRING);
+
+    for (const int id : {frmAbout::IDC_lblTitle, frmAbout::IDC_lblVersion, frmAbout::IDC_lblDescription}) {
+        const HWND label = Control(id);
+        const HDC dc = CreateCompatibleDC(nullptr);
+        SendMessageW(GetParent(label), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                     reinterpret_cast<LPARAM>(label));
+        const bool title = id != frmAbout::IDC_lblDescription;
+        EXPECT_EQ(GetTextColor(dc), title ? RGB(0, 0, 255) : GetSysColor(COLOR_BTNTEXT)) << id;
+        DeleteDC(dc);
+
+        const HFONT font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
+        LOGFONTW details{};
+        GetObjectW(font, sizeof details, &details);
+        EXPECT_EQ(details.lfWeight >= FW_BOLD, title) << id;
+        if (title) {
+            // The text fits its label on one line.
+            const WindowDC labelDC(label);
+            const SelectObjectGuard select(labelDC.get(), font);
+            const std::wstring text = TextOf(label);
+            SIZE extent{};
+            GetTextExtentPoint32W(labelDC.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+            RECT client{};
+            GetClientRect(label, &client);
+            EXPECT_LE(extent.cx, client.right) << id;
+            EXPECT_LE(extent.cy, client.bottom) << id;
+        }
+    }
+}
+
+TEST_F(AboutWindowTest, FixedCentredDialogOutOfTheTaskbarWithTheProgramsIcon) {
+    ASSERT_TRUE(about.ShowModeless());
+    const HWND window = about.Hwnd();
+    const LONG style = GetWindowLongW(window, GWL_STYLE);
+    const LONG exStyle = GetWindowLongW(window, GWL_EXSTYLE);
+    EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    EXPECT_TRUE(exStyle & WS_EX_DLGMODALFRAME);
+    EXPECT_FALSE(exStyle & WS_EX_APPWINDOW);
+    const HWND owner = GetWindow(window, GW_OWNER);
+    EXPECT_TRUE(owner && !IsWindowVisible(owner)) << "an owned window has no taskbar button";
+
+    RECT client{};
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, TwipsToPixels(5730, about.dpi().x));
+    EXPECT_EQ(client.bottom, TwipsToPixels(3990, about.dpi().y));
+    RECT frame{};
+    RECT work{};
+    GetWindowRect(window, &frame);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_NEAR(frame.left + frame.right, work.left + work.right, 2);
+    EXPECT_NEAR(frame.top + frame.bottom, work.top + work.bottom, 2);
+
+    EXPECT_EQ(reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICON)),
+              LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_BARSMITH)));
+    // The logo keeps the picture box's size; the program's icon is shown.
+    EXPECT_TRUE(SendMessageW(Control(frmAbout::IDC_picIcon), STM_GETIMAGE, IMAGE_BITMAP, 0));
+    RECT logo{};
+    GetWindowRect(Control(frmAbout::IDC_picIcon), &logo);
+    EXPECT_EQ(logo.right - logo.left, TwipsToPixels(1065, about.dpi().x));
+    EXPECT_EQ(logo.bottom - logo.top, TwipsToPixels(2205, about.dpi().y));
+    EXPECT_TRUE(SendMessageW(Control(frmAbout::IDC_Image1), STM_GETICON, 0, 0));
+}
+
+// Sets a larger message font for the life of the object.
+class LargerMessageFont {
+public:
+    LargerMessageFont() {
+        saved_.cbSize = sizeof saved_;
+        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof saved_, &saved_, 0);
+        NONCLIENTMETRICSW larger = saved_;
+        larger.lfMessageFont.lfHeight = -16;
+        SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof larger, &larger, 0);
+    }
+    LargerMessageFont(const LargerMessageFont&) = delete;
+    LargerMessageFont& operator=(const LargerMessageFont&) = delete;
+    ~LargerMessageFont() { SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof saved_, &saved_, 0); }
+
+private:
+    NONCLIENTMETRICSW saved_{};
+};
+
+TEST_F(AboutWindowTest, ButtonCaptionsFitInALargeSystemFont) {
+    const LargerMessageFont larger;
+    ASSERT_TRUE(about.ShowModeless());
+    for (const int id : {frmAbout::IDC_Command1, frmAbout::IDC_Command2, frmAbout::IDC_Command3,
+                         frmAbout::IDC_Command4}) {
+        const HWND button = Control(id);
+        std::wstring caption = TextOf(button);
+        std::erase(caption, L'&');
+        const WindowDC dc(button);
+        const SelectObjectGuard select(dc.get(), reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0)));
+        SIZE extent{};
+        GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &extent);
+        RECT client{};
+        GetClientRect(button, &client);
+        EXPECT_LE(extent.cx, client.right - 4 * GetSystemMetrics(SM_CXEDGE)) << caption;
+    }
+}
+
+TEST_F(AboutWindowTest, ShowingAgainBringsTheOpenWindowForwardWithoutLoadingIt) {
+    ASSERT_TRUE(about.ShowModeless());
+    const HWND first = about.Hwnd();
+    SetWindowTextW(Control(frmAbout::IDC_lblVersion), L"changed since load");
+
+    ASSERT_TRUE(about.ShowModeless());
+    EXPECT_EQ(about.Hwnd(), first);
+    EXPECT_EQ(TextOf(Control(frmAbout::IDC_lblVersion)), L"changed since load");
+    EXPECT_EQ(CountAboutWindows(), 1);
+    EXPECT_EQ(forms.Count(), 1u);
+    EXPECT_EQ(GetForegroundWindow(), first);
+
+    // Closed, it loads anew on the next request.
+    SendMessageW(Control(frmAbout::IDC_Command3), BM_CLICK, 0, 0);
+    EXPECT_FALSE(about.IsLoaded());
+    EXPECT_EQ(lastFormGone, 1);
+    ASSERT_TRUE(about.ShowModeless());
+    EXPECT_EQ(TextOf(Control(frmAbout::IDC_lblVersion)), L"Version " BARSMITH_VERSION_STRING);
+    EXPECT_EQ(CountAboutWindows(), 1);
+}
+
+TEST_F(AboutWindowTest, CloseBoxUnloadsTheWindow) {
+    ASSERT_TRUE(about.ShowModeless());
+    SendMessageW(about.Hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(about.IsLoaded());
+    EXPECT_EQ(forms.Count(), 0u);
+    EXPECT_EQ(lastFormGone, 1);
+}
+
+TEST_F(AboutWindowTest, LinksOpenThePublishersPages) {
+    ASSERT_TRUE(about.ShowModeless());
+    SendMessageW(Control(frmAbout::IDC_Command1), BM_CLICK, 0, 0);
+    SendMessageW(Control(frmAbout::IDC_Command2), BM_CLICK, 0, 0);
+    // The two pictures answer a click of the mouse.
+    SendMessageW(Control(frmAbout::IDC_picIcon), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(Control(frmAbout::IDC_picIcon), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    SendMessageW(Control(frmAbout::IDC_Image1), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(Control(frmAbout::IDC_Image1), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+
+    const std::wstring expected[] = {kMailingListPage, kHomePage, kHomePage, kHomePage};
+    ASSERT_EQ(shell.executed.size(), std::size(expected));
+    for (size_t i = 0; i < shell.executed.size(); ++i) {
+        const testing::ExecuteRequest& request = shell.executed[i];
+        EXPECT_EQ(request.owner, about.Hwnd());
+        EXPECT_EQ(request.verb, L"open");
+        EXPECT_EQ(request.file, expected[i]);
+        EXPECT_EQ(request.parameters, L"");
+        EXPECT_EQ(request.showCommand, SW_SHOWNORMAL);
+    }
+    EXPECT_TRUE(about.IsLoaded());
+}
+
+TEST(AboutVersionText, NumbersAreWrittenInDecimalWithoutLeadingZeros) {
+    EXPECT_EQ(VersionText({1, 0, 0}), L"Version 1.0.0");
+    EXPECT_EQ(VersionText({2, 10, 3}), L"Version 2.10.3");
+}
+
+// The real message box, dismissed from a second thread as a user would.
+TEST(AboutWindowSystemInfo, UnavailableToolIsReportedInARealMessageBox) {
+    const testing::SysInfoEntries entries;
+    FormRegistry forms;
+    forms.onLastFormGone = [] {};
+    SystemMessageBox messages;
+    RecordingRealShell shell;
+    frmAbout about{forms, messages, shell};
+    ASSERT_TRUE(about.ShowModeless());
+
+    std::wstring shownText;
+    HWND shownOwner = nullptr;
+    std::atomic<bool> dismissed = false;
+    std::thread user([&] {
+        for (int attempt = 0; attempt < 100 && !dismissed; ++attempt) {
+            if (const HWND box = FindWindowW(L"#32770", L"Barsmith")) {
+                shownText = TextOf(GetDlgItem(box, 0xFFFF));  // the message box's text
+                shownOwner = GetWindow(box, GW_OWNER);
+                PostMessageW(box, WM_COMMAND, IDOK, 0);
+                dismissed = true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    });
+    SendMessageW(GetDlgItem(about.Hwnd(), frmAbout::IDC_Command4), BM_CLICK, 0, 0);
+    dismissed = true;
+    user.join();
+
+    EXPECT_EQ(shownText, L"System Information Is Unavailable At This Time");
+    EXPECT_EQ(shownOwner, about.Hwnd());
+    EXPECT_TRUE(about.IsLoaded());
+    EXPECT_TRUE(shell.started.empty());
+}
+
+}  // namespace
+}  // namespace barsmith
