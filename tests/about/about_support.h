@@ -173,4 +173,19 @@ private:
     std::wstring path_;
 };
 
+// The About windows of this thread, shown or not.
+inline int CountAboutWindows() {
+    int count = 0;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM counter) -> BOOL {
+            wchar_t cls[64]{};
+            GetClassNameW(window, cls, 64);
+            if (lstrcmpW(cls, L"BarsmithAbout") == 0) ++*reinterpret_cast<int*>(counter);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
 }  // namespace barsmith::testing

@@ -19,26 +19,10 @@ namespace {
 using testing::RecordingRealShell;
 using testing::ScriptedMessageBox;
 
-constexpr wchar_t kAboutClass[] = L"BarsmithAbout";
-
 std::wstring TextOf(HWND window) {
     wchar_t text[256]{};
     GetWindowTextW(window, text, 256);
     return text;
-}
-
-int CountAboutWindows() {
-    int count = 0;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM counter) -> BOOL {
-            wchar_t cls[64]{};
-            GetClassNameW(window, cls, 64);
-            if (lstrcmpW(cls, kAboutClass) == 0) ++*reinterpret_cast<int*>(counter);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
-    return count;
 }
 
 class AboutWindowTest : public ::testing::Test {
@@ -172,7 +156,7 @@ TEST_F(AboutWindowTest, ShowingAgainBringsTheOpenWindowForwardWithoutLoadingIt) 
     ASSERT_TRUE(about.ShowModeless());
     EXPECT_EQ(about.Hwnd(), first);
     EXPECT_EQ(TextOf(Control(frmAbout::IDC_lblVersion)), L"changed since load");
-    EXPECT_EQ(CountAboutWindows(), 1);
+    EXPECT_EQ(testing::CountAboutWindows(), 1);
     EXPECT_EQ(forms.Count(), 1u);
     EXPECT_EQ(GetForegroundWindow(), first);
 
@@ -182,7 +166,7 @@ TEST_F(AboutWindowTest, ShowingAgainBringsTheOpenWindowForwardWithoutLoadingIt) 
     EXPECT_EQ(lastFormGone, 1);
     ASSERT_TRUE(about.ShowModeless());
     EXPECT_EQ(TextOf(Control(frmAbout::IDC_lblVersion)), L"Version " BARSMITH_VERSION_STRING);
-    EXPECT_EQ(CountAboutWindows(), 1);
+    EXPECT_EQ(testing::CountAboutWindows(), 1);
 }
 
 TEST_F(AboutWindowTest, CloseBoxUnloadsTheWindow) {
