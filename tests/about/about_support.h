@@ -13,6 +13,7 @@
 #include "about/sysinfo.h"
 #include "extensions/guid.h"
 #include "platform/shell.h"
+#include "support/fakes.h"
 
 namespace barsmith::testing {
 
@@ -47,22 +48,16 @@ public:
     }
 
     // Stores raw bytes through the narrow call, as a program of the system code page would.
-    bool SetBytes(DWORD type, const std::string& data) const {
-        return key_ && RegSetValueExA(key_, NarrowName().c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
+    bool Set(DWORD type, const std::string& data) const {
+        return key_ && RegSetValueExA(key_, Narrow(name_).c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
                                       static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
     }
     // A string value with its terminating zero byte.
-    bool SetText(const std::wstring& text) const {
-        return key_ && RegSetValueExW(key_, name_.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                                      static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-    }
-    bool SetNumber(DWORD number) const {
-        return key_ && RegSetValueExW(key_, name_.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
-                                      sizeof number) == ERROR_SUCCESS;
-    }
+    bool SetText(const std::wstring& text) const { return Set(REG_SZ, Narrow(text) + '\0'); }
 
 private:
-    std::string NarrowName() const { return std::string(name_.begin(), name_.end()); }  // the names are ASCII
+    // The names and paths of these tests are ASCII.
+    static std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
     std::wstring keyName_;
     std::wstring name_;
@@ -78,38 +73,19 @@ struct SysInfoEntries {
     HklmValue folder{kSysInfoFolderKey, kSysInfoFolderValue};
 };
 
-struct ExecuteRequest {
-    HWND owner;
-    std::wstring verb;
-    std::wstring file;
-    std::wstring parameters;
-    int showCommand;
-};
-
-struct StartRequest {
-    std::wstring path;
-    int showCommand;
-};
-
-// Records every request and, unless `startForReal` is cleared, starts programs for real.
-class RecordingRealShell final : public ShellSeam {
+// Records the requests, and really starts programs.
+class StartingShell final : public ShellSeam {
 public:
     HINSTANCE Execute(HWND owner, const std::wstring& verb, const std::wstring& file, const std::wstring& parameters,
                       int showCommand) override {
-        executed.push_back({owner, verb, file, parameters, showCommand});
-        return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(42));  // the shell's "done"
+        return recorded.Execute(owner, verb, file, parameters, showCommand);
     }
     bool StartProgram(const std::wstring& path, int showCommand) override {
-        started.push_back({path, showCommand});
-        return startForReal && real_.StartProgram(path, showCommand);
+        recorded.StartProgram(path, showCommand);
+        return real.StartProgram(path, showCommand);
     }
-
-    bool startForReal = true;
-    std::vector<ExecuteRequest> executed;
-    std::vector<StartRequest> started;
-
-private:
-    SystemShell real_;
+    RecordingShell recorded;
+    SystemShell real;
 };
 
 // A fresh folder with blanks in its name, removed with its files at the end.

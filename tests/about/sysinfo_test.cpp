@@ -11,7 +11,7 @@ namespace barsmith {
 namespace {
 
 using testing::HklmValue;
-using testing::RecordingRealShell;
+using testing::StartingShell;
 using testing::ScratchFolder;
 using testing::ScriptedMessageBox;
 using testing::SysInfoEntries;
@@ -35,52 +35,52 @@ TEST_F(GetKeyValueTest, MissingKeyOrValueGivesFalseAndEmptiesTheText) {
 }
 
 TEST_F(GetKeyValueTest, OnlyAFinalZeroByteIsDropped) {
-    ASSERT_TRUE(value.SetBytes(REG_SZ, std::string("C:\\Tools\\info.exe\0", 18)));
+    ASSERT_TRUE(value.Set(REG_SZ, std::string("C:\\Tools\\info.exe\0", 18)));
     EXPECT_TRUE(Read());
     EXPECT_EQ(text, L"C:\\Tools\\info.exe");
 
-    ASSERT_TRUE(value.SetBytes(REG_SZ, "C:\\Tools\\info.exe"));
+    ASSERT_TRUE(value.Set(REG_SZ, "C:\\Tools\\info.exe"));
     EXPECT_TRUE(Read());
     EXPECT_EQ(text, L"C:\\Tools\\info.exe") << "data without a zero byte stays whole";
 
-    ASSERT_TRUE(value.SetBytes(REG_SZ, std::string("ab\0\0", 4)));
+    ASSERT_TRUE(value.Set(REG_SZ, std::string("ab\0\0", 4)));
     EXPECT_TRUE(Read());
     EXPECT_EQ(text, std::wstring(L"ab\0", 3));
 }
 
 TEST_F(GetKeyValueTest, ReadsUpTo1024Bytes) {
-    ASSERT_TRUE(value.SetBytes(REG_SZ, std::string(1023, 'x') + '\0'));
+    ASSERT_TRUE(value.Set(REG_SZ, std::string(1023, 'x') + '\0'));
     EXPECT_TRUE(Read());
     EXPECT_EQ(text, std::wstring(1023, L'x'));
 
     text = L"before";
-    ASSERT_TRUE(value.SetBytes(REG_SZ, std::string(1024, 'x') + '\0'));
+    ASSERT_TRUE(value.Set(REG_SZ, std::string(1024, 'x') + '\0'));
     EXPECT_FALSE(Read());
     EXPECT_EQ(text, L"");
 }
 
 TEST_F(GetKeyValueTest, NumbersGiveTheirBytesInHexFromLastToFirst) {
-    ASSERT_TRUE(value.SetNumber(0x00000105));
+    ASSERT_TRUE(value.Set(REG_DWORD, std::string("\x05\x01\x00\x00", 4)));
     EXPECT_TRUE(Read());
     EXPECT_EQ(text, L"&h000105") << "the zero top byte goes as a final zero byte does";
 
-    ASSERT_TRUE(value.SetNumber(0xA0B0C0D0));
+    ASSERT_TRUE(value.Set(REG_DWORD, "\xD0\xC0\xB0\xA0"));
     EXPECT_TRUE(Read());
     EXPECT_EQ(text, L"&hA0B0C0D0");
 }
 
 TEST_F(GetKeyValueTest, OtherTypesLeaveTheTextAsItWas) {
-    ASSERT_TRUE(value.SetBytes(REG_BINARY, "\x01\x02"));
+    ASSERT_TRUE(value.Set(REG_BINARY, "\x01\x02"));
     EXPECT_TRUE(Read());
     EXPECT_EQ(text, L"before");
 
-    ASSERT_TRUE(value.SetBytes(REG_BINARY, std::string(1024, '\x01')));
+    ASSERT_TRUE(value.Set(REG_BINARY, std::string(1024, '\x01')));
     EXPECT_TRUE(Read());
     EXPECT_EQ(text, L"before");
 }
 
 TEST_F(GetKeyValueTest, ValueWithoutDataRaisesAnError) {
-    ASSERT_TRUE(value.SetBytes(REG_SZ, ""));
+    ASSERT_TRUE(value.Set(REG_SZ, ""));
     EXPECT_THROW(Read(), EmptyValueError);
     EXPECT_EQ(text, L"before");
 }
@@ -105,7 +105,7 @@ TEST_F(GetKeyValueTest, KeyThatRefusesWriteAccessIsReadAllTheSame) {
 class StartSysInfoTest : public ::testing::Test {
 protected:
     SysInfoEntries entries;
-    RecordingRealShell shell;
+    StartingShell shell;
     ScriptedMessageBox messages;
     ScratchFolder folder;
 
@@ -121,7 +121,7 @@ protected:
 TEST_F(StartSysInfoTest, NothingRegisteredShowsTheMessageOnly) {
     Start();
     ExpectUnavailableMessage();
-    EXPECT_TRUE(shell.started.empty());
+    EXPECT_TRUE(shell.recorded.started.empty());
 }
 
 TEST_F(StartSysInfoTest, RegisteredPathStartsTheToolQuotedInANormalWindow) {
@@ -131,9 +131,9 @@ TEST_F(StartSysInfoTest, RegisteredPathStartsTheToolQuotedInANormalWindow) {
 
     Start();
     EXPECT_TRUE(messages.shown.empty());
-    ASSERT_EQ(shell.started.size(), 1u);
-    EXPECT_EQ(shell.started[0].path, tool);
-    EXPECT_EQ(shell.started[0].showCommand, SW_SHOWNORMAL);
+    ASSERT_EQ(shell.recorded.started.size(), 1u);
+    EXPECT_EQ(shell.recorded.started[0].file, tool);
+    EXPECT_EQ(shell.recorded.started[0].showCommand, SW_SHOWNORMAL);
     EXPECT_EQ(folder.WaitForStart(), L"\"" + tool + L"\"");
 }
 
@@ -141,16 +141,16 @@ TEST_F(StartSysInfoTest, UnstartablePathsShowTheMessage) {
     ASSERT_TRUE(entries.path.SetText(folder.path() + L"\\missing.exe"));
     Start();
     ExpectUnavailableMessage();
-    EXPECT_EQ(shell.started.size(), 1u);
+    EXPECT_EQ(shell.recorded.started.size(), 1u);
 
     // Another type reads as true but leaves no path to start.
     messages.shown.clear();
-    ASSERT_TRUE(entries.path.SetBytes(REG_BINARY, "\x01\x02"));
+    ASSERT_TRUE(entries.path.Set(REG_BINARY, "\x01\x02"));
     Start();
     ExpectUnavailableMessage();
 
     messages.shown.clear();
-    ASSERT_TRUE(entries.path.SetBytes(REG_SZ, ""));
+    ASSERT_TRUE(entries.path.Set(REG_SZ, ""));
     Start();
     ExpectUnavailableMessage();
 }
@@ -161,8 +161,8 @@ TEST_F(StartSysInfoTest, FolderFallbackStartsTheToolFoundThere) {
 
     Start();
     EXPECT_TRUE(messages.shown.empty());
-    ASSERT_EQ(shell.started.size(), 1u);
-    EXPECT_EQ(shell.started[0].path, folder.path() + L"\\MSINFO32.EXE");
+    ASSERT_EQ(shell.recorded.started.size(), 1u);
+    EXPECT_EQ(shell.recorded.started[0].file, folder.path() + L"\\MSINFO32.EXE");
     EXPECT_EQ(folder.WaitForStart(), L"\"" + folder.path() + L"\\MSINFO32.EXE\"");
 }
 
@@ -170,7 +170,7 @@ TEST_F(StartSysInfoTest, FolderWithoutTheToolShowsTheMessageWithoutStarting) {
     ASSERT_TRUE(entries.folder.SetText(folder.path()));
     Start();
     ExpectUnavailableMessage();
-    EXPECT_TRUE(shell.started.empty());
+    EXPECT_TRUE(shell.recorded.started.empty());
 }
 
 }  // namespace
