@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "extensions/guid.h"
+#include "infoheader/main_window_header.h"
 #include "mainwindow/main_layout.h"
 #include "resource.h"
 
@@ -56,7 +57,11 @@ const wchar_t* ClassOf(ControlKind kind) {
 }  // namespace
 
 frmMain::frmMain(FormRegistry& forms, const MainWindowServices& services)
-    : Form(forms), services_(services), registry_(services.registry, services.messages), cdlg(services.fileDialog) {}
+    : Form(forms),
+      services_(services),
+      InfoHeader1(services.messages),
+      registry_(services.registry, services.messages),
+      cdlg(services.fileDialog) {}
 
 frmMain::~frmMain() = default;
 
@@ -70,6 +75,7 @@ bool frmMain::Load() {
     const FormStyle style{WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0,
                           kClientWidth, kClientHeight};
     if (!CreateForm(cls, L"Create Custom Internet Explorer Buttons and Menus", style)) return false;
+    CreateHeader();
     CreateControls();
     Form_Load();
     return true;
@@ -79,6 +85,17 @@ void frmMain::Show(int showCommand) {
     ShowWindow(Hwnd(), showCommand);
     UpdateWindow(Hwnd());
     SetFocus(Control(IDC_Text2));  // the cursor waits in the first field
+}
+
+void frmMain::CreateHeader() {
+    // The title strip takes no focus, so it stays out of the tab order.
+    InfoHeader1.Create(Hwnd(), ToPixels(TwipsRect{0, 0, 7395, 615}, dpi()), IDC_InfoHeader1);
+    controls_[IDC_InfoHeader1 - IDC_FraButton] = InfoHeader1.Hwnd();
+    try {
+        InfoHeader1.UserControl_ReadProperties(MainWindowHeaderProperties());
+    } catch (const PropertyTypeError&) {
+        // Start-up goes on with the header as far as it was restored.
+    }
 }
 
 void frmMain::CreateControls() {

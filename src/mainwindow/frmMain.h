@@ -6,6 +6,7 @@
 #include <string>
 
 #include "extensions/registry_access.h"
+#include "infoheader/InfoHeader.h"
 #include "platform/common_dialog.h"
 #include "platform/form.h"
 #include "platform/handles.h"
@@ -114,11 +115,13 @@ private:
         bool startInIcons;
         ControlId target;
     };
+    void CreateHeader();
     void CreateControls();
     void RunPicker(const Picker& picker);
     bool InToolsMenuMode() const;
 
     MainWindowServices services_;
+    InfoHeader InfoHeader1;
     RegistryAccess registry_;
     CommonDialog cdlg;
     COLORREF statusColor_ = kStatusDefaultColor;

@@ -1,0 +1,38 @@
+// The header as the main window shows it, read back from the screen.
+#include <gtest/gtest.h>
+
+#include "platform/handles.h"
+#include "platform/twips.h"
+#include "support/main_window_fixture.h"
+
+namespace barsmith {
+namespace {
+
+using MainWindowHeaderTest = testing::MainWindowTest;
+
+TEST_F(MainWindowHeaderTest, TheTitleStripBlendsFromWhiteAtTheTopToBlueAtTheBottom) {
+    const HWND header = Ctl(IDC_InfoHeader1);
+    ASSERT_TRUE(header);
+    EXPECT_EQ(GetParent(header), main->Hwnd());
+    RECT client{};
+    GetClientRect(header, &client);
+    EXPECT_EQ(client.right, TwipsToPixels(7395, main->dpi().x));
+    EXPECT_EQ(client.bottom, TwipsToPixels(615, main->dpi().y));
+
+    RedrawWindow(header, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    const WindowDC dc(header);
+    // Right of the icon and the caption, where only the blend shows.
+    const int x = client.right - 20;
+    const COLORREF top = GetPixel(dc.get(), x, 0);
+    const COLORREF bottom = GetPixel(dc.get(), x, client.bottom - 1);
+    EXPECT_GE(GetRValue(top), 240);
+    EXPECT_GE(GetGValue(top), 240);
+    EXPECT_GE(GetBValue(top), 240);
+    EXPECT_LE(GetRValue(bottom), 16);
+    EXPECT_LE(GetGValue(bottom), 16);
+    EXPECT_GE(GetBValue(bottom), 240);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+}  // namespace
+}  // namespace barsmith
