@@ -3,9 +3,11 @@
 // store under application "Barsmith", section "My Buttons": one entry per
 // button, keyed by the button text, holding the GUID string of its key.
 // Because the button text is the key, a second button of the same text takes
-// over the entry.
+// over the entry; like every registry value name, the text is compared
+// without regard to case.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,8 +26,11 @@ public:
     explicit MyButtonsCatalogue(RegistryApi& api, std::wstring application = kCatalogueApplication)
         : store_(api), application_(std::move(application)) {}
 
-    // The button texts, in the store's order; empty when nothing is catalogued.
-    std::vector<std::wstring> ButtonTexts() const;
+    // The button texts in alphabetical order, case ignored; empty when nothing
+    // is catalogued. The store is read again only when it has changed since
+    // the last read (by another process, say), so that a catalogue of
+    // thousands of buttons lists at once.
+    const std::vector<std::wstring>& ButtonTexts() const;
     // The GUID recorded for the button text, or the empty text.
     std::wstring GuidOf(const std::wstring& buttonText) const;
     bool Contains(const std::wstring& buttonText) const { return !GuidOf(buttonText).empty(); }
@@ -36,8 +41,17 @@ public:
     const std::wstring& application() const { return application_; }
 
 private:
+    // True when the texts read last still match the store.
+    bool Current() const;
+    // After a change of our own: `texts_` was edited to match, and the
+    // store's new stamp must differ from the old one by `entriesAdded`
+    // entries, or the texts are read again next time.
+    void Restamp(int entriesAdded) const;
+
     SettingsStore store_;
     std::wstring application_;
+    mutable std::optional<SectionStamp> stamp_;  // of the store when `texts_` was read
+    mutable std::vector<std::wstring> texts_;
 };
 
 }  // namespace barsmith

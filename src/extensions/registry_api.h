@@ -22,6 +22,13 @@ public:
     virtual LSTATUS DeleteValue(HKEY key, const std::wstring& name) = 0;
     virtual LSTATUS DeleteKey(HKEY key, const std::wstring& subKey) = 0;
     virtual LSTATUS CloseKey(HKEY key) = 0;
+    // As RegQueryInfoKeyW, for the number of values and the time of the key's
+    // last change. Not pure, so that every registry that passes calls to the
+    // system answers it without more ado.
+    virtual LSTATUS QueryInfoKey(HKEY key, DWORD* values, FILETIME* lastWrite) {
+        return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, values, nullptr, nullptr,
+                                nullptr, lastWrite);
+    }
 };
 
 class SystemRegistry final : public RegistryApi {

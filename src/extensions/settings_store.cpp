@@ -86,4 +86,13 @@ LSTATUS SettingsStore::DeleteSetting(const std::wstring& application, const std:
     return api_.DeleteValue(sectionKey.get(), key);
 }
 
+std::optional<SectionStamp> SettingsStore::Stamp(const std::wstring& application,
+                                                 const std::wstring& section) const {
+    const RegKey key = OpenSection(application, section, KEY_QUERY_VALUE);
+    if (!key) return std::nullopt;
+    SectionStamp stamp;
+    if (api_.QueryInfoKey(key.get(), &stamp.entries, &stamp.written) != ERROR_SUCCESS) return std::nullopt;
+    return stamp;
+}
+
 }  // namespace barsmith

@@ -5,6 +5,7 @@
 // entry's key as the value's name and its value as the data.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,17 @@ namespace barsmith {
 struct SettingsEntry {
     std::wstring key;
     std::wstring value;
+};
+
+// What tells one state of a section from another without reading it: the
+// number of entries and the time of its last change.
+struct SectionStamp {
+    DWORD entries = 0;
+    FILETIME written{};
+    bool operator==(const SectionStamp& other) const {
+        return entries == other.entries && written.dwLowDateTime == other.written.dwLowDateTime &&
+               written.dwHighDateTime == other.written.dwHighDateTime;
+    }
 };
 
 class SettingsStore {
@@ -34,6 +46,8 @@ public:
     // Removes the entry. Gives ERROR_FILE_NOT_FOUND when there was none.
     LSTATUS DeleteSetting(const std::wstring& application, const std::wstring& section,
                           const std::wstring& key) const;
+    // Nothing when the section is missing or cannot be read.
+    std::optional<SectionStamp> Stamp(const std::wstring& application, const std::wstring& section) const;
 
 private:
     RegKey OpenSection(const std::wstring& application, const std::wstring& section, REGSAM access,

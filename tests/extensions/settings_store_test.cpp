@@ -81,6 +81,20 @@ TEST_F(SettingsStoreTest, FailuresComeBackAsStatus) {
     EXPECT_EQ(api.OpenKeys(), 0u);
 }
 
+TEST_F(SettingsStoreTest, StampChangesWithEveryEntryWritten) {
+    EXPECT_FALSE(store.Stamp(app, L"My Buttons"));
+    store.SaveSetting(app, L"My Buttons", L"Notes", L"{1}");
+    const auto first = store.Stamp(app, L"My Buttons");
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->entries, 1u);
+    Sleep(2);
+    store.SaveSetting(app, L"My Buttons", L"Notes", L"{2}");
+    const auto second = store.Stamp(app, L"My Buttons");
+    ASSERT_TRUE(second);
+    EXPECT_FALSE(*first == *second) << "a replaced value counts as a change";
+    EXPECT_EQ(second->entries, 1u);
+}
+
 TEST_F(SettingsStoreTest, CatalogueKeysButtonsByTheirTextAndListsTextsOnly) {
     const MyButtonsCatalogue catalogue(api, app);
     EXPECT_TRUE(catalogue.ButtonTexts().empty());
@@ -89,15 +103,62 @@ TEST_F(SettingsStoreTest, CatalogueKeysButtonsByTheirTextAndListsTextsOnly) {
     catalogue.Record(L"Web", L"{33333333-3333-3333-3333-333333333333}");
     catalogue.Record(L"Notes", L"{44444444-4444-4444-4444-444444444444}");
 
-    auto texts = catalogue.ButtonTexts();
-    std::sort(texts.begin(), texts.end());
-    EXPECT_EQ(texts, (std::vector<std::wstring>{L"Mail", L"Notes", L"Web"}));
+    EXPECT_EQ(catalogue.ButtonTexts(), (std::vector<std::wstring>{L"Mail", L"Notes", L"Web"}));
     EXPECT_EQ(catalogue.GuidOf(L"Notes"), L"{44444444-4444-4444-4444-444444444444}");
     EXPECT_EQ(store.GetSetting(app, kCatalogueSection, L"Web"), L"{33333333-3333-3333-3333-333333333333}");
 
     EXPECT_EQ(catalogue.Remove(L"Mail"), ERROR_SUCCESS);
     EXPECT_FALSE(catalogue.Contains(L"Mail"));
     EXPECT_EQ(catalogue.Remove(L"Mail"), ERROR_FILE_NOT_FOUND);
+}
+
+class CatalogueListTest : public SettingsStoreTest {
+protected:
+    const MyButtonsCatalogue catalogue{api, app};
+    // Writes as another program would, past the catalogue object.
+    void WriteElsewhere(const wchar_t* text) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, scratch.Sub(kCatalogueSection).c_str(), text, REG_SZ, L"{x}", 8);
+    }
+};
+
+TEST_F(CatalogueListTest, TextsAreSortedAndCaseDoesNotMakeANewEntry) {
+    catalogue.Record(L"web", L"{1}");
+    catalogue.Record(L"Mail", L"{2}");
+    catalogue.Record(L"notes", L"{3}");
+    catalogue.Record(L"NOTES", L"{4}");
+    EXPECT_EQ(catalogue.ButtonTexts(), (std::vector<std::wstring>{L"Mail", L"notes", L"web"}));
+    EXPECT_EQ(catalogue.GuidOf(L"Notes"), L"{4}");
+}
+
+TEST_F(CatalogueListTest, OwnChangesKeepTheListWithoutReadingTheStoreAgain) {
+    for (const wchar_t* text : {L"Alpha", L"Beta", L"Gamma"}) catalogue.Record(text, L"{1}");
+    ASSERT_EQ(catalogue.ButtonTexts().size(), 3u);
+
+    // Any further reading of the whole section would now come back empty.
+    api.Refuse(testing::RegCall::Enum);
+    catalogue.Record(L"Delta", L"{2}");
+    catalogue.Record(L"alpha", L"{3}");
+    catalogue.Remove(L"Gamma");
+    catalogue.Remove(L"Never there");
+    EXPECT_EQ(catalogue.ButtonTexts(), (std::vector<std::wstring>{L"Alpha", L"Beta", L"Delta"}));
+}
+
+TEST_F(CatalogueListTest, ChangesByAnotherProgramAreSeen) {
+    catalogue.Record(L"Alpha", L"{1}");
+    ASSERT_EQ(catalogue.ButtonTexts().size(), 1u);
+
+    WriteElsewhere(L"Beta");
+    EXPECT_EQ(catalogue.ButtonTexts(), (std::vector<std::wstring>{L"Alpha", L"Beta"}));
+
+    // A change between our reading and our own write is not papered over.
+    WriteElsewhere(L"Gamma");
+    catalogue.Record(L"Delta", L"{2}");
+    EXPECT_EQ(catalogue.ButtonTexts(), (std::vector<std::wstring>{L"Alpha", L"Beta", L"Delta", L"Gamma"}));
+
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, scratch.Sub(kCatalogueSection).c_str(), L"Alpha");
+    EXPECT_EQ(catalogue.ButtonTexts(), (std::vector<std::wstring>{L"Beta", L"Delta", L"Gamma"}));
+    RegDeleteKeyW(HKEY_CURRENT_USER, scratch.Sub(kCatalogueSection).c_str());
+    EXPECT_TRUE(catalogue.ButtonTexts().empty());
 }
 
 }  // namespace
