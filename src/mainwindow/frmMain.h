@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "extensions/my_buttons_catalogue.h"
 #include "extensions/registry_access.h"
 #include "infoheader/InfoHeader.h"
 #include "platform/common_dialog.h"
@@ -123,6 +124,8 @@ private:
     MainWindowServices services_;
     InfoHeader InfoHeader1;
     RegistryAccess registry_;
+    // Kept for the window's lifetime: it remembers the list it read last.
+    MyButtonsCatalogue catalogue_{services_.registry};
     CommonDialog cdlg;
     COLORREF statusColor_ = kStatusDefaultColor;
     UniqueIcon pictureIcon_;

@@ -1,14 +1,155 @@
-// The handlers that create, list, preview and delete buttons.
+// The handlers that create, list, preview and delete buttons. The decisions
+// and the registry work are ToolbarButtons'; these only read and set controls.
 #include "mainwindow/frmMain.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "extensions/picture_file.h"
+#include "extensions/toolbar_buttons.h"
+
 namespace barsmith {
+namespace {
 
-void frmMain::LoadMyButtons() {}
+BOOL CALLBACK ClearIfTextBox(HWND control, LPARAM) {
+    wchar_t className[16]{};
+    GetClassNameW(control, className, 16);
+    if (lstrcmpiW(className, WC_EDITW) == 0) SetWindowTextW(control, L"");
+    return TRUE;
+}
 
-void frmMain::List1_Click() {}
+// Empties every text box of the form, those inside frames included, and
+// leaves all other controls alone.
+void ClearTextBoxes(const Form& form) { EnumChildWindows(form.Hwnd(), ClearIfTextBox, 0); }
 
-void frmMain::Command2_Click() {}
+bool IsChecked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-void frmMain::Command5_Click() {}
+ButtonDefinition ButtonFromForm(const frmMain& form) {
+    ButtonDefinition button{form.Text(IDC_Text1), form.Text(IDC_Text2), form.Text(IDC_Text3), form.Text(IDC_Text5),
+                            form.Text(IDC_Text4), form.Text(IDC_Text6), form.Text(IDC_Text7), form.Text(IDC_Text8)};
+    // Only an unticked box hides the button; a greyed one counts as ticked.
+    button.DefaultVisible = SendMessageW(form.Control(IDC_Check1), BM_GETCHECK, 0, 0) != BST_UNCHECKED;
+    button.RootKey = RootKeyFor(IsChecked(form.Control(IDC_Option1)));
+    return button;
+}
+
+ControlId TextBoxOf(RequiredField field) {
+    switch (field) {
+    case RequiredField::ButtonText: return IDC_Text4;
+    case RequiredField::MenuText: return IDC_Text6;
+    case RequiredField::StatusBarText: return IDC_Text7;
+    default: return IDC_Text8;
+    }
+}
+
+// The selected item's text, or the empty text when none is selected.
+std::wstring SelectedText(HWND list) {
+    const LRESULT index = SendMessageW(list, LB_GETCURSEL, 0, 0);
+    if (index == LB_ERR) return {};
+    std::wstring text(static_cast<size_t>(std::max<LRESULT>(SendMessageW(list, LB_GETTEXTLEN, index, 0), 0)) + 1,
+                      L'\0');
+    const LRESULT length = SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(std::max<LRESULT>(length, 0)));
+    return text;
+}
+
+bool HasSelection(HWND list) { return SendMessageW(list, LB_GETCURSEL, 0, 0) != LB_ERR; }
+
+// Puts `icon` into the picture box and keeps it in `shown`; the icon shown
+// before is destroyed only once the control has let go of it.
+void ShowIcon(HWND picture, UniqueIcon& shown, UniqueIcon icon) {
+    SendMessageW(picture, STM_SETICON, reinterpret_cast<WPARAM>(icon.get()), 0);
+    shown = std::move(icon);
+    InvalidateRect(picture, nullptr, TRUE);
+}
+
+int PictureSize(HWND picture) {
+    RECT client{};
+    GetClientRect(picture, &client);
+    return std::max<int>(1, std::min(client.right, client.bottom));
+}
+
+// Empties the list and Label8, then fills the list from the catalogue.
+void RefillList(frmMain& form) {
+    SendMessageW(form.Control(IDC_List1), LB_RESETCONTENT, 0, 0);
+    form.SetText(IDC_Label8, L"");
+    form.LoadMyButtons();
+}
+
+}  // namespace
+
+void frmMain::LoadMyButtons() {
+    const std::vector<std::wstring>& texts = catalogue_.ButtonTexts();
+    if (texts.empty()) return;
+    const HWND list = Control(IDC_List1);
+    size_t characters = 0;
+    for (const std::wstring& text : texts) characters += text.size() + 1;
+    // One allocation and one repaint for the whole catalogue, not one per item.
+    SendMessageW(list, LB_INITSTORAGE, texts.size(), characters * sizeof(wchar_t));
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    for (const std::wstring& text : texts) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+void frmMain::List1_Click() {
+    const HWND list = Control(IDC_List1);
+    if (!HasSelection(list)) {
+        EnableWindow(Control(IDC_Command5), FALSE);
+        return;
+    }
+    const HWND picture = Control(IDC_Picture1);
+    ShowIcon(picture, pictureIcon_, {});
+    const ButtonPreview preview =
+        ToolbarButtons(registry_, catalogue_, services_.messages, Hwnd()).Preview(SelectedText(list));
+    SetText(IDC_Label8, preview.guid);
+    SetText(IDC_lblPath, preview.iconPath);
+    // A file that is missing or holds no picture leaves the preview empty.
+    ShowIcon(picture, pictureIcon_, LoadPictureIcon(preview.iconPath, PictureSize(picture)));
+    EnableWindow(Control(IDC_Command5), TRUE);
+}
+
+void frmMain::Command2_Click() {
+    const ButtonDefinition button = ButtonFromForm(*this);
+    const CreationResult result = ToolbarButtons(registry_, catalogue_, services_.messages, Hwnd()).Create(button);
+    switch (result.outcome) {
+    case CreationOutcome::Created:
+        SetStatusCreated(button.ButtonText);
+        RefillList(*this);
+        ClearTextBoxes(*this);
+        Command1_Click();
+        return;
+    case CreationOutcome::MissingField:
+        if (result.missing == RequiredField::Application) {
+            cmdApp_Click();
+        } else if (result.missing == RequiredField::DefaultIcon) {
+            Command3_Click();
+        } else {
+            SetFocus(Control(TextBoxOf(result.missing)));
+        }
+        return;
+    case CreationOutcome::EmptyGuid:
+    case CreationOutcome::KeyExists:
+        // The GUID field lies out of view, so the user cannot mend it: the
+        // next attempt gets a fresh GUID instead.
+        Command1_Click();
+        return;
+    default:
+        if (result.catalogueChanged) RefillList(*this);
+        return;
+    }
+}
+
+void frmMain::Command5_Click() {
+    SetStatusDefault();
+    const HWND list = Control(IDC_List1);
+    ToolbarButtons(registry_, catalogue_, services_.messages, Hwnd()).Remove(Text(IDC_Label8), SelectedText(list));
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    ShowIcon(Control(IDC_Picture1), pictureIcon_, {});
+    SetText(IDC_Label8, L"");  // lblPath keeps the path of the last preview
+    LoadMyButtons();
+    EnableWindow(Control(IDC_Command5), HasSelection(list));
+}
 
 }  // namespace barsmith
