@@ -1,0 +1,178 @@
+// How long the main window takes, with 10,000 catalogued buttons, to enter
+// My Buttons mode and to create one more button. It works on the real
+// catalogue of the Wine prefix it runs in, so it refuses to start when that
+// catalogue holds anything, and removes what it made when it ends:
+//   WINEPREFIX=<scratch prefix> wine64 my_buttons_bench.exe [count]
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "extensions/button_definition.h"
+#include "extensions/my_buttons_catalogue.h"
+#include "mainwindow/frmMain.h"
+#include "platform/com.h"
+#include "platform/form.h"
+
+namespace {
+
+using namespace barsmith;
+using Clock = std::chrono::steady_clock;
+
+// Any message box is a failure of the run: it is printed, never shown.
+class PrintedMessages final : public MessageBoxSeam {
+public:
+    int Show(HWND, const std::wstring& text, const std::wstring& title, UINT) override {
+        std::wprintf(L"unexpected message \"%ls\": %ls\n", title.c_str(), text.c_str());
+        ++count;
+        return IDNO;
+    }
+    int count = 0;
+};
+
+class NoFileDialog final : public FileDialogSeam {
+public:
+    bool ShowOpenDialog(OPENFILENAMEW&) override { return false; }
+};
+
+class NoShell final : public ShellSeam {
+public:
+    HINSTANCE Execute(HWND, const std::wstring&, const std::wstring&, const std::wstring&, int) override {
+        return nullptr;
+    }
+    bool StartProgram(const std::wstring&, int) override { return false; }
+};
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// Milliseconds that `work` takes, repaints included.
+template <typename Work>
+double Time(Work work) {
+    const auto start = Clock::now();
+    work();
+    Pump();
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+struct Figures {
+    double best;
+    double median;
+    double worst;
+};
+
+Figures Summarise(std::vector<double> runs) {
+    std::sort(runs.begin(), runs.end());
+    return {runs.front(), runs[runs.size() / 2], runs.back()};
+}
+
+void Print(const wchar_t* what, const Figures& f) {
+    std::wprintf(L"%-44ls best %7.1f ms   median %7.1f ms   worst %7.1f ms\n", what, f.best, f.median, f.worst);
+}
+
+LRESULT ListCount(const frmMain& main) { return SendMessageW(main.Control(IDC_List1), LB_GETCOUNT, 0, 0); }
+
+void FillForm(frmMain& main, int n) {
+    main.SetText(IDC_Text2, L"C:\\Tools\\bench.exe");
+    main.SetText(IDC_Text3, L"C:\\Icons\\bench.ico");
+    main.SetText(IDC_Text4, L"Bench extra " + std::to_wstring(n));
+    main.SetText(IDC_Text6, L"Bench menu");
+    main.SetText(IDC_Text7, L"Bench status");
+    main.SetText(IDC_Text8, L"Bench tip");
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const int count = argc > 1 ? std::max(1, _wtoi(argv[1])) : 10000;
+    constexpr int kRuns = 7;
+    const ScopedCom com;
+    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    SystemRegistry registry;
+    const MyButtonsCatalogue catalogue(registry);
+    if (!catalogue.ButtonTexts().empty()) {
+        std::wprintf(L"The catalogue of this Wine prefix is not empty; run the benchmark in a scratch prefix.\n");
+        return 2;
+    }
+
+    const std::wstring catalogueKey = SectionPath(kCatalogueApplication, kCatalogueSection);
+    std::vector<std::wstring> guids;
+    const double fill = Time([&] {
+        for (int i = 0; i < count; ++i) {
+            wchar_t text[32];
+            std::swprintf(text, 32, L"Button %05d", i);
+            catalogue.Record(text, L"{00000000-0000-0000-0000-000000000000}");
+        }
+    });
+    std::wprintf(L"%d catalogued buttons recorded in %.0f ms\n\n", count, fill);
+
+    std::vector<double> read;
+    for (int run = 0; run < kRuns; ++run) read.push_back(Time([&] { MyButtonsCatalogue(registry).ButtonTexts(); }));
+    Print(L"Reading the whole catalogue afresh", Summarise(read));
+
+    PrintedMessages messages;
+    NoFileDialog dialogs;
+    NoShell shell;
+    FormRegistry forms;
+    forms.onLastFormGone = [] {};
+    int status = 0;
+    {
+        frmMain main(forms, MainWindowServices{messages, dialogs, shell, registry});
+        const double load = Time([&] {
+            main.Load();
+            main.Show(SW_SHOWNORMAL);
+        });
+        std::wprintf(L"%-44ls %7.1f ms (%ld items)\n", L"Opening the window (list filled at load)", load,
+                     static_cast<long>(ListCount(main)));
+
+        std::vector<double> enter;
+        for (int run = 0; run < kRuns; ++run) {
+            enter.push_back(Time([&] { main.cmdMyKeys_Click(); }));
+            if (ListCount(main) != count) status = 1;
+            main.cmdMyKeys_Click();  // back to Tools Menu mode, untimed
+            Pump();
+        }
+        Print(L"Entering My Buttons mode", Summarise(enter));
+
+        std::vector<double> create;
+        for (int run = 0; run < kRuns; ++run) {
+            FillForm(main, run);
+            guids.push_back(main.Text(IDC_Text1));
+            create.push_back(Time([&] { main.Command2_Click(); }));
+            if (ListCount(main) != count + run + 1) status = 1;
+        }
+        Print(L"Creating one more button", Summarise(create));
+
+        // Another program's change makes the window read the whole catalogue again.
+        std::vector<double> changed;
+        for (int run = 0; run < kRuns; ++run) {
+            catalogue.Record(L"Changed elsewhere " + std::to_wstring(run), L"{00000000-0000-0000-0000-000000000000}");
+            changed.push_back(Time([&] { main.cmdMyKeys_Click(); }));
+            if (ListCount(main) != count + kRuns + run + 1) status = 1;
+            main.cmdMyKeys_Click();
+            Pump();
+        }
+        Print(L"Entering My Buttons mode after a change", Summarise(changed));
+        main.Unload();
+    }
+
+    RegDeleteTreeW(HKEY_CURRENT_USER, catalogueKey.c_str());
+    for (const std::wstring& guid : guids) RegDeleteKeyW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(guid).c_str());
+    if (messages.count > 0 || status != 0) {
+        std::wprintf(L"The run went wrong: see above.\n");
+        return 1;
+    }
+    return 0;
+}
