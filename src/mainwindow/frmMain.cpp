@@ -192,7 +192,7 @@ void frmMain::cmdMyKeys_Click() {
 
 void frmMain::cmdClose_Click() { forms_.UnloadAll(); }
 
-void frmMain::cmdAbout_Click() {}
+void frmMain::cmdAbout_Click() { about_.ShowModeless(); }
 
 void frmMain::Command1_Click() { SetText(IDC_Text1, CreateGUID()); }
 

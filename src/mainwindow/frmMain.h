@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "about/frmAbout.h"
 #include "extensions/my_buttons_catalogue.h"
 #include "extensions/registry_access.h"
 #include "infoheader/InfoHeader.h"
@@ -127,6 +128,7 @@ private:
     // Kept for the window's lifetime: it remembers the list it read last.
     MyButtonsCatalogue catalogue_{services_.registry};
     CommonDialog cdlg;
+    frmAbout about_{forms_, services_.messages, services_.shell};
     COLORREF statusColor_ = kStatusDefaultColor;
     UniqueIcon pictureIcon_;
     HWND controls_[IDC_InfoHeader1 - IDC_FraButton + 1]{};
