@@ -72,7 +72,7 @@ CreationResult ToolbarButtons::Create(const ButtonDefinition& button) const {
                  (button.Guid.empty() ? L"." : L" (" + Quoted(button.Guid) + L" is none).") +
                  L"\n\nNothing was written.",
              kNotCreatedTitle);
-        return {CreationOutcome::EmptyGuid};
+        return {CreationOutcome::NoGuid};
     }
     const std::wstring fullPath = FullExtensionKeyPath(button.RootKey, button.Guid);
     if (registry_.KeyExists(button.RootKey, ExtensionKeyPath(button.Guid))) {

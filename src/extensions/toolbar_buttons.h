@@ -32,7 +32,7 @@ std::optional<MissingFieldMessage> FirstMissingField(const ButtonDefinition& but
 enum class CreationOutcome {
     Created,
     MissingField,    // its message was shown; the caller carries out the follow-up
-    EmptyGuid,       // nothing written
+    NoGuid,          // none, or not a GUID string: nothing written
     KeyExists,       // the existing key untouched
     NotReplaced,     // the user kept the catalogued button of the same text, or it could not be removed
     NotWritten,      // the key could not be created, opened or filled; nothing is left of it

@@ -129,7 +129,7 @@ void frmMain::Command2_Click() {
             SetFocus(Control(TextBoxOf(result.missing)));
         }
         return;
-    case CreationOutcome::EmptyGuid:
+    case CreationOutcome::NoGuid:
     case CreationOutcome::KeyExists:
         // The GUID field lies out of view, so the user cannot mend it: the
         // next attempt gets a fresh GUID instead.

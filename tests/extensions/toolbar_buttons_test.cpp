@@ -206,7 +206,7 @@ TEST_F(ToolbarButtonsTest, MissingOrMalformedGuidIsToldAndWritesNothing) {
         messages.shown.clear();
         ButtonDefinition button = Filled();
         button.Guid = guid;
-        EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::EmptyGuid);
+        EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::NoGuid);
         EXPECT_EQ(LastTitle(), L"Button Not Created");
         EXPECT_NE(messages.shown.back().text.find(L"GUID"), std::wstring::npos);
     }

@@ -165,7 +165,7 @@ TEST_F(ButtonsTest, HiddenOptionsChooseTheHiveAndVisibility) {
     EXPECT_EQ(ItemCount(), 0);
 }
 
-TEST_F(ButtonsTest, RegistryRefusalIsToldAndKeepsTheForm) {
+TEST_F(ButtonsTest, RegistryRefusalsAreToldAndLoseNothing) {
     Fill(L"Notes", icon.path());
     const std::wstring refused = main->Text(IDC_Text1);
     registry.Refuse(RegCall::Create, ERROR_ACCESS_DENIED, refused);
@@ -179,6 +179,18 @@ TEST_F(ButtonsTest, RegistryRefusalIsToldAndKeepsTheForm) {
     EXPECT_EQ(main->StatusColor(), kStatusDefaultColor);
     EXPECT_EQ(ItemCount(), 0);
     EXPECT_FALSE(MyButtonsCatalogue(registry).Contains(L"Notes"));
+
+    Click(IDC_Command1);  // a GUID that the registry accepts
+    const std::wstring guid = Create();
+    ASSERT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, guid));
+    Click(IDC_cmdMyKeys);
+    ClickItem(0);
+    registry.Refuse(RegCall::DeleteKey, ERROR_ACCESS_DENIED);
+    Click(IDC_Command5);
+    EXPECT_EQ(messages.shown.back().title, L"Button Not Deleted");
+    EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, guid));
+    ASSERT_EQ(ItemCount(), 1) << "the button stays listed";
+    EXPECT_FALSE(Enabled(IDC_Command5)) << "nothing is selected after the reload";
 }
 
 TEST_F(ButtonsTest, MissingGuidIsToldAndTheNextAttemptGetsOne) {
@@ -253,21 +265,6 @@ TEST_F(ButtonsTest, ListShowsTheCatalogueAndAnUnloadablePictureLeavesThePreviewE
     EXPECT_FALSE(Selected());
     EXPECT_EQ(main->Text(IDC_Label8), L"");
     EXPECT_FALSE(Enabled(IDC_Command5));
-}
-
-TEST_F(ButtonsTest, RefusedDeletionIsToldAndKeepsTheButtonListed) {
-    Fill(L"Notes", icon.path());
-    const std::wstring guid = Create();
-    Click(IDC_cmdMyKeys);
-    ClickItem(0);
-    registry.Refuse(RegCall::DeleteKey, ERROR_ACCESS_DENIED);
-    Click(IDC_Command5);
-
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].title, L"Button Not Deleted");
-    EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, guid));
-    ASSERT_EQ(ItemCount(), 1);
-    EXPECT_FALSE(Enabled(IDC_Command5)) << "nothing is selected after the reload";
 }
 
 }  // namespace
