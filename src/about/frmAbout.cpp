@@ -95,7 +95,7 @@ bool CaptionFits(HDC dc, HWND button) {
     GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
     RECT client{};
     GetClientRect(button, &client);
-    return extent.cx <= client.right - 4 * GetSystemMetrics(SM_CXEDGE);  // the edges and the focus rectangle
+    return extent.cx <= client.right - 2 * GetSystemMetrics(SM_CXBORDER);  // inside the button's border
 }
 
 // The buttons have fixed sizes, and a large system font can make their captions

@@ -144,7 +144,7 @@ TEST_F(AboutWindowTest, ButtonCaptionsFitInALargeSystemFont) {
         GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &extent);
         RECT client{};
         GetClientRect(button, &client);
-        EXPECT_LE(extent.cx, client.right - 4 * GetSystemMetrics(SM_CXEDGE)) << caption;
+        EXPECT_LE(extent.cx, client.right - 2 * GetSystemMetrics(SM_CXBORDER)) << caption;
     }
 }
 
