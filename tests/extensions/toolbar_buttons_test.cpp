@@ -6,95 +6,44 @@
 #include <vector>
 
 #include "extensions/guid.h"
+#include "support/extension_keys.h"
 #include "support/fakes.h"
 #include "support/scratch_key.h"
 
 namespace barsmith {
 namespace {
 
+using testing::KeyIn;
 using testing::RecordingRegistry;
 using testing::RegCall;
 using testing::ScratchKey;
 using testing::ScriptedMessageBox;
-
-// Passes every call on and keeps the names of the values written, in order.
-class WriteOrder final : public RegistryApi {
-public:
-    explicit WriteOrder(RegistryApi& inner) : inner_(inner) {}
-    std::vector<std::wstring> written;
-
-    LSTATUS CreateKey(HKEY root, const std::wstring& subKey, REGSAM access, HKEY* key) override {
-        return inner_.CreateKey(root, subKey, access, key);
-    }
-    LSTATUS OpenKey(HKEY root, const std::wstring& subKey, REGSAM access, HKEY* key) override {
-        return inner_.OpenKey(root, subKey, access, key);
-    }
-    LSTATUS SetValue(HKEY key, const std::wstring& name, DWORD type, const BYTE* data, DWORD size) override {
-        written.push_back(name);
-        return inner_.SetValue(key, name, type, data, size);
-    }
-    LSTATUS QueryValue(HKEY key, const std::wstring& name, DWORD* type, BYTE* data, DWORD* size) override {
-        return inner_.QueryValue(key, name, type, data, size);
-    }
-    LSTATUS EnumValue(HKEY key, DWORD index, wchar_t* name, DWORD* nameLength, DWORD* type, BYTE* data,
-                      DWORD* size) override {
-        return inner_.EnumValue(key, index, name, nameLength, type, data, size);
-    }
-    LSTATUS DeleteValue(HKEY key, const std::wstring& name) override { return inner_.DeleteValue(key, name); }
-    LSTATUS DeleteKey(HKEY key, const std::wstring& subKey) override { return inner_.DeleteKey(key, subKey); }
-    LSTATUS CloseKey(HKEY key) override { return inner_.CloseKey(key); }
-
-private:
-    RegistryApi& inner_;
-};
+using testing::ValueIn;
 
 class ToolbarButtonsTest : public ::testing::Test {
 protected:
+    testing::MadeKeys made;  // every key a test may leave behind
     ScratchKey scratch;
     RecordingRegistry api;
     ScriptedMessageBox messages;
     RegistryAccess registry{api, messages};
-    MyButtonsCatalogue catalogue{api, scratch.path().substr(wcslen(L"Software\\"))};
+    MyButtonsCatalogue catalogue{api, scratch.application()};
     ToolbarButtons buttons{registry, catalogue, messages, nullptr};
-    std::set<std::wstring> guids;  // every key a test may leave behind
-
-    ~ToolbarButtonsTest() override {
-        for (const std::wstring& guid : guids) {
-            RegDeleteKeyW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(guid).c_str());
-            RegDeleteKeyW(HKEY_CURRENT_USER, ExtensionKeyPath(guid).c_str());
-        }
-    }
 
     ButtonDefinition Filled(const std::wstring& text = L"Notes") {
-        ButtonDefinition button{NewGuid(), L"C:\\Tools\\notes.exe", L"C:\\Icons\\note.ico", L"",
-                                text,      L"Open Notes",          L"Starts the notes",    L"Notes"};
-        return button;
+        return {NewGuid(), L"C:\\Tools\\notes.exe", L"C:\\Icons\\note.ico", L"",
+                text,      L"Open Notes",          L"Starts the notes",    L"Notes"};
     }
-    std::wstring NewGuid() { return *guids.insert(CreateGUID()).first; }
+    std::wstring NewGuid() { return made.Add(CreateGUID()); }
 
-    static bool KeyIn(HKEY root, const std::wstring& guid) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(root, ExtensionKeyPath(guid).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-        RegCloseKey(key);
-        return true;
-    }
-    static std::wstring ValueIn(HKEY root, const std::wstring& guid, const wchar_t* name) {
-        wchar_t data[512]{};
-        DWORD size = sizeof data;
-        if (RegGetValueW(root, ExtensionKeyPath(guid).c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) !=
-            ERROR_SUCCESS)
-            return L"<missing>";
-        return data;
-    }
     static std::set<std::wstring> ValueNames(HKEY root, const std::wstring& guid) {
         std::set<std::wstring> names;
         HKEY key = nullptr;
         if (RegOpenKeyExW(root, ExtensionKeyPath(guid).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
         wchar_t name[256];
-        for (DWORD i = 0;; ++i) {
-            DWORD length = 256;
-            DWORD type = 0;
-            if (RegEnumValueW(key, i, name, &length, nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS) break;
+        DWORD length = 256, type = 0;
+        for (DWORD i = 0; RegEnumValueW(key, i, name, &length, nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS;
+             ++i, length = 256) {
             EXPECT_EQ(type, static_cast<DWORD>(REG_SZ)) << name;
             names.insert(name);
         }
@@ -108,42 +57,43 @@ protected:
         return button;
     }
     std::wstring LastTitle() const { return messages.shown.empty() ? L"<none>" : messages.shown.back().title; }
+    ::testing::AssertionResult LastTold(const std::wstring& part) const {
+        const std::wstring told = messages.shown.empty() ? L"<none>" : messages.shown.back().text;
+        if (told.find(part) != std::wstring::npos) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "the last message: " << told;
+    }
 };
 
 // Validation
 
 TEST_F(ToolbarButtonsTest, FirstEmptyRequiredFieldStopsCreationWithItsMessage) {
-    struct Row {
-        std::wstring ButtonDefinition::*field;
+    using B = ButtonDefinition;
+    using F = RequiredField;
+    const struct {
+        std::wstring B::*field;
         RequiredField required;
-        const wchar_t* text;
+        std::wstring text;  // followed by five blanks in the message
         const wchar_t* title;
+    } table[] = {
+        {&B::Exec, F::Application, L"Please choose an application", L"No Application Chosen"},
+        {&B::Icon, F::DefaultIcon, L"Please choose the Default Icon", L"No Icon Chosen"},
+        {&B::ButtonText, F::ButtonText, L"Please enter a name for the Button Text", L"No Button Name Entered"},
+        {&B::MenuText, F::MenuText, L"Please enter the Menu Text", L"No Menu Text Entered"},
+        {&B::MenuStatusBar, F::StatusBarText, L"Please enter the Status Bar Text", L"No Status Bar Text Entered"},
+        {&B::ToolTip, F::ToolTip, L"Please enter the Tool Tip Text", L"No Tool Tip Text Entered"},
     };
-    const std::vector<Row> table{
-        {&ButtonDefinition::Exec, RequiredField::Application, L"Please choose an application     ",
-         L"No Application Chosen"},
-        {&ButtonDefinition::Icon, RequiredField::DefaultIcon, L"Please choose the Default Icon     ",
-         L"No Icon Chosen"},
-        {&ButtonDefinition::ButtonText, RequiredField::ButtonText, L"Please enter a name for the Button Text     ",
-         L"No Button Name Entered"},
-        {&ButtonDefinition::MenuText, RequiredField::MenuText, L"Please enter the Menu Text     ",
-         L"No Menu Text Entered"},
-        {&ButtonDefinition::MenuStatusBar, RequiredField::StatusBarText, L"Please enter the Status Bar Text     ",
-         L"No Status Bar Text Entered"},
-        {&ButtonDefinition::ToolTip, RequiredField::ToolTip, L"Please enter the Tool Tip Text     ",
-         L"No Tool Tip Text Entered"},
-    };
-    for (size_t first = 0; first < table.size(); ++first) {
+    for (size_t first = 0; first < std::size(table); ++first) {
+        SCOPED_TRACE(table[first].title);
         // This field and every later one empty: only this one is reported.
         ButtonDefinition button = Filled();
-        for (size_t later = first; later < table.size(); ++later) (button.*table[later].field).clear();
+        for (size_t later = first; later < std::size(table); ++later) (button.*table[later].field).clear();
         messages.shown.clear();
 
         const CreationResult result = buttons.Create(button);
         EXPECT_EQ(result.outcome, CreationOutcome::MissingField);
         EXPECT_EQ(result.missing, table[first].required);
         ASSERT_EQ(messages.shown.size(), 1u);
-        EXPECT_EQ(messages.shown[0].text, table[first].text);
+        EXPECT_EQ(messages.shown[0].text, table[first].text + L"     ");
         EXPECT_EQ(messages.shown[0].title, table[first].title);
         EXPECT_EQ(messages.shown[0].type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
         EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, button.Guid));
@@ -162,14 +112,12 @@ TEST_F(ToolbarButtonsTest, BlanksCountAsFilledAndAreWrittenUnchanged) {
 // The key
 
 TEST_F(ToolbarButtonsTest, KeyHoldsEightValuesWithoutHotIconInTheBrowsersOrder) {
-    WriteOrder order(api);
-    const RegistryAccess recorded(order, messages);
     const ButtonDefinition button = Filled();
-    ASSERT_EQ(ToolbarButtons(recorded, catalogue, messages, nullptr).Create(button).outcome,
-              CreationOutcome::Created);
+    ASSERT_EQ(buttons.Create(button).outcome, CreationOutcome::Created);
 
-    EXPECT_EQ(order.written, (std::vector<std::wstring>{L"Exec", L"Icon", L"ButtonText", L"CLSID", L"Default Visible",
-                                                        L"MenuText", L"MenuStatusBar", L"ToolTip"}));
+    // The key's values in the browser's order, then the My Buttons entry.
+    EXPECT_EQ(api.written, (std::vector<std::wstring>{L"Exec", L"Icon", L"ButtonText", L"CLSID", L"Default Visible",
+                                                      L"MenuText", L"MenuStatusBar", L"ToolTip", L"Notes"}));
     EXPECT_EQ(ValueNames(HKEY_LOCAL_MACHINE, button.Guid).size(), 8u);
     EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.Guid, L"HotIcon"), L"<missing>");
     EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.Guid, L"Exec"), L"C:\\Tools\\notes.exe");
@@ -182,16 +130,14 @@ TEST_F(ToolbarButtonsTest, KeyHoldsEightValuesWithoutHotIconInTheBrowsersOrder) 
 }
 
 TEST_F(ToolbarButtonsTest, HotIconInvisibilityAndCurrentUserShapeTheKey) {
-    WriteOrder order(api);
-    const RegistryAccess recorded(order, messages);
     ButtonDefinition button = Filled();
     button.HotIcon = L"C:\\Icons\\note hot.ico";
     button.DefaultVisible = false;
     button.RootKey = RootKeyFor(true);
-    ASSERT_EQ(ToolbarButtons(recorded, catalogue, messages, nullptr).Create(button).outcome,
-              CreationOutcome::Created);
+    ASSERT_EQ(buttons.Create(button).outcome, CreationOutcome::Created);
 
-    EXPECT_EQ(order.written[2], L"HotIcon");
+    ASSERT_GT(api.written.size(), 2u);
+    EXPECT_EQ(api.written[2], L"HotIcon");
     EXPECT_EQ(ValueNames(HKEY_CURRENT_USER, button.Guid).size(), 9u);
     EXPECT_EQ(ValueIn(HKEY_CURRENT_USER, button.Guid, L"HotIcon"), L"C:\\Icons\\note hot.ico");
     EXPECT_EQ(ValueIn(HKEY_CURRENT_USER, button.Guid, L"Default Visible"), L"No");
@@ -208,7 +154,7 @@ TEST_F(ToolbarButtonsTest, MissingOrMalformedGuidIsToldAndWritesNothing) {
         button.Guid = guid;
         EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::NoGuid);
         EXPECT_EQ(LastTitle(), L"Button Not Created");
-        EXPECT_NE(messages.shown.back().text.find(L"GUID"), std::wstring::npos);
+        EXPECT_TRUE(LastTold(L"GUID"));
     }
     EXPECT_TRUE(catalogue.ButtonTexts().empty());
 }
@@ -219,7 +165,7 @@ TEST_F(ToolbarButtonsTest, ExistingKeyIsToldAndKeepsItsValues) {
 
     EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::KeyExists);
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_NE(messages.shown[0].text.find(FullExtensionKeyPath(HKEY_LOCAL_MACHINE, button.Guid)), std::wstring::npos);
+    EXPECT_TRUE(LastTold(FullExtensionKeyPath(HKEY_LOCAL_MACHINE, button.Guid)));
     EXPECT_EQ(ValueNames(HKEY_LOCAL_MACHINE, button.Guid), std::set<std::wstring>{L"Exec"});
     EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.Guid, L"Exec"), L"old.exe");
     EXPECT_TRUE(catalogue.ButtonTexts().empty());
@@ -230,9 +176,8 @@ TEST_F(ToolbarButtonsTest, KeyThatCannotBeCreatedOrOpenedIsToldAndLeavesNothing)
     api.Refuse(RegCall::Create, ERROR_ACCESS_DENIED, button.Guid);
     EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::NotWritten);
     ASSERT_EQ(messages.shown.size(), 1u);
-    const std::wstring& told = messages.shown[0].text;
-    EXPECT_NE(told.find(FullExtensionKeyPath(HKEY_LOCAL_MACHINE, button.Guid)), std::wstring::npos);
-    EXPECT_NE(told.find(StatusText(ERROR_ACCESS_DENIED)), std::wstring::npos);
+    EXPECT_TRUE(LastTold(FullExtensionKeyPath(HKEY_LOCAL_MACHINE, button.Guid)));
+    EXPECT_TRUE(LastTold(StatusText(ERROR_ACCESS_DENIED)));
     EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, button.Guid));
 
     RecordingRegistry openRefused;
@@ -240,8 +185,8 @@ TEST_F(ToolbarButtonsTest, KeyThatCannotBeCreatedOrOpenedIsToldAndLeavesNothing)
     const RegistryAccess access(openRefused, messages);
     EXPECT_EQ(ToolbarButtons(access, catalogue, messages, nullptr).Create(button).outcome,
               CreationOutcome::NotWritten);
-    EXPECT_NE(messages.shown.back().text.find(L"opened"), std::wstring::npos);
-    EXPECT_NE(messages.shown.back().text.find(L"removed again"), std::wstring::npos);
+    EXPECT_TRUE(LastTold(L"opened"));
+    EXPECT_TRUE(LastTold(L"removed again"));
     EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, button.Guid)) << "the key just made is taken back";
     EXPECT_TRUE(catalogue.ButtonTexts().empty());
     EXPECT_EQ(api.OpenKeys() + openRefused.OpenKeys(), 0u);
@@ -252,8 +197,8 @@ TEST_F(ToolbarButtonsTest, ValueThatCannotBeWrittenTakesTheKeyBack) {
     api.Refuse(RegCall::Set, ERROR_NOT_ENOUGH_QUOTA, L"MenuText");
     EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::NotWritten);
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_NE(messages.shown[0].text.find(L"\"MenuText\""), std::wstring::npos);
-    EXPECT_NE(messages.shown[0].text.find(L"removed again"), std::wstring::npos);
+    EXPECT_TRUE(LastTold(L"\"MenuText\""));
+    EXPECT_TRUE(LastTold(L"removed again"));
     EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, button.Guid));
     EXPECT_TRUE(catalogue.ButtonTexts().empty());
     EXPECT_EQ(api.OpenKeys(), 0u);
@@ -264,7 +209,7 @@ TEST_F(ToolbarButtonsTest, KeyThatCannotBeTakenBackIsToldSo) {
     api.Refuse(RegCall::Set, ERROR_NOT_ENOUGH_QUOTA, L"ToolTip");
     api.Refuse(RegCall::DeleteKey, ERROR_ACCESS_DENIED);
     EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::NotWritten);
-    EXPECT_NE(messages.shown.back().text.find(L"could not be removed again"), std::wstring::npos);
+    EXPECT_TRUE(LastTold(L"could not be removed again"));
     EXPECT_TRUE(catalogue.ButtonTexts().empty());
 }
 
@@ -272,7 +217,7 @@ TEST_F(ToolbarButtonsTest, RecordThatCannotBeSavedTakesTheKeyBack) {
     ButtonDefinition button = Filled();
     api.Refuse(RegCall::Set, ERROR_ACCESS_DENIED, L"Notes");  // the catalogue's value, not the key's
     EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::NotRecorded);
-    EXPECT_NE(messages.shown.back().text.find(L"My Buttons"), std::wstring::npos);
+    EXPECT_TRUE(LastTold(L"My Buttons"));
     EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, button.Guid));
     EXPECT_TRUE(catalogue.ButtonTexts().empty());
 }
@@ -287,7 +232,7 @@ TEST_F(ToolbarButtonsTest, SameTextAsksAndYesReplacesTheEarlierButton) {
     EXPECT_EQ(buttons.Create(second).outcome, CreationOutcome::Created);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
-    EXPECT_NE(messages.shown[0].text.find(L"\"Notes\""), std::wstring::npos);
+    EXPECT_TRUE(LastTold(L"\"Notes\""));
     EXPECT_FALSE(KeyIn(HKEY_CURRENT_USER, first.Guid)) << "no orphaned key stays behind";
     EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, second.Guid));
     EXPECT_EQ(catalogue.GuidOf(L"Notes"), second.Guid);
@@ -326,7 +271,7 @@ TEST_F(ToolbarButtonsTest, FailureAfterReplacingDropsTheEntryOfTheDeletedButton)
     const CreationResult result = buttons.Create(Filled(L"Notes"));
     EXPECT_EQ(result.outcome, CreationOutcome::NotWritten);
     EXPECT_TRUE(result.catalogueChanged);
-    EXPECT_NE(messages.shown.back().text.find(L"earlier button"), std::wstring::npos);
+    EXPECT_TRUE(LastTold(L"earlier button"));
     EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, first.Guid));
     EXPECT_FALSE(catalogue.Contains(L"Notes")) << "no entry that names a deleted key";
 }
@@ -366,29 +311,10 @@ TEST_F(ToolbarButtonsTest, PreviewNeedsOnlyReadAccess) {
     const ButtonDefinition button = Created();
     // A user without administrator rights may read the machine-wide hive but
     // not open its keys for writing.
-    class ReadOnly final : public RegistryApi {
-    public:
-        explicit ReadOnly(RegistryApi& inner) : inner_(inner) {}
-        LSTATUS CreateKey(HKEY, const std::wstring&, REGSAM, HKEY*) override { return ERROR_ACCESS_DENIED; }
-        LSTATUS OpenKey(HKEY root, const std::wstring& subKey, REGSAM access, HKEY* key) override {
-            if (access & ~KEY_READ) return ERROR_ACCESS_DENIED;
-            return inner_.OpenKey(root, subKey, access, key);
-        }
-        LSTATUS SetValue(HKEY, const std::wstring&, DWORD, const BYTE*, DWORD) override { return ERROR_ACCESS_DENIED; }
-        LSTATUS QueryValue(HKEY key, const std::wstring& name, DWORD* type, BYTE* data, DWORD* size) override {
-            return inner_.QueryValue(key, name, type, data, size);
-        }
-        LSTATUS EnumValue(HKEY key, DWORD index, wchar_t* name, DWORD* length, DWORD* type, BYTE* data,
-                          DWORD* size) override {
-            return inner_.EnumValue(key, index, name, length, type, data, size);
-        }
-        LSTATUS DeleteValue(HKEY, const std::wstring&) override { return ERROR_ACCESS_DENIED; }
-        LSTATUS DeleteKey(HKEY, const std::wstring&) override { return ERROR_ACCESS_DENIED; }
-        LSTATUS CloseKey(HKEY key) override { return inner_.CloseKey(key); }
-
-    private:
-        RegistryApi& inner_;
-    } readOnly(api);
+    RecordingRegistry readOnly;
+    readOnly.allowedAccess = KEY_READ;
+    for (const RegCall call : {RegCall::Create, RegCall::Set, RegCall::DeleteValue, RegCall::DeleteKey})
+        readOnly.Refuse(call);
     const RegistryAccess access(readOnly, messages);
     EXPECT_EQ(ToolbarButtons(access, catalogue, messages, nullptr).Preview(L"Notes").iconPath, button.Icon);
 }
@@ -413,8 +339,7 @@ TEST_F(ToolbarButtonsTest, RemovalThatIsRefusedIsToldAndKeepsTheEntry) {
 
     EXPECT_EQ(buttons.Remove(button.Guid, L"Notes"), RemovalOutcome::NotRemoved);
     EXPECT_EQ(LastTitle(), L"Button Not Deleted");
-    EXPECT_NE(messages.shown.back().text.find(FullExtensionKeyPath(HKEY_LOCAL_MACHINE, button.Guid)),
-              std::wstring::npos);
+    EXPECT_TRUE(LastTold(FullExtensionKeyPath(HKEY_LOCAL_MACHINE, button.Guid)));
     EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, button.Guid));
     EXPECT_EQ(catalogue.GuidOf(L"Notes"), button.Guid);
 }

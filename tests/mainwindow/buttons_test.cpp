@@ -4,32 +4,24 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <set>
-
 #include "extensions/button_definition.h"
 #include "extensions/my_buttons_catalogue.h"
 #include "extensions/picture_files.h"
+#include "support/extension_keys.h"
 #include "support/main_window_fixture.h"
 
 namespace barsmith {
 namespace {
 
+using testing::KeyIn;
 using testing::RegCall;
 using testing::TempFile;
+using testing::ValueIn;
 
 class ButtonsTest : public testing::MainWindowTest {
 protected:
+    testing::MadeKeys made;
     const TempFile icon{L".ico", testing::IcoFileBytes(32, RGB(0, 120, 215))};
-    std::set<std::wstring> guids;  // keys to remove after the test
-
-    void TearDown() override {
-        for (const std::wstring& guid : guids) {
-            RegDeleteKeyW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(guid).c_str());
-            RegDeleteKeyW(HKEY_CURRENT_USER, ExtensionKeyPath(guid).c_str());
-        }
-        MainWindowTest::TearDown();
-    }
 
     void Fill(const std::wstring& buttonText, const std::wstring& iconPath) {
         main->SetText(IDC_Text2, L"C:\\Tools\\notes.exe");
@@ -41,24 +33,10 @@ protected:
     }
     // Presses "Create Button" and gives the GUID it used.
     std::wstring Create() {
-        const std::wstring guid = *guids.insert(main->Text(IDC_Text1)).first;
+        const std::wstring guid = made.Add(main->Text(IDC_Text1));
         Click(IDC_Command2);
         return guid;
     }
-    static bool KeyIn(HKEY root, const std::wstring& guid) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(root, ExtensionKeyPath(guid).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-        RegCloseKey(key);
-        return true;
-    }
-    static std::wstring ValueIn(HKEY root, const std::wstring& guid, const wchar_t* name) {
-        wchar_t data[512]{};
-        DWORD size = sizeof data;
-        if (RegGetValueW(root, ExtensionKeyPath(guid).c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size))
-            return L"<missing>";
-        return data;
-    }
-
     LRESULT ItemCount() const { return SendMessageW(Ctl(IDC_List1), LB_GETCOUNT, 0, 0); }
     std::wstring Item(int index) const {
         wchar_t text[64]{};

@@ -1,7 +1,7 @@
 #pragma once
 // Test doubles for the program's seams: scripted message boxes, and a registry
-// that passes calls to Wine's real registry but can refuse chosen ones and
-// counts the keys left open.
+// that passes calls to Wine's real registry but can refuse chosen ones, counts
+// the keys left open and keeps the names of the values written.
 #include <windows.h>
 
 #include <deque>
@@ -44,16 +44,19 @@ public:
     }
     size_t OpenKeys() const { return open_.size(); }
     int calls = 0;
+    REGSAM allowedAccess = ~REGSAM{0};  // keys asked for with more access are refused, as to a plain user
+    std::vector<std::wstring> written;  // names of the values set, in order
 
     LSTATUS CreateKey(HKEY root, const std::wstring& subKey, REGSAM access, HKEY* key) override {
-        if (const LSTATUS s = Refused(RegCall::Create, subKey)) return s;
+        if (const LSTATUS s = Refused(RegCall::Create, subKey, access)) return s;
         return Track(real_.CreateKey(root, subKey, access, key), key);
     }
     LSTATUS OpenKey(HKEY root, const std::wstring& subKey, REGSAM access, HKEY* key) override {
-        if (const LSTATUS s = Refused(RegCall::Open, subKey)) return s;
+        if (const LSTATUS s = Refused(RegCall::Open, subKey, access)) return s;
         return Track(real_.OpenKey(root, subKey, access, key), key);
     }
     LSTATUS SetValue(HKEY key, const std::wstring& name, DWORD type, const BYTE* data, DWORD size) override {
+        written.push_back(name);
         if (const LSTATUS s = Refused(RegCall::Set, name)) return s;
         return real_.SetValue(key, name, type, data, size);
     }
@@ -85,8 +88,9 @@ private:
         LSTATUS status;
         std::wstring onlyName;
     };
-    LSTATUS Refused(RegCall call, const std::wstring& name) {
+    LSTATUS Refused(RegCall call, const std::wstring& name, REGSAM access = 0) {
         ++calls;
+        if (access & ~allowedAccess) return ERROR_ACCESS_DENIED;
         for (const Refusal& r : refusals_) {
             if (r.call == call && (r.onlyName.empty() || name.find(r.onlyName) != std::wstring::npos))
                 return r.status;

@@ -17,6 +17,8 @@ public:
     ~ScratchKey() { RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str()); }
     const std::wstring& path() const { return path_; }
     std::wstring Sub(const std::wstring& name) const { return path_ + L"\\" + name; }
+    // The key as an application name: the program keeps its settings below Software\<name>.
+    std::wstring application() const { return path_.substr(wcslen(L"Software\\")); }
 
 private:
     std::wstring path_;
