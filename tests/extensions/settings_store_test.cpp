@@ -14,15 +14,12 @@ namespace {
 using testing::RecordingRegistry;
 using testing::ScratchKey;
 
-// The scratch key as an application name: its settings live below it.
-std::wstring ApplicationOf(const ScratchKey& scratch) { return scratch.path().substr(wcslen(L"Software\\")); }
-
 class SettingsStoreTest : public ::testing::Test {
 protected:
     ScratchKey scratch;
     RecordingRegistry api;
     SettingsStore store{api};
-    const std::wstring app = ApplicationOf(scratch);
+    const std::wstring app = scratch.application();
 };
 
 TEST_F(SettingsStoreTest, MissingOrEmptySectionGivesNothing) {
@@ -95,23 +92,6 @@ TEST_F(SettingsStoreTest, StampChangesWithEveryEntryWritten) {
     EXPECT_EQ(second->entries, 1u);
 }
 
-TEST_F(SettingsStoreTest, CatalogueKeysButtonsByTheirTextAndListsTextsOnly) {
-    const MyButtonsCatalogue catalogue(api, app);
-    EXPECT_TRUE(catalogue.ButtonTexts().empty());
-    catalogue.Record(L"Notes", L"{11111111-1111-1111-1111-111111111111}");
-    catalogue.Record(L"Mail", L"{22222222-2222-2222-2222-222222222222}");
-    catalogue.Record(L"Web", L"{33333333-3333-3333-3333-333333333333}");
-    catalogue.Record(L"Notes", L"{44444444-4444-4444-4444-444444444444}");
-
-    EXPECT_EQ(catalogue.ButtonTexts(), (std::vector<std::wstring>{L"Mail", L"Notes", L"Web"}));
-    EXPECT_EQ(catalogue.GuidOf(L"Notes"), L"{44444444-4444-4444-4444-444444444444}");
-    EXPECT_EQ(store.GetSetting(app, kCatalogueSection, L"Web"), L"{33333333-3333-3333-3333-333333333333}");
-
-    EXPECT_EQ(catalogue.Remove(L"Mail"), ERROR_SUCCESS);
-    EXPECT_FALSE(catalogue.Contains(L"Mail"));
-    EXPECT_EQ(catalogue.Remove(L"Mail"), ERROR_FILE_NOT_FOUND);
-}
-
 class CatalogueListTest : public SettingsStoreTest {
 protected:
     const MyButtonsCatalogue catalogue{api, app};
@@ -121,13 +101,22 @@ protected:
     }
 };
 
-TEST_F(CatalogueListTest, TextsAreSortedAndCaseDoesNotMakeANewEntry) {
-    catalogue.Record(L"web", L"{1}");
-    catalogue.Record(L"Mail", L"{2}");
+TEST_F(CatalogueListTest, ButtonsAreKeyedByTextSortedAndCaseDoesNotMakeANewEntry) {
+    EXPECT_TRUE(catalogue.ButtonTexts().empty());
+    catalogue.Record(L"web", L"{11111111-1111-1111-1111-111111111111}");
+    catalogue.Record(L"Mail", L"{22222222-2222-2222-2222-222222222222}");
     catalogue.Record(L"notes", L"{3}");
     catalogue.Record(L"NOTES", L"{4}");
+    catalogue.Record(L"Mail", L"{44444444-4444-4444-4444-444444444444}");
+
     EXPECT_EQ(catalogue.ButtonTexts(), (std::vector<std::wstring>{L"Mail", L"notes", L"web"}));
     EXPECT_EQ(catalogue.GuidOf(L"Notes"), L"{4}");
+    EXPECT_EQ(catalogue.GuidOf(L"Mail"), L"{44444444-4444-4444-4444-444444444444}");
+    EXPECT_EQ(store.GetSetting(app, kCatalogueSection, L"web"), L"{11111111-1111-1111-1111-111111111111}");
+
+    EXPECT_EQ(catalogue.Remove(L"Mail"), ERROR_SUCCESS);
+    EXPECT_FALSE(catalogue.Contains(L"Mail"));
+    EXPECT_EQ(catalogue.Remove(L"Mail"), ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(CatalogueListTest, OwnChangesKeepTheListWithoutReadingTheStoreAgain) {
