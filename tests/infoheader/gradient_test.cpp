@@ -60,17 +60,19 @@ TEST(GradientTest, ThreeVerticalLinesWithTheHalfwayRedRoundedToEven) {
 }
 
 TEST(GradientTest, HalfwayComponentsGoToTheEvenNeighbourEachOnItsOwn) {
-    RecordingSurface down(2, 1);
-    DrawGradient(down, 0x000000, 0x000001, 100, 0);
-    EXPECT_EQ(Colours(down)[1], 0x000000u);  // 0.5 -> 0
-
-    RecordingSurface all(2, 1);
-    DrawGradient(all, 0x000000, 0x030303, 100, 0);
-    EXPECT_EQ(Colours(all)[1], 0x020202u);  // 1.5 -> 2 in red, green and blue
-
-    RecordingSurface falling(2, 1);
-    DrawGradient(falling, 0x050000, 0x000000, 100, 0);
-    EXPECT_EQ(Colours(falling)[1], 0x020000u);  // blue 2.5 -> 2
+    const struct {
+        OleColor left, right, middle;
+    } cases[] = {
+        {0x000000, 0x000001, 0x000000},  // 0.5 -> 0
+        {0x000000, 0x030303, 0x020202},  // 1.5 -> 2 in red, green and blue
+        {0x050000, 0x000000, 0x020000},  // blue 2.5 -> 2
+    };
+    for (const auto& c : cases) {
+        RecordingSurface s(2, 1);
+        DrawGradient(s, c.left, c.right, 100, 0);
+        ASSERT_EQ(s.lines.size(), 3u);
+        EXPECT_EQ(s.lines[1].colour, c.middle) << std::hex << c.right;
+    }
 }
 
 TEST(GradientTest, HalfFillStopsTheBlendHalfwayInTheSecondColour) {
@@ -97,15 +99,11 @@ TEST(GradientTest, StyleOneDrawsFullWidthRowsFromTheTop) {
     for (size_t i = 1; i < s.lines.size(); ++i) EXPECT_LE(s.lines[i].colour & 0xFF, s.lines[i - 1].colour & 0xFF);
 }
 
-TEST(GradientTest, FillAboveHundredPaintsAsHundredAndNegativeFillPaintsNothing) {
-    RecordingSurface full(30, 4), over(30, 4), negative(30, 4);
+TEST(GradientTest, FillAboveHundredPaintsAsHundred) {
+    RecordingSurface full(30, 4), over(30, 4);
     DrawGradient(full, 0x102030, 0x302010, 100, 0);
     DrawGradient(over, 0x102030, 0x302010, 150, 0);
     EXPECT_EQ(over.lines, full.lines);
-
-    DrawGradient(negative, 0x102030, 0x302010, -50, 1);
-    EXPECT_TRUE(negative.lines.empty());
-    ExpectEndsInTwipsWithImage(negative);
 }
 
 TEST(GradientTest, AnUntranslatedSystemColourIsReadAsDarkRed) {
@@ -116,28 +114,28 @@ TEST(GradientTest, AnUntranslatedSystemColourIsReadAsDarkRed) {
     for (const OleColor c : Colours(s)) EXPECT_EQ(c, 0x00000Fu);
 }
 
-TEST(GradientTest, ABlendOfNoStepsDrawsNothingAndLeavesTheSurfaceInTwips) {
-    RecordingSurface zeroFill(50, 4);
-    DrawGradient(zeroFill, 0x112233, 0x445566, 0, 0);
-    EXPECT_TRUE(zeroFill.lines.empty());
-    ExpectEndsInTwipsWithImage(zeroFill);
-
-    RecordingSurface roundsToZero(4, 1);  // 1 / 100 * 49 = 0.49
-    DrawGradient(roundsToZero, 0x112233, 0x445566, 49, 1);
-    EXPECT_TRUE(roundsToZero.lines.empty());
-
-    RecordingSurface smallNegative(4, 4);  // 4 / 100 * -5 rounds to 0 as well
-    DrawGradient(smallNegative, 0x112233, 0x445566, -5, 0);
-    EXPECT_TRUE(smallNegative.lines.empty());
-
+TEST(GradientTest, ABlendOfNoStepsANegativeFillOrAnotherStyleDrawsNothingAndLeavesTheSurfaceInTwips) {
+    const struct {
+        double width, height;
+        std::int16_t fill;
+        std::int32_t style;
+    } cases[] = {
+        {50, 4, 0, 0},    // no fill
+        {4, 1, 49, 1},    // 1 / 100 * 49 = 0.49
+        {4, 4, -5, 0},    // 4 / 100 * -5 rounds to 0 as well
+        {30, 4, -50, 1},  // a negative fill
+        {50, 4, 100, 2},  // a style that is neither across nor down
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.width << "x" << c.height << ", fill " << c.fill << ", style " << c.style);
+        RecordingSurface s(c.width, c.height);
+        DrawGradient(s, 0x112233, 0x445566, c.fill, c.style);
+        EXPECT_TRUE(s.lines.empty());
+        ExpectEndsInTwipsWithImage(s);
+    }
     RecordingSurface oneStep(4, 2);  // 2 / 100 * 50 = 1: two lines, both ends
     DrawGradient(oneStep, 0x112233, 0x445566, 50, 1);
     EXPECT_EQ(Colours(oneStep), (std::vector<OleColor>{0x112233, 0x445566}));
-
-    RecordingSurface otherStyle(50, 4);
-    DrawGradient(otherStyle, 0x112233, 0x445566, 100, 2);
-    EXPECT_TRUE(otherStyle.lines.empty());
-    ExpectEndsInTwipsWithImage(otherStyle);
 }
 
 TEST(GradientTest, ASurfaceWiderThan32767PixelsIsPaintedWhole) {
@@ -151,15 +149,10 @@ TEST(GradientTest, ASurfaceWiderThan32767PixelsIsPaintedWhole) {
 TEST(GradientTest, RoundingIgnoresTheThreadsRoundingMode) {
     const int previous = std::fegetround();
     std::fesetround(FE_UPWARD);
-    const double values[] = {RoundHalfEven(0.5), RoundHalfEven(1.5), RoundHalfEven(2.5), RoundHalfEven(-1.5),
-                             RoundHalfEven(2.4999), RoundHalfEven(-0.6)};
+    const std::vector<double> values{RoundHalfEven(0.5), RoundHalfEven(1.5),    RoundHalfEven(2.5),
+                                     RoundHalfEven(-1.5), RoundHalfEven(2.4999), RoundHalfEven(-0.6)};
     std::fesetround(previous);
-    EXPECT_EQ(values[0], 0);
-    EXPECT_EQ(values[1], 2);
-    EXPECT_EQ(values[2], 2);
-    EXPECT_EQ(values[3], -2);
-    EXPECT_EQ(values[4], 2);
-    EXPECT_EQ(values[5], -1);
+    EXPECT_EQ(values, (std::vector<double>{0, 2, 2, -2, 2, -1}));
 }
 
 // A window that paints another gradient when it receives WM_APP.
