@@ -8,10 +8,11 @@ namespace {
 // At 96 dots per inch: 15 twips to the pixel both ways.
 constexpr StripMeasures Strip(double width, double height) { return {width, height, width, height, 15, 15}; }
 
-ChildPlacement Children(Box icon, Box caption) {
-    ChildPlacement c;
-    c.icon = icon;
-    c.caption = caption;
+// The icon and caption as placed in a strip 7395 twips wide, the caption aligned `align` before.
+ChildPlacement Placed(double height, PlacementOptions options, Box icon, Box caption,
+                      TextAlign align = TextAlign::Left) {
+    ChildPlacement c{true, icon, caption, align};
+    PlaceIconAndCaption(Strip(7395, height), options, c);
     return c;
 }
 
@@ -23,8 +24,7 @@ TEST(HeaderLayoutTest, HalfRoundsToEvenTwipsBeforeHalving) {
 }
 
 TEST(HeaderLayoutTest, SingleLineCentresIconAndCaptionAndPutsTheIconFourPixelsIn) {
-    ChildPlacement c = Children({0, 0, 480, 480}, {0, 0, 1200, 195});
-    c.iconVisible = false;
+    ChildPlacement c{false, {0, 0, 480, 480}, {0, 0, 1200, 195}};
     PlaceIconAndCaption(Strip(7395, 615), {true, false, 0}, c);
     EXPECT_TRUE(c.iconVisible);
     EXPECT_EQ(c.icon.left, 60);
@@ -33,44 +33,38 @@ TEST(HeaderLayoutTest, SingleLineCentresIconAndCaptionAndPutsTheIconFourPixelsIn
     EXPECT_EQ(c.caption.left, 60 + 480 + 105);
     EXPECT_EQ(c.captionAlign, TextAlign::Left);
 
-    ChildPlacement small = Children({0, 0, 240, 240}, {0, 0, 1200, 195});
+    ChildPlacement small{true, {0, 0, 240, 240}, {0, 0, 1200, 195}};
     PlaceIconAndCaption(Strip(4050, 390), {true, false, 0}, small);
     EXPECT_EQ(small.caption.left, 405);
 }
 
 TEST(HeaderLayoutTest, MultiLineAlignsTheTopsAndKeepsTheIconsLeftEdge) {
-    ChildPlacement tallIcon = Children({123, 0, 480, 480}, {0, 0, 900, 390});
-    PlaceIconAndCaption(Strip(7395, 615), {true, true, 0}, tallIcon);
+    const auto tallIcon = Placed(615, {true, true, 0}, {123, 0, 480, 480}, {0, 0, 900, 390});
     EXPECT_EQ(tallIcon.icon.top, 67);
     EXPECT_EQ(tallIcon.caption.top, 67);
     EXPECT_EQ(tallIcon.icon.left, 123);
     EXPECT_EQ(tallIcon.caption.left, 123 + 480 + 105);
 
-    ChildPlacement sameHeight = Children({60, 0, 240, 390}, {0, 0, 900, 390});
-    PlaceIconAndCaption(Strip(7395, 1000), {true, true, 0}, sameHeight);
+    const auto sameHeight = Placed(1000, {true, true, 0}, {60, 0, 240, 390}, {0, 0, 900, 390});
     EXPECT_EQ(sameHeight.caption.top, 305);
     EXPECT_EQ(sameHeight.icon.top, 305);
 
-    ChildPlacement tallCaption = Children({60, 0, 240, 240}, {0, 0, 900, 585});
-    PlaceIconAndCaption(Strip(7395, 999.5), {true, true, 0}, tallCaption);
+    const auto tallCaption = Placed(999.5, {true, true, 0}, {60, 0, 240, 240}, {0, 0, 900, 585});
     EXPECT_EQ(tallCaption.caption.top, 207);  // 414.5 rounds to 414
     EXPECT_EQ(tallCaption.icon.top, 207);
 }
 
 TEST(HeaderLayoutTest, CentredAndRightCaptionsWithAndWithoutIcon) {
-    ChildPlacement centred = Children({0, 0, 480, 480}, {0, 0, 1001, 195});
-    PlaceIconAndCaption(Strip(7395, 615), {true, false, 1}, centred);
+    const auto centred = Placed(615, {true, false, 1}, {0, 0, 480, 480}, {0, 0, 1001, 195});
     // Centred in what lies right of the icon: 540 + half(7395 - 540 - 1001).
     EXPECT_EQ(centred.caption.left, 540 + 2927);
     EXPECT_EQ(centred.captionAlign, TextAlign::Centre);
 
-    ChildPlacement right = Children({0, 0, 480, 480}, {0, 0, 1000, 195});
-    PlaceIconAndCaption(Strip(7395, 615), {true, false, 2}, right);
+    const auto right = Placed(615, {true, false, 2}, {0, 0, 480, 480}, {0, 0, 1000, 195});
     EXPECT_EQ(right.caption.left + right.caption.width, 7395 - 60);
     EXPECT_EQ(right.captionAlign, TextAlign::Right);
 
-    ChildPlacement bare = Children({60, 67, 480, 480}, {0, 0, 1001, 195});
-    PlaceIconAndCaption(Strip(7395, 615), {false, false, 1}, bare);
+    auto bare = Placed(615, {false, false, 1}, {60, 67, 480, 480}, {0, 0, 1001, 195});
     EXPECT_FALSE(bare.iconVisible);
     EXPECT_EQ(bare.caption.left, 3197);
     EXPECT_EQ(bare.caption.top, 210);
@@ -83,9 +77,7 @@ TEST(HeaderLayoutTest, CentredAndRightCaptionsWithAndWithoutIcon) {
 }
 
 TEST(HeaderLayoutTest, AlignmentThreeStacksTheCaptionTwoPixelsUnderTheIcon) {
-    ChildPlacement c = Children({0, 0, 480, 480}, {0, 0, 1500, 390});
-    c.captionAlign = TextAlign::Right;
-    PlaceIconAndCaption(Strip(7395, 1200), {true, true, 3}, c);
+    const auto c = Placed(1200, {true, true, 3}, {0, 0, 480, 480}, {0, 0, 1500, 390}, TextAlign::Right);
     // The block of 390 + 480 + 30 twips is centred on the inner height.
     EXPECT_EQ(c.icon.top, 150);
     EXPECT_EQ(c.caption.top, 150 + 480 + 30);
@@ -93,24 +85,20 @@ TEST(HeaderLayoutTest, AlignmentThreeStacksTheCaptionTwoPixelsUnderTheIcon) {
     EXPECT_EQ(c.captionAlign, TextAlign::Left);
 
     // A block of 97.5 twips at 7.5 twips per pixel rounds to 98 (even) and 22 - 98 halves to -38.
-    ChildPlacement fine = Children({30, 0, 45, 45}, {0, 0, 100, 37.5});
+    ChildPlacement fine{true, {30, 0, 45, 45}, {0, 0, 100, 37.5}};
     PlaceIconAndCaption(StripMeasures{400, 22, 400, 22, 7.5, 7.5}, {true, false, 3}, fine);
     EXPECT_EQ(fine.icon.top, -38);
     EXPECT_EQ(fine.caption.top, -38 + 45 + 15);
 }
 
 TEST(HeaderLayoutTest, WithoutAPlaceForTheAlignmentTheCaptionKeepsItsLeftEdgeAndTextAlignment) {
-    ChildPlacement stacked = Children({60, 0, 480, 480}, {1234, 0, 900, 195});
-    stacked.captionAlign = TextAlign::Right;
-    PlaceIconAndCaption(Strip(7395, 615), {false, false, 3}, stacked);
+    const auto stacked = Placed(615, {false, false, 3}, {60, 0, 480, 480}, {1234, 0, 900, 195}, TextAlign::Right);
     EXPECT_FALSE(stacked.iconVisible);
     EXPECT_EQ(stacked.caption.top, 210);
     EXPECT_EQ(stacked.caption.left, 1234);
     EXPECT_EQ(stacked.captionAlign, TextAlign::Right);
 
-    ChildPlacement unknown = Children({0, 0, 480, 480}, {1234, 0, 900, 195});
-    unknown.captionAlign = TextAlign::Centre;
-    PlaceIconAndCaption(Strip(7395, 615), {true, false, 7}, unknown);
+    const auto unknown = Placed(615, {true, false, 7}, {0, 0, 480, 480}, {1234, 0, 900, 195}, TextAlign::Centre);
     EXPECT_EQ(unknown.caption.left, 1234);
     EXPECT_EQ(unknown.captionAlign, TextAlign::Centre);
     EXPECT_EQ(unknown.icon.left, 60);
