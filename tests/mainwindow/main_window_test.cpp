@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <thread>
 
@@ -89,12 +90,8 @@ TEST_F(MainWindowTest, ControlsSitInTheirFramesAtTheirPlaces) {
             EXPECT_EQ(Caption(control), e.caption);
         }
         EXPECT_EQ(GetParent(control), e.frame == IDC_InfoHeader1 ? main->Hwnd() : Ctl(e.frame));
-        const RECT want = ToPixels(e.at, main->dpi());
-        const RECT got = PlaceInParent(control);
-        EXPECT_EQ(got.left, want.left);
-        EXPECT_EQ(got.top, want.top);
-        EXPECT_EQ(got.right - got.left, want.right - want.left);
-        EXPECT_EQ(got.bottom - got.top, want.bottom - want.top);
+        const auto place = [](RECT r) { return std::array{r.left, r.top, r.right - r.left, r.bottom - r.top}; };
+        EXPECT_EQ(place(PlaceInParent(control)), place(ToPixels(e.at, main->dpi()))) << "left, top, width, height";
     }
     // The working-state controls lie below the client area.
     RECT client;
@@ -132,10 +129,7 @@ TEST_F(MainWindowTest, TabOrderFollowsTheDesignAcrossFrames) {
 }
 
 TEST_F(MainWindowTest, StartsInToolsMenuModeWithFreshGuid) {
-    EXPECT_TRUE(Visible(IDC_FraMenu));
-    EXPECT_FALSE(Visible(IDC_FraMine));
-    EXPECT_FALSE(Visible(IDC_List1)) << "the frame hides what it holds";
-    EXPECT_EQ(main->Text(IDC_cmdMyKeys), L"&My Buttons");
+    ExpectMode(false);
     EXPECT_FALSE(Enabled(IDC_Command5));
     EXPECT_FALSE(Checked(IDC_Option1));
     EXPECT_TRUE(Checked(IDC_Option2));
@@ -160,19 +154,14 @@ TEST_F(MainWindowTest, ModeSwitchKeepsTypedTextAndResetsStatusOnlyOnTheWayIn) {
     main->SetStatusCreated(L"Tool");
 
     Click(IDC_cmdMyKeys);
-    EXPECT_EQ(main->Text(IDC_cmdMyKeys), L"&Tools Menu");
-    EXPECT_FALSE(Visible(IDC_FraMenu));
-    EXPECT_TRUE(Visible(IDC_FraMine));
-    EXPECT_TRUE(Visible(IDC_List1));
+    ExpectMode(true);
     EXPECT_FALSE(Enabled(IDC_Command5));
     EXPECT_EQ(main->Text(IDC_lblMessage), kDefaultStatus);
     EXPECT_EQ(main->StatusColor(), kStatusDefaultColor);
 
     main->SetStatusCreated(L"Tool");
     Click(IDC_cmdMyKeys);
-    EXPECT_EQ(main->Text(IDC_cmdMyKeys), L"&My Buttons");
-    EXPECT_TRUE(Visible(IDC_FraMenu));
-    EXPECT_FALSE(Visible(IDC_FraMine));
+    ExpectMode(false);
     EXPECT_EQ(main->Text(IDC_lblMessage), L"The Tool Button has been created!");
     EXPECT_EQ(main->StatusColor(), kStatusCreatedColor);
     EXPECT_EQ(main->Text(IDC_Text6), L"Run it");
@@ -250,17 +239,16 @@ TEST_F(MainWindowTest, PickersFillTheirFieldsAndIconPickersStartInIcons) {
     EXPECT_EQ(dialogs.requests[3].initialDir, ExecutableFolder() + L"\\Icons");
 }
 
-TEST_F(MainWindowTest, CloseUnloadsEveryFormAndEndsTheProgram) {
+TEST_F(MainWindowTest, CloseAndTheCloseBoxUnloadEveryFormAndEndTheProgram) {
     Click(IDC_cmdClose);
     EXPECT_FALSE(main->IsLoaded());
     EXPECT_EQ(forms.Count(), 0u);
     EXPECT_EQ(lastFormGone, 1);
-}
 
-TEST_F(MainWindowTest, CloseBoxUnloadsTheMainWindow) {
+    Open(dialogs);
     SendMessageW(main->Hwnd(), WM_CLOSE, 0, 0);
     EXPECT_FALSE(main->IsLoaded());
-    EXPECT_EQ(lastFormGone, 1);
+    EXPECT_EQ(lastFormGone, 2);
 }
 
 // The real file dialog of the platform, opened and cancelled as a user would.

@@ -67,6 +67,13 @@ protected:
     bool Visible(ControlId id) const { return IsWindowVisible(Ctl(id)) != FALSE; }
     bool Enabled(ControlId id) const { return IsWindowEnabled(Ctl(id)) != FALSE; }
     bool Checked(ControlId id) const { return SendMessageW(Ctl(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    // Tools Menu mode shows its frame; My Buttons mode its own, with the list. The button names the other mode.
+    void ExpectMode(bool myButtons) const {
+        EXPECT_EQ(main->Text(IDC_cmdMyKeys), myButtons ? L"&Tools Menu" : L"&My Buttons");
+        EXPECT_EQ(Visible(IDC_FraMenu), !myButtons);
+        EXPECT_EQ(Visible(IDC_FraMine), myButtons);
+        EXPECT_EQ(Visible(IDC_List1), myButtons) << "the frame hides what it holds";
+    }
 };
 
 }  // namespace barsmith::testing
