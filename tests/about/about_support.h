@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <thread>
@@ -102,8 +103,9 @@ public:
     ~ScratchFolder() {
         // A program started from here may still be running for a moment.
         for (int attempt = 0; attempt < 50; ++attempt) {
-            DeleteFiles();
-            if (RemoveDirectoryW(path_.c_str())) return;
+            std::error_code failed;
+            std::filesystem::remove_all(path_, failed);
+            if (!failed) return;
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
     }
@@ -135,17 +137,6 @@ public:
     }
 
 private:
-    void DeleteFiles() const {
-        WIN32_FIND_DATAW found{};
-        const HANDLE search = FindFirstFileW((path_ + L"\\*").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE) return;
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileW((path_ + L"\\" + found.cFileName).c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-
     std::wstring path_;
 };
 
