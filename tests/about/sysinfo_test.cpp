@@ -34,49 +34,31 @@ TEST_F(GetKeyValueTest, MissingKeyOrValueGivesFalseAndEmptiesTheText) {
     EXPECT_EQ(text, L"");
 }
 
-TEST_F(GetKeyValueTest, OnlyAFinalZeroByteIsDropped) {
-    ASSERT_TRUE(value.Set(REG_SZ, std::string("C:\\Tools\\info.exe\0", 18)));
-    EXPECT_TRUE(Read());
-    EXPECT_EQ(text, L"C:\\Tools\\info.exe");
-
-    ASSERT_TRUE(value.Set(REG_SZ, "C:\\Tools\\info.exe"));
-    EXPECT_TRUE(Read());
-    EXPECT_EQ(text, L"C:\\Tools\\info.exe") << "data without a zero byte stays whole";
-
-    ASSERT_TRUE(value.Set(REG_SZ, std::string("ab\0\0", 4)));
-    EXPECT_TRUE(Read());
-    EXPECT_EQ(text, std::wstring(L"ab\0", 3));
-}
-
-TEST_F(GetKeyValueTest, ReadsUpTo1024Bytes) {
-    ASSERT_TRUE(value.Set(REG_SZ, std::string(1023, 'x') + '\0'));
-    EXPECT_TRUE(Read());
-    EXPECT_EQ(text, std::wstring(1023, L'x'));
-
-    text = L"before";
-    ASSERT_TRUE(value.Set(REG_SZ, std::string(1024, 'x') + '\0'));
-    EXPECT_FALSE(Read());
-    EXPECT_EQ(text, L"");
-}
-
-TEST_F(GetKeyValueTest, NumbersGiveTheirBytesInHexFromLastToFirst) {
-    ASSERT_TRUE(value.Set(REG_DWORD, std::string("\x05\x01\x00\x00", 4)));
-    EXPECT_TRUE(Read());
-    EXPECT_EQ(text, L"&h000105") << "the zero top byte goes as a final zero byte does";
-
-    ASSERT_TRUE(value.Set(REG_DWORD, "\xD0\xC0\xB0\xA0"));
-    EXPECT_TRUE(Read());
-    EXPECT_EQ(text, L"&hA0B0C0D0");
-}
-
-TEST_F(GetKeyValueTest, OtherTypesLeaveTheTextAsItWas) {
-    ASSERT_TRUE(value.Set(REG_BINARY, "\x01\x02"));
-    EXPECT_TRUE(Read());
-    EXPECT_EQ(text, L"before");
-
-    ASSERT_TRUE(value.Set(REG_BINARY, std::string(1024, '\x01')));
-    EXPECT_TRUE(Read());
-    EXPECT_EQ(text, L"before");
+TEST_F(GetKeyValueTest, TextUpTo1024BytesLosesOnlyAFinalZeroByteNumbersComeInHexOtherTypesLeaveTheText) {
+    const struct {
+        DWORD type;
+        std::string data;
+        bool read;
+        std::wstring text;
+    } cases[] = {
+        {REG_SZ, std::string("C:\\Tools\\info.exe\0", 18), true, L"C:\\Tools\\info.exe"},
+        {REG_SZ, "C:\\Tools\\info.exe", true, L"C:\\Tools\\info.exe"},  // without a zero byte: whole
+        {REG_SZ, std::string("ab\0\0", 4), true, std::wstring(L"ab\0", 3)},
+        {REG_SZ, std::string(1023, 'x') + '\0', true, std::wstring(1023, L'x')},
+        {REG_SZ, std::string(1024, 'x') + '\0', false, L""},
+        // Bytes from last to first; the zero top byte goes as a final zero byte does.
+        {REG_DWORD, std::string("\x05\x01\x00\x00", 4), true, L"&h000105"},
+        {REG_DWORD, "\xD0\xC0\xB0\xA0", true, L"&hA0B0C0D0"},
+        {REG_BINARY, "\x01\x02", true, L"before"},
+        {REG_BINARY, std::string(1024, '\x01'), true, L"before"},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        text = L"before";
+        ASSERT_TRUE(value.Set(cases[i].type, cases[i].data));
+        EXPECT_EQ(Read(), cases[i].read);
+        EXPECT_EQ(text, cases[i].text);
+    }
 }
 
 TEST_F(GetKeyValueTest, ValueWithoutDataRaisesAnError) {
@@ -143,16 +125,13 @@ TEST_F(StartSysInfoTest, UnstartablePathsShowTheMessage) {
     ExpectUnavailableMessage();
     EXPECT_EQ(shell.recorded.started.size(), 1u);
 
-    // Another type reads as true but leaves no path to start.
-    messages.shown.clear();
-    ASSERT_TRUE(entries.path.Set(REG_BINARY, "\x01\x02"));
-    Start();
-    ExpectUnavailableMessage();
-
-    messages.shown.clear();
-    ASSERT_TRUE(entries.path.Set(REG_SZ, ""));
-    Start();
-    ExpectUnavailableMessage();
+    // Another type reads as true but leaves no path to start, and so does an empty value.
+    for (const DWORD type : {REG_BINARY, REG_SZ}) {
+        messages.shown.clear();
+        ASSERT_TRUE(entries.path.Set(type, type == REG_SZ ? "" : "\x01\x02"));
+        Start();
+        ExpectUnavailableMessage();
+    }
 }
 
 TEST_F(StartSysInfoTest, FolderFallbackStartsTheToolFoundThere) {
