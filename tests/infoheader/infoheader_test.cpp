@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "infoheader/main_window_header.h"
+#include "platform/handles.h"
 #include "resource.h"
 #include "support/fakes.h"
 
@@ -339,22 +340,10 @@ TEST_F(InfoHeaderTest, AValueOfTheWrongKindStopsTheRestoreWhereItIs) {
 
 // --- The control's window ------------------------------------------------------
 
-class HiddenParent {
-public:
-    HiddenParent()
-        : hwnd_(CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 800, 100, nullptr,
-                                nullptr, GetModuleHandleW(nullptr), nullptr)) {}
-    HiddenParent(const HiddenParent&) = delete;
-    HiddenParent& operator=(const HiddenParent&) = delete;
-    ~HiddenParent() { DestroyWindow(hwnd_); }
-    HWND get() const { return hwnd_; }
-
-private:
-    HWND hwnd_;
-};
-
 TEST_F(InfoHeaderTest, TheWindowSizesTheStripAndPaintsFromItsImageAlone) {
-    const HiddenParent parent;
+    const UniqueHandle<NullHandleTraits<HWND, DestroyWindow>> parent(
+        CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 800, 100, nullptr, nullptr,
+                        GetModuleHandleW(nullptr), nullptr));
     ASSERT_TRUE(header.Create(parent.get(), RECT{0, 0, 493, 41}));
     EXPECT_EQ(header.picGrad().WidthPixels(), 493);
     EXPECT_EQ(header.picGrad().HeightPixels(), 41);
