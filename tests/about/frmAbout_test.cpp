@@ -25,6 +25,18 @@ std::wstring TextOf(HWND window) {
     return text;
 }
 
+// How far the control's text, without access-key marks, reaches in its own font; and its client size.
+std::pair<SIZE, RECT> TextExtentAndClient(HWND control) {
+    std::wstring text = TextOf(control);
+    std::erase(text, L'&');
+    const WindowDC dc(control);
+    const SelectObjectGuard select(dc.get(), reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    std::pair<SIZE, RECT> result{};
+    GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &result.first);
+    GetClientRect(control, &result.second);
+    return result;
+}
+
 class AboutWindowTest : public ::testing::Test {
 protected:
     AboutWindowTest() { forms.onLastFormGone = [this] { ++lastFormGone; }; }
@@ -66,13 +78,7 @@ TEST_F(AboutWindowTest, LoadShowsTitleAndVersionInBlueBold) {
         EXPECT_EQ(details.lfWeight >= FW_BOLD, title) << id;
         if (title) {
             // The text fits its label on one line.
-            const WindowDC labelDC(label);
-            const SelectObjectGuard select(labelDC.get(), font);
-            const std::wstring text = TextOf(label);
-            SIZE extent{};
-            GetTextExtentPoint32W(labelDC.get(), text.c_str(), static_cast<int>(text.size()), &extent);
-            RECT client{};
-            GetClientRect(label, &client);
+            const auto [extent, client] = TextExtentAndClient(label);
             EXPECT_LE(extent.cx, client.right) << id;
             EXPECT_LE(extent.cy, client.bottom) << id;
         }
@@ -135,16 +141,8 @@ TEST_F(AboutWindowTest, ButtonCaptionsFitInALargeSystemFont) {
     ASSERT_TRUE(about.ShowModeless());
     for (const int id : {frmAbout::IDC_Command1, frmAbout::IDC_Command2, frmAbout::IDC_Command3,
                          frmAbout::IDC_Command4}) {
-        const HWND button = Control(id);
-        std::wstring caption = TextOf(button);
-        std::erase(caption, L'&');
-        const WindowDC dc(button);
-        const SelectObjectGuard select(dc.get(), reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0)));
-        SIZE extent{};
-        GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &extent);
-        RECT client{};
-        GetClientRect(button, &client);
-        EXPECT_LE(extent.cx, client.right - 2 * GetSystemMetrics(SM_CXBORDER)) << caption;
+        const auto [extent, client] = TextExtentAndClient(Control(id));
+        EXPECT_LE(extent.cx, client.right - 2 * GetSystemMetrics(SM_CXBORDER)) << TextOf(Control(id));
     }
 }
 
@@ -172,10 +170,10 @@ TEST_F(AboutWindowTest, LinksOpenThePublishersPages) {
     SendMessageW(Control(frmAbout::IDC_Command1), BM_CLICK, 0, 0);
     SendMessageW(Control(frmAbout::IDC_Command2), BM_CLICK, 0, 0);
     // The two pictures answer a click of the mouse.
-    SendMessageW(Control(frmAbout::IDC_picIcon), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    SendMessageW(Control(frmAbout::IDC_picIcon), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-    SendMessageW(Control(frmAbout::IDC_Image1), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    SendMessageW(Control(frmAbout::IDC_Image1), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    for (const int picture : {frmAbout::IDC_picIcon, frmAbout::IDC_Image1}) {
+        SendMessageW(Control(picture), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        SendMessageW(Control(picture), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    }
 
     const std::wstring expected[] = {kMailingListPage, kHomePage, kHomePage, kHomePage};
     ASSERT_EQ(shell.executed.size(), std::size(expected));
