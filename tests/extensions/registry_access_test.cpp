@@ -24,12 +24,8 @@ protected:
     ScratchKey scratch;
 
     void WriteRaw(const std::wstring& name, DWORD type, const void* data, DWORD size) {
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, scratch.path().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                  &key, nullptr),
+        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, scratch.path().c_str(), name.c_str(), type, data, size),
                   ERROR_SUCCESS);
-        ASSERT_EQ(RegSetValueExW(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
-        RegCloseKey(key);
     }
     std::wstring Query(const std::wstring& name) {
         const RegKey key = registry.OpenKey(HKEY_CURRENT_USER, scratch.path());
