@@ -149,11 +149,7 @@ bool frmAbout::Load() {
     if (!owner_) {
         owner_.reset(CreateWindowExW(0, WC_STATICW, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr));
     }
-    ClassInfo cls{L"BarsmithAbout"};
-    cls.icon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_BARSMITH));
-    cls.smallIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_BARSMITH), IMAGE_ICON,
-                                                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                                  LR_SHARED));
+    const ClassInfo cls = ClassWithIcon(L"BarsmithAbout", IDI_BARSMITH);
     FormStyle style{WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, kClientWidth,
                     kClientHeight};
     style.owner = owner_.get();
@@ -253,16 +249,8 @@ void frmAbout::OnCommand(int id, int code, HWND /*control*/) {
     }
 }
 
-LRESULT frmAbout::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_CTLCOLORSTATIC) {
-        const HDC dc = reinterpret_cast<HDC>(wParam);
-        const HWND control = reinterpret_cast<HWND>(lParam);
-        const bool title = control == lblTitle_ || control == lblVersion_;
-        SetTextColor(dc, title ? kTitleColor : GetSysColor(COLOR_BTNTEXT));
-        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-    }
-    return Form::HandleMessage(msg, wParam, lParam);
+COLORREF frmAbout::LabelTextColor(HWND label) const {
+    return label == lblTitle_ || label == lblVersion_ ? kTitleColor : Form::LabelTextColor(label);
 }
 
 }  // namespace barsmith

@@ -46,7 +46,7 @@ public:
     void Image1_Click();
 
 protected:
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    COLORREF LabelTextColor(HWND label) const override;
     void OnCommand(int id, int code, HWND control) override;
 
 private:

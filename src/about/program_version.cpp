@@ -2,19 +2,13 @@
 
 #include <vector>
 
+#include "platform/shell.h"
+
 namespace barsmith {
 
 std::optional<ProgramVersion> ReadProgramVersion(HMODULE module) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return std::nullopt;
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
+    const std::wstring path = ModuleFileName(module);
+    if (path.empty()) return std::nullopt;
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
     if (size == 0) return std::nullopt;

@@ -1,5 +1,7 @@
 #include "extensions/button_definition.h"
 
+#include "extensions/registry_access.h"
+
 namespace barsmith {
 namespace {
 
@@ -25,12 +27,8 @@ std::vector<ExtensionValue> ExtensionValues(const ButtonDefinition& button) {
 
 std::wstring ExtensionKeyPath(const std::wstring& guid) { return std::wstring(kExtensionsPath) + L"\\" + guid; }
 
-std::wstring HiveName(HKEY root) {
-    return root == HKEY_CURRENT_USER ? L"HKEY_CURRENT_USER" : L"HKEY_LOCAL_MACHINE";
-}
-
 std::wstring FullExtensionKeyPath(HKEY root, const std::wstring& guid) {
-    return HiveName(root) + L"\\" + ExtensionKeyPath(guid);
+    return RootKeyName(root) + L"\\" + ExtensionKeyPath(guid);
 }
 
 bool IsGuidString(const std::wstring& text) {

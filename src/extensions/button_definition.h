@@ -47,8 +47,6 @@ std::wstring ExtensionKeyPath(const std::wstring& guid);
 // "HKEY_LOCAL_MACHINE\Software\...\<guid>": the form DeleteKey takes and the
 // form the user is shown.
 std::wstring FullExtensionKeyPath(HKEY root, const std::wstring& guid);
-// The name of one of the two hives a button can live in.
-std::wstring HiveName(HKEY root);
 
 // True for "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" with hexadecimal digits of
 // either case. Only such a text is taken as a key name: a catalogue edited by

@@ -103,4 +103,11 @@ HKEY GetRootKey(const std::wstring& name) {
     return nullptr;
 }
 
+std::wstring RootKeyName(HKEY root) {
+    for (const RootName& known : kRoots) {
+        if (root == known.key) return known.name;
+    }
+    return {};
+}
+
 }  // namespace barsmith

@@ -54,5 +54,7 @@ private:
 std::wstring TrimNull(const std::wstring& text);
 // The predefined root named exactly (case-sensitively) by `name`, or 0.
 HKEY GetRootKey(const std::wstring& name);
+// The name of a predefined root, as GetRootKey takes it; empty for any other key.
+std::wstring RootKeyName(HKEY root);
 
 }  // namespace barsmith

@@ -66,12 +66,7 @@ frmMain::frmMain(FormRegistry& forms, const MainWindowServices& services)
 frmMain::~frmMain() = default;
 
 bool frmMain::Load() {
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    ClassInfo cls{L"BarsmithMain"};
-    cls.icon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_BARSMITH));
-    cls.smallIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_BARSMITH), IMAGE_ICON,
-                                                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                                  LR_SHARED));
+    const ClassInfo cls = ClassWithIcon(L"BarsmithMain", IDI_BARSMITH);
     const FormStyle style{WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0,
                           kClientWidth, kClientHeight};
     if (!CreateForm(cls, L"Create Custom Internet Explorer Buttons and Menus", style)) return false;
@@ -239,15 +234,8 @@ void frmMain::OnCommand(int id, int code, HWND /*control*/) {
     }
 }
 
-LRESULT frmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_CTLCOLORSTATIC) {
-        const HDC dc = reinterpret_cast<HDC>(wParam);
-        const bool status = reinterpret_cast<HWND>(lParam) == Control(IDC_lblMessage);
-        SetTextColor(dc, status ? statusColor_ : GetSysColor(COLOR_BTNTEXT));
-        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-    }
-    return Form::HandleMessage(msg, wParam, lParam);
+COLORREF frmMain::LabelTextColor(HWND label) const {
+    return label == Control(IDC_lblMessage) ? statusColor_ : Form::LabelTextColor(label);
 }
 
 }  // namespace barsmith

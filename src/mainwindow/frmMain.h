@@ -106,7 +106,7 @@ public:
     void SetStatusCreated(const std::wstring& buttonText);
 
 protected:
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    COLORREF LabelTextColor(HWND label) const override;
     void OnCommand(int id, int code, HWND control) override;
     void Form_KeyDown(WORD keyCode, WORD shift) override;
 

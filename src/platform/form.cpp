@@ -194,6 +194,16 @@ Form::~Form() {
 
 void Form::Unload() { DestroyNow(); }
 
+Window::ClassInfo Form::ClassWithIcon(const wchar_t* name, int iconId) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    ClassInfo cls{name};
+    cls.icon = LoadIconW(instance, MAKEINTRESOURCEW(iconId));
+    cls.smallIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(iconId), IMAGE_ICON,
+                                                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                                  LR_SHARED));
+    return cls;
+}
+
 bool Form::CreateForm(const ClassInfo& cls, const std::wstring& caption, const FormStyle& style) {
     dpi_ = ScreenDpi();
     font_ = CreateMessageFont();
@@ -320,6 +330,12 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
+    case WM_CTLCOLORSTATIC: {
+        const HDC dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, LabelTextColor(reinterpret_cast<HWND>(lParam)));
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
     case WM_CLOSE:
         Unload();
         return 0;

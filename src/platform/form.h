@@ -67,6 +67,8 @@ protected:
         // A window with an owner has no taskbar button; the owner must outlive it.
         HWND owner = nullptr;
     };
+    // A window class showing the program's icon resource `iconId`, large and small.
+    static ClassInfo ClassWithIcon(const wchar_t* name, int iconId);
     // Creates the window with the given client size, centred on the screen
     // (hidden: the caller shows it after loading), and adds it to the registry.
     bool CreateForm(const ClassInfo& cls, const std::wstring& caption, const FormStyle& style);
@@ -86,6 +88,8 @@ protected:
     void OnDestroyed() override;
 
     virtual void OnCommand(int /*id*/, int /*code*/, HWND /*control*/) {}
+    // The text colour of a label (static control); labels sit on the button face.
+    virtual COLORREF LabelTextColor(HWND /*label*/) const { return GetSysColor(COLOR_BTNTEXT); }
     // Key preview: every key pressed anywhere in the form comes here first.
     virtual void Form_KeyDown(WORD /*keyCode*/, WORD /*shift*/) {}
 

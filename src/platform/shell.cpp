@@ -26,17 +26,21 @@ bool SystemShell::StartProgram(const std::wstring& path, int showCommand) {
     return true;
 }
 
-std::wstring ExecutableFolder() {
+std::wstring ModuleFileName(HMODULE module) {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD length = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) return {};
         if (length < path.size()) {
             path.resize(length);
-            break;
+            return path;
         }
         path.resize(path.size() * 2);  // a long path: try again with more room
     }
+}
+
+std::wstring ExecutableFolder() {
+    const std::wstring path = ModuleFileName(nullptr);
     const size_t slash = path.find_last_of(L"\\/");
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }

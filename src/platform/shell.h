@@ -25,6 +25,9 @@ public:
     bool StartProgram(const std::wstring& path, int showCommand) override;
 };
 
+// The full path of a loaded module's file (the executable for nullptr), or
+// the empty text when the system cannot tell.
+std::wstring ModuleFileName(HMODULE module);
 // The folder that holds the running executable, without a trailing backslash.
 std::wstring ExecutableFolder();
 

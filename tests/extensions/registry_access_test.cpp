@@ -133,6 +133,9 @@ TEST_F(RegistryAccessTest, GetRootKeyKnowsTheSevenRootsExactly) {
     EXPECT_EQ(GetRootKey(L"HKEY_PERFORMANCE_DATA"), HKEY_PERFORMANCE_DATA);
     EXPECT_EQ(GetRootKey(L"HKEY_CURRENT_CONFIG"), HKEY_CURRENT_CONFIG);
     EXPECT_EQ(GetRootKey(L"HKEY_DYN_DATA"), HKEY_DYN_DATA);
+    for (const wchar_t* name : {L"HKEY_CLASSES_ROOT", L"HKEY_CURRENT_USER", L"HKEY_LOCAL_MACHINE", L"HKEY_DYN_DATA"})
+        EXPECT_EQ(RootKeyName(GetRootKey(name)), name);
+    EXPECT_EQ(RootKeyName(nullptr), L"");
     EXPECT_EQ(GetRootKey(L"HKEY_Local_Machine"), nullptr);
     EXPECT_EQ(GetRootKey(L"HKEY_LOCAL_MACHINE "), nullptr);
 }
