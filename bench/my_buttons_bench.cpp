@@ -169,7 +169,9 @@ int wmain(int argc, wchar_t** argv) {
     }
 
     RegDeleteTreeW(HKEY_CURRENT_USER, catalogueKey.c_str());
-    for (const std::wstring& guid : guids) RegDeleteKeyW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(guid).c_str());
+    for (const std::wstring& guid : guids) {
+        for (const KeyPlace place : AllPlaces()) RegDeleteKeyExW(place.root, ExtensionKeyPath(guid).c_str(), place.view, 0);
+    }
     if (messages.count > 0 || status != 0) {
         std::wprintf(L"The run went wrong: see above.\n");
         return 1;

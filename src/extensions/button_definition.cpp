@@ -27,8 +27,25 @@ std::vector<ExtensionValue> ExtensionValues(const ButtonDefinition& button) {
 
 std::wstring ExtensionKeyPath(const std::wstring& guid) { return std::wstring(kExtensionsPath) + L"\\" + guid; }
 
+std::vector<KeyPlace> PlacesFor(HKEY root) {
+    if (root == HKEY_LOCAL_MACHINE) return {{root, KEY_WOW64_64KEY}, {root, KEY_WOW64_32KEY}};
+    return {{root, 0}};
+}
+
+std::vector<KeyPlace> AllPlaces() {
+    std::vector<KeyPlace> places = PlacesFor(HKEY_LOCAL_MACHINE);
+    places.push_back({HKEY_CURRENT_USER, 0});
+    return places;
+}
+
+std::wstring FullExtensionKeyPath(KeyPlace place, const std::wstring& guid) {
+    std::wstring path = ExtensionKeyPath(guid);
+    if (place.view == KEY_WOW64_32KEY) path.insert(wcslen(L"Software\\"), L"Wow6432Node\\");
+    return RootKeyName(place.root) + L"\\" + path;
+}
+
 std::wstring FullExtensionKeyPath(HKEY root, const std::wstring& guid) {
-    return RootKeyName(root) + L"\\" + ExtensionKeyPath(guid);
+    return FullExtensionKeyPath(KeyPlace{root, 0}, guid);
 }
 
 bool IsGuidString(const std::wstring& text) {
@@ -40,20 +57,23 @@ bool IsGuidString(const std::wstring& text) {
     return true;
 }
 
-ButtonKeyLocation FindButtonKey(RegistryApi& api, const std::wstring& guid) {
-    ButtonKeyLocation location;
-    if (!IsGuidString(guid)) return location;
-    for (const HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+bool SameGuid(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                                TRUE) == CSTR_EQUAL;
+}
+
+std::vector<FoundKey> FindButtonKeys(RegistryApi& api, const std::wstring& guid) {
+    std::vector<FoundKey> found;
+    if (!IsGuidString(guid)) return found;
+    for (const KeyPlace place : AllPlaces()) {
         HKEY key = nullptr;
         // Read access only: a user without administrator rights can still read
         // the machine-wide hive, and must find the buttons there.
-        location.status = api.OpenKey(root, ExtensionKeyPath(guid), KEY_QUERY_VALUE, &key);
-        if (location.status == ERROR_FILE_NOT_FOUND) continue;
-        location.root = root;
-        if (location.status == ERROR_SUCCESS) location.key = RegKey(api, key);
-        return location;
+        const LSTATUS status = api.OpenKey(place.root, ExtensionKeyPath(guid), KEY_QUERY_VALUE | place.view, &key);
+        if (status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND) continue;
+        found.push_back({place, status == ERROR_SUCCESS ? RegKey(api, key) : RegKey(), status});
     }
-    return location;
+    return found;
 }
 
 }  // namespace barsmith

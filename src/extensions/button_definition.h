@@ -44,24 +44,42 @@ std::vector<ExtensionValue> ExtensionValues(const ButtonDefinition& button);
 
 // The path of the button's key below its root.
 std::wstring ExtensionKeyPath(const std::wstring& guid);
-// "HKEY_LOCAL_MACHINE\Software\...\<guid>": the form DeleteKey takes and the
-// form the user is shown.
+
+// One place a button's key can be: a hive, and for the machine-wide hive one
+// of its two registry views. 64-bit programs read the 64-bit view, 32-bit ones
+// (the 32-bit browser) the 32-bit view, kept below Software\Wow6432Node; the
+// current user's Software is one for both.
+struct KeyPlace {
+    HKEY root;
+    REGSAM view;  // 0, KEY_WOW64_64KEY or KEY_WOW64_32KEY
+    bool operator==(const KeyPlace&) const = default;
+};
+// Where a button of `root` is written: both views of the machine-wide hive,
+// or the current user's hive.
+std::vector<KeyPlace> PlacesFor(HKEY root);
+// Every place a button's key may be, the machine-wide ones first.
+std::vector<KeyPlace> AllPlaces();
+// "HKEY_LOCAL_MACHINE\Software\...\<guid>", with Wow6432Node in the path of
+// the 32-bit view: the form the user is shown and a registry file names.
+std::wstring FullExtensionKeyPath(KeyPlace place, const std::wstring& guid);
 std::wstring FullExtensionKeyPath(HKEY root, const std::wstring& guid);
 
 // True for "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" with hexadecimal digits of
 // either case. Only such a text is taken as a key name: a catalogue edited by
 // hand must not lead the program to a key outside the button's own.
 bool IsGuidString(const std::wstring& text);
+// Two GUID strings name the same key whatever the case of their digits.
+bool SameGuid(const std::wstring& a, const std::wstring& b);
 
-// Where a button's key was found: the machine-wide hive is looked at first,
-// then the current user's. `root` is 0 when the key is in neither; a key that
-// exists but cannot be read counts as found, with `key` empty and the
-// refusal in `status`.
-struct ButtonKeyLocation {
-    HKEY root = nullptr;
+// A place where a button's key was found, opened for reading; `key` is empty
+// when the key exists but cannot be read, with the refusal in `status`.
+struct FoundKey {
+    KeyPlace place;
     RegKey key;
-    LSTATUS status = ERROR_FILE_NOT_FOUND;
+    LSTATUS status = ERROR_SUCCESS;
 };
-ButtonKeyLocation FindButtonKey(RegistryApi& api, const std::wstring& guid);
+// Every place that holds the key of `guid`, in the order of AllPlaces; none
+// for a text that is no GUID string.
+std::vector<FoundKey> FindButtonKeys(RegistryApi& api, const std::wstring& guid);
 
 }  // namespace barsmith

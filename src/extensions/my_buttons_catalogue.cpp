@@ -44,6 +44,12 @@ std::wstring MyButtonsCatalogue::GuidOf(const std::wstring& buttonText) const {
     return store_.GetSetting(application_, kCatalogueSection, buttonText);
 }
 
+std::optional<std::wstring> MyButtonsCatalogue::Lookup(const std::wstring& buttonText) const {
+    return store_.FindSetting(application_, kCatalogueSection, buttonText);
+}
+
+LSTATUS MyButtonsCatalogue::CanChange() const { return store_.CanChange(application_, kCatalogueSection); }
+
 LSTATUS MyButtonsCatalogue::Record(const std::wstring& buttonText, const std::wstring& guid) const {
     if (!Current()) stamp_.reset();
     const LSTATUS status = store_.SaveSetting(application_, kCatalogueSection, buttonText, guid);

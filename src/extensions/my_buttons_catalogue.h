@@ -33,6 +33,10 @@ public:
     const std::vector<std::wstring>& ButtonTexts() const;
     // The GUID recorded for the button text, or the empty text.
     std::wstring GuidOf(const std::wstring& buttonText) const;
+    // The GUID recorded for the button text, or nothing when it has no entry.
+    std::optional<std::wstring> Lookup(const std::wstring& buttonText) const;
+    // ERROR_SUCCESS when entries may be changed and removed now.
+    LSTATUS CanChange() const;
     bool Contains(const std::wstring& buttonText) const { return !GuidOf(buttonText).empty(); }
     LSTATUS Record(const std::wstring& buttonText, const std::wstring& guid) const;
     // ERROR_FILE_NOT_FOUND when the text was not catalogued.

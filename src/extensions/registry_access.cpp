@@ -23,9 +23,9 @@ const std::array<RootName, 7> kRoots{{
 
 }  // namespace
 
-RegKey RegistryAccess::CreateNewKey(HKEY root, const std::wstring& subKey, LSTATUS* status) const {
+RegKey RegistryAccess::CreateNewKey(HKEY root, const std::wstring& subKey, LSTATUS* status, REGSAM view) const {
     HKEY key = nullptr;
-    const LSTATUS result = api_.CreateKey(root, subKey, kKeyAccess, &key);
+    const LSTATUS result = api_.CreateKey(root, subKey, kKeyAccess | view, &key);
     if (status) *status = result;
     if (result != ERROR_SUCCESS) return {};
     return RegKey(api_, key);
@@ -35,9 +35,9 @@ bool RegistryAccess::KeyExists(HKEY root, const std::wstring& subKey) const {
     return static_cast<bool>(OpenKey(root, subKey));
 }
 
-RegKey RegistryAccess::OpenKey(HKEY root, const std::wstring& subKey, LSTATUS* status) const {
+RegKey RegistryAccess::OpenKey(HKEY root, const std::wstring& subKey, LSTATUS* status, REGSAM view) const {
     HKEY key = nullptr;
-    const LSTATUS result = api_.OpenKey(root, subKey, kKeyAccess, &key);
+    const LSTATUS result = api_.OpenKey(root, subKey, kKeyAccess | view, &key);
     if (status) *status = result;
     if (result != ERROR_SUCCESS) return {};
     return RegKey(api_, key);
@@ -72,7 +72,11 @@ LSTATUS RegistryAccess::DeleteKey(std::wstring fullPath) const {
     const LSTATUS status = api_.OpenKey(root, L"", kDeleteAccess, &opened);
     if (status != ERROR_SUCCESS) return status;
     const RegKey rootKey(api_, opened);
-    return api_.DeleteKey(rootKey.get(), fullPath);
+    return api_.DeleteKey(rootKey.get(), fullPath, 0);
+}
+
+LSTATUS RegistryAccess::DeleteKey(HKEY root, const std::wstring& subKey, REGSAM view) const {
+    return api_.DeleteKey(root, subKey, view);
 }
 
 HKEY RegistryAccess::ParseKey(std::wstring& path) const {

@@ -23,11 +23,12 @@ public:
     RegistryAccess(RegistryApi& api, MessageBoxSeam& messages) : api_(api), messages_(messages) {}
 
     // Creates the key and every missing parent, or opens it when it exists.
-    // `status`, when given, receives the system's status.
-    RegKey CreateNewKey(HKEY root, const std::wstring& subKey, LSTATUS* status = nullptr) const;
+    // `status`, when given, receives the system's status; `view` chooses a
+    // registry view of the machine-wide hive (KEY_WOW64_64KEY, KEY_WOW64_32KEY).
+    RegKey CreateNewKey(HKEY root, const std::wstring& subKey, LSTATUS* status = nullptr, REGSAM view = 0) const;
     // True when the key can be opened with kKeyAccess; the key is closed again.
     bool KeyExists(HKEY root, const std::wstring& subKey) const;
-    RegKey OpenKey(HKEY root, const std::wstring& subKey, LSTATUS* status = nullptr) const;
+    RegKey OpenKey(HKEY root, const std::wstring& subKey, LSTATUS* status = nullptr, REGSAM view = 0) const;
     // Writes `text` as UTF-16 with its terminating NUL. An empty text writes
     // nothing (the value stays absent or keeps its data) and gives 0.
     LSTATUS SetKeyValue(HKEY key, const std::wstring& name, DWORD type, const std::wstring& text) const;
@@ -38,6 +39,8 @@ public:
     // "HKEY_LOCAL_MACHINE\Software\...". Gives ERROR_BAD_PATHNAME for a path that
     // ParseKey refused or whose root is unknown, else the system's status.
     LSTATUS DeleteKey(std::wstring fullPath) const;
+    // Deletes the key (which must have no sub-keys) in the given registry view.
+    LSTATUS DeleteKey(HKEY root, const std::wstring& subKey, REGSAM view) const;
     // Gives the root of a full path and leaves the sub-key part in `path`. A
     // malformed path gives 0 with the "Incorrect Format:" message and stays
     // untouched; an unknown root name gives 0 without a message.

@@ -20,7 +20,8 @@ public:
     virtual LSTATUS EnumValue(HKEY key, DWORD index, wchar_t* name, DWORD* nameLength, DWORD* type, BYTE* data,
                               DWORD* size) = 0;
     virtual LSTATUS DeleteValue(HKEY key, const std::wstring& name) = 0;
-    virtual LSTATUS DeleteKey(HKEY key, const std::wstring& subKey) = 0;
+    // As RegDeleteKeyExW: `view` is 0, KEY_WOW64_64KEY or KEY_WOW64_32KEY.
+    virtual LSTATUS DeleteKey(HKEY key, const std::wstring& subKey, REGSAM view) = 0;
     virtual LSTATUS CloseKey(HKEY key) = 0;
     // As RegQueryInfoKeyW, for the number of values and the time of the key's
     // last change. Not pure, so that every registry that passes calls to the
@@ -44,15 +45,18 @@ public:
     LSTATUS SetValue(HKEY key, const std::wstring& name, DWORD type, const BYTE* data, DWORD size) override {
         return RegSetValueExW(key, name.c_str(), 0, type, data, size);
     }
-    LSTATUS QueryValue(HKEY key, const std::wstring& name, DWORD* type, BYTE* data, DWORD* size) override {
-        return RegQueryValueExW(key, name.c_str(), nullptr, type, data, size);
-    }
+    // A value name may hold a NUL character (written by another tool): the
+    // Win32 calls would take its prefix and so reach another value. Such a
+    // name is passed whole, counted, to the native calls instead.
+    LSTATUS QueryValue(HKEY key, const std::wstring& name, DWORD* type, BYTE* data, DWORD* size) override;
     LSTATUS EnumValue(HKEY key, DWORD index, wchar_t* name, DWORD* nameLength, DWORD* type, BYTE* data,
                       DWORD* size) override {
         return RegEnumValueW(key, index, name, nameLength, nullptr, type, data, size);
     }
-    LSTATUS DeleteValue(HKEY key, const std::wstring& name) override { return RegDeleteValueW(key, name.c_str()); }
-    LSTATUS DeleteKey(HKEY key, const std::wstring& subKey) override { return RegDeleteKeyW(key, subKey.c_str()); }
+    LSTATUS DeleteValue(HKEY key, const std::wstring& name) override;
+    LSTATUS DeleteKey(HKEY key, const std::wstring& subKey, REGSAM view) override {
+        return RegDeleteKeyExW(key, subKey.c_str(), view, 0);
+    }
     LSTATUS CloseKey(HKEY key) override { return RegCloseKey(key); }
 };
 

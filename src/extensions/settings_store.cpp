@@ -58,13 +58,26 @@ std::vector<SettingsEntry> SettingsStore::GetAllSettings(const std::wstring& app
 
 std::wstring SettingsStore::GetSetting(const std::wstring& application, const std::wstring& section,
                                        const std::wstring& key) const {
+    return FindSetting(application, section, key).value_or(std::wstring());
+}
+
+std::optional<std::wstring> SettingsStore::FindSetting(const std::wstring& application, const std::wstring& section,
+                                                       const std::wstring& key) const {
+    // The nameless default value of the section is no entry.
+    if (key.empty()) return std::nullopt;
     const RegKey sectionKey = OpenSection(application, section, KEY_QUERY_VALUE);
-    if (!sectionKey) return {};
+    if (!sectionKey) return std::nullopt;
     DWORD size = 0;
-    if (api_.QueryValue(sectionKey.get(), key, nullptr, nullptr, &size) != ERROR_SUCCESS) return {};
+    if (api_.QueryValue(sectionKey.get(), key, nullptr, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
     std::vector<BYTE> data(size);
-    if (api_.QueryValue(sectionKey.get(), key, nullptr, data.data(), &size) != ERROR_SUCCESS) return {};
+    if (api_.QueryValue(sectionKey.get(), key, nullptr, data.data(), &size) != ERROR_SUCCESS) return std::nullopt;
     return TextOfData(data, size);
+}
+
+LSTATUS SettingsStore::CanChange(const std::wstring& application, const std::wstring& section) const {
+    LSTATUS status = ERROR_SUCCESS;
+    OpenSection(application, section, KEY_SET_VALUE, &status);
+    return status;
 }
 
 LSTATUS SettingsStore::SaveSetting(const std::wstring& application, const std::wstring& section,
@@ -80,6 +93,7 @@ LSTATUS SettingsStore::SaveSetting(const std::wstring& application, const std::w
 
 LSTATUS SettingsStore::DeleteSetting(const std::wstring& application, const std::wstring& section,
                                      const std::wstring& key) const {
+    if (key.empty()) return ERROR_FILE_NOT_FOUND;  // never the section's default value
     LSTATUS status = ERROR_SUCCESS;
     const RegKey sectionKey = OpenSection(application, section, KEY_SET_VALUE, &status);
     if (!sectionKey) return status;

@@ -39,6 +39,13 @@ public:
     // The value stored under `key`, or the empty text when there is none.
     std::wstring GetSetting(const std::wstring& application, const std::wstring& section,
                             const std::wstring& key) const;
+    // The value stored under `key`, or nothing when there is no such entry
+    // (or the section cannot be read).
+    std::optional<std::wstring> FindSetting(const std::wstring& application, const std::wstring& section,
+                                            const std::wstring& key) const;
+    // Whether entries of the section may be changed now: the system's status
+    // of opening it for writing.
+    LSTATUS CanChange(const std::wstring& application, const std::wstring& section) const;
     // Creates the entry (and its section), or replaces the value of an existing
     // one. Gives the system's status; on failure the store is unchanged.
     LSTATUS SaveSetting(const std::wstring& application, const std::wstring& section, const std::wstring& key,

@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "platform/session_lock.h"
+
 namespace barsmith {
 namespace {
 
@@ -56,8 +58,34 @@ std::wstring StatusText(LSTATUS status) {
     return text;
 }
 
-void ToolbarButtons::Tell(const std::wstring& text, const std::wstring& title) const {
-    messages_.Show(owner_, text, title, MB_OK | MB_ICONEXCLAMATION);
+void ToolbarButtons::Tell(const std::wstring& text, const std::wstring& title, UINT type) const {
+    if (holding_)
+        held_.push_back({text, title, type});
+    else
+        messages_.Show(owner_, text, title, type);
+}
+
+template <typename Work>
+bool ToolbarButtons::Locked(Work work) const {
+    bool held = false;
+    {
+        const SessionLock lock(kButtonsLockName, kButtonsLockTimeoutMs);
+        held = lock.Held();
+        if (held) {
+            holding_ = true;
+            work();
+            holding_ = false;
+        }
+    }
+    std::vector<Notice> notices = std::move(held_);
+    held_.clear();
+    for (const Notice& notice : notices) messages_.Show(owner_, notice.text, notice.title, notice.type);
+    if (!held) {
+        Tell(L"Another copy of Barsmith is changing the toolbar buttons and did not finish in time.\n\n"
+             L"Nothing was done. Please try again.",
+             kAppTitle);
+    }
+    return held;
 }
 
 CreationResult ToolbarButtons::Create(const ButtonDefinition& button) const {
@@ -74,63 +102,72 @@ CreationResult ToolbarButtons::Create(const ButtonDefinition& button) const {
              kNotCreatedTitle);
         return {CreationOutcome::NoGuid};
     }
-    const std::wstring fullPath = FullExtensionKeyPath(button.RootKey, button.Guid);
-    if (registry_.KeyExists(button.RootKey, ExtensionKeyPath(button.Guid))) {
-        Tell(NotCreated(button) + L"the registry key\n\n" + fullPath +
+    // The user is asked without the lock held; under it the catalogue must
+    // still hold what the answer was about, or the question comes again.
+    for (;;) {
+        const std::wstring earlier = catalogue_.GuidOf(button.ButtonText);
+        if (!earlier.empty() && !AskReplace(button)) return {CreationOutcome::NotReplaced};
+        std::optional<CreationResult> result;
+        const bool held = Locked([&] {
+            if (catalogue_.GuidOf(button.ButtonText) == earlier) result = WriteButton(button, earlier);
+        });
+        if (!held) return {CreationOutcome::Busy};
+        if (result) return *result;
+    }
+}
+
+bool ToolbarButtons::AskReplace(const ButtonDefinition& button) const {
+    return messages_.Show(owner_,
+                          L"My Buttons holds a button " + Quoted(button.ButtonText) +
+                              L" already.\n\nReplace it? Its registry key will be deleted.",
+                          kReplaceTitle, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+// The new key is written and recorded before the earlier button of the same
+// text is deleted, so that a refusal at any step leaves that one working.
+CreationResult ToolbarButtons::WriteButton(const ButtonDefinition& button, const std::wstring& earlierGuid) const {
+    const std::vector<FoundKey> existing = FindButtonKeys(registry_.api(), button.Guid);
+    if (!existing.empty()) {
+        Tell(NotCreated(button) + L"the registry key\n\n" + FullExtensionKeyPath(existing.front().place, button.Guid) +
                  L"\n\nexists already. It was left as it is and nothing was written.",
              kNotCreatedTitle);
         return {CreationOutcome::KeyExists};
     }
-    bool oldRemoved = false;
-    if (!ReplaceCatalogued(button, &oldRemoved)) return {CreationOutcome::NotReplaced};
-    if (auto why = WriteKey(button)) return Fail(CreationOutcome::NotWritten, button, oldRemoved, std::move(*why));
-
+    if (auto why = WriteKeys(button)) {
+        Tell(*why, kNotCreatedTitle);
+        return {CreationOutcome::NotWritten};
+    }
     const LSTATUS recorded = catalogue_.Record(button.ButtonText, button.Guid);
     if (recorded != ERROR_SUCCESS) {
-        return Fail(CreationOutcome::NotRecorded, button, oldRemoved,
-                    NotCreated(button) + L"it could not be recorded in My Buttons: " + StatusText(recorded) +
-                        TakeBackKey(button));
+        Tell(NotCreated(button) + L"it could not be recorded in My Buttons: " + StatusText(recorded) +
+                 TakeBackKeys(button) +
+                 (earlierGuid.empty() ? L"" : L"\n\nThe earlier button " + Quoted(button.ButtonText) + L" is unchanged."),
+             kNotCreatedTitle);
+        return {CreationOutcome::NotRecorded};
     }
+    if (!earlierGuid.empty() && !SameGuid(earlierGuid, button.Guid)) RetireEarlier(button, earlierGuid);
     return {CreationOutcome::Created};
 }
 
-bool ToolbarButtons::ReplaceCatalogued(const ButtonDefinition& button, bool* oldRemoved) const {
-    const std::wstring oldGuid = catalogue_.GuidOf(button.ButtonText);
-    if (oldGuid.empty()) return true;
-    ButtonKeyLocation old = FindButtonKey(registry_.api(), oldGuid);
-    const int answer = messages_.Show(owner_,
-                                      L"My Buttons holds a button " + Quoted(button.ButtonText) +
-                                          L" already.\n\nReplace it? Its registry key will be deleted.",
-                                      kReplaceTitle, MB_YESNO | MB_ICONQUESTION);
-    if (answer != IDYES) return false;
-    if (!old.root) return true;  // its key has gone already; the new record takes over the entry
-
-    old.key.Close();
-    const std::wstring oldPath = FullExtensionKeyPath(old.root, oldGuid);
-    const LSTATUS status = registry_.DeleteKey(oldPath);
-    if (status != ERROR_SUCCESS) {
-        Tell(L"The button " + Quoted(button.ButtonText) + L" was not replaced: the registry key\n\n" + oldPath +
-                 L"\n\nof the button in My Buttons could not be deleted: " + StatusText(status) +
-                 L"\n\nNothing was changed.",
-             kNotCreatedTitle);
-        return false;
+std::optional<std::wstring> ToolbarButtons::WriteKeys(const ButtonDefinition& button) const {
+    for (const KeyPlace place : PlacesFor(button.RootKey)) {
+        if (auto why = WriteKey(button, place)) return why;
     }
-    *oldRemoved = true;
-    return true;
+    return std::nullopt;
 }
 
-std::optional<std::wstring> ToolbarButtons::WriteKey(const ButtonDefinition& button) const {
+std::optional<std::wstring> ToolbarButtons::WriteKey(const ButtonDefinition& button, KeyPlace place) const {
     const std::wstring path = ExtensionKeyPath(button.Guid);
-    const std::wstring fullPath = FullExtensionKeyPath(button.RootKey, button.Guid);
+    const std::wstring fullPath = FullExtensionKeyPath(place, button.Guid);
     LSTATUS status = ERROR_SUCCESS;
-    if (!registry_.CreateNewKey(button.RootKey, path, &status)) {
+    if (!registry_.CreateNewKey(place.root, path, &status, place.view)) {
         return NotCreated(button) + L"the registry key\n\n" + fullPath + L"\n\ncould not be created: " +
-               StatusText(status) + L"\n\nNothing was written.";
+               StatusText(status) + TakeBackKeys(button);
     }
-    RegKey key = registry_.OpenKey(button.RootKey, path, &status);
+    RegKey key = registry_.OpenKey(place.root, path, &status, place.view);
     if (!key) {
         return NotCreated(button) + L"the registry key\n\n" + fullPath + L"\n\ncould not be opened for writing: " +
-               StatusText(status) + TakeBackKey(button);
+               StatusText(status) + TakeBackKeys(button);
     }
     for (const ExtensionValue& value : ExtensionValues(button)) {
         status = registry_.SetKeyValue(key.get(), value.name, REG_SZ, value.text);
@@ -138,66 +175,132 @@ std::optional<std::wstring> ToolbarButtons::WriteKey(const ButtonDefinition& but
             key.Close();
             return NotCreated(button) + L"the value " + Quoted(value.name) +
                    L" could not be written to the registry key\n\n" + fullPath + L"\n\n" + StatusText(status) +
-                   TakeBackKey(button);
+                   TakeBackKeys(button);
         }
     }
     return std::nullopt;
 }
 
 // A key that lacks values would still show up in the browser as a broken
-// button, so a creation that fails halfway takes its key away again.
-std::wstring ToolbarButtons::TakeBackKey(const ButtonDefinition& button) const {
-    const std::wstring fullPath = FullExtensionKeyPath(button.RootKey, button.Guid);
-    const LSTATUS status = registry_.DeleteKey(fullPath);
-    if (status == ERROR_SUCCESS) return L"\n\nThe key has been removed again.";
-    return L"\n\nThe key could not be removed again (" + StatusText(status) + L") and must be deleted by hand.";
-}
-
-CreationResult ToolbarButtons::Fail(CreationOutcome outcome, const ButtonDefinition& button, bool oldRemoved,
-                                    std::wstring message) const {
-    CreationResult result{outcome};
-    if (oldRemoved) {
-        // The earlier button of this text is gone, so its entry would name nothing.
-        catalogue_.Remove(button.ButtonText);
-        message += L"\n\nThe earlier button " + Quoted(button.ButtonText) +
-                   L" had been deleted already and has left My Buttons.";
-        result.catalogueChanged = true;
+// button, so a creation that fails halfway takes its keys away again. Only
+// keys that this creation made are there to find: the GUID was checked free.
+std::wstring ToolbarButtons::TakeBackKeys(const ButtonDefinition& button) const {
+    const std::vector<FoundKey> made = FindButtonKeys(registry_.api(), button.Guid);
+    if (made.empty()) return L"\n\nNothing was written.";
+    std::wstring left;
+    for (const FoundKey& found : made) {
+        const LSTATUS status = registry_.DeleteKey(found.place.root, ExtensionKeyPath(button.Guid), found.place.view);
+        if (status != ERROR_SUCCESS)
+            left += L"\n" + FullExtensionKeyPath(found.place, button.Guid) + L": " + StatusText(status);
     }
-    Tell(message, kNotCreatedTitle);
-    return result;
+    if (left.empty()) return L"\n\nThe key has been removed again.";
+    return L"\n\nThe key could not be removed again and must be deleted by hand:" + left;
 }
 
-ButtonPreview ToolbarButtons::Preview(const std::wstring& buttonText) const {
-    ButtonPreview preview{catalogue_.GuidOf(buttonText), {}};
-    const ButtonKeyLocation where = FindButtonKey(registry_.api(), preview.guid);
-    preview.iconPath = registry_.QueryValue(where.key.get(), L"Icon");
+void ToolbarButtons::RetireEarlier(const ButtonDefinition& button, const std::wstring& earlierGuid) const {
+    std::wstring left;
+    for (const FoundKey& found : FindButtonKeys(registry_.api(), earlierGuid)) {
+        const std::wstring fullPath = FullExtensionKeyPath(found.place, earlierGuid);
+        if (!IsOurs(found)) {
+            left += L"\n\n" + fullPath + L"\nis no button made by Barsmith and was left as it is.";
+            continue;
+        }
+        const LSTATUS status = registry_.DeleteKey(found.place.root, ExtensionKeyPath(earlierGuid), found.place.view);
+        if (status != ERROR_SUCCESS) left += L"\n\n" + fullPath + L"\ncould not be deleted: " + StatusText(status);
+    }
+    if (left.empty()) return;
+    Tell(L"The button " + Quoted(button.ButtonText) +
+             L" has been created and My Buttons names it, but the registry key of the button it replaced was left "
+             L"behind:" + left,
+         kNotDeletedTitle);
+}
+
+bool ToolbarButtons::IsOurs(const FoundKey& found) const {
+    return found.key && SameGuid(registry_.QueryValue(found.key.get(), L"CLSID"), kRunProgramButtonClsid);
+}
+
+std::vector<std::wstring> ToolbarButtons::Entries() const {
+    std::vector<std::wstring> entries;
+    Locked([&] { entries = catalogue_.ButtonTexts(); });
+    return entries;
+}
+
+ButtonPreview ToolbarButtons::Preview(const std::wstring& entry) const {
+    ButtonPreview preview;
+    Locked([&] {
+        preview.guid = catalogue_.GuidOf(entry);
+        for (const FoundKey& found : FindButtonKeys(registry_.api(), preview.guid)) {
+            preview.iconPath = registry_.QueryValue(found.key.get(), L"Icon");
+            if (found.key) break;
+        }
+    });
     return preview;
 }
 
-RemovalOutcome ToolbarButtons::Remove(const std::wstring& guid, const std::wstring& buttonText) const {
-    if (guid.empty()) {
-        // The path then ends in a backslash, which the registry layer refuses
-        // with its format message; no key is touched.
-        registry_.DeleteKey(L"HKEY_LOCAL_MACHINE\\" + ExtensionKeyPath(guid));
-        catalogue_.Remove(buttonText);
-        return RemovalOutcome::NoGuid;
+RemovalOutcome ToolbarButtons::Remove(const std::wstring& guid, const std::wstring& entry) const {
+    RemovalOutcome outcome = RemovalOutcome::Busy;
+    Locked([&] { outcome = RemoveLocked(guid, entry); });
+    return outcome;
+}
+
+RemovalOutcome ToolbarButtons::RemoveLocked(const std::wstring& guid, const std::wstring& entry) const {
+    const std::optional<std::wstring> listed = catalogue_.Lookup(entry);
+    if (!listed && FindButtonKeys(registry_.api(), guid).empty()) return RemovalOutcome::AlreadyGone;
+    if (!listed || *listed != guid) {
+        Tell(L"The button " + Quoted(entry) +
+                 L" was not deleted: My Buttons has changed since it was shown (another copy of Barsmith changed "
+                 L"it).\n\nNothing was deleted. The list now shows My Buttons as it is.",
+             kNotDeletedTitle);
+        return RemovalOutcome::ListChanged;
     }
-    ButtonKeyLocation where = FindButtonKey(registry_.api(), guid);
-    if (!where.root) {
-        catalogue_.Remove(buttonText);
-        return RemovalOutcome::AlreadyGone;
-    }
-    where.key.Close();
-    const std::wstring fullPath = FullExtensionKeyPath(where.root, guid);
-    const LSTATUS status = registry_.DeleteKey(fullPath);
-    if (status != ERROR_SUCCESS) {
-        Tell(L"The button " + Quoted(buttonText) + L" was not deleted: its registry key\n\n" + fullPath +
-                 L"\n\ncould not be removed: " + StatusText(status) + L"\n\nIt stays in My Buttons.",
+    if (const LSTATUS status = catalogue_.CanChange(); status != ERROR_SUCCESS) {
+        Tell(L"The button " + Quoted(entry) + L" was not deleted: My Buttons cannot be changed: " +
+                 StatusText(status) + L"\n\nNothing was deleted.",
              kNotDeletedTitle);
         return RemovalOutcome::NotRemoved;
     }
-    catalogue_.Remove(buttonText);
-    return RemovalOutcome::Removed;
+    if (!IsGuidString(guid)) {
+        Tell(L"Incorrect Format:\n\n" + FullExtensionKeyPath(HKEY_LOCAL_MACHINE, guid), kAppTitle, MB_OK);
+        return Unlist(entry, RemovalOutcome::NoGuid);
+    }
+    const std::vector<FoundKey> keys = FindButtonKeys(registry_.api(), guid);
+    if (keys.empty()) return Unlist(entry, RemovalOutcome::AlreadyGone);
+    for (const FoundKey& found : keys) {
+        const std::wstring fullPath = FullExtensionKeyPath(found.place, guid);
+        if (!found.key) {
+            Tell(L"The button " + Quoted(entry) + L" was not deleted: its registry key\n\n" + fullPath +
+                     L"\n\ncould not be read: " + StatusText(found.status) + L"\n\nIt stays in My Buttons.",
+                 kNotDeletedTitle);
+            return RemovalOutcome::NotRemoved;
+        }
+        if (!IsOurs(found)) {
+            Tell(L"The registry key\n\n" + fullPath + L"\n\nthat My Buttons names for " + Quoted(entry) +
+                     L" is no toolbar button made by Barsmith, so it was left as it is.\n\nThe entry has left My "
+                     L"Buttons.",
+                 kNotDeletedTitle);
+            return Unlist(entry, RemovalOutcome::NotOurs);
+        }
+    }
+    std::wstring left;
+    for (const FoundKey& found : keys) {
+        const LSTATUS status = registry_.DeleteKey(found.place.root, ExtensionKeyPath(guid), found.place.view);
+        if (status != ERROR_SUCCESS) left += L"\n\n" + FullExtensionKeyPath(found.place, guid) + L"\n" + StatusText(status);
+    }
+    if (!left.empty()) {
+        Tell(L"The button " + Quoted(entry) + L" was not deleted: its registry key could not be removed from" + left +
+                 L"\n\nIt stays in My Buttons.",
+             kNotDeletedTitle);
+        return RemovalOutcome::NotRemoved;
+    }
+    return Unlist(entry, RemovalOutcome::Removed);
+}
+
+RemovalOutcome ToolbarButtons::Unlist(const std::wstring& entry, RemovalOutcome done) const {
+    const LSTATUS status = catalogue_.Remove(entry);
+    if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return done;
+    Tell(L"The entry " + Quoted(entry) + L" could not be removed from My Buttons: " + StatusText(status),
+         kNotDeletedTitle);
+    return RemovalOutcome::NotRemoved;
 }
 
 }  // namespace barsmith

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "extensions/button_definition.h"
 #include "extensions/my_buttons_catalogue.h"
@@ -29,22 +30,25 @@ struct MissingFieldMessage {
 // nothing when every required field is filled.
 std::optional<MissingFieldMessage> FirstMissingField(const ButtonDefinition& button);
 
+// Every read-decide-write sequence on the catalogue and the button keys runs
+// under this lock, shared by every copy of the program in the session.
+inline constexpr wchar_t kButtonsLockName[] = L"Barsmith.Buttons";
+inline constexpr DWORD kButtonsLockTimeoutMs = 15000;
+
 enum class CreationOutcome {
     Created,
     MissingField,    // its message was shown; the caller carries out the follow-up
     NoGuid,          // none, or not a GUID string: nothing written
-    KeyExists,       // the existing key untouched
-    NotReplaced,     // the user kept the catalogued button of the same text, or it could not be removed
+    KeyExists,       // a key of that GUID is in one of the hives: left untouched
+    NotReplaced,     // the user kept the catalogued button of the same text
     NotWritten,      // the key could not be created, opened or filled; nothing is left of it
     NotRecorded,     // the catalogue refused the record; the new key is removed again
+    Busy,            // another copy of the program held the lock too long: nothing done
 };
 
 struct CreationResult {
     CreationOutcome outcome = CreationOutcome::Created;
     RequiredField missing = RequiredField::Application;  // for MissingField
-    // The catalogue changed although creation failed (an earlier button of the
-    // same text was removed first): the list must be refilled.
-    bool catalogueChanged = false;
 };
 
 // What a click in the list shows: the GUID recorded for the button text and
@@ -55,10 +59,13 @@ struct ButtonPreview {
 };
 
 enum class RemovalOutcome {
-    Removed,      // key and catalogue entry deleted
-    AlreadyGone,  // the key was in neither hive; the catalogue entry deleted
-    NotRemoved,   // the key exists but could not be deleted; the entry kept
+    Removed,      // every key of the button and its catalogue entry deleted
+    AlreadyGone,  // the key was in no hive; the catalogue entry deleted
+    NotOurs,      // the key is no button of this program: left untouched, told; the entry deleted
+    NotRemoved,   // a key or the entry could not be deleted: told
     NoGuid,       // no GUID to name a key: told as a malformed path; the entry deleted
+    ListChanged,  // the entry no longer names the button shown: told, nothing deleted
+    Busy,         // another copy of the program held the lock too long: nothing done
 };
 
 class ToolbarButtons {
@@ -67,27 +74,49 @@ public:
                    HWND owner)
         : registry_(registry), catalogue_(catalogue), messages_(messages), owner_(owner) {}
 
-    // Validates the button, writes its key and records it in the catalogue.
+    // Validates the button, writes its key (in both views for a machine-wide
+    // button) and records it in the catalogue. A catalogued button of the same
+    // text is replaced, if the user agrees, only once the new one is in place.
     CreationResult Create(const ButtonDefinition& button) const;
-    ButtonPreview Preview(const std::wstring& buttonText) const;
-    // `guid` is the one shown by the last preview, `buttonText` the selected entry.
-    RemovalOutcome Remove(const std::wstring& guid, const std::wstring& buttonText) const;
+    // The catalogue's entries, sorted as the list shows them.
+    std::vector<std::wstring> Entries() const;
+    // `entry` is the catalogue entry exactly as listed.
+    ButtonPreview Preview(const std::wstring& entry) const;
+    // `guid` is the one shown by the last preview of `entry`.
+    RemovalOutcome Remove(const std::wstring& guid, const std::wstring& entry) const;
 
 private:
-    bool ReplaceCatalogued(const ButtonDefinition& button, bool* oldRemoved) const;
-    // The reason, when the key could not be created, opened or filled; a key
-    // made on the way is taken back then.
-    std::optional<std::wstring> WriteKey(const ButtonDefinition& button) const;
-    // Deletes the key just made; says whether that worked, for the message.
-    std::wstring TakeBackKey(const ButtonDefinition& button) const;
-    CreationResult Fail(CreationOutcome outcome, const ButtonDefinition& button, bool oldRemoved,
-                        std::wstring message) const;
-    void Tell(const std::wstring& text, const std::wstring& title) const;
+    struct Notice {
+        std::wstring text;
+        std::wstring title;
+        UINT type;
+    };
+    // Runs `work` holding the lock; what it tells is shown once the lock is
+    // let go, so that no other copy of the program waits on a message box.
+    // False, with the user told, when the lock could not be had.
+    template <typename Work>
+    bool Locked(Work work) const;
+
+    bool AskReplace(const ButtonDefinition& button) const;
+    CreationResult WriteButton(const ButtonDefinition& button, const std::wstring& earlierGuid) const;
+    // The reason, when a key could not be created, opened or filled; the keys
+    // made on the way are taken back then.
+    std::optional<std::wstring> WriteKeys(const ButtonDefinition& button) const;
+    std::optional<std::wstring> WriteKey(const ButtonDefinition& button, KeyPlace place) const;
+    // Deletes the keys just made; says whether that worked, for the message.
+    std::wstring TakeBackKeys(const ButtonDefinition& button) const;
+    void RetireEarlier(const ButtonDefinition& button, const std::wstring& earlierGuid) const;
+    RemovalOutcome RemoveLocked(const std::wstring& guid, const std::wstring& entry) const;
+    RemovalOutcome Unlist(const std::wstring& entry, RemovalOutcome done) const;
+    bool IsOurs(const FoundKey& found) const;
+    void Tell(const std::wstring& text, const std::wstring& title, UINT type = MB_OK | MB_ICONEXCLAMATION) const;
 
     const RegistryAccess& registry_;
     const MyButtonsCatalogue& catalogue_;
     MessageBoxSeam& messages_;
     HWND owner_;
+    mutable bool holding_ = false;
+    mutable std::vector<Notice> held_;
 };
 
 // The system's own wording of a status code, without its line break.

@@ -13,11 +13,9 @@
 namespace barsmith {
 namespace {
 
-constexpr int kClientWidth = 7320;   // twips
-constexpr int kClientHeight = 5115;  // twips
 constexpr int kButtonTextLimit = 25;
 
-DWORD StyleOf(ControlKind kind) {
+DWORD StyleOfKind(ControlKind kind) {
     switch (kind) {
     case ControlKind::Label:
         return SS_LEFTNOWORDWRAP | SS_NOTIFY;
@@ -37,6 +35,13 @@ DWORD StyleOf(ControlKind kind) {
         break;
     }
     return 0;
+}
+
+// Out of view, a control is no tab stop: Tab would otherwise move the focus
+// where the user cannot see it, and Space would change what they cannot see.
+DWORD StyleOf(const ControlSpec& spec) {
+    const DWORD style = StyleOfKind(spec.kind);
+    return IsOutOfView(spec) ? style & ~WS_TABSTOP : style;
 }
 
 const wchar_t* ClassOf(ControlKind kind) {
@@ -100,7 +105,7 @@ void frmMain::CreateControls() {
             spec.container == kOnForm ? Hwnd() : Control(static_cast<ControlId>(spec.container));
         const HWND control = spec.kind == ControlKind::Frame
                                  ? AddFrame(parent, spec.caption, spec.at, spec.id)
-                                 : AddControl(parent, ClassOf(spec.kind), spec.caption, StyleOf(spec.kind), spec.at,
+                                 : AddControl(parent, ClassOf(spec.kind), spec.caption, StyleOf(spec), spec.at,
                                               spec.id);
         controls_[spec.id - IDC_FraButton] = control;
         if (spec.toolTip) AddToolTip(control, spec.toolTip);
@@ -174,10 +179,7 @@ void frmMain::cmdMyKeys_Click() {
         SetText(IDC_cmdMyKeys, L"&Tools Menu");
         ShowWindow(Control(IDC_FraMenu), SW_HIDE);
         ShowWindow(Control(IDC_FraMine), SW_SHOW);
-        SendMessageW(Control(IDC_List1), LB_RESETCONTENT, 0, 0);
-        SetText(IDC_Label8, L"");
-        LoadMyButtons();
-        EnableWindow(Control(IDC_Command5), FALSE);
+        RefillList();
     } else {
         SetText(IDC_cmdMyKeys, L"&My Buttons");
         ShowWindow(Control(IDC_FraMenu), SW_SHOW);

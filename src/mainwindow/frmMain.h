@@ -4,10 +4,12 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "about/frmAbout.h"
 #include "extensions/my_buttons_catalogue.h"
 #include "extensions/registry_access.h"
+#include "extensions/toolbar_buttons.h"
 #include "infoheader/InfoHeader.h"
 #include "platform/common_dialog.h"
 #include "platform/form.h"
@@ -100,6 +102,8 @@ public:
     void Command5_Click();
     void List1_Click();
     void LoadMyButtons();
+    // Empties the list and the previewed GUID, then fills the list again.
+    void RefillList();
 
     // The status line's two looks.
     void SetStatusDefault();
@@ -121,6 +125,10 @@ private:
     void CreateControls();
     void RunPicker(const Picker& picker);
     bool InToolsMenuMode() const;
+    ToolbarButtons Buttons() const;
+    // The catalogue entry of the selected item, by its place in the list:
+    // the list may not show every name faithfully. Empty when none is selected.
+    std::wstring SelectedEntry() const;
 
     MainWindowServices services_;
     InfoHeader InfoHeader1;
@@ -131,6 +139,7 @@ private:
     frmAbout about_{forms_, services_.messages, services_.shell};
     COLORREF statusColor_ = kStatusDefaultColor;
     UniqueIcon pictureIcon_;
+    std::vector<std::wstring> listed_;  // the catalogue entries, as the list shows them
     HWND controls_[IDC_InfoHeader1 - IDC_FraButton + 1]{};
 };
 

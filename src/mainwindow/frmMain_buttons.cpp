@@ -43,19 +43,6 @@ ControlId TextBoxOf(RequiredField field) {
     }
 }
 
-// The selected item's text, or the empty text when none is selected.
-std::wstring SelectedText(HWND list) {
-    const LRESULT index = SendMessageW(list, LB_GETCURSEL, 0, 0);
-    if (index == LB_ERR) return {};
-    std::wstring text(static_cast<size_t>(std::max<LRESULT>(SendMessageW(list, LB_GETTEXTLEN, index, 0), 0)) + 1,
-                      L'\0');
-    const LRESULT length = SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<size_t>(std::max<LRESULT>(length, 0)));
-    return text;
-}
-
-bool HasSelection(HWND list) { return SendMessageW(list, LB_GETCURSEL, 0, 0) != LB_ERR; }
-
 // Puts `icon` into the picture box and keeps it in `shown`; the icon shown
 // before is destroyed only once the control has let go of it.
 void ShowIcon(HWND picture, UniqueIcon& shown, UniqueIcon icon) {
@@ -70,39 +57,47 @@ int PictureSize(HWND picture) {
     return std::max<int>(1, std::min(client.right, client.bottom));
 }
 
-// Empties the list and Label8, then fills the list from the catalogue.
-void RefillList(frmMain& form) {
-    SendMessageW(form.Control(IDC_List1), LB_RESETCONTENT, 0, 0);
-    form.SetText(IDC_Label8, L"");
-    form.LoadMyButtons();
-}
-
 }  // namespace
 
+ToolbarButtons frmMain::Buttons() const { return ToolbarButtons(registry_, catalogue_, services_.messages, Hwnd()); }
+
 void frmMain::LoadMyButtons() {
-    const std::vector<std::wstring>& texts = catalogue_.ButtonTexts();
-    if (texts.empty()) return;
+    listed_ = Buttons().Entries();
+    if (listed_.empty()) return;
     const HWND list = Control(IDC_List1);
     size_t characters = 0;
-    for (const std::wstring& text : texts) characters += text.size() + 1;
+    for (const std::wstring& text : listed_) characters += text.size() + 1;
     // One allocation and one repaint for the whole catalogue, not one per item.
-    SendMessageW(list, LB_INITSTORAGE, texts.size(), characters * sizeof(wchar_t));
+    SendMessageW(list, LB_INITSTORAGE, listed_.size(), characters * sizeof(wchar_t));
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    for (const std::wstring& text : texts) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    for (const std::wstring& text : listed_) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
 }
 
+void frmMain::RefillList() {
+    SendMessageW(Control(IDC_List1), LB_RESETCONTENT, 0, 0);
+    SetText(IDC_Label8, L"");
+    LoadMyButtons();
+    // Nothing is selected after a refill, so there is nothing to delete.
+    EnableWindow(Control(IDC_Command5), FALSE);
+}
+
+std::wstring frmMain::SelectedEntry() const {
+    const LRESULT index = SendMessageW(Control(IDC_List1), LB_GETCURSEL, 0, 0);
+    if (index < 0 || static_cast<size_t>(index) >= listed_.size()) return {};
+    return listed_[static_cast<size_t>(index)];
+}
+
 void frmMain::List1_Click() {
-    const HWND list = Control(IDC_List1);
-    if (!HasSelection(list)) {
+    const std::wstring entry = SelectedEntry();
+    if (entry.empty()) {
         EnableWindow(Control(IDC_Command5), FALSE);
         return;
     }
     const HWND picture = Control(IDC_Picture1);
     ShowIcon(picture, pictureIcon_, {});
-    const ButtonPreview preview =
-        ToolbarButtons(registry_, catalogue_, services_.messages, Hwnd()).Preview(SelectedText(list));
+    const ButtonPreview preview = Buttons().Preview(entry);
     SetText(IDC_Label8, preview.guid);
     SetText(IDC_lblPath, preview.iconPath);
     // A file that is missing or holds no picture leaves the preview empty.
@@ -112,11 +107,11 @@ void frmMain::List1_Click() {
 
 void frmMain::Command2_Click() {
     const ButtonDefinition button = ButtonFromForm(*this);
-    const CreationResult result = ToolbarButtons(registry_, catalogue_, services_.messages, Hwnd()).Create(button);
+    const CreationResult result = Buttons().Create(button);
     switch (result.outcome) {
     case CreationOutcome::Created:
         SetStatusCreated(button.ButtonText);
-        RefillList(*this);
+        RefillList();
         ClearTextBoxes(*this);
         Command1_Click();
         return;
@@ -136,20 +131,17 @@ void frmMain::Command2_Click() {
         Command1_Click();
         return;
     default:
-        if (result.catalogueChanged) RefillList(*this);
         return;
     }
 }
 
 void frmMain::Command5_Click() {
     SetStatusDefault();
-    const HWND list = Control(IDC_List1);
-    ToolbarButtons(registry_, catalogue_, services_.messages, Hwnd()).Remove(Text(IDC_Label8), SelectedText(list));
-    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    const std::wstring entry = SelectedEntry();
+    if (entry.empty()) return;
+    Buttons().Remove(Text(IDC_Label8), entry);
     ShowIcon(Control(IDC_Picture1), pictureIcon_, {});
-    SetText(IDC_Label8, L"");  // lblPath keeps the path of the last preview
-    LoadMyButtons();
-    EnableWindow(Control(IDC_Command5), HasSelection(list));
+    RefillList();  // lblPath keeps the path of the last preview
 }
 
 }  // namespace barsmith

@@ -50,4 +50,12 @@ constexpr ControlSpec kLayout[] = {
 
 std::span<const ControlSpec> MainWindowLayout() { return kLayout; }
 
+bool IsOutOfView(const ControlSpec& spec) {
+    if (spec.container == kOnForm) return spec.at.top >= kClientHeight;
+    for (const ControlSpec& frame : kLayout) {
+        if (frame.id == spec.container) return IsOutOfView(frame);
+    }
+    return false;
+}
+
 }  // namespace barsmith

@@ -23,7 +23,13 @@ struct ControlSpec {
     int tabIndex;
 };
 
+inline constexpr int kClientWidth = 7320;   // twips
+inline constexpr int kClientHeight = 5115;  // twips
+
 // In creation order: every frame comes before the controls it holds.
 std::span<const ControlSpec> MainWindowLayout();
+// True for a control placed below the client area, itself or through its
+// frame: it holds working state, and the user can neither see nor reach it.
+bool IsOutOfView(const ControlSpec& spec);
 
 }  // namespace barsmith

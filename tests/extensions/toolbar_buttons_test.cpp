@@ -115,9 +115,14 @@ TEST_F(ToolbarButtonsTest, KeyHoldsEightValuesWithoutHotIconInTheBrowsersOrder) 
     const ButtonDefinition button = Filled();
     ASSERT_EQ(buttons.Create(button).outcome, CreationOutcome::Created);
 
-    // The key's values in the browser's order, then the My Buttons entry.
-    EXPECT_EQ(api.written, (std::vector<std::wstring>{L"Exec", L"Icon", L"ButtonText", L"CLSID", L"Default Visible",
-                                                      L"MenuText", L"MenuStatusBar", L"ToolTip", L"Notes"}));
+    // The key's values in the browser's order, in both registry views, then
+    // the My Buttons entry.
+    const std::vector<std::wstring> values{L"Exec",     L"Icon",          L"ButtonText", L"CLSID",
+                                           L"Default Visible", L"MenuText", L"MenuStatusBar", L"ToolTip"};
+    std::vector<std::wstring> expected = values;
+    expected.insert(expected.end(), values.begin(), values.end());
+    expected.push_back(L"Notes");
+    EXPECT_EQ(api.written, expected);
     EXPECT_EQ(ValueNames(HKEY_LOCAL_MACHINE, button.Guid).size(), 8u);
     EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.Guid, L"HotIcon"), L"<missing>");
     EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.Guid, L"Exec"), L"C:\\Tools\\notes.exe");
@@ -181,7 +186,7 @@ TEST_F(ToolbarButtonsTest, KeyThatCannotBeCreatedOrOpenedIsToldAndLeavesNothing)
     EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, button.Guid));
 
     RecordingRegistry openRefused;
-    openRefused.Refuse(RegCall::Open, ERROR_ACCESS_DENIED, button.Guid);
+    openRefused.Refuse(RegCall::OpenToWrite, ERROR_ACCESS_DENIED, button.Guid);
     const RegistryAccess access(openRefused, messages);
     EXPECT_EQ(ToolbarButtons(access, catalogue, messages, nullptr).Create(button).outcome,
               CreationOutcome::NotWritten);
@@ -250,30 +255,64 @@ TEST_F(ToolbarButtonsTest, SameTextAnsweredNoChangesNothing) {
     EXPECT_EQ(catalogue.GuidOf(L"Notes"), first.Guid);
 }
 
-TEST_F(ToolbarButtonsTest, EarlierButtonThatCannotBeDeletedIsNotReplaced) {
+TEST_F(ToolbarButtonsTest, ReplacingWritesTheNewButtonBeforeDeletingTheEarlierOne) {
     const ButtonDefinition first = Created();
     api.Refuse(RegCall::DeleteKey, ERROR_ACCESS_DENIED, first.Guid);
     messages.answers = {IDYES};
 
     const ButtonDefinition second = Filled(L"Notes");
-    EXPECT_EQ(buttons.Create(second).outcome, CreationOutcome::NotReplaced);
-    EXPECT_EQ(LastTitle(), L"Button Not Created");
-    EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, first.Guid));
-    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, second.Guid));
-    EXPECT_EQ(catalogue.GuidOf(L"Notes"), first.Guid);
+    EXPECT_EQ(buttons.Create(second).outcome, CreationOutcome::Created);
+    EXPECT_EQ(LastTitle(), L"Button Not Deleted");
+    EXPECT_TRUE(LastTold(FullExtensionKeyPath(HKEY_LOCAL_MACHINE, first.Guid))) << "the key left behind is named";
+    EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, second.Guid));
+    EXPECT_EQ(catalogue.GuidOf(L"Notes"), second.Guid);
 }
 
-TEST_F(ToolbarButtonsTest, FailureAfterReplacingDropsTheEntryOfTheDeletedButton) {
-    const ButtonDefinition first = Created();
-    messages.answers = {IDYES};
-    api.Refuse(RegCall::Set, ERROR_NOT_ENOUGH_QUOTA, L"CLSID");
+TEST_F(ToolbarButtonsTest, RefusedReplacementKeepsTheEarlierButtonWorking) {
+    const struct {
+        RegCall call;
+        const wchar_t* name;
+        CreationOutcome outcome;
+    } refusals[] = {
+        {RegCall::Set, L"CLSID", CreationOutcome::NotWritten},
+        {RegCall::Set, L"Notes", CreationOutcome::NotRecorded},  // a read-only My Buttons
+    };
+    for (const auto& refusal : refusals) {
+        SCOPED_TRACE(refusal.name);
+        const ButtonDefinition first = Created();
+        RecordingRegistry refusing;
+        refusing.Refuse(refusal.call, ERROR_ACCESS_DENIED, refusal.name);
+        const RegistryAccess access(refusing, messages);
+        const MyButtonsCatalogue sameCatalogue(refusing, scratch.application());
+        messages.answers = {IDYES};
 
-    const CreationResult result = buttons.Create(Filled(L"Notes"));
-    EXPECT_EQ(result.outcome, CreationOutcome::NotWritten);
-    EXPECT_TRUE(result.catalogueChanged);
-    EXPECT_TRUE(LastTold(L"earlier button"));
-    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, first.Guid));
-    EXPECT_FALSE(catalogue.Contains(L"Notes")) << "no entry that names a deleted key";
+        const ButtonDefinition second = Filled(L"Notes");
+        EXPECT_EQ(ToolbarButtons(access, sameCatalogue, messages, nullptr).Create(second).outcome, refusal.outcome);
+        EXPECT_EQ(LastTitle(), L"Button Not Created");
+        EXPECT_TRUE(ValueNames(HKEY_LOCAL_MACHINE, first.Guid).contains(L"CLSID")) << "the earlier button works";
+        EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, second.Guid));
+        EXPECT_EQ(catalogue.GuidOf(L"Notes"), first.Guid);
+        EXPECT_EQ(buttons.Remove(first.Guid, L"Notes"), RemovalOutcome::Removed);
+    }
+}
+
+TEST_F(ToolbarButtonsTest, GuidOfAKeyInAnyHiveOrViewIsRefused) {
+    for (const KeyPlace place : AllPlaces()) {
+        SCOPED_TRACE(FullExtensionKeyPath(place, L""));
+        messages.shown.clear();
+        ButtonDefinition button = Filled();
+        button.RootKey = HKEY_CURRENT_USER;
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(place.root, ExtensionKeyPath(button.Guid).c_str(), 0, nullptr, 0,
+                                  KEY_SET_VALUE | place.view, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegCloseKey(key);
+
+        EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::KeyExists);
+        EXPECT_TRUE(LastTold(FullExtensionKeyPath(place, button.Guid)));
+        EXPECT_FALSE(catalogue.Contains(L"Notes"));
+        RegDeleteKeyExW(place.root, ExtensionKeyPath(button.Guid).c_str(), place.view, 0);
+    }
 }
 
 // Preview
@@ -293,7 +332,7 @@ TEST_F(ToolbarButtonsTest, PreviewReadsTheIconOfTheButtonInEitherHive) {
 
 TEST_F(ToolbarButtonsTest, PreviewOfAButtonWithoutKeyOrEntryIsEmpty) {
     const ButtonDefinition gone = Created(L"Gone");
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(gone.Guid).c_str());
+    testing::DeleteButtonKeys(gone.Guid);
     const ButtonPreview keyless = buttons.Preview(L"Gone");
     EXPECT_EQ(keyless.guid, gone.Guid);
     EXPECT_EQ(keyless.iconPath, L"");
@@ -354,7 +393,7 @@ TEST_F(ToolbarButtonsTest, KeyThatCannotEvenBeReadStillCountsAsThere) {
 
 TEST_F(ToolbarButtonsTest, RemovalOfAKeyInNeitherHiveDropsTheEntryQuietly) {
     const ButtonDefinition button = Created();
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(button.Guid).c_str());
+    testing::DeleteButtonKeys(button.Guid);
 
     EXPECT_EQ(buttons.Remove(button.Guid, L"Notes"), RemovalOutcome::AlreadyGone);
     EXPECT_FALSE(catalogue.Contains(L"Notes"));

@@ -211,7 +211,7 @@ TEST_F(ButtonsTest, ListShowsTheCatalogueAndAnUnloadablePictureLeavesThePreviewE
     Fill(L"Alpha", icon.path());
     Create();
     Fill(L"Gone", icon.path());
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(Create()).c_str());
+    testing::DeleteButtonKeys(Create());
 
     Click(IDC_cmdMyKeys);
     ASSERT_EQ(ItemCount(), 3);

@@ -26,6 +26,11 @@ inline std::wstring ValueIn(HKEY root, const std::wstring& guid, const wchar_t* 
     return data;
 }
 
+// Deletes the button's key from every hive and view it may be in.
+inline void DeleteButtonKeys(const std::wstring& guid) {
+    for (const KeyPlace place : AllPlaces()) RegDeleteKeyExW(place.root, ExtensionKeyPath(guid).c_str(), place.view, 0);
+}
+
 // GUIDs of buttons a test may make; their keys in either hive go with the object.
 class MadeKeys {
 public:
@@ -33,10 +38,7 @@ public:
     MadeKeys(const MadeKeys&) = delete;
     MadeKeys& operator=(const MadeKeys&) = delete;
     ~MadeKeys() {
-        for (const std::wstring& guid : guids_) {
-            RegDeleteKeyW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(guid).c_str());
-            RegDeleteKeyW(HKEY_CURRENT_USER, ExtensionKeyPath(guid).c_str());
-        }
+        for (const std::wstring& guid : guids_) DeleteButtonKeys(guid);
     }
     const std::wstring& Add(const std::wstring& guid) { return *guids_.insert(guid).first; }
 

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include <deque>
-#include <set>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -33,14 +33,16 @@ public:
     std::deque<int> answers;  // IDYES, IDNO...; when none is left: OK, or No for a question
 };
 
-enum class RegCall { Create, Open, Set, Query, Enum, DeleteValue, DeleteKey };
+// OpenToWrite: opening a key with access to change it (reading it stays allowed).
+enum class RegCall { Create, Open, OpenToWrite, Set, Query, Enum, DeleteValue, DeleteKey };
 
 class RecordingRegistry final : public RegistryApi {
 public:
     // Calls of this kind fail with `status` (all of them, or only for `onlyName`,
-    // matched against the sub-key or value name).
-    void Refuse(RegCall call, LSTATUS status = ERROR_ACCESS_DENIED, std::wstring onlyName = {}) {
-        refusals_.push_back({call, status, std::move(onlyName)});
+    // matched against the sub-key or value name, and only in the registry view
+    // `onlyView` when one is given: KEY_WOW64_64KEY or KEY_WOW64_32KEY).
+    void Refuse(RegCall call, LSTATUS status = ERROR_ACCESS_DENIED, std::wstring onlyName = {}, REGSAM onlyView = 0) {
+        refusals_.push_back({call, status, std::move(onlyName), onlyView});
     }
     size_t OpenKeys() const { return open_.size(); }
     int calls = 0;
@@ -49,15 +51,19 @@ public:
 
     LSTATUS CreateKey(HKEY root, const std::wstring& subKey, REGSAM access, HKEY* key) override {
         if (const LSTATUS s = Refused(RegCall::Create, subKey, access)) return s;
-        return Track(real_.CreateKey(root, subKey, access, key), key);
+        return Track(real_.CreateKey(root, subKey, access, key), key, access);
     }
     LSTATUS OpenKey(HKEY root, const std::wstring& subKey, REGSAM access, HKEY* key) override {
         if (const LSTATUS s = Refused(RegCall::Open, subKey, access)) return s;
-        return Track(real_.OpenKey(root, subKey, access, key), key);
+        constexpr REGSAM kChanges = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | DELETE | WRITE_DAC | WRITE_OWNER;
+        if (access & kChanges) {
+            if (const LSTATUS s = Refused(RegCall::OpenToWrite, subKey, access)) return s;
+        }
+        return Track(real_.OpenKey(root, subKey, access, key), key, access);
     }
     LSTATUS SetValue(HKEY key, const std::wstring& name, DWORD type, const BYTE* data, DWORD size) override {
         written.push_back(name);
-        if (const LSTATUS s = Refused(RegCall::Set, name)) return s;
+        if (const LSTATUS s = Refused(RegCall::Set, name, ViewOf(key))) return s;
         return real_.SetValue(key, name, type, data, size);
     }
     LSTATUS QueryValue(HKEY key, const std::wstring& name, DWORD* type, BYTE* data, DWORD* size) override {
@@ -70,12 +76,12 @@ public:
         return real_.EnumValue(key, index, name, nameLength, type, data, size);
     }
     LSTATUS DeleteValue(HKEY key, const std::wstring& name) override {
-        if (const LSTATUS s = Refused(RegCall::DeleteValue, name)) return s;
+        if (const LSTATUS s = Refused(RegCall::DeleteValue, name, ViewOf(key))) return s;
         return real_.DeleteValue(key, name);
     }
-    LSTATUS DeleteKey(HKEY key, const std::wstring& subKey) override {
-        if (const LSTATUS s = Refused(RegCall::DeleteKey, subKey)) return s;
-        return real_.DeleteKey(key, subKey);
+    LSTATUS DeleteKey(HKEY key, const std::wstring& subKey, REGSAM view) override {
+        if (const LSTATUS s = Refused(RegCall::DeleteKey, subKey, view)) return s;
+        return real_.DeleteKey(key, subKey, view);
     }
     LSTATUS CloseKey(HKEY key) override {
         open_.erase(key);
@@ -87,24 +93,31 @@ private:
         RegCall call;
         LSTATUS status;
         std::wstring onlyName;
+        REGSAM onlyView;
     };
+    // `access` is the access asked for, with the view among its bits.
     LSTATUS Refused(RegCall call, const std::wstring& name, REGSAM access = 0) {
         ++calls;
-        if (access & ~allowedAccess) return ERROR_ACCESS_DENIED;
+        if (access & ~(allowedAccess | KEY_WOW64_RES)) return ERROR_ACCESS_DENIED;
         for (const Refusal& r : refusals_) {
-            if (r.call == call && (r.onlyName.empty() || name.find(r.onlyName) != std::wstring::npos))
+            if (r.call == call && (r.onlyName.empty() || name.find(r.onlyName) != std::wstring::npos) &&
+                (!r.onlyView || (access & KEY_WOW64_RES) == r.onlyView))
                 return r.status;
         }
         return ERROR_SUCCESS;
     }
-    LSTATUS Track(LSTATUS status, HKEY* key) {
-        if (status == ERROR_SUCCESS) open_.insert(*key);
+    LSTATUS Track(LSTATUS status, HKEY* key, REGSAM access) {
+        if (status == ERROR_SUCCESS) open_[*key] = access & KEY_WOW64_RES;
         return status;
+    }
+    REGSAM ViewOf(HKEY key) const {
+        const auto found = open_.find(key);
+        return found == open_.end() ? 0 : found->second;
     }
 
     SystemRegistry real_;
     std::vector<Refusal> refusals_;
-    std::set<HKEY> open_;
+    std::map<HKEY, REGSAM> open_;  // with the view each was opened in
 };
 
 }  // namespace barsmith::testing
