@@ -15,7 +15,7 @@ namespace {
 
 constexpr int kButtonTextLimit = 25;
 
-DWORD StyleOfKind(ControlKind kind) {
+DWORD StyleOf(ControlKind kind) {
     switch (kind) {
     case ControlKind::Label:
         return SS_LEFTNOWORDWRAP | SS_NOTIFY;
@@ -35,13 +35,6 @@ DWORD StyleOfKind(ControlKind kind) {
         break;
     }
     return 0;
-}
-
-// Out of view, a control is no tab stop: Tab would otherwise move the focus
-// where the user cannot see it, and Space would change what they cannot see.
-DWORD StyleOf(const ControlSpec& spec) {
-    const DWORD style = StyleOfKind(spec.kind);
-    return IsOutOfView(spec) ? style & ~WS_TABSTOP : style;
 }
 
 const wchar_t* ClassOf(ControlKind kind) {
@@ -105,11 +98,13 @@ void frmMain::CreateControls() {
             spec.container == kOnForm ? Hwnd() : Control(static_cast<ControlId>(spec.container));
         const HWND control = spec.kind == ControlKind::Frame
                                  ? AddFrame(parent, spec.caption, spec.at, spec.id)
-                                 : AddControl(parent, ClassOf(spec.kind), spec.caption, StyleOf(spec), spec.at,
+                                 : AddControl(parent, ClassOf(spec.kind), spec.caption, StyleOf(spec.kind), spec.at,
                                               spec.id);
         controls_[spec.id - IDC_FraButton] = control;
         if (spec.toolTip) AddToolTip(control, spec.toolTip);
-        tabOrder.emplace_back(spec.tabIndex, control);
+        // Out of view, a control takes no part in Tab: the focus would move where
+        // the user cannot see it, and Space would change what they cannot see.
+        if (!IsOutOfView(spec)) tabOrder.emplace_back(spec.tabIndex, control);
     }
     std::sort(tabOrder.begin(), tabOrder.end());
     std::vector<HWND> ordered;

@@ -427,6 +427,65 @@ TEST_F(ToolbarButtonsTest, RemovingTheLaterOfTwoSameTextButtonsLeavesTheEarlierK
     EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, earlier));
 }
 
+TEST_F(ToolbarButtonsTest, RemovalLeavesWhatItMayNotDeleteAndSaysWhy) {
+    // The entry names another button by now, the key is no button of ours,
+    // My Buttons cannot be changed, or only the entry cannot be removed.
+    enum class Case { Replaced, Foreign, ReadOnlyCatalogue, EntryRefused };
+    const struct {
+        Case what;
+        RemovalOutcome outcome;
+        bool keyStays;
+        bool entryStays;
+    } cases[] = {
+        {Case::Replaced, RemovalOutcome::ListChanged, true, true},
+        {Case::Foreign, RemovalOutcome::NotOurs, true, false},
+        {Case::ReadOnlyCatalogue, RemovalOutcome::NotRemoved, true, true},
+        {Case::EntryRefused, RemovalOutcome::NotRemoved, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.what));
+        messages.shown.clear();
+        const ButtonDefinition shown = Created();
+        std::wstring guid = shown.Guid;
+        RecordingRegistry refusing;
+        if (c.what == Case::Replaced) {
+            messages.answers = {IDYES};
+            guid = Created().Guid;
+            messages.shown.clear();
+        } else if (c.what == Case::Foreign) {
+            RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(guid).c_str(), L"CLSID");
+        } else if (c.what == Case::ReadOnlyCatalogue) {
+            refusing.Refuse(RegCall::OpenToWrite, ERROR_ACCESS_DENIED, kCatalogueSection);
+        } else {
+            refusing.Refuse(RegCall::DeleteValue, ERROR_ACCESS_DENIED, L"Notes");
+        }
+        const RegistryAccess access(refusing, messages);
+        const MyButtonsCatalogue sameCatalogue(refusing, scratch.application());
+
+        EXPECT_EQ(ToolbarButtons(access, sameCatalogue, messages, nullptr).Remove(shown.Guid, L"Notes"), c.outcome);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(LastTitle(), L"Button Not Deleted");
+        EXPECT_EQ(KeyIn(HKEY_LOCAL_MACHINE, guid), c.keyStays);
+        EXPECT_EQ(catalogue.Contains(L"Notes"), c.entryStays);
+        catalogue.Remove(L"Notes");
+    }
+}
+
+TEST_F(ToolbarButtonsTest, EntryWhoseNameHoldsANulIsPreviewedAndRemovedExactly) {
+    const ButtonDefinition prefix = Created(L"Foo");
+    const ButtonDefinition whole = Filled(L"Foo");
+    const std::wstring name(L"Foo\0Bar", 7);
+    ASSERT_EQ(testing::SetCountedValue(HKEY_CURRENT_USER, scratch.Sub(kCatalogueSection), name, whole.Guid),
+              ERROR_SUCCESS);
+
+    EXPECT_EQ(catalogue.ButtonTexts(), (std::vector<std::wstring>{L"Foo", name}));
+    EXPECT_EQ(buttons.Preview(name).guid, whole.Guid);
+    EXPECT_EQ(buttons.Remove(whole.Guid, name), RemovalOutcome::AlreadyGone);
+    EXPECT_EQ(catalogue.ButtonTexts(), std::vector<std::wstring>{L"Foo"});
+    EXPECT_EQ(catalogue.GuidOf(L"Foo"), prefix.Guid);
+    EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, prefix.Guid));
+}
+
 TEST(ButtonDefinitionTest, OnlyGuidStringsNameKeys) {
     EXPECT_TRUE(IsGuidString(L"{1FBA04EE-3024-11d2-8F1F-0000F87ABD16}"));
     EXPECT_TRUE(IsGuidString(CreateGUID()));

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "extensions/button_definition.h"
+#include "extensions/guid.h"
 #include "extensions/my_buttons_catalogue.h"
 #include "extensions/picture_files.h"
 #include "support/extension_keys.h"
@@ -169,6 +170,43 @@ TEST_F(ButtonsTest, RegistryRefusalsAreToldAndLoseNothing) {
     EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, guid));
     ASSERT_EQ(ItemCount(), 1) << "the button stays listed";
     EXPECT_FALSE(Enabled(IDC_Command5)) << "nothing is selected after the reload";
+    for (const auto& shown : messages.shown) EXPECT_EQ(shown.owner, main->Hwnd()) << "every box is modal to the window";
+}
+
+TEST_F(ButtonsTest, CreatingWhileMyButtonsShowsLeavesNothingToDelete) {
+    Fill(L"Notes", icon.path());
+    Create();
+    Click(IDC_cmdMyKeys);
+    ClickItem(0);
+    ASSERT_TRUE(Enabled(IDC_Command5));
+    Fill(L"Other", icon.path());
+    Create();
+    EXPECT_EQ(ItemCount(), 2);
+    EXPECT_FALSE(Selected());
+    EXPECT_FALSE(Enabled(IDC_Command5));
+    main->Command5_Click();  // even called directly, it deletes nothing
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(ItemCount(), 2);
+}
+
+TEST_F(ButtonsTest, ItemsMapToTheirEntriesByPlaceNotByTheTextShown) {
+    Fill(L"Foo", icon.path());
+    const std::wstring foo = Create();
+    const std::wstring other = made.Add(CreateGUID());
+    const std::wstring name(L"Foo\0Bar", 7);
+    ASSERT_EQ(testing::SetCountedValue(HKEY_CURRENT_USER, SectionPath(kCatalogueApplication, kCatalogueSection), name,
+                                       other),
+              ERROR_SUCCESS);
+
+    Click(IDC_cmdMyKeys);
+    ASSERT_EQ(ItemCount(), 2);
+    EXPECT_EQ(Item(1), L"Foo") << "the list shows the name up to its NUL";
+    ClickItem(1);
+    EXPECT_EQ(main->Text(IDC_Label8), other);
+    Click(IDC_Command5);
+    ASSERT_EQ(ItemCount(), 1);
+    ClickItem(0);
+    EXPECT_EQ(main->Text(IDC_Label8), foo) << "the other entry is left as it was";
 }
 
 TEST_F(ButtonsTest, MissingGuidIsToldAndTheNextAttemptGetsOne) {

@@ -31,6 +31,27 @@ inline void DeleteButtonKeys(const std::wstring& guid) {
     for (const KeyPlace place : AllPlaces()) RegDeleteKeyExW(place.root, ExtensionKeyPath(guid).c_str(), place.view, 0);
 }
 
+// Writes a REG_SZ value whose name holds a NUL character, as only the native
+// call can (and as other tools may have done).
+inline LSTATUS SetCountedValue(HKEY root, const std::wstring& keyPath, const std::wstring& name,
+                               const std::wstring& text) {
+    struct CountedName {
+        USHORT length, maximumLength;
+        const wchar_t* buffer;
+    };
+    using SetFn = LONG(NTAPI*)(HANDLE, const CountedName*, ULONG, ULONG, const void*, ULONG);
+    const auto set = reinterpret_cast<SetFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtSetValueKey")));
+    HKEY key = nullptr;
+    if (LSTATUS s = RegCreateKeyExW(root, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr))
+        return s;
+    const auto bytes = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    const CountedName counted{bytes, bytes, name.data()};
+    const LONG status = set(key, &counted, 0, REG_SZ, text.c_str(), static_cast<ULONG>((text.size() + 1) * 2));
+    RegCloseKey(key);
+    return status < 0 ? ERROR_GEN_FAILURE : ERROR_SUCCESS;
+}
+
 // GUIDs of buttons a test may make; their keys in either hive go with the object.
 class MadeKeys {
 public:

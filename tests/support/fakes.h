@@ -15,6 +15,7 @@
 namespace barsmith::testing {
 
 struct ShownMessage {
+    HWND owner;
     std::wstring text;
     std::wstring title;
     UINT type;
@@ -22,8 +23,8 @@ struct ShownMessage {
 
 class ScriptedMessageBox final : public MessageBoxSeam {
 public:
-    int Show(HWND, const std::wstring& text, const std::wstring& title, UINT type) override {
-        shown.push_back({text, title, type});
+    int Show(HWND owner, const std::wstring& text, const std::wstring& title, UINT type) override {
+        shown.push_back({owner, text, title, type});
         if (answers.empty()) return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
         const int answer = answers.front();
         answers.pop_front();

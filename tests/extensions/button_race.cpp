@@ -1,0 +1,24 @@
+// The second process of the race tests:
+//   button_race.exe <application> race <marker> <own text> <rounds>
+//   button_race.exe <application> replace <marker> <text>
+// <application> names the catalogue's settings. Exits 0 when all went as it should.
+#include <string>
+
+#include "extensions/button_race.h"
+#include "extensions/guid.h"
+
+int wmain(int argc, wchar_t** argv) {
+    using namespace barsmith;
+    if (argc < 5) return 2;
+    SystemRegistry api;
+    testing::AgreeingMessageBox messages;
+    const RegistryAccess registry(api, messages);
+    const MyButtonsCatalogue catalogue(api, argv[1]);
+    const ToolbarButtons buttons(registry, catalogue, messages, nullptr);
+    const std::wstring mode = argv[2];
+    if (mode == L"replace")
+        return buttons.Create(testing::RaceButton(argv[4], argv[3])).outcome == CreationOutcome::Created ? 0 : 1;
+    if (mode == L"race" && argc == 6)
+        return testing::RunRace(buttons, messages, argv[3], argv[4], std::stoi(argv[5])) ? 0 : 1;
+    return 2;
+}

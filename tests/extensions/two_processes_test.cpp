@@ -1,0 +1,105 @@
+// Two copies of the program changing the same catalogue at once: this test
+// process and button_race.exe, each through the real registry.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "extensions/button_race.h"
+#include "platform/handles.h"
+#include "platform/shell.h"
+#include "support/extension_keys.h"
+#include "support/fakes.h"
+#include "support/scratch_key.h"
+
+namespace barsmith {
+namespace {
+
+using testing::AgreeingMessageBox;
+using testing::ScratchKey;
+
+class TwoProcessesTest : public ::testing::Test {
+protected:
+    ScratchKey scratch;
+    SystemRegistry api;
+    AgreeingMessageBox agreeing;
+    testing::ScriptedMessageBox scripted;
+    const std::wstring marker = L"race:" + scratch.application();
+
+    ~TwoProcessesTest() override {
+        for (const std::wstring& guid : MarkedKeys()) testing::DeleteButtonKeys(guid);
+    }
+
+    MyButtonsCatalogue Catalogue() { return MyButtonsCatalogue(api, scratch.application()); }
+
+    // Starts button_race.exe with `arguments` after the catalogue's name.
+    UniqueKernelHandle Start(const std::wstring& arguments) {
+        const std::wstring program = ExecutableFolder() + L"\\button_race.exe";
+        std::wstring command = L"\"" + program + L"\" " + scratch.application() + L" " + arguments;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        EXPECT_TRUE(CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                   &startup, &process));
+        CloseHandle(process.hThread);
+        return UniqueKernelHandle(process.hProcess);
+    }
+    static DWORD ExitCode(const UniqueKernelHandle& process) {
+        DWORD code = 999;
+        if (WaitForSingleObject(process.get(), 120000) == WAIT_OBJECT_0) GetExitCodeProcess(process.get(), &code);
+        return code;
+    }
+    // The GUIDs of every current user's button key that this test's runs made.
+    std::set<std::wstring> MarkedKeys() const {
+        std::set<std::wstring> guids;
+        HKEY extensions = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, kExtensionsPath, 0, KEY_READ, &extensions) != ERROR_SUCCESS) return guids;
+        wchar_t name[64];
+        for (DWORD i = 0, length = 64; RegEnumKeyExW(extensions, i, name, &length, nullptr, nullptr, nullptr,
+                                                     nullptr) == ERROR_SUCCESS;
+             ++i, length = 64) {
+            if (testing::ValueIn(HKEY_CURRENT_USER, name, L"Exec") == marker) guids.insert(name);
+        }
+        RegCloseKey(extensions);
+        return guids;
+    }
+};
+
+TEST_F(TwoProcessesTest, RacingCopiesLeaveOneKeyPerEntryAndOneEntryPerKey) {
+    const MyButtonsCatalogue catalogue = Catalogue();
+    const RegistryAccess registry(api, agreeing);
+    const ToolbarButtons buttons(registry, catalogue, agreeing, nullptr);
+    const UniqueKernelHandle other = Start(L"race " + marker + L" B 100");
+    EXPECT_TRUE(RunRace(buttons, agreeing, marker, L"A", 100));
+    ASSERT_EQ(ExitCode(other), 0u);
+
+    std::map<std::wstring, std::wstring> entries;
+    for (const SettingsEntry& entry : SettingsStore(api).GetAllSettings(scratch.application(), kCatalogueSection))
+        entries[entry.key] = entry.value;
+    std::set<std::wstring> named;
+    for (const auto& [text, guid] : entries) named.insert(guid);
+    EXPECT_EQ(named.size(), entries.size()) << "no two entries name one key";
+    EXPECT_EQ(named, MarkedKeys()) << "every key has its entry and every entry its key";
+    EXPECT_GE(entries.size(), 200u) << "each copy's own buttons are all there";
+}
+
+TEST_F(TwoProcessesTest, DeletingAButtonThatAnotherCopyReplacedDeletesNothing) {
+    const MyButtonsCatalogue catalogue = Catalogue();
+    const RegistryAccess registry(api, scripted);
+    const ToolbarButtons buttons(registry, catalogue, scripted, nullptr);
+    ASSERT_EQ(buttons.Create(testing::RaceButton(L"Foo", marker)).outcome, CreationOutcome::Created);
+    const ButtonPreview shown = buttons.Preview(L"Foo");
+
+    ASSERT_EQ(ExitCode(Start(L"replace " + marker + L" Foo")), 0u);
+    const std::wstring replacement = catalogue.GuidOf(L"Foo");
+    ASSERT_NE(replacement, shown.guid);
+
+    EXPECT_EQ(buttons.Remove(shown.guid, L"Foo"), RemovalOutcome::ListChanged);
+    ASSERT_EQ(scripted.shown.size(), 1u);
+    EXPECT_EQ(scripted.shown[0].title, L"Button Not Deleted");
+    EXPECT_EQ(catalogue.GuidOf(L"Foo"), replacement);
+    EXPECT_EQ(MarkedKeys(), std::set<std::wstring>{replacement});
+}
+
+}  // namespace
+}  // namespace barsmith
