@@ -66,17 +66,18 @@ std::wstring Text(HKEY root, const std::wstring& key, const wchar_t* name) {
 // What Programs and Features lists for Barsmith: product code -> "version, publisher".
 std::map<std::wstring, std::wstring> ProgramsAndFeatures() {
     std::map<std::wstring, std::wstring> entries;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key)) return entries;
+    SystemRegistry api;
+    HKEY opened = nullptr;
+    if (api.OpenKey(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_READ, &opened)) return entries;
+    const RegKey key(api, opened);
     wchar_t code[256];
-    for (DWORD i = 0, length = 256; !RegEnumKeyExW(key, i, code, &length, nullptr, nullptr, nullptr, nullptr);
+    for (DWORD i = 0, length = 256; !RegEnumKeyExW(key.get(), i, code, &length, nullptr, nullptr, nullptr, nullptr);
          ++i, length = 256) {
         const std::wstring entry = std::wstring(kUninstallKey) + L"\\" + code;
         if (Text(HKEY_LOCAL_MACHINE, entry, L"DisplayName") == L"Barsmith")
             entries[code] = Text(HKEY_LOCAL_MACHINE, entry, L"DisplayVersion") + L", " +
                             Text(HKEY_LOCAL_MACHINE, entry, L"Publisher");
     }
-    RegCloseKey(key);
     return entries;
 }
 
@@ -127,26 +128,14 @@ Shortcut Resolve(const std::wstring& link) {
     return read;
 }
 
-struct WindowSearch {
-    DWORD process;
-    HWND found;
-};
-// The visible top-level Barsmith window of `process`: other tests may show theirs meanwhile.
+// The visible Barsmith main window of `process`, not one that another test shows.
 HWND MainWindowOf(DWORD process) {
-    WindowSearch search{process, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto& s = *reinterpret_cast<WindowSearch*>(data);
-            wchar_t name[64]{};
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            GetClassNameW(window, name, 64);
-            if (owner == s.process && IsWindowVisible(window) && std::wstring(name) == L"BarsmithMain")
-                s.found = window;
-            return !s.found;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, L"BarsmithMain", nullptr));) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == process && IsWindowVisible(window)) return window;
+    }
+    return nullptr;
 }
 
 // Starts the program, waits up to 20 s for its window and closes it; true
