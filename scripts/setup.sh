@@ -6,7 +6,7 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${BARSMITH_BUILD_DIR:-$ROOT/build}"
 WINE_DIR=/usr/lib/wine
-PACKAGES=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 xvfb xauth fp-utils googletest)
+PACKAGES=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 xvfb xauth fp-utils googletest wixl)
 
 install_missing() {
     local missing=()
