@@ -49,6 +49,25 @@ LSTATUS RegistryAccess::SetKeyValue(HKEY key, const std::wstring& name, DWORD ty
     return api_.SetValue(key, name, type, reinterpret_cast<const BYTE*>(text.c_str()), bytes);
 }
 
+RawValue TextValue(const std::wstring& text) {
+    const auto* bytes = reinterpret_cast<const BYTE*>(text.c_str());
+    return {REG_SZ, std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t))};
+}
+
+std::optional<RawValue> RegistryAccess::ReadValue(HKEY key, const std::wstring& name) const {
+    RawValue value;
+    DWORD size = 0;
+    if (api_.QueryValue(key, name, &value.type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
+    value.data.resize(size);
+    if (api_.QueryValue(key, name, &value.type, value.data.data(), &size) != ERROR_SUCCESS) return std::nullopt;
+    value.data.resize(size);
+    return value;
+}
+
+LSTATUS RegistryAccess::WriteValue(HKEY key, const std::wstring& name, const RawValue& value) const {
+    return api_.SetValue(key, name, value.type, value.data.data(), static_cast<DWORD>(value.data.size()));
+}
+
 std::wstring RegistryAccess::QueryValue(HKEY key, const std::wstring& name) const {
     if (!key) return {};
     // Ask for the size with a zero-length buffer: ERROR_MORE_DATA means there is

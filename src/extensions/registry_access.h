@@ -5,7 +5,9 @@
 // about a malformed full key path.
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "extensions/registry_api.h"
 #include "platform/message_box.h"
@@ -17,6 +19,15 @@ namespace barsmith {
 inline constexpr REGSAM kKeyAccess = 0x3F;
 // Access for opening the root before a deletion (KEY_WRITE).
 inline constexpr REGSAM kDeleteAccess = 0x20006;
+
+// A value as the registry holds it: its type and its bytes.
+struct RawValue {
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+    bool operator==(const RawValue&) const = default;
+};
+// The REG_SZ value of `text`, with its terminating NUL, as SetKeyValue writes it.
+RawValue TextValue(const std::wstring& text);
 
 class RegistryAccess {
 public:
@@ -32,6 +43,11 @@ public:
     // Writes `text` as UTF-16 with its terminating NUL. An empty text writes
     // nothing (the value stays absent or keeps its data) and gives 0.
     LSTATUS SetKeyValue(HKEY key, const std::wstring& name, DWORD type, const std::wstring& text) const;
+    // The value as it is, or nothing when the key has no such value (or it
+    // cannot be read).
+    std::optional<RawValue> ReadValue(HKEY key, const std::wstring& name) const;
+    LSTATUS WriteValue(HKEY key, const std::wstring& name, const RawValue& value) const;
+    LSTATUS DeleteValue(HKEY key, const std::wstring& name) const { return api_.DeleteValue(key, name); }
     // The value's data as text up to its first NUL; empty for no key, a missing
     // value or one with empty data. The value's type plays no part.
     std::wstring QueryValue(HKEY key, const std::wstring& name) const;

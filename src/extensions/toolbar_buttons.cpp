@@ -1,5 +1,6 @@
 #include "extensions/toolbar_buttons.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -11,6 +12,10 @@ namespace {
 constexpr wchar_t kNotCreatedTitle[] = L"Button Not Created";
 constexpr wchar_t kNotDeletedTitle[] = L"Button Not Deleted";
 constexpr wchar_t kReplaceTitle[] = L"Replace Button";
+constexpr wchar_t kNotEditedTitle[] = L"Button Not Edited";
+constexpr wchar_t kNotSavedTitle[] = L"Button Not Saved";
+// Values that a button may lack: an edit that empties it removes the value.
+constexpr wchar_t kOptionalValue[] = L"HotIcon";
 
 struct RequiredCheck {
     MissingFieldMessage message;
@@ -37,6 +42,14 @@ std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
 std::wstring NotCreated(const ButtonDefinition& button) {
     return L"The button " + Quoted(button.ButtonText) + L" was not created: ";
+}
+
+std::wstring NotSaved(const ButtonDefinition& button) {
+    return L"The button " + Quoted(button.ButtonText) + L" was not saved: ";
+}
+
+bool Holds(const std::vector<KeyPlace>& places, KeyPlace place) {
+    return std::find(places.begin(), places.end(), place) != places.end();
 }
 
 }  // namespace
@@ -88,10 +101,10 @@ bool ToolbarButtons::Locked(Work work) const {
     return held;
 }
 
-CreationResult ToolbarButtons::Create(const ButtonDefinition& button) const {
+std::optional<CreationResult> ToolbarButtons::Invalid(const ButtonDefinition& button) const {
     if (const auto missing = FirstMissingField(button)) {
         messages_.Show(owner_, missing->text, missing->title, MB_OK | MB_ICONINFORMATION);
-        return {CreationOutcome::MissingField, missing->field};
+        return CreationResult{CreationOutcome::MissingField, missing->field};
     }
     // Only a GUID string may name the key: anything else in the GUID field
     // could make a key elsewhere below the browser's extensions.
@@ -100,20 +113,31 @@ CreationResult ToolbarButtons::Create(const ButtonDefinition& button) const {
                  (button.Guid.empty() ? L"." : L" (" + Quoted(button.Guid) + L" is none).") +
                  L"\n\nNothing was written.",
              kNotCreatedTitle);
-        return {CreationOutcome::NoGuid};
+        return CreationResult{CreationOutcome::NoGuid};
     }
-    // The user is asked without the lock held; under it the catalogue must
-    // still hold what the answer was about, or the question comes again.
+    return std::nullopt;
+}
+
+// The user is asked without the lock held; under it the catalogue must still
+// hold what the answer was about, or the question comes again.
+template <typename Write>
+CreationResult ToolbarButtons::WithAgreedText(const ButtonDefinition& button, bool textIsNew, Write write) const {
     for (;;) {
-        const std::wstring earlier = catalogue_.GuidOf(button.ButtonText);
-        if (!earlier.empty() && !AskReplace(button)) return {CreationOutcome::NotReplaced};
+        const std::wstring earlier = textIsNew ? catalogue_.GuidOf(button.ButtonText) : std::wstring();
+        if (!earlier.empty() && !SameGuid(earlier, button.Guid) && !AskReplace(button))
+            return {CreationOutcome::NotReplaced};
         std::optional<CreationResult> result;
         const bool held = Locked([&] {
-            if (catalogue_.GuidOf(button.ButtonText) == earlier) result = WriteButton(button, earlier);
+            if (!textIsNew || catalogue_.GuidOf(button.ButtonText) == earlier) result = write(earlier);
         });
         if (!held) return {CreationOutcome::Busy};
         if (result) return *result;
     }
+}
+
+CreationResult ToolbarButtons::Create(const ButtonDefinition& button) const {
+    if (auto invalid = Invalid(button)) return *invalid;
+    return WithAgreedText(button, true, [&](const std::wstring& earlier) { return WriteButton(button, earlier); });
 }
 
 bool ToolbarButtons::AskReplace(const ButtonDefinition& button) const {
@@ -301,6 +325,159 @@ RemovalOutcome ToolbarButtons::Unlist(const std::wstring& entry, RemovalOutcome 
     Tell(L"The entry " + Quoted(entry) + L" could not be removed from My Buttons: " + StatusText(status),
          kNotDeletedTitle);
     return RemovalOutcome::NotRemoved;
+}
+
+// --- Editing ------------------------------------------------------------
+
+std::optional<ButtonDefinition> ToolbarButtons::Load(const std::wstring& entry) const {
+    std::optional<ButtonDefinition> loaded;
+    Locked([&] {
+        const std::wstring guid = catalogue_.GuidOf(entry);
+        const std::vector<FoundKey> keys = FindButtonKeys(registry_.api(), guid);
+        const bool ours = !keys.empty() && std::all_of(keys.begin(), keys.end(),
+                                                        [this](const FoundKey& found) { return IsOurs(found); });
+        if (!ours) {
+            Tell(L"The button " + Quoted(entry) + L" cannot be edited: " +
+                     (keys.empty() ? L"its registry key is in neither hive."
+                                   : L"its registry key\n\n" + FullExtensionKeyPath(keys.front().place, guid) +
+                                         L"\n\nis no toolbar button made by Barsmith, or cannot be read."),
+                 kNotEditedTitle);
+            return;
+        }
+        const HKEY key = keys.front().key.get();
+        const auto text = [&](const wchar_t* name) { return registry_.QueryValue(key, name); };
+        ButtonDefinition button{guid,           text(L"Exec"),     text(L"Icon"),          text(kOptionalValue),
+                                text(L"ButtonText"), text(L"MenuText"), text(L"MenuStatusBar"), text(L"ToolTip")};
+        button.DefaultVisible = !SameGuid(text(L"Default Visible"), L"No");
+        button.RootKey = keys.front().place.root;
+        loaded = std::move(button);
+    });
+    return loaded;
+}
+
+CreationResult ToolbarButtons::Save(const ButtonDefinition& button, const std::wstring& entry) const {
+    if (auto invalid = Invalid(button)) return *invalid;
+    const bool renamed = !SameGuid(entry, button.ButtonText);  // entry names ignore case, as GUIDs do
+    return WithAgreedText(button, renamed,
+                          [&](const std::wstring& earlier) { return SaveLocked(button, entry, earlier); });
+}
+
+CreationResult ToolbarButtons::SaveLocked(const ButtonDefinition& button, const std::wstring& entry,
+                                          const std::wstring& earlierGuid) const {
+    const std::optional<std::wstring> listed = catalogue_.Lookup(entry);
+    const std::vector<FoundKey> before = FindButtonKeys(registry_.api(), button.Guid);
+    if (!listed || !SameGuid(*listed, button.Guid) || before.empty()) {
+        Tell(NotSaved(button) + L"My Buttons or its registry key has changed since it was loaded (another copy of "
+                                L"Barsmith changed it).\n\nNothing was written.",
+             kNotSavedTitle);
+        return {CreationOutcome::ListChanged};
+    }
+    for (const FoundKey& found : before) {
+        if (!IsOurs(found)) {
+            Tell(NotSaved(button) + L"the registry key\n\n" + FullExtensionKeyPath(found.place, button.Guid) +
+                     L"\n\nis no toolbar button made by Barsmith, or cannot be read.\n\nNothing was written.",
+                 kNotSavedTitle);
+            return {CreationOutcome::NotWritten};
+        }
+    }
+    std::vector<Undo> undo;
+    if (auto why = Rewrite(button, before, undo)) {
+        Tell(*why + PutBack(button, undo), kNotSavedTitle);
+        return {CreationOutcome::NotWritten};
+    }
+    if (!SameGuid(entry, button.ButtonText)) {
+        const LSTATUS recorded = catalogue_.Record(button.ButtonText, button.Guid);
+        if (recorded != ERROR_SUCCESS) {
+            Tell(NotSaved(button) + L"its new text could not be recorded in My Buttons: " + StatusText(recorded) +
+                     PutBack(button, undo),
+                 kNotSavedTitle);
+            return {CreationOutcome::NotRecorded};
+        }
+        const LSTATUS unlisted = catalogue_.Remove(entry);
+        if (unlisted != ERROR_SUCCESS && unlisted != ERROR_FILE_NOT_FOUND) {
+            Tell(L"The button " + Quoted(button.ButtonText) + L" has been saved, but its earlier entry " +
+                     Quoted(entry) + L" could not be removed from My Buttons: " + StatusText(unlisted),
+                 kNotDeletedTitle);
+        }
+    }
+    if (!earlierGuid.empty() && !SameGuid(earlierGuid, button.Guid)) RetireEarlier(button, earlierGuid);
+    // A button moved to the other hive leaves its earlier keys last.
+    const std::vector<KeyPlace> targets = PlacesFor(button.RootKey);
+    std::wstring left;
+    for (const FoundKey& found : before) {
+        if (Holds(targets, found.place)) continue;
+        const LSTATUS status = registry_.DeleteKey(found.place.root, ExtensionKeyPath(button.Guid), found.place.view);
+        if (status != ERROR_SUCCESS)
+            left += L"\n\n" + FullExtensionKeyPath(found.place, button.Guid) + L"\n" + StatusText(status);
+    }
+    if (!left.empty()) {
+        Tell(L"The button " + Quoted(button.ButtonText) +
+                 L" has been saved, but its registry key could not be deleted from where it was before:" + left,
+             kNotDeletedTitle);
+    }
+    return {CreationOutcome::Saved};
+}
+
+std::optional<std::wstring> ToolbarButtons::Rewrite(const ButtonDefinition& button,
+                                                    const std::vector<FoundKey>& before,
+                                                    std::vector<Undo>& undo) const {
+    const std::wstring path = ExtensionKeyPath(button.Guid);
+    for (const KeyPlace place : PlacesFor(button.RootKey)) {
+        const bool existed = std::any_of(before.begin(), before.end(),
+                                         [place](const FoundKey& found) { return found.place == place; });
+        LSTATUS status = ERROR_SUCCESS;
+        RegKey key = existed ? registry_.OpenKey(place.root, path, &status, place.view)
+                             : registry_.CreateNewKey(place.root, path, &status, place.view);
+        if (!key) {
+            return NotSaved(button) + L"the registry key\n\n" + FullExtensionKeyPath(place, button.Guid) +
+                   L"\n\ncould not be opened for writing: " + StatusText(status);
+        }
+        Undo& step = undo.emplace_back(Undo{place, !existed, {}});
+        if (existed) {
+            for (const ExtensionValue& value : ExtensionValues(button))
+                step.values.emplace_back(value.name, registry_.ReadValue(key.get(), value.name));
+            if (button.HotIcon.empty())
+                step.values.emplace_back(kOptionalValue, registry_.ReadValue(key.get(), kOptionalValue));
+        }
+        if (auto why = RewriteKey(button, key.get()))
+            return NotSaved(button) + *why + L" in the registry key\n\n" + FullExtensionKeyPath(place, button.Guid);
+    }
+    return std::nullopt;
+}
+
+// Writes only what differs, so that saving an unchanged button writes nothing.
+std::optional<std::wstring> ToolbarButtons::RewriteKey(const ButtonDefinition& button, HKEY key) const {
+    for (const ExtensionValue& value : ExtensionValues(button)) {
+        const RawValue wanted = TextValue(value.text);
+        if (registry_.ReadValue(key, value.name) == wanted) continue;
+        if (const LSTATUS status = registry_.WriteValue(key, value.name, wanted))
+            return L"the value " + Quoted(value.name) + L" could not be written (" + StatusText(status) + L")";
+    }
+    if (button.HotIcon.empty() && registry_.ReadValue(key, kOptionalValue)) {
+        if (const LSTATUS status = registry_.DeleteValue(key, kOptionalValue))
+            return L"the value " + Quoted(kOptionalValue) + L" could not be removed (" + StatusText(status) + L")";
+    }
+    return std::nullopt;
+}
+
+std::wstring ToolbarButtons::PutBack(const ButtonDefinition& button, const std::vector<Undo>& undo) const {
+    std::wstring left;
+    const std::wstring path = ExtensionKeyPath(button.Guid);
+    for (const Undo& step : undo) {
+        LSTATUS status = ERROR_SUCCESS;
+        if (step.made) {
+            status = registry_.DeleteKey(step.place.root, path, step.place.view);
+        } else if (const RegKey key = registry_.OpenKey(step.place.root, path, &status, step.place.view)) {
+            for (const auto& [name, value] : step.values) {
+                const LSTATUS put = value ? registry_.WriteValue(key.get(), name, *value)
+                                          : registry_.DeleteValue(key.get(), name);
+                if (put != ERROR_SUCCESS && put != ERROR_FILE_NOT_FOUND) status = put;
+            }
+        }
+        if (status != ERROR_SUCCESS) left += L"\n" + FullExtensionKeyPath(step.place, button.Guid) + L": " + StatusText(status);
+    }
+    if (left.empty()) return L"\n\nThe button has been put back as it was.";
+    return L"\n\nThe button could not be put back as it was everywhere:" + left;
 }
 
 }  // namespace barsmith

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "extensions/button_definition.h"
@@ -44,6 +45,8 @@ enum class CreationOutcome {
     NotWritten,      // the key could not be created, opened or filled; nothing is left of it
     NotRecorded,     // the catalogue refused the record; the new key is removed again
     Busy,            // another copy of the program held the lock too long: nothing done
+    Saved,           // an edited button was saved
+    ListChanged,     // the button being edited is no longer what its entry names: nothing written
 };
 
 struct CreationResult {
@@ -85,6 +88,15 @@ public:
     // `guid` is the one shown by the last preview of `entry`.
     RemovalOutcome Remove(const std::wstring& guid, const std::wstring& entry) const;
 
+    // The catalogued button of `entry` as its key holds it, to be edited;
+    // nothing, with the user told why, when it has no key of ours to edit.
+    std::optional<ButtonDefinition> Load(const std::wstring& entry) const;
+    // Saves an edited button: the button loaded from `entry`, with the GUID it
+    // was loaded with. The key keeps its GUID; a changed text takes the entry
+    // along, a changed hive moves the key (the new one written first). A value
+    // that cannot be written puts the earlier values back.
+    CreationResult Save(const ButtonDefinition& button, const std::wstring& entry) const;
+
 private:
     struct Notice {
         std::wstring text;
@@ -97,6 +109,18 @@ private:
     template <typename Work>
     bool Locked(Work work) const;
 
+    // How to put one place's key back as it was before a save.
+    struct Undo {
+        KeyPlace place;
+        bool made;  // the save made the key: deleting it undoes it
+        std::vector<std::pair<std::wstring, std::optional<RawValue>>> values;
+    };
+
+    std::optional<CreationResult> Invalid(const ButtonDefinition& button) const;
+    // Runs `write` under the lock once the catalogued entry of the button's
+    // text is still what the user agreed to replace, if anything.
+    template <typename Write>
+    CreationResult WithAgreedText(const ButtonDefinition& button, bool mayReplace, Write write) const;
     bool AskReplace(const ButtonDefinition& button) const;
     CreationResult WriteButton(const ButtonDefinition& button, const std::wstring& earlierGuid) const;
     // The reason, when a key could not be created, opened or filled; the keys
@@ -107,6 +131,12 @@ private:
     std::wstring TakeBackKeys(const ButtonDefinition& button) const;
     void RetireEarlier(const ButtonDefinition& button, const std::wstring& earlierGuid) const;
     RemovalOutcome RemoveLocked(const std::wstring& guid, const std::wstring& entry) const;
+    CreationResult SaveLocked(const ButtonDefinition& button, const std::wstring& entry,
+                              const std::wstring& earlierGuid) const;
+    std::optional<std::wstring> Rewrite(const ButtonDefinition& button, const std::vector<FoundKey>& before,
+                                        std::vector<Undo>& undo) const;
+    std::optional<std::wstring> RewriteKey(const ButtonDefinition& button, HKEY key) const;
+    std::wstring PutBack(const ButtonDefinition& button, const std::vector<Undo>& undo) const;
     RemovalOutcome Unlist(const std::wstring& entry, RemovalOutcome done) const;
     bool IsOurs(const FoundKey& found) const;
     void Tell(const std::wstring& text, const std::wstring& title, UINT type = MB_OK | MB_ICONEXCLAMATION) const;
