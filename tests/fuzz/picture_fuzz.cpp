@@ -118,6 +118,7 @@ struct BatchResult {
     bool hung;
     DWORD exitCode;
     size_t reached;    // the input the child was on when it stopped
+    bool started;      // false when the child never came to its first input
 };
 
 class Parent {
@@ -131,14 +132,14 @@ public:
     bool ready() const { return static_cast<bool>(progress_); }
 
     BatchResult Run(size_t first, size_t count, DWORD timeoutMs) const {
-        *progress_ = static_cast<LONG64>(first);
+        *progress_ = kNotStarted;
         std::wstring command = L"\"" + std::wstring(exe_) + L"\" --batch " + std::to_wstring(first) + L" " +
                                std::to_wstring(count) + L" " + name_;
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};
         if (!CreateProcessW(exe_, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-            return {false, false, GetLastError(), first};
+            return {false, false, GetLastError(), first, false};
         }
         const UniqueKernelHandle child(process.hProcess), thread(process.hThread);
         const bool hung = WaitForSingleObject(child.get(), timeoutMs) == WAIT_TIMEOUT;
@@ -148,11 +149,13 @@ public:
         }
         DWORD code = 0;
         GetExitCodeProcess(child.get(), &code);
-        const auto reached = static_cast<size_t>(*progress_);
-        return {!hung && code == 0 && reached == first + count, hung, code, reached};
+        const LONG64 reached = *progress_;
+        return {!hung && code == 0 && reached == static_cast<LONG64>(first + count), hung, code,
+                static_cast<size_t>(reached), reached != kNotStarted};
     }
 
 private:
+    static constexpr LONG64 kNotStarted = -1;
     std::wstring name_;
     UniqueKernelHandle mapping_;
     ProgressView progress_;
@@ -182,6 +185,10 @@ int RunAll() {
         if (batch.finished) {
             next += count;
             continue;
+        }
+        if (!batch.started) {
+            std::wprintf(L"A child process did not start its batch (code 0x%08lX).\n", batch.exitCode);
+            return 2;
         }
         // The child stopped on input `reached`: load it alone to tell a fault of
         // that input from one that earlier inputs led up to.
