@@ -53,6 +53,14 @@ using UniquePen = UniqueHandle<NullHandleTraits<HPEN, DeleteObject>>;
 using UniqueMemoryDC = UniqueHandle<NullHandleTraits<HDC, DeleteDC>>;
 using UniqueKernelHandle = UniqueHandle<NullHandleTraits<HANDLE, CloseHandle>>;
 
+// CreateFileW says "no handle" with INVALID_HANDLE_VALUE, not with null.
+struct FileHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) noexcept { CloseHandle(h); }
+};
+using UniqueFile = UniqueHandle<FileHandleTraits>;
+
 // A DC from GetDC, released to the window it came from.
 class WindowDC {
 public:

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -28,6 +29,15 @@ SIZE IconSize(HICON icon) {
     return {bitmap.bmWidth, height};
 }
 
+// Some damaged icons load and only fault when drawn.
+void DrawAsThePreviewDoes(HICON icon, int size) {
+    const WindowDC screen(nullptr);
+    const UniqueMemoryDC dc(CreateCompatibleDC(screen.get()));
+    const UniqueBitmap canvas(CreateCompatibleBitmap(screen.get(), size, size));
+    const SelectObjectGuard select(dc.get(), canvas.get());
+    DrawIconEx(dc.get(), 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+}
+
 TEST(PictureFileTest, LoadsIconAndBitmapFilesAtTheAskedSizeWhateverTheirExtension) {
     const TempFile ico(L".ico", testing::IcoFileBytes(32, RGB(200, 30, 30)));
     const TempFile bmp(L".bmp", testing::BmpFileBytes(48, 16, RGB(30, 200, 30)));
@@ -41,6 +51,19 @@ TEST(PictureFileTest, LoadsIconAndBitmapFilesAtTheAskedSizeWhateverTheirExtensio
     }
 }
 
+TEST(PictureFileTest, EveryKindOfPictureLoadsAtEverySizeThePreviewAsks) {
+    for (const testing::PictureSeed& seed : testing::PictureSeeds()) {
+        const TempFile file(L".pic", seed.bytes);
+        for (const int size : {16, 32, 48}) {
+            const UniqueIcon icon = LoadPictureIcon(file.path(), size);
+            ASSERT_TRUE(icon) << seed.name << " at " << size;
+            const SIZE loaded = IconSize(icon.get());
+            EXPECT_EQ(loaded.cx, size) << seed.name;
+            EXPECT_EQ(loaded.cy, size) << seed.name;
+        }
+    }
+}
+
 TEST(PictureFileTest, WhatCannotBeLoadedGivesNoPicture) {
     const TempFile text(L".ico", std::vector<uint8_t>{'n', 'o', ' ', 'i', 'c', 'o', 'n'});
     const TempFile empty(L".bmp", {});
@@ -48,6 +71,21 @@ TEST(PictureFileTest, WhatCannotBeLoadedGivesNoPicture) {
     EXPECT_FALSE(LoadPictureIcon(empty.path(), 32));
     EXPECT_FALSE(LoadPictureIcon(L"C:\\no such folder\\" + CreateGUID() + L".ico", 32));
     EXPECT_FALSE(LoadPictureIcon(L"", 32));
+}
+
+// Files that crashed the program when they went to the system decoders
+// unchecked; the picture fuzz test adds any new one it finds here.
+TEST(PictureFileTest, DamagedFilesGiveNoPicture) {
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(BARSMITH_DAMAGED_PICTURES)) {
+        ++files;
+        for (const int size : {16, 32}) {
+            const UniqueIcon icon = LoadPictureIcon(entry.path().wstring(), size);
+            EXPECT_FALSE(icon) << entry.path();
+            if (icon) DrawAsThePreviewDoes(icon.get(), size);
+        }
+    }
+    EXPECT_GE(files, 2u);
 }
 
 }  // namespace
