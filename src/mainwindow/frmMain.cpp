@@ -144,8 +144,12 @@ void frmMain::SetStatusDefault() {
 }
 
 void frmMain::SetStatusCreated(const std::wstring& buttonText) {
+    SetStatusNews(L"The " + buttonText + L" Button has been created!");
+}
+
+void frmMain::SetStatusNews(const std::wstring& text) {
     statusColor_ = kStatusCreatedColor;
-    SetText(IDC_lblMessage, L"The " + buttonText + L" Button has been created!");
+    SetText(IDC_lblMessage, text);
     InvalidateRect(Control(IDC_lblMessage), nullptr, TRUE);
 }
 
@@ -161,6 +165,7 @@ void frmMain::Form_Load() {
 
 void frmMain::Form_KeyDown(WORD keyCode, WORD /*shift*/) {
     if (keyCode == VK_F1) cmdHelp_Click();
+    if (keyCode == VK_RETURN && GetFocus() == Control(IDC_List1)) List1_DblClick();
 }
 
 void frmMain::cmdHelp_Click() {
@@ -170,6 +175,7 @@ void frmMain::cmdHelp_Click() {
 
 void frmMain::cmdMyKeys_Click() {
     if (InToolsMenuMode()) {
+        LeaveEditing();
         SetStatusDefault();
         SetText(IDC_cmdMyKeys, L"&Tools Menu");
         ShowWindow(Control(IDC_FraMenu), SW_HIDE);
@@ -186,7 +192,10 @@ void frmMain::cmdClose_Click() { forms_.UnloadAll(); }
 
 void frmMain::cmdAbout_Click() { about_.ShowModeless(); }
 
-void frmMain::Command1_Click() { SetText(IDC_Text1, CreateGUID()); }
+void frmMain::Command1_Click() {
+    LeaveEditing();
+    SetText(IDC_Text1, CreateGUID());
+}
 
 void frmMain::cmdApp_Click() { RunPicker({L"Executables (*.exe)|*.exe", L"Choose your program", false, IDC_Text2}); }
 
@@ -213,6 +222,7 @@ void frmMain::RunPicker(const Picker& picker) {
 void frmMain::OnCommand(int id, int code, HWND /*control*/) {
     if (id == IDC_List1) {
         if (code == LBN_SELCHANGE) List1_Click();
+        if (code == LBN_DBLCLK) List1_DblClick();
         return;
     }
     if (code != BN_CLICKED) return;
@@ -227,6 +237,9 @@ void frmMain::OnCommand(int id, int code, HWND /*control*/) {
     case IDC_Command3: Command3_Click(); break;
     case IDC_Command4: Command4_Click(); break;
     case IDC_Command5: Command5_Click(); break;
+    case IDM_Edit: mnuEdit_Click(); break;
+    case IDM_Export: mnuExport_Click(); break;
+    case IDM_Delete: mnuDelete_Click(); break;
     default: break;
     }
 }

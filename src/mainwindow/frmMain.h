@@ -3,6 +3,7 @@
 // the Tools Menu / My Buttons panels and the command row.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,12 @@ enum ControlId : int {
     IDC_InfoHeader1,
 };
 
+// The commands of the My Buttons list's shortcut menu.
+enum MenuId : int { IDM_Edit = 300, IDM_Export, IDM_Delete };
+
+inline constexpr wchar_t kCreateCaption[] = L"Create &Button";
+inline constexpr wchar_t kSaveCaption[] = L"Save &Button";
+
 inline constexpr wchar_t kDefaultStatus[] = L"All fields are required except \"Hot Icon\" which is optional";
 inline constexpr COLORREF kStatusDefaultColor = 0x000000;  // black
 inline constexpr COLORREF kStatusCreatedColor = 0xFF0000;  // blue, as 0x00BBGGRR
@@ -101,18 +108,28 @@ public:
     void Command2_Click();
     void Command5_Click();
     void List1_Click();
+    // Double-click, or Enter, on an entry: loads its button for editing.
+    void List1_DblClick();
+    void mnuEdit_Click() { List1_DblClick(); }
+    void mnuExport_Click();
+    void mnuDelete_Click() { Command5_Click(); }
     void LoadMyButtons();
     // Empties the list and the previewed GUID, then fills the list again.
     void RefillList();
 
-    // The status line's two looks.
+    // The status line: black with the default text, or blue with news.
     void SetStatusDefault();
     void SetStatusCreated(const std::wstring& buttonText);
+    void SetStatusNews(const std::wstring& text);
+
+    // The catalogue entry whose button the form holds for editing, if any.
+    const std::optional<std::wstring>& EditedEntry() const { return editing_; }
 
 protected:
     COLORREF LabelTextColor(HWND label) const override;
     void OnCommand(int id, int code, HWND control) override;
     void Form_KeyDown(WORD keyCode, WORD shift) override;
+    void OnContextMenu(HWND control, POINT at) override;
 
 private:
     struct Picker {
@@ -126,6 +143,9 @@ private:
     void RunPicker(const Picker& picker);
     bool InToolsMenuMode() const;
     ToolbarButtons Buttons() const;
+    void StartEditing(const std::wstring& entry, const ButtonDefinition& button);
+    // Leaves editing with nothing written: fields emptied, caption restored.
+    void LeaveEditing();
     // The catalogue entry of the selected item, by its place in the list:
     // the list may not show every name faithfully. Empty when none is selected.
     std::wstring SelectedEntry() const;
@@ -140,6 +160,7 @@ private:
     COLORREF statusColor_ = kStatusDefaultColor;
     UniqueIcon pictureIcon_;
     std::vector<std::wstring> listed_;  // the catalogue entries, as the list shows them
+    std::optional<std::wstring> editing_;
     HWND controls_[IDC_InfoHeader1 - IDC_FraButton + 1]{};
 };
 

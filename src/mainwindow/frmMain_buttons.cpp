@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "extensions/guid.h"
 #include "extensions/picture_file.h"
 #include "extensions/toolbar_buttons.h"
 
@@ -24,6 +25,14 @@ BOOL CALLBACK ClearIfTextBox(HWND control, LPARAM) {
 void ClearTextBoxes(const Form& form) { EnumChildWindows(form.Hwnd(), ClearIfTextBox, 0); }
 
 bool IsChecked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+// The out-of-view options: the hive a button goes to, and its visibility.
+void SetChosenHive(const frmMain& form, HKEY root, bool visible) {
+    const bool user = root == HKEY_CURRENT_USER;
+    SendMessageW(form.Control(IDC_Option1), BM_SETCHECK, user ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(form.Control(IDC_Option2), BM_SETCHECK, user ? BST_UNCHECKED : BST_CHECKED, 0);
+    SendMessageW(form.Control(IDC_Check1), BM_SETCHECK, visible ? BST_CHECKED : BST_UNCHECKED, 0);
+}
 
 ButtonDefinition ButtonFromForm(const frmMain& form) {
     ButtonDefinition button{form.Text(IDC_Text1), form.Text(IDC_Text2), form.Text(IDC_Text3), form.Text(IDC_Text5),
@@ -107,13 +116,19 @@ void frmMain::List1_Click() {
 
 void frmMain::Command2_Click() {
     const ButtonDefinition button = ButtonFromForm(*this);
-    const CreationResult result = Buttons().Create(button);
+    const CreationResult result = editing_ ? Buttons().Save(button, *editing_) : Buttons().Create(button);
     switch (result.outcome) {
     case CreationOutcome::Created:
         SetStatusCreated(button.ButtonText);
         RefillList();
         ClearTextBoxes(*this);
         Command1_Click();
+        return;
+    case CreationOutcome::Saved:
+    case CreationOutcome::ListChanged:
+        LeaveEditing();
+        if (result.outcome == CreationOutcome::Saved) SetStatusNews(L"The " + button.ButtonText + L" Button has been saved!");
+        RefillList();
         return;
     case CreationOutcome::MissingField:
         if (result.missing == RequiredField::Application) {
@@ -128,12 +143,74 @@ void frmMain::Command2_Click() {
     case CreationOutcome::KeyExists:
         // The GUID field lies out of view, so the user cannot mend it: the
         // next attempt gets a fresh GUID instead.
-        Command1_Click();
+        if (!editing_) Command1_Click();
         return;
     default:
         return;
     }
 }
+
+void frmMain::List1_DblClick() {
+    const std::wstring entry = SelectedEntry();
+    if (entry.empty()) return;
+    if (const std::optional<ButtonDefinition> button = Buttons().Load(entry)) StartEditing(entry, *button);
+}
+
+void frmMain::StartEditing(const std::wstring& entry, const ButtonDefinition& button) {
+    if (!InToolsMenuMode()) cmdMyKeys_Click();
+    const std::pair<ControlId, const std::wstring*> fields[] = {
+        {IDC_Text2, &button.Exec},       {IDC_Text3, &button.Icon},     {IDC_Text5, &button.HotIcon},
+        {IDC_Text4, &button.ButtonText}, {IDC_Text6, &button.MenuText}, {IDC_Text7, &button.MenuStatusBar},
+        {IDC_Text8, &button.ToolTip},    {IDC_Text1, &button.Guid},
+    };
+    for (const auto& [id, text] : fields) SetText(id, *text);
+    SetChosenHive(*this, button.RootKey, button.DefaultVisible);
+    SetText(IDC_Command2, kSaveCaption);
+    editing_ = entry;
+    SetStatusNews(L"Editing the " + button.ButtonText + L" Button");
+    SetFocus(Control(IDC_Text2));
+}
+
+void frmMain::LeaveEditing() {
+    if (!editing_) return;
+    editing_.reset();
+    ClearTextBoxes(*this);
+    SetText(IDC_Text1, CreateGUID());
+    SetChosenHive(*this, HKEY_LOCAL_MACHINE, true);
+    SetText(IDC_Command2, kCreateCaption);
+    SetStatusDefault();
+}
+
+void frmMain::OnContextMenu(HWND control, POINT at) {
+    const HWND list = Control(IDC_List1);
+    if (control != list) return;
+    const bool fromKeyboard = at.x == -1 && at.y == -1;
+    if (!fromKeyboard) {
+        // A right-click selects the entry under the pointer first, as lists do.
+        POINT client = at;
+        ScreenToClient(list, &client);
+        const LRESULT hit = SendMessageW(list, LB_ITEMFROMPOINT, 0, MAKELPARAM(client.x, client.y));
+        if (HIWORD(hit) == 0 && static_cast<LRESULT>(LOWORD(hit)) != SendMessageW(list, LB_GETCURSEL, 0, 0)) {
+            SendMessageW(list, LB_SETCURSEL, LOWORD(hit), 0);
+            List1_Click();
+        }
+    }
+    if (SelectedEntry().empty()) return;
+    if (fromKeyboard) {
+        RECT item{};
+        SendMessageW(list, LB_GETITEMRECT, SendMessageW(list, LB_GETCURSEL, 0, 0), reinterpret_cast<LPARAM>(&item));
+        at = {item.left, item.bottom};
+        ClientToScreen(list, &at);
+    }
+    const UniqueMenu menu(CreatePopupMenu());
+    AppendMenuW(menu.get(), MF_STRING, IDM_Edit, L"&Edit");
+    AppendMenuW(menu.get(), MF_STRING, IDM_Export, L"E&xport...");
+    AppendMenuW(menu.get(), MF_STRING, IDM_Delete, L"&Delete");
+    SetMenuDefaultItem(menu.get(), IDM_Edit, FALSE);
+    TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, Hwnd(), nullptr);
+}
+
+void frmMain::mnuExport_Click() {}
 
 void frmMain::Command5_Click() {
     SetStatusDefault();

@@ -35,6 +35,7 @@ bool IsNotification(UINT msg) {
     case WM_CTLCOLORBTN:
     case WM_DRAWITEM:
     case WM_MEASUREITEM:
+    case WM_CONTEXTMENU:
         return true;
     default:
         return false;
@@ -336,6 +337,10 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
+    case WM_CONTEXTMENU:
+        OnContextMenu(reinterpret_cast<HWND>(wParam),
+                      POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+        return 0;
     case WM_CLOSE:
         Unload();
         return 0;

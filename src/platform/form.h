@@ -88,6 +88,9 @@ protected:
     void OnDestroyed() override;
 
     virtual void OnCommand(int /*id*/, int /*code*/, HWND /*control*/) {}
+    // Right-click, Shift+F10 or the menu key on `control`; `at` in screen
+    // coordinates, or (-1, -1) when the keyboard asked.
+    virtual void OnContextMenu(HWND /*control*/, POINT /*at*/) {}
     // The text colour of a label (static control); labels sit on the button face.
     virtual COLORREF LabelTextColor(HWND /*label*/) const { return GetSysColor(COLOR_BTNTEXT); }
     // Key preview: every key pressed anywhere in the form comes here first.

@@ -51,6 +51,7 @@ using UniqueFont = UniqueHandle<NullHandleTraits<HFONT, DeleteObject>>;
 using UniqueBrush = UniqueHandle<NullHandleTraits<HBRUSH, DeleteObject>>;
 using UniquePen = UniqueHandle<NullHandleTraits<HPEN, DeleteObject>>;
 using UniqueMemoryDC = UniqueHandle<NullHandleTraits<HDC, DeleteDC>>;
+using UniqueMenu = UniqueHandle<NullHandleTraits<HMENU, DestroyMenu>>;
 using UniqueKernelHandle = UniqueHandle<NullHandleTraits<HANDLE, CloseHandle>>;
 
 // CreateFileW says "no handle" with INVALID_HANDLE_VALUE, not with null.

@@ -1,0 +1,171 @@
+// Machine-wide buttons in both registry views, and editing a made button, over
+// the test prefix's real registry (Wine's 64-bit prefix keeps both views).
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "extensions/guid.h"
+#include "extensions/toolbar_buttons.h"
+#include "support/extension_keys.h"
+#include "support/fakes.h"
+#include "support/scratch_key.h"
+
+namespace barsmith {
+namespace {
+
+using testing::RecordingRegistry;
+using testing::RegCall;
+
+using Values = std::map<std::wstring, std::wstring>;
+
+// Every value of the button's key in one place, by name; empty when there is no key.
+Values ValuesAt(KeyPlace place, const std::wstring& guid) {
+    Values values;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(place.root, ExtensionKeyPath(guid).c_str(), 0, KEY_READ | place.view, &key)) return values;
+    wchar_t name[256];
+    BYTE data[2048];
+    for (DWORD i = 0, length = 256, size = sizeof data;
+         RegEnumValueW(key, i, name, &length, nullptr, nullptr, data, &size) == ERROR_SUCCESS;
+         ++i, length = 256, size = sizeof data)
+        values[name] = std::wstring(reinterpret_cast<wchar_t*>(data), size / sizeof(wchar_t));
+    RegCloseKey(key);
+    return values;
+}
+
+const KeyPlace k64{HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY};
+const KeyPlace k32{HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY};
+const KeyPlace kUser{HKEY_CURRENT_USER, 0};
+
+class EditTest : public ::testing::Test {
+protected:
+    testing::MadeKeys made;
+    testing::ScratchKey scratch;
+    RecordingRegistry api;
+    testing::ScriptedMessageBox messages;
+    RegistryAccess registry{api, messages};
+    MyButtonsCatalogue catalogue{api, scratch.application()};
+    ToolbarButtons buttons{registry, catalogue, messages, nullptr};
+
+    ButtonDefinition Made(const std::wstring& text = L"Notes", HKEY root = HKEY_LOCAL_MACHINE) {
+        ButtonDefinition button{made.Add(CreateGUID()), L"C:\\Tools\\notes.exe", L"C:\\Icons\\note.ico",
+                                L"C:\\Icons\\hot.ico", text, L"Open Notes", L"Starts the notes", L"Notes"};
+        button.RootKey = root;
+        EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::Created);
+        return button;
+    }
+    // Saves `change` applied to the button loaded from `entry`, with `through`'s refusals.
+    CreationOutcome Edit(const std::wstring& entry, void (*change)(ButtonDefinition&),
+                         RecordingRegistry* through = nullptr) {
+        std::optional<ButtonDefinition> loaded = buttons.Load(entry);
+        EXPECT_TRUE(loaded);
+        if (!loaded) return CreationOutcome::NotWritten;
+        change(*loaded);
+        RecordingRegistry& used = through ? *through : api;
+        const RegistryAccess access(used, messages);
+        const MyButtonsCatalogue sameCatalogue(used, scratch.application());
+        return ToolbarButtons(access, sameCatalogue, messages, nullptr).Save(*loaded, entry).outcome;
+    }
+};
+
+TEST_F(EditTest, MachineWideButtonsAreWrittenAlikeInBothViewsAndRefusalInEitherLeavesNeither) {
+    const ButtonDefinition button = Made();
+    EXPECT_EQ(ValuesAt(k64, button.Guid).size(), 9u);
+    EXPECT_EQ(ValuesAt(k64, button.Guid), ValuesAt(k32, button.Guid));
+
+    for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+        for (const RegCall call : {RegCall::Create, RegCall::Set}) {
+            SCOPED_TRACE(view);
+            RecordingRegistry refusing;
+            refusing.Refuse(call, ERROR_ACCESS_DENIED, call == RegCall::Set ? L"ToolTip" : L"", view);
+            const RegistryAccess access(refusing, messages);
+            ButtonDefinition other = button;
+            other.Guid = made.Add(CreateGUID());
+            other.ButtonText = L"Other";
+            EXPECT_EQ(ToolbarButtons(access, catalogue, messages, nullptr).Create(other).outcome,
+                      CreationOutcome::NotWritten);
+            EXPECT_TRUE(ValuesAt(k64, other.Guid).empty());
+            EXPECT_TRUE(ValuesAt(k32, other.Guid).empty());
+            EXPECT_FALSE(catalogue.Contains(L"Other"));
+        }
+    }
+}
+
+TEST_F(EditTest, ButtonInOneViewOnlyPreviewsEditsIntoBothAndDeletes) {
+    const ButtonDefinition button = Made();
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(button.Guid).c_str(), KEY_WOW64_64KEY, 0);
+    EXPECT_EQ(buttons.Preview(L"Notes").iconPath, button.Icon);
+
+    EXPECT_EQ(Edit(L"Notes", [](ButtonDefinition&) {}), CreationOutcome::Saved);
+    EXPECT_EQ(ValuesAt(k64, button.Guid), ValuesAt(k32, button.Guid));
+    EXPECT_EQ(buttons.Remove(button.Guid, L"Notes"), RemovalOutcome::Removed);
+    EXPECT_TRUE(ValuesAt(k64, button.Guid).empty());
+    EXPECT_TRUE(ValuesAt(k32, button.Guid).empty());
+}
+
+TEST_F(EditTest, UnchangedSaveWritesNothingAndEditsRoundTripEveryField) {
+    const ButtonDefinition button = Made();
+    const Values before = ValuesAt(k64, button.Guid);
+    api.written.clear();
+    EXPECT_EQ(Edit(L"Notes", [](ButtonDefinition&) {}), CreationOutcome::Saved);
+    EXPECT_TRUE(api.written.empty());
+    EXPECT_EQ(ValuesAt(k64, button.Guid), before);
+
+    EXPECT_EQ(Edit(L"Notes",
+                   [](ButtonDefinition& b) {
+                       b.Exec = L"C:\\Tools\\jots.exe";
+                       b.HotIcon.clear();
+                       b.MenuText = L"Open Jots";
+                       b.DefaultVisible = false;
+                   }),
+              CreationOutcome::Saved);
+    for (const KeyPlace place : {k64, k32}) {
+        const Values after = ValuesAt(place, button.Guid);
+        EXPECT_EQ(after.at(L"Exec"), std::wstring(L"C:\\Tools\\jots.exe", 17) + L'\0');
+        EXPECT_EQ(after.count(L"HotIcon"), 0u) << "an emptied hot icon leaves the key, as creation writes it";
+        EXPECT_EQ(after.at(L"Default Visible"), std::wstring(L"No") + L'\0');
+    }
+    const std::optional<ButtonDefinition> loaded = buttons.Load(L"Notes");
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->MenuText, L"Open Jots");
+    EXPECT_FALSE(loaded->DefaultVisible);
+}
+
+TEST_F(EditTest, NewTextTakesTheEntryAlongAndReplacesAnotherButtonOnlyOnYes) {
+    const ButtonDefinition button = Made();
+    const ButtonDefinition jots = Made(L"Jots", HKEY_CURRENT_USER);
+    const auto rename = [](ButtonDefinition& b) { b.ButtonText = L"Jots"; };
+
+    messages.answers = {IDNO};
+    EXPECT_EQ(Edit(L"Notes", rename), CreationOutcome::NotReplaced);
+    EXPECT_EQ(catalogue.GuidOf(L"Notes"), button.Guid);
+
+    messages.answers = {IDYES};
+    EXPECT_EQ(Edit(L"Notes", rename), CreationOutcome::Saved);
+    EXPECT_FALSE(catalogue.Contains(L"Notes"));
+    EXPECT_EQ(catalogue.GuidOf(L"Jots"), button.Guid);
+    EXPECT_TRUE(ValuesAt(kUser, jots.Guid).empty()) << "the replaced button is deleted";
+    EXPECT_EQ(ValuesAt(k32, button.Guid).at(L"ButtonText"), std::wstring(L"Jots") + L'\0');
+}
+
+TEST_F(EditTest, NewHiveMovesTheKeyAndRefusedWritesPutTheButtonBack) {
+    const ButtonDefinition button = Made();
+    const Values before = ValuesAt(k64, button.Guid);
+
+    RecordingRegistry refusing;
+    refusing.Refuse(RegCall::Set, ERROR_ACCESS_DENIED, L"MenuText", KEY_WOW64_32KEY);
+    EXPECT_EQ(Edit(L"Notes", [](ButtonDefinition& b) { b.MenuText = L"Changed"; }, &refusing),
+              CreationOutcome::NotWritten);
+    EXPECT_NE(messages.shown.back().text.find(L"put back"), std::wstring::npos);
+    EXPECT_EQ(ValuesAt(k64, button.Guid), before);
+    EXPECT_EQ(ValuesAt(k32, button.Guid), before);
+
+    EXPECT_EQ(Edit(L"Notes", [](ButtonDefinition& b) { b.RootKey = HKEY_CURRENT_USER; }), CreationOutcome::Saved);
+    EXPECT_EQ(ValuesAt(kUser, button.Guid), before);
+    EXPECT_TRUE(ValuesAt(k64, button.Guid).empty());
+    EXPECT_TRUE(ValuesAt(k32, button.Guid).empty());
+    EXPECT_EQ(catalogue.GuidOf(L"Notes"), button.Guid);
+}
+
+}  // namespace
+}  // namespace barsmith
