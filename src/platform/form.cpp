@@ -314,6 +314,15 @@ bool Form::PreTranslateMessage(MSG& msg) {
         return true;
     }
     if (msg.message == WM_SYSCHAR) return HandleAccessKey(static_cast<wchar_t>(msg.wParam));
+    // The menu key (on its release) and Shift+F10 ask the focused control for
+    // its shortcut menu. Handled here, not left to each control's default
+    // handling, so that every control and every platform asks exactly once.
+    const bool menuKey = msg.message == WM_KEYUP && msg.wParam == VK_APPS;
+    const bool shiftF10 = msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0;
+    if (menuKey || shiftF10) {
+        SendMessageW(msg.hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(msg.hwnd), MAKELPARAM(-1, -1));
+        return true;
+    }
     return false;
 }
 

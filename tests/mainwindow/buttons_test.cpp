@@ -283,5 +283,82 @@ TEST_F(ButtonsTest, ListShowsTheCatalogueAndAnUnloadablePictureLeavesThePreviewE
     EXPECT_FALSE(Enabled(IDC_Command5));
 }
 
+TEST_F(ButtonsTest, DoubleClickOrEnterEditsAndSaveRewritesTheSameKey) {
+    Fill(L"Notes", icon.path());
+    const std::wstring guid = Create();
+    Click(IDC_cmdMyKeys);
+    ClickItem(0);
+    PostMessageW(Ctl(IDC_List1), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(4, 4));
+    Pump();
+
+    ExpectMode(false);
+    EXPECT_EQ(main->Text(IDC_Text4), L"Notes");
+    EXPECT_EQ(main->Text(IDC_Text3), icon.path());
+    EXPECT_EQ(main->Text(IDC_Text1), guid);
+    EXPECT_EQ(main->Text(IDC_Command2), L"Save &Button");
+    EXPECT_EQ(main->Text(IDC_lblMessage), L"Editing the Notes Button");
+    EXPECT_EQ(main->StatusColor(), kStatusCreatedColor);
+
+    main->SetText(IDC_Text6, L"Open Jots");
+    Click(IDC_Command2);
+    EXPECT_EQ(main->Text(IDC_lblMessage), L"The Notes Button has been saved!");
+    EXPECT_EQ(main->Text(IDC_Command2), L"Create &Button");
+    EXPECT_EQ(main->Text(IDC_Text4), L"");
+    EXPECT_NE(main->Text(IDC_Text1), guid);
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, guid, L"MenuText"), L"Open Jots");
+    EXPECT_EQ(ItemCount(), 1);
+
+    // Enter on the entry edits too; Make GUID leaves editing with nothing written.
+    Click(IDC_cmdMyKeys);
+    ClickItem(0);
+    PressKey(Ctl(IDC_List1), WM_KEYDOWN, VK_RETURN);
+    ASSERT_EQ(main->Text(IDC_Command2), L"Save &Button");
+    main->SetText(IDC_Text6, L"Never saved");
+    Click(IDC_Command1);
+    EXPECT_EQ(main->Text(IDC_Command2), L"Create &Button");
+    EXPECT_EQ(main->Text(IDC_Text6), L"");
+    EXPECT_EQ(main->Text(IDC_lblMessage), kDefaultStatus);
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, guid, L"MenuText"), L"Open Jots");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(ButtonsTest, ShortcutMenuOfTheSelectedEntryEditsAndDeletes) {
+    Fill(L"Notes", icon.path());
+    const std::wstring guid = Create();
+    Click(IDC_cmdMyKeys);
+    // The menu key, or Shift+F10, then the command's access key. With nothing
+    // selected no menu opens, so the access key is only a key.
+    const auto menuKey = [this](wchar_t choice, bool shiftF10 = false) {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = shiftF10 ? 0x80 : 0;
+        SetKeyboardState(keys);
+        if (shiftF10) {
+            PostMessageW(Ctl(IDC_List1), WM_SYSKEYDOWN, VK_F10, 0);
+        } else {
+            PostMessageW(Ctl(IDC_List1), WM_KEYDOWN, VK_APPS, 0);
+            PostMessageW(Ctl(IDC_List1), WM_KEYUP, VK_APPS, 0);
+        }
+        PostMessageW(Ctl(IDC_List1), WM_CHAR, choice, 0);
+        Pump();
+        keys[VK_SHIFT] = 0;
+        SetKeyboardState(keys);
+    };
+    SetFocus(Ctl(IDC_List1));
+    menuKey(L'e');
+    EXPECT_EQ(main->Text(IDC_Command2), L"Create &Button");
+
+    ClickItem(0);
+    menuKey(L'e');
+    EXPECT_EQ(main->Text(IDC_Command2), L"Save &Button");
+    EXPECT_EQ(main->Text(IDC_Text1), guid);
+
+    Click(IDC_cmdMyKeys);
+    ClickItem(0);
+    menuKey(L'd', true);
+    EXPECT_EQ(ItemCount(), 0);
+    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, guid));
+}
+
 }  // namespace
 }  // namespace barsmith
