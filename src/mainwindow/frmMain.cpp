@@ -204,7 +204,7 @@ void frmMain::Command3_Click() { RunPicker({L"Icons (*.ico)|*.ico", L"Choose you
 void frmMain::Command4_Click() { RunPicker({L"Icons (*.ico)|*.ico", L"Choose your hot icon", true, IDC_Text5}); }
 
 void frmMain::RunPicker(const Picker& picker) {
-    // Any failure, a cancelled dialog included, ends the picker quietly.
+    // A cancelled or failed dialog ends the picker quietly.
     try {
         SetStatusDefault();
         cdlg.CancelError = true;
@@ -213,7 +213,7 @@ void frmMain::RunPicker(const Picker& picker) {
         if (picker.startInIcons) cdlg.InitDir = ExecutableFolder() + L"\\Icons";
         cdlg.ShowOpen(Hwnd());
         SetText(picker.target, cdlg.FileName);
-    } catch (const std::exception&) {
+    } catch (const DialogCancelled&) {
     }
 }
 
@@ -242,6 +242,10 @@ void frmMain::OnCommand(int id, int code, HWND /*control*/) {
     case IDM_Delete: mnuDelete_Click(); break;
     default: break;
     }
+}
+
+void frmMain::ReportUnexpected(const std::wstring& text) {
+    services_.messages.Show(Hwnd(), text, kAppTitle, MB_OK | MB_ICONERROR);
 }
 
 COLORREF frmMain::LabelTextColor(HWND label) const {

@@ -130,6 +130,7 @@ protected:
     void OnCommand(int id, int code, HWND control) override;
     void Form_KeyDown(WORD keyCode, WORD shift) override;
     void OnContextMenu(HWND control, POINT at) override;
+    void ReportUnexpected(const std::wstring& text) override;
 
 private:
     struct Picker {

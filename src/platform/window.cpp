@@ -1,6 +1,40 @@
 #include "platform/window.h"
 
+#include <exception>
+
+#include "platform/message_box.h"
+
 namespace barsmith {
+namespace {
+
+std::wstring FromUtf8(const char* text) {
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+    if (length <= 1) return {};
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text, -1, wide.data(), length);
+    wide.resize(static_cast<size_t>(length - 1));
+    return wide;
+}
+
+std::wstring WhatOf(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        return FromUtf8(e.what());
+    } catch (...) {
+        return L"an error of unknown kind";
+    }
+}
+
+}  // namespace
+
+std::wstring UnexpectedErrorText(const std::wstring& what) {
+    return L"Barsmith hit an unexpected error and could not finish what it was doing:\n\n" + what;
+}
+
+void Window::ReportUnexpected(const std::wstring& text) {
+    MessageBoxW(hwnd_, text.c_str(), kAppTitle, MB_OK | MB_ICONERROR);
+}
 
 Window::~Window() {
     if (hwnd_) {
@@ -54,11 +88,24 @@ LRESULT CALLBACK Window::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
 
     LRESULT result = 0;
-    // No C++ exception may unwind through user32's frames.
+    // No C++ exception may unwind through user32's frames: it is reported here
+    // and the message gets the default handling.
+    std::exception_ptr error;
     try {
         result = self->HandleMessage(msg, wParam, lParam);
     } catch (...) {
+        error = std::current_exception();
         result = DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+    if (error) {
+        const std::wstring text = UnexpectedErrorText(WhatOf(error));
+        OutputDebugStringW((text + L"\n").c_str());
+        // One report at a time: the box's own messages may fail again.
+        if (!self->reporting_) {
+            self->reporting_ = true;
+            self->ReportUnexpected(text);
+            self->reporting_ = false;
+        }
     }
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);

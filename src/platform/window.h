@@ -34,6 +34,10 @@ protected:
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     // Called once the window is gone and the link to this object is cut.
     virtual void OnDestroyed() {}
+    // An exception reached the window procedure: the message it came with is
+    // abandoned. The default tells the debugger and the user (with the
+    // system's message box); a window with a message seam tells through it.
+    virtual void ReportUnexpected(const std::wstring& text);
     // Destroys the window while this object's own overrides still run.
     void DestroyNow();
 
@@ -41,6 +45,10 @@ private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
     HWND hwnd_ = nullptr;
+    bool reporting_ = false;
 };
+
+// What the user is told of an exception that reached a window procedure.
+std::wstring UnexpectedErrorText(const std::wstring& what);
 
 }  // namespace barsmith

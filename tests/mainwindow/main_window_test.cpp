@@ -136,6 +136,17 @@ TEST_F(MainWindowTest, TabOrderFollowsTheDesignAcrossFramesAndLeavesOutWhatIsOut
     }
 }
 
+TEST_F(MainWindowTest, AnErrorThatReachesTheWindowIsToldAndTheWindowGoesOn) {
+    dialogs.throws = "the dialog broke";
+    Click(IDC_cmdApp);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].owner, main->Hwnd());
+    EXPECT_EQ(messages.shown[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    EXPECT_NE(messages.shown[0].text.find(L"unexpected error"), std::wstring::npos);
+    EXPECT_NE(messages.shown[0].text.find(L"the dialog broke"), std::wstring::npos);
+    EXPECT_TRUE(IsWindow(main->Hwnd()));
+}
+
 TEST_F(MainWindowTest, StartsInToolsMenuModeWithFreshGuid) {
     ExpectMode(false);
     EXPECT_FALSE(Enabled(IDC_Command5));

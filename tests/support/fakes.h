@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -163,6 +164,7 @@ public:
         std::wstring filter;    // with its NULs
     };
     bool ShowOpenDialog(OPENFILENAMEW& request) override {
+        if (!throws.empty()) throw std::runtime_error(throws);
         Request seen{request.lpstrTitle ? request.lpstrTitle : L"",
                      request.lpstrInitialDir ? request.lpstrInitialDir : L"", request.lpstrFile, {}};
         for (const wchar_t* p = request.lpstrFilter; p && *p; p += wcslen(p) + 1) seen.filter.append(p).push_back(L'\0');
@@ -175,6 +177,7 @@ public:
     }
     std::vector<Request> requests;
     std::deque<std::wstring> answers;
+    std::string throws;  // when set, the dialog fails with this exception text
 };
 
 }  // namespace barsmith::testing
