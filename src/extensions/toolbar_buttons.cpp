@@ -3,7 +3,9 @@
 #include <array>
 #include <utility>
 
+#include "extensions/button_reading.h"
 #include "platform/session_lock.h"
+#include "platform/whole_file.h"
 
 namespace barsmith {
 namespace {
@@ -301,6 +303,23 @@ RemovalOutcome ToolbarButtons::Unlist(const std::wstring& entry, RemovalOutcome 
     Tell(L"The entry " + Quoted(entry) + L" could not be removed from My Buttons: " + StatusText(status),
          kNotDeletedTitle);
     return RemovalOutcome::NotRemoved;
+}
+
+bool ToolbarButtons::Export(const std::vector<std::wstring>& entries, const std::wstring& path) const {
+    constexpr wchar_t kNotExportedTitle[] = L"Buttons Not Exported";
+    ExportKeys exported;
+    if (!Locked([&] { exported = CollectExportKeys(registry_, catalogue_, entries); })) return false;
+    if (!exported.refusal.empty()) {
+        Tell(exported.refusal + L"\n\nNothing was written.", kNotExportedTitle);
+        return false;
+    }
+    if (const DWORD error = WriteWholeFile(path, RegistryFileBytes(exported.keys))) {
+        Tell(L"The registry file\n\n" + path + L"\n\ncould not be written: " + StatusText(static_cast<LSTATUS>(error)) +
+                 L"\n\nNothing was written.",
+             kNotExportedTitle);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace barsmith
