@@ -1,12 +1,12 @@
-// Registry files: the line each value becomes, the file's frame, and export
-// of catalogued buttons, whose every refusal leaves an earlier file as it was.
+// Registry files: the line each value becomes, and export of catalogued
+// buttons, whose every refusal leaves an earlier file as it was.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <sstream>
 
 #include "extensions/guid.h"
 #include "extensions/registry_file.h"
@@ -18,16 +18,12 @@
 namespace barsmith {
 namespace {
 
-using testing::RecordingRegistry;
-using testing::RegCall;
-
-std::vector<BYTE> Data(const std::wstring& text) {
-    std::vector<BYTE> bytes(text.size() * sizeof(wchar_t));
-    if (!bytes.empty()) memcpy(bytes.data(), text.data(), bytes.size());
+// A string as the registry holds it: with its terminating NUL, unless `terminated` is false.
+std::vector<BYTE> Sz(const std::wstring& text, bool terminated = true) {
+    std::vector<BYTE> bytes((text.size() + terminated) * sizeof(wchar_t), 0);
+    if (!text.empty()) memcpy(bytes.data(), text.data(), text.size() * sizeof(wchar_t));
     return bytes;
 }
-// A string as the registry holds it: with its terminating NUL.
-std::vector<BYTE> Sz(const std::wstring& text) { return Data(text + std::wstring(1, L'\0')); }
 
 TEST(RegistryFileTest, EachValueBecomesTheLineThatRecreatesItsBytes) {
     const struct {
@@ -35,12 +31,13 @@ TEST(RegistryFileTest, EachValueBecomesTheLineThatRecreatesItsBytes) {
         std::wstring line;
     } table[] = {
         {{L"Exec", REG_SZ, Sz(L"C:\\Tools\\a \"b\".exe")}, L"\"Exec\"=\"C:\\\\Tools\\\\a \\\"b\\\".exe\""},
-        {{L"Menu\"\\", REG_SZ, Sz(L"\x041C\x0435\x043D\x044E \x20AC")}, L"\"Menu\\\"\\\\\"=\"\x041C\x0435\x043D\x044E \x20AC\""},
+        {{L"Menu\"\\", REG_SZ, Sz(L"\x041C\x0435\x043D\x044E \x20AC")},
+         L"\"Menu\\\"\\\\\"=\"\x041C\x0435\x043D\x044E \x20AC\""},
         {{L"", REG_SZ, Sz(L"")}, L"@=\"\""},
         {{L"Tip", REG_SZ, Sz(L"a\nb")}, L"\"Tip\"=hex(1):61,00,0a,00,62,00,00,00"},
         {{L"Tip", REG_SZ, Sz(L"a\r")}, L"\"Tip\"=hex(1):61,00,0d,00,00,00"},
         {{L"Tip", REG_SZ, Sz(std::wstring(L"a\0b", 3))}, L"\"Tip\"=hex(1):61,00,00,00,62,00,00,00"},
-        {{L"Tip", REG_SZ, Data(L"a")}, L"\"Tip\"=hex(1):61,00"},  // no terminating NUL
+        {{L"Tip", REG_SZ, Sz(L"a", false)}, L"\"Tip\"=hex(1):61,00"},
         {{L"Tip", REG_SZ, {0x61, 0x00, 0x00}}, L"\"Tip\"=hex(1):61,00,00"},
         {{L"Path", REG_EXPAND_SZ, Sz(L"%A%")}, L"\"Path\"=hex(2):25,00,41,00,25,00,00,00"},
         {{L"N", REG_DWORD, {0x01, 0x02, 0x03, 0xA4}}, L"\"N\"=dword:a4030201"},
@@ -50,42 +47,11 @@ TEST(RegistryFileTest, EachValueBecomesTheLineThatRecreatesItsBytes) {
     for (const auto& row : table) EXPECT_EQ(RegistryFileLine(row.value), row.line);
 }
 
-TEST(RegistryFileTest, LongHexValuesWrapBeforeColumnEightyAndKeepEveryByte) {
-    const std::wstring text(60, L'x');
-    const std::wstring line = RegistryFileLine({L"ToolTip", REG_SZ, Sz(text + L"\n")});
-    std::wistringstream lines(line);
-    std::wstring joined;
-    size_t count = 0;
-    for (std::wstring part; std::getline(lines, part); ++count) {
-        if (!part.empty() && part.back() == L'\r') part.pop_back();
-        EXPECT_LE(part.size(), 80u) << part;
-        if (count > 0) {
-            EXPECT_EQ(part.substr(0, 2), L"  ");
-        }
-        if (part.back() == L'\\') part.pop_back();
-        joined += count > 0 ? part.substr(2) : part;
-    }
-    EXPECT_GT(count, 1u);
-    std::wstring expected = L"\"ToolTip\"=hex(1):";
-    for (size_t i = 0; i < text.size(); ++i) expected += L"78,00,";
-    EXPECT_EQ(joined, expected + L"0a,00,00,00");
-}
-
-TEST(RegistryFileTest, FileIsUtf16WithByteOrderMarkHeaderAndABlankLineAfterEachKey) {
-    const std::string bytes = RegistryFileBytes({{L"HKEY_CURRENT_USER\\A", {{L"x", REG_SZ, Sz(L"y")}}},
-                                                 {L"HKEY_LOCAL_MACHINE\\B", {}}});
-    const std::wstring text = L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n"
-                              L"[HKEY_CURRENT_USER\\A]\r\n\"x\"=\"y\"\r\n\r\n[HKEY_LOCAL_MACHINE\\B]\r\n\r\n";
-    ASSERT_EQ(bytes.size(), text.size() * 2);
-    EXPECT_EQ(bytes.substr(0, 4), std::string("\xFF\xFEW\0", 4));
-    EXPECT_EQ(memcmp(bytes.data(), text.data(), bytes.size()), 0);
-}
-
 class ExportTest : public ::testing::Test {
 protected:
     testing::MadeKeys made;
     testing::ScratchKey scratch;
-    RecordingRegistry api;
+    testing::RecordingRegistry api;
     testing::ScriptedMessageBox messages;
     RegistryAccess registry{api, messages};
     MyButtonsCatalogue catalogue{api, scratch.application()};
@@ -97,7 +63,7 @@ protected:
     ~ExportTest() override { std::filesystem::remove_all(folder); }
 
     ButtonDefinition Created(const std::wstring& text, HKEY root) {
-        ButtonDefinition button{made.Add(CreateGUID()), L"C:\\a.exe", L"C:\\a.ico", L"C:\\hot.ico", text, L"M", L"S", L"T"};
+        ButtonDefinition button{made.Add(CreateGUID()), L"a.exe", L"a.ico", L"hot.ico", text, L"M", L"S", L"T"};
         button.RootKey = root;
         EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::Created);
         return button;
@@ -106,13 +72,7 @@ protected:
         std::ifstream in(folder / L"buttons.reg", std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
-    std::wstring FileText() const {
-        const std::string bytes = FileBytes();
-        std::wstring text(bytes.size() / 2, L'\0');
-        memcpy(text.data(), bytes.data(), text.size() * 2);
-        return text;
-    }
-    void WriteFile(const std::string& bytes) const { std::ofstream(folder / L"buttons.reg", std::ios::binary) << bytes; }
+    size_t FilesInFolder() const { return std::distance(std::filesystem::directory_iterator(folder), {}); }
 };
 
 TEST_F(ExportTest, EveryKeyOfEachButtonOnceWithItsValuesInTheOrderTheyWereWritten) {
@@ -120,26 +80,26 @@ TEST_F(ExportTest, EveryKeyOfEachButtonOnceWithItsValuesInTheOrderTheyWereWritte
     const ButtonDefinition user = Created(L"Beta", HKEY_CURRENT_USER);
     // A value another tool added comes after the button's own.
     RegSetKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(machine.Guid).c_str(), L"Added", REG_SZ, L"z", 4);
-    WriteFile("earlier");
-
-    for (const std::vector<std::wstring>& entries : {std::vector<std::wstring>{L"Beta", L"alpha", L"Alpha"},
-                                                     std::vector<std::wstring>{}}) {
+    const std::wstring values =
+        L"]\r\n\"Exec\"=\"a.exe\"\r\n\"Icon\"=\"a.ico\"\r\n\"HotIcon\"=\"hot.ico\"\r\n"
+        L"\"ButtonText\"=\"Alpha\"\r\n\"CLSID\"=\"{1FBA04EE-3024-11d2-8F1F-0000F87ABD16}\"\r\n"
+        L"\"Default Visible\"=\"Yes\"\r\n\"MenuText\"=\"M\"\r\n\"MenuStatusBar\"=\"S\"\r\n"
+        L"\"ToolTip\"=\"T\"\r\n\"Added\"=\"z\"\r\n\r\n[";
+    const std::wstring expected = L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n[" +
+                                  FullExtensionKeyPath({HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY}, machine.Guid) + values +
+                                  FullExtensionKeyPath({HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY}, machine.Guid) + L"]";
+    std::ofstream(folder / L"buttons.reg") << "earlier";
+    for (const std::vector<std::wstring>& entries : {std::vector<std::wstring>{L"alpha", L"Beta", L"Alpha"}, {}}) {
         ASSERT_TRUE(buttons.Export(entries, file));
-        const std::wstring text = FileText();
-        const size_t sections[] = {text.find(L"[" + FullExtensionKeyPath(KeyPlace{HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY}, machine.Guid) + L"]"),
-                                   text.find(L"[" + FullExtensionKeyPath(KeyPlace{HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY}, machine.Guid) + L"]"),
-                                   text.find(L"[" + FullExtensionKeyPath(HKEY_CURRENT_USER, user.Guid) + L"]")};
-        for (const size_t at : sections) EXPECT_NE(at, std::wstring::npos);
-        EXPECT_EQ(std::count(text.begin(), text.end(), L'['), 3) << "each key once";
-        const size_t first = sections[0];
-        EXPECT_NE(text.find(L"]\r\n\"Exec\"=\"C:\\\\a.exe\"\r\n\"Icon\"=\"C:\\\\a.ico\"\r\n\"HotIcon\"=\"C:\\\\hot.ico\"\r\n"
-                            L"\"ButtonText\"=\"Alpha\"\r\n\"CLSID\"=\"{1FBA04EE-3024-11d2-8F1F-0000F87ABD16}\"\r\n"
-                            L"\"Default Visible\"=\"Yes\"\r\n\"MenuText\"=\"M\"\r\n\"MenuStatusBar\"=\"S\"\r\n"
-                            L"\"ToolTip\"=\"T\"\r\n\"Added\"=\"z\"\r\n\r\n",
-                            first),
-                  std::wstring::npos);
+        const std::string bytes = FileBytes();
+        std::wstring text(bytes.size() / 2, L'\0');
+        memcpy(text.data(), bytes.data(), text.size() * 2);
+        EXPECT_TRUE(text.starts_with(expected)) << "machine views first, each key once";
+        EXPECT_GT(text.find(L"[" + FullExtensionKeyPath(HKEY_CURRENT_USER, user.Guid) + L"]\r\n"), expected.size());
+        EXPECT_EQ(std::count(text.begin(), text.end(), L'['), 3);
+        EXPECT_TRUE(text.ends_with(L"\"ToolTip\"=\"T\"\r\n\r\n"));
     }
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1) << "no temporary file is left";
+    EXPECT_EQ(FilesInFolder(), 1u) << "no temporary file is left";
     EXPECT_TRUE(messages.shown.empty());
 }
 
@@ -152,24 +112,24 @@ TEST_F(ExportTest, RefusalsAreToldAndLeaveAnEarlierFileAsItWas) {
     catalogue.Record(L"Foreign", foreign);
     catalogue.Record(L"Gone", made.Add(CreateGUID()));
     catalogue.Record(L"Odd", L"..\\Elsewhere");
-    WriteFile("earlier");
+    std::ofstream(folder / L"buttons.reg") << "earlier";
 
     const struct {
         std::vector<std::wstring> entries;
         std::wstring path;
-        std::optional<RegCall> refused;
+        std::optional<testing::RegCall> refused;
         const wchar_t* told;
     } table[] = {
-        {{L"Alpha", L"Nope"}, file, std::nullopt, L"\"Nope\" is not in My Buttons."},
-        {{L"Foreign"}, file, std::nullopt, L"is no toolbar button made by Barsmith"},
-        {{L"Gone"}, file, std::nullopt, L"has no registry key in either hive"},
-        {{L"Odd"}, file, std::nullopt, L"is no GUID"},
-        {{L"Alpha"}, (folder / L"missing" / L"b.reg").wstring(), std::nullopt, L"could not be written"},
-        {{L"Alpha"}, file, RegCall::Enum, L"could not be read"},
+        {{L"Alpha", L"Nope"}, file, {}, L"\"Nope\" is not in My Buttons."},
+        {{L"Foreign"}, file, {}, L"is no toolbar button made by Barsmith"},
+        {{L"Gone"}, file, {}, L"has no registry key in either hive"},
+        {{L"Odd"}, file, {}, L"is no GUID"},
+        {{L"Alpha"}, (folder / L"missing" / L"b.reg").wstring(), {}, L"could not be written"},
+        {{L"Alpha"}, file, testing::RegCall::Enum, L"could not be read"},
     };
     for (const auto& row : table) {
         SCOPED_TRACE(row.told);
-        if (row.refused) api.Refuse(*row.refused, ERROR_ACCESS_DENIED);
+        if (row.refused) api.Refuse(*row.refused);
         messages.shown.clear();
         EXPECT_FALSE(buttons.Export(row.entries, row.path));
         ASSERT_EQ(messages.shown.size(), 1u);
@@ -177,7 +137,7 @@ TEST_F(ExportTest, RefusalsAreToldAndLeaveAnEarlierFileAsItWas) {
         EXPECT_NE(messages.shown[0].text.find(row.told), std::wstring::npos) << messages.shown[0].text;
         EXPECT_NE(messages.shown[0].text.find(L"Nothing was written."), std::wstring::npos);
         EXPECT_EQ(FileBytes(), "earlier");
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+        EXPECT_EQ(FilesInFolder(), 1u);
     }
     EXPECT_TRUE(testing::KeyIn(HKEY_LOCAL_MACHINE, button.Guid));
 }
