@@ -14,6 +14,10 @@
 namespace barsmith {
 namespace {
 
+constexpr int kExitDone = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
 constexpr wchar_t kUsage[] =
     L"Usage:\n"
     L"  barsmith.exe                     opens the Barsmith window\n"
@@ -53,7 +57,9 @@ bool Is(const std::wstring& argument, const wchar_t* name) {
     return CompareStringOrdinal(argument.c_str(), static_cast<int>(argument.size()), name, -1, TRUE) == CSTR_EQUAL;
 }
 
-bool IsHelp(const std::wstring& argument) { return Is(argument, L"/?") || Is(argument, L"-h") || Is(argument, L"--help"); }
+bool IsHelp(const std::wstring& argument) {
+    return Is(argument, L"/?") || Is(argument, L"-h") || Is(argument, L"--help");
+}
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
@@ -120,9 +126,9 @@ int List(const std::vector<std::wstring>& arguments, const Streams& io) {
     if (!listed) return io.err.Line(kBusy), kExitFailed;
     for (const RegistryButton& button : *listed) {
         const wchar_t* place = button.hive != HKEY_LOCAL_MACHINE ? L"user"
-                               : button.view32 && button.view64 ? L"machine"
-                               : button.view32                  ? L"machine-32"
-                                                                : L"machine-64";
+                               : button.view32 && button.view64  ? L"machine"
+                               : button.view32                   ? L"machine-32"
+                                                                 : L"machine-64";
         io.out.Line(button.guid + L"\t" + place + L"\t" + button.buttonText + L"\t" +
                     (button.catalogued ? L"mine" : L"other"));
     }
@@ -160,9 +166,10 @@ CreateRequest ParseCreate(const std::vector<std::wstring>& arguments) {
         for (const TextOption& option : kTextOptions) {
             if (Is(argument, option.name)) text = &option;
         }
-        bool* flag = Is(argument, L"--user") ? &user : Is(argument, L"--hidden") ? &hidden
-                     : Is(argument, L"--replace")                                 ? &request.replace
-                                                                                  : nullptr;
+        bool* flag = Is(argument, L"--user")      ? &user
+                     : Is(argument, L"--hidden")  ? &hidden
+                     : Is(argument, L"--replace") ? &request.replace
+                                                  : nullptr;
         if (!text && !flag) throw UsageError{L"create does not know " + Quoted(argument) + L"."};
         std::wstring name = text ? text->name : argument;
         for (wchar_t& c : name) c = static_cast<wchar_t>(towlower(c));

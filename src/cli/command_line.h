@@ -7,10 +7,6 @@
 
 namespace barsmith {
 
-inline constexpr int kExitDone = 0;
-inline constexpr int kExitFailed = 1;
-inline constexpr int kExitUsage = 2;
-
 // True when the command line (as wWinMain receives it, without the
 // program's name) holds any argument.
 bool HasArguments(const wchar_t* commandLine);

@@ -57,14 +57,14 @@ std::wstring AddKeysOf(const RegistryAccess& registry, const std::wstring& entry
     for (const FoundKey& place : found) {
         const std::wstring path = FullExtensionKeyPath(place.place, guid);
         LSTATUS status = place.status;
-        std::vector<RegistryFileValue> values;
+        std::vector<RegistryValue> values;
         if (place.key) values = ReadKeyValues(registry.api(), place.key.get(), ExtensionValueNames(), status);
         if (status != ERROR_SUCCESS)
             return L"The registry key\n\n" + path + L"\n\ncould not be read: " + StatusText(status);
         if (!IsButtonKey(registry, place.key.get()))
             return L"The registry key\n\n" + path + L"\n\nthat My Buttons names for " + Quoted(entry) +
                    L" is no toolbar button made by Barsmith.";
-        for (const RegistryFileValue& value : values) {
+        for (const RegistryValue& value : values) {
             if (value.name.find(L'\0') != std::wstring::npos)
                 return L"The registry key\n\n" + path + L"\n\nholds a value whose name no registry file can hold.";
         }
@@ -107,9 +107,9 @@ std::optional<std::vector<RegistryButton>> ListRegistryButtons(const RegistryAcc
                 return b.hive == place.root && CompareNames(b.guid, name) == CSTR_EQUAL;
             });
             if (same == buttons.end()) {
-                same = buttons.insert(buttons.end(), {name, place.root, false, false,
-                                                      registry.QueryValue(key.get(), L"ButtonText"),
-                                                      catalogued.contains(name)});
+                same = buttons.insert(buttons.end(),
+                                      {name, place.root, false, false, registry.QueryValue(key.get(), L"ButtonText"),
+                                       catalogued.contains(name)});
             }
             (place.view == KEY_WOW64_32KEY ? same->view32 : same->view64) = true;
         }

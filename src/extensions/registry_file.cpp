@@ -7,8 +7,6 @@ namespace barsmith {
 namespace {
 
 constexpr wchar_t kHeader[] = L"Windows Registry Editor Version 5.00\r\n\r\n";
-// Registry value names are at most 16,383 characters long.
-constexpr DWORD kMaxValueName = 16384;
 // The Registry Editor ends a line of hex bytes with `\` once it reaches this column.
 constexpr size_t kHexWrapColumn = 76;
 
@@ -23,7 +21,7 @@ std::wstring QuotedName(const std::wstring& name) {
 
 // The data as text when it is one NUL-terminated string without CR, LF or
 // NUL inside: the only strings a quoted value recreates exactly.
-bool AsQuotedText(const RegistryFileValue& value, std::wstring& text) {
+bool AsQuotedText(const RegistryValue& value, std::wstring& text) {
     const size_t size = value.data.size();
     if (value.type != REG_SZ || size < sizeof(wchar_t) || size % sizeof(wchar_t) != 0) return false;
     text.assign(size / sizeof(wchar_t), L'\0');
@@ -52,7 +50,7 @@ std::wstring EscapeRegistryString(const std::wstring& text) {
     return escaped;
 }
 
-std::wstring RegistryFileLine(const RegistryFileValue& value) {
+std::wstring RegistryFileLine(const RegistryValue& value) {
     std::wstring line = QuotedName(value.name) + L"=";
     std::wstring text;
     if (AsQuotedText(value, text)) return line + L"\"" + EscapeRegistryString(text) + L"\"";
@@ -80,7 +78,7 @@ std::wstring RegistryFileLine(const RegistryFileValue& value) {
 
 std::wstring RegistryFileSection(const RegistryFileKey& key) {
     std::wstring section = L"[" + key.path + L"]\r\n";
-    for (const RegistryFileValue& value : key.values) section += RegistryFileLine(value) + L"\r\n";
+    for (const RegistryValue& value : key.values) section += RegistryFileLine(value) + L"\r\n";
     return section + L"\r\n";
 }
 
@@ -94,28 +92,13 @@ std::string RegistryFileBytes(const std::vector<RegistryFileKey>& keys) {
     return bytes;
 }
 
-std::vector<RegistryFileValue> ReadKeyValues(RegistryApi& api, HKEY key, const std::vector<std::wstring>& firstNames,
-                                             LSTATUS& status) {
-    std::vector<RegistryFileValue> values;
-    std::wstring name(kMaxValueName, L'\0');
-    std::vector<BYTE> data(512);
-    for (DWORD index = 0;;) {
-        DWORD nameLength = kMaxValueName;
-        DWORD size = static_cast<DWORD>(data.size());
-        DWORD type = 0;
-        status = api.EnumValue(key, index, name.data(), &nameLength, &type, data.data(), &size);
-        if (status == ERROR_MORE_DATA && size > data.size()) {
-            data.resize(size);  // the same index again, with room for its data
-            continue;
-        }
-        if (status == ERROR_NO_MORE_ITEMS) break;
-        if (status != ERROR_SUCCESS) return {};
-        values.push_back({name.substr(0, nameLength), type, {data.begin(), data.begin() + size}});
-        ++index;
-    }
+std::vector<RegistryValue> ReadKeyValues(RegistryApi& api, HKEY key, const std::vector<std::wstring>& firstNames,
+                                         LSTATUS& status) {
     status = ERROR_SUCCESS;
+    std::vector<RegistryValue> values = EnumerateValues(api, key, &status);
+    if (status != ERROR_SUCCESS) return {};
     // Names are compared as the registry compares them: case ignored.
-    const auto rank = [&](const RegistryFileValue& value) {
+    const auto rank = [&](const RegistryValue& value) {
         for (size_t i = 0; i < firstNames.size(); ++i) {
             const std::wstring& first = firstNames[i];
             if (CompareStringOrdinal(first.c_str(), static_cast<int>(first.size()), value.name.c_str(),
@@ -125,7 +108,7 @@ std::vector<RegistryFileValue> ReadKeyValues(RegistryApi& api, HKEY key, const s
         return firstNames.size();
     };
     std::stable_sort(values.begin(), values.end(),
-                     [&](const RegistryFileValue& a, const RegistryFileValue& b) { return rank(a) < rank(b); });
+                     [&](const RegistryValue& a, const RegistryValue& b) { return rank(a) < rank(b); });
     return values;
 }
 

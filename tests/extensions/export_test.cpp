@@ -27,7 +27,7 @@ std::vector<BYTE> Sz(const std::wstring& text, bool terminated = true) {
 
 TEST(RegistryFileTest, EachValueBecomesTheLineThatRecreatesItsBytes) {
     const struct {
-        RegistryFileValue value;
+        RegistryValue value;
         std::wstring line;
     } table[] = {
         {{L"Exec", REG_SZ, Sz(L"C:\\Tools\\a \"b\".exe")}, L"\"Exec\"=\"C:\\\\Tools\\\\a \\\"b\\\".exe\""},
