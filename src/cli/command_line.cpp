@@ -106,24 +106,27 @@ struct Buttons {
     ToolbarButtons buttons{registry, catalogue, messages, nullptr};
 };
 
+int Failed(const Streams& io, const std::wstring& why) {
+    io.err.Line(why);
+    return kExitFailed;
+}
+
 constexpr wchar_t kBusy[] =
     L"Another copy of Barsmith is changing the toolbar buttons and did not finish in time. Please try again.";
 
-int List(const std::vector<std::wstring>& arguments, const Streams& io) {
-    if (arguments.size() > 1 || (arguments.size() == 1 && !Is(arguments[0], L"--all")))
-        throw UsageError{L"list takes no argument but --all."};
-    const Buttons tool(io, false);
-    if (arguments.empty()) {
-        const auto listed = ListCatalogueButtons(tool.registry, tool.catalogue);
-        if (!listed) return io.err.Line(kBusy), kExitFailed;
-        for (const CatalogueButton& button : *listed) {
-            const wchar_t* hive = !button.hive ? L"-" : button.hive == HKEY_LOCAL_MACHINE ? L"machine" : L"user";
-            io.out.Line(button.text + L"\t" + button.guid + L"\t" + hive + L"\t" + (button.hive ? L"ok" : L"missing"));
-        }
-        return kExitDone;
+int ListCatalogue(const Buttons& tool, const Streams& io) {
+    const auto listed = ListCatalogueButtons(tool.registry, tool.catalogue);
+    if (!listed) return Failed(io, kBusy);
+    for (const CatalogueButton& button : *listed) {
+        const wchar_t* hive = !button.hive ? L"-" : button.hive == HKEY_LOCAL_MACHINE ? L"machine" : L"user";
+        io.out.Line(button.text + L"\t" + button.guid + L"\t" + hive + L"\t" + (button.hive ? L"ok" : L"missing"));
     }
+    return kExitDone;
+}
+
+int ListRegistry(const Buttons& tool, const Streams& io) {
     const auto listed = ListRegistryButtons(tool.registry, tool.catalogue);
-    if (!listed) return io.err.Line(kBusy), kExitFailed;
+    if (!listed) return Failed(io, kBusy);
     for (const RegistryButton& button : *listed) {
         const wchar_t* place = button.hive != HKEY_LOCAL_MACHINE ? L"user"
                                : button.view32 && button.view64  ? L"machine"
@@ -133,6 +136,13 @@ int List(const std::vector<std::wstring>& arguments, const Streams& io) {
                     (button.catalogued ? L"mine" : L"other"));
     }
     return kExitDone;
+}
+
+int List(const std::vector<std::wstring>& arguments, const Streams& io) {
+    if (arguments.size() > 1 || (arguments.size() == 1 && !Is(arguments[0], L"--all")))
+        throw UsageError{L"list takes no argument but --all."};
+    const Buttons tool(io, false);
+    return arguments.empty() ? ListCatalogue(tool, io) : ListRegistry(tool, io);
 }
 
 struct TextOption {
@@ -202,7 +212,7 @@ int Create(const std::vector<std::wstring>& arguments, const Streams& io) {
     const CreateRequest request = ParseCreate(arguments);
     const ButtonDefinition& button = request.button;
     if (const std::wstring refusal = ButtonTextRefusal(button.ButtonText); !refusal.empty())
-        return io.err.Line(refusal + L"\n\nNothing was written."), kExitFailed;
+        return Failed(io, refusal + L"\n\nNothing was written.");
     const Buttons tool(io, request.replace);
     switch (tool.buttons.Create(button).outcome) {
     case CreationOutcome::Created:
@@ -231,7 +241,7 @@ int Remove(const std::vector<std::wstring>& arguments, const Streams& io) {
             }
         }
     }
-    if (!guid) return io.err.Line(Quoted(entry) + L" is not in My Buttons. Nothing was deleted."), kExitFailed;
+    if (!guid) return Failed(io, Quoted(entry) + L" is not in My Buttons. Nothing was deleted.");
     switch (tool.buttons.Remove(*guid, entry)) {
     case RemovalOutcome::AlreadyGone:
         io.err.Line(L"The button " + Quoted(entry) +
