@@ -245,6 +245,23 @@ RemovalOutcome ToolbarButtons::Remove(const std::wstring& guid, const std::wstri
     return outcome;
 }
 
+bool ToolbarButtons::Export(const std::vector<std::wstring>& entries, const std::wstring& path) const {
+    constexpr wchar_t kNotExportedTitle[] = L"Buttons Not Exported";
+    ExportKeys exported;
+    if (!Locked([&] { exported = CollectExportKeys(registry_, catalogue_, entries); })) return false;
+    if (!exported.refusal.empty()) {
+        Tell(exported.refusal + L"\n\nNothing was written.", kNotExportedTitle);
+        return false;
+    }
+    if (const DWORD error = WriteWholeFile(path, RegistryFileBytes(exported.keys))) {
+        Tell(L"The registry file\n\n" + path + L"\n\ncould not be written: " + StatusText(static_cast<LSTATUS>(error)) +
+                 L"\n\nNothing was written.",
+             kNotExportedTitle);
+        return false;
+    }
+    return true;
+}
+
 RemovalOutcome ToolbarButtons::RemoveLocked(const std::wstring& guid, const std::wstring& entry) const {
     const std::optional<std::wstring> listed = catalogue_.Lookup(entry);
     if (!listed && FindButtonKeys(registry_.api(), guid).empty()) return RemovalOutcome::AlreadyGone;
@@ -303,23 +320,6 @@ RemovalOutcome ToolbarButtons::Unlist(const std::wstring& entry, RemovalOutcome 
     Tell(L"The entry " + Quoted(entry) + L" could not be removed from My Buttons: " + StatusText(status),
          kNotDeletedTitle);
     return RemovalOutcome::NotRemoved;
-}
-
-bool ToolbarButtons::Export(const std::vector<std::wstring>& entries, const std::wstring& path) const {
-    constexpr wchar_t kNotExportedTitle[] = L"Buttons Not Exported";
-    ExportKeys exported;
-    if (!Locked([&] { exported = CollectExportKeys(registry_, catalogue_, entries); })) return false;
-    if (!exported.refusal.empty()) {
-        Tell(exported.refusal + L"\n\nNothing was written.", kNotExportedTitle);
-        return false;
-    }
-    if (const DWORD error = WriteWholeFile(path, RegistryFileBytes(exported.keys))) {
-        Tell(L"The registry file\n\n" + path + L"\n\ncould not be written: " + StatusText(static_cast<LSTATUS>(error)) +
-                 L"\n\nNothing was written.",
-             kNotExportedTitle);
-        return false;
-    }
-    return true;
 }
 
 }  // namespace barsmith
