@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "cli/command_line.h"
 #include "mainwindow/frmMain.h"
 #include "platform/com.h"
 #include "platform/common_dialog.h"
@@ -8,7 +9,8 @@
 #include "platform/message_box.h"
 #include "platform/shell.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int showCommand) {
+    if (barsmith::HasArguments(commandLine)) return barsmith::RunCommandLine();
     const barsmith::ScopedCom com;
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);

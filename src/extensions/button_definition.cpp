@@ -25,6 +25,14 @@ std::vector<ExtensionValue> ExtensionValues(const ButtonDefinition& button) {
     return values;
 }
 
+std::vector<std::wstring> ExtensionValueNames() {
+    ButtonDefinition withHotIcon;
+    withHotIcon.HotIcon = L"-";
+    std::vector<std::wstring> names;
+    for (const ExtensionValue& value : ExtensionValues(withHotIcon)) names.push_back(value.name);
+    return names;
+}
+
 std::wstring ExtensionKeyPath(const std::wstring& guid) { return std::wstring(kExtensionsPath) + L"\\" + guid; }
 
 std::vector<KeyPlace> PlacesFor(HKEY root) {

@@ -30,6 +30,9 @@ struct ButtonDefinition {
     HKEY RootKey = HKEY_LOCAL_MACHINE;
 };
 
+// The window's Button Text box takes at most this many characters, on one line.
+inline constexpr size_t kButtonTextMaxLength = 25;
+
 // HKEY_CURRENT_USER for a button of the current user only, else HKEY_LOCAL_MACHINE.
 HKEY RootKeyFor(bool currentUserOnly);
 
@@ -41,6 +44,8 @@ struct ExtensionValue {
 // The values of the button's key, in the order the browser documents them;
 // "HotIcon" only when the button has a hot icon.
 std::vector<ExtensionValue> ExtensionValues(const ButtonDefinition& button);
+// The names of every value a button's key may have, in the same order.
+std::vector<std::wstring> ExtensionValueNames();
 
 // The path of the button's key below its root.
 std::wstring ExtensionKeyPath(const std::wstring& guid);

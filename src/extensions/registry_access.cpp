@@ -11,6 +11,9 @@ struct RootName {
     HKEY key;
 };
 
+// Registry value names are at most 16,383 characters long.
+constexpr DWORD kMaxValueName = 16384;
+
 const std::array<RootName, 7> kRoots{{
     {L"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
     {L"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
@@ -112,6 +115,28 @@ HKEY RegistryAccess::ParseKey(std::wstring& path) const {
     const HKEY root = GetRootKey(path.substr(0, slash));
     path.erase(0, slash + 1);
     return root;
+}
+
+std::vector<RegistryValue> EnumerateValues(RegistryApi& api, HKEY key, LSTATUS* status) {
+    std::vector<RegistryValue> values;
+    std::wstring name(kMaxValueName, L'\0');
+    std::vector<BYTE> data(256);
+    for (DWORD index = 0;;) {
+        DWORD nameLength = kMaxValueName;
+        DWORD size = static_cast<DWORD>(data.size());
+        DWORD type = 0;
+        const LSTATUS result = api.EnumValue(key, index, name.data(), &nameLength, &type, data.data(), &size);
+        if (result == ERROR_MORE_DATA && size > data.size()) {
+            data.resize(size);  // the same index again, with room for its data
+            continue;
+        }
+        if (result != ERROR_SUCCESS) {
+            if (status) *status = result == ERROR_NO_MORE_ITEMS ? ERROR_SUCCESS : result;
+            return values;
+        }
+        values.push_back({name.substr(0, nameLength), type, {data.begin(), data.begin() + size}});
+        ++index;
+    }
 }
 
 std::wstring TrimNull(const std::wstring& text) {

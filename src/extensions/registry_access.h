@@ -69,6 +69,16 @@ private:
     MessageBoxSeam& messages_;
 };
 
+// One value as the registry holds it.
+struct RegistryValue {
+    std::wstring name;
+    DWORD type = REG_SZ;
+    std::vector<BYTE> data;  // with the terminating NUL of a string, as it was written
+};
+// Every value of the open key, in the order the registry enumerates them. A
+// read that fails ends the list there, with its status in `status` when given.
+std::vector<RegistryValue> EnumerateValues(RegistryApi& api, HKEY key, LSTATUS* status = nullptr);
+
 // The text up to its first NUL character; a text without NUL comes back whole.
 std::wstring TrimNull(const std::wstring& text);
 // The predefined root named exactly (case-sensitively) by `name`, or 0.

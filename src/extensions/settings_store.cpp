@@ -7,9 +7,6 @@
 namespace barsmith {
 namespace {
 
-// Registry value names are at most 16,383 characters long.
-constexpr DWORD kMaxValueName = 16384;
-
 std::wstring TextOfData(const std::vector<BYTE>& data, DWORD size) {
     std::wstring text(size / sizeof(wchar_t), L'\0');
     if (!text.empty()) memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
@@ -37,21 +34,10 @@ std::vector<SettingsEntry> SettingsStore::GetAllSettings(const std::wstring& app
     const RegKey key = OpenSection(application, section, KEY_QUERY_VALUE);
     if (!key) return entries;
 
-    std::wstring name(kMaxValueName, L'\0');
-    std::vector<BYTE> data(256);
-    for (DWORD index = 0;;) {
-        DWORD nameLength = kMaxValueName;
-        DWORD size = static_cast<DWORD>(data.size());
-        DWORD type = 0;
-        const LSTATUS status = api_.EnumValue(key.get(), index, name.data(), &nameLength, &type, data.data(), &size);
-        if (status == ERROR_MORE_DATA && size > data.size()) {
-            data.resize(size);  // the same index again, with room for its data
-            continue;
-        }
-        if (status != ERROR_SUCCESS) break;
+    for (RegistryValue& value : EnumerateValues(api_, key.get())) {
         // The unnamed default value of the section key is not an entry.
-        if (nameLength > 0) entries.push_back({name.substr(0, nameLength), TextOfData(data, size)});
-        ++index;
+        if (!value.name.empty())
+            entries.push_back({std::move(value.name), TextOfData(value.data, static_cast<DWORD>(value.data.size()))});
     }
     return entries;
 }

@@ -4,7 +4,9 @@
 #include <array>
 #include <utility>
 
+#include "extensions/button_reading.h"
 #include "platform/session_lock.h"
+#include "platform/whole_file.h"
 
 namespace barsmith {
 namespace {
@@ -265,6 +267,23 @@ RemovalOutcome ToolbarButtons::Remove(const std::wstring& guid, const std::wstri
     RemovalOutcome outcome = RemovalOutcome::Busy;
     Locked([&] { outcome = RemoveLocked(guid, entry); });
     return outcome;
+}
+
+bool ToolbarButtons::Export(const std::vector<std::wstring>& entries, const std::wstring& path) const {
+    constexpr wchar_t kNotExportedTitle[] = L"Buttons Not Exported";
+    ExportKeys exported;
+    if (!Locked([&] { exported = CollectExportKeys(registry_, catalogue_, entries); })) return false;
+    if (!exported.refusal.empty()) {
+        Tell(exported.refusal + L"\n\nNothing was written.", kNotExportedTitle);
+        return false;
+    }
+    if (const DWORD error = WriteWholeFile(path, RegistryFileBytes(exported.keys))) {
+        Tell(L"The registry file\n\n" + path + L"\n\ncould not be written: " + StatusText(static_cast<LSTATUS>(error)) +
+                 L"\n\nNothing was written.",
+             kNotExportedTitle);
+        return false;
+    }
+    return true;
 }
 
 RemovalOutcome ToolbarButtons::RemoveLocked(const std::wstring& guid, const std::wstring& entry) const {

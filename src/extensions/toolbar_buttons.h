@@ -87,6 +87,12 @@ public:
     ButtonPreview Preview(const std::wstring& entry) const;
     // `guid` is the one shown by the last preview of `entry`.
     RemovalOutcome Remove(const std::wstring& guid, const std::wstring& entry) const;
+    // Writes the buttons of the catalogue entries, exactly as listed (all of
+    // them for none), to `path` as a registry file: every key of each button
+    // with its values as the registry holds them. The file is written whole
+    // under a temporary name and then renamed; on any failure, told, nothing
+    // is written and an earlier file of that name is left as it was.
+    bool Export(const std::vector<std::wstring>& entries, const std::wstring& path) const;
 
     // The catalogued button of `entry` as its key holds it, to be edited;
     // nothing, with the user told why, when it has no key of ours to edit.

@@ -1,0 +1,320 @@
+#include "cli/command_line.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <array>
+#include <set>
+
+#include "cli/output_stream.h"
+#include "extensions/button_reading.h"
+#include "extensions/guid.h"
+#include "extensions/toolbar_buttons.h"
+
+namespace barsmith {
+namespace {
+
+constexpr int kExitDone = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+constexpr wchar_t kUsage[] =
+    L"Usage:\n"
+    L"  barsmith.exe                     opens the Barsmith window\n"
+    L"  barsmith.exe list [--all]\n"
+    L"  barsmith.exe create --text TEXT --program PATH --icon PATH [--hot-icon PATH]\n"
+    L"                      --menu-text TEXT --status-text TEXT --tooltip TEXT\n"
+    L"                      [--user] [--hidden] [--replace]\n"
+    L"  barsmith.exe remove TEXT|{GUID}\n"
+    L"  barsmith.exe export FILE [TEXT...]\n"
+    L"  barsmith.exe /? | -h | --help\n"
+    L"\n"
+    L"  list          one line per My Buttons entry:\n"
+    L"                TEXT<tab>{GUID}<tab>machine|user|-<tab>ok|missing\n"
+    L"  list --all    one line per toolbar button key in the registry:\n"
+    L"                {GUID}<tab>machine|machine-32|machine-64|user<tab>BUTTON TEXT<tab>mine|other\n"
+    L"  create        creates a button for all users (--user: for the current user only),\n"
+    L"                not shown at first with --hidden, and prints its GUID; a button of\n"
+    L"                the same text in My Buttons is replaced only with --replace\n"
+    L"  remove        deletes the button's registry keys and its My Buttons entry\n"
+    L"  export        writes the named buttons (all of My Buttons when none is named)\n"
+    L"                to FILE as a registry file for reg import\n"
+    L"\n"
+    L"Exit codes: 0 done, 1 the operation failed, 2 the command line was wrong.\n";
+
+// A command line that names no command, an unknown one, or options that do
+// not fit it: told with the usage, exit code 2.
+struct UsageError {
+    std::wstring message;
+};
+
+struct Streams {
+    OutputStream out{STD_OUTPUT_HANDLE};
+    OutputStream err{STD_ERROR_HANDLE};
+};
+
+bool Is(const std::wstring& argument, const wchar_t* name) {
+    return CompareStringOrdinal(argument.c_str(), static_cast<int>(argument.size()), name, -1, TRUE) == CSTR_EQUAL;
+}
+
+bool IsHelp(const std::wstring& argument) {
+    return Is(argument, L"/?") || Is(argument, L"-h") || Is(argument, L"--help");
+}
+
+std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+// A message box's text as lines of standard error: the blanks that pad it in
+// the box are dropped.
+std::wstring Trimmed(const std::wstring& text) {
+    std::wstring lines;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = text.find(L'\n', start);
+        std::wstring line = text.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+        while (!line.empty() && (line.back() == L' ' || line.back() == L'\r')) line.pop_back();
+        lines += line;
+        if (end == std::wstring::npos) return lines;
+        lines += L'\n';
+        start = end + 1;
+    }
+}
+
+// Tells on standard error what the window shows in message boxes, and
+// answers the one question, whether to replace a button of the same text,
+// as the command line said.
+class ErrorStreamMessages final : public MessageBoxSeam {
+public:
+    ErrorStreamMessages(const OutputStream& err, bool replace) : err_(err), replace_(replace) {}
+    int Show(HWND, const std::wstring& text, const std::wstring&, UINT type) override {
+        if ((type & MB_TYPEMASK) == MB_YESNO) return replace_ ? IDYES : IDNO;
+        err_.Line(Trimmed(text));
+        return IDOK;
+    }
+
+private:
+    const OutputStream& err_;
+    bool replace_;
+};
+
+// The program's registry, catalogue and buttons, telling through standard error.
+struct Buttons {
+    Buttons(const Streams& io, bool replace) : messages(io.err, replace) {}
+    SystemRegistry api;
+    ErrorStreamMessages messages;
+    RegistryAccess registry{api, messages};
+    MyButtonsCatalogue catalogue{api};
+    ToolbarButtons buttons{registry, catalogue, messages, nullptr};
+};
+
+int Failed(const Streams& io, const std::wstring& why) {
+    io.err.Line(why);
+    return kExitFailed;
+}
+
+constexpr wchar_t kBusy[] =
+    L"Another copy of Barsmith is changing the toolbar buttons and did not finish in time. Please try again.";
+
+int ListCatalogue(const Buttons& tool, const Streams& io) {
+    const auto listed = ListCatalogueButtons(tool.registry, tool.catalogue);
+    if (!listed) return Failed(io, kBusy);
+    for (const CatalogueButton& button : *listed) {
+        const wchar_t* hive = !button.hive ? L"-" : button.hive == HKEY_LOCAL_MACHINE ? L"machine" : L"user";
+        io.out.Line(button.text + L"\t" + button.guid + L"\t" + hive + L"\t" + (button.hive ? L"ok" : L"missing"));
+    }
+    return kExitDone;
+}
+
+int ListRegistry(const Buttons& tool, const Streams& io) {
+    const auto listed = ListRegistryButtons(tool.registry, tool.catalogue);
+    if (!listed) return Failed(io, kBusy);
+    for (const RegistryButton& button : *listed) {
+        const wchar_t* place = button.hive != HKEY_LOCAL_MACHINE ? L"user"
+                               : button.view32 && button.view64  ? L"machine"
+                               : button.view32                   ? L"machine-32"
+                                                                 : L"machine-64";
+        io.out.Line(button.guid + L"\t" + place + L"\t" + button.buttonText + L"\t" +
+                    (button.catalogued ? L"mine" : L"other"));
+    }
+    return kExitDone;
+}
+
+int List(const std::vector<std::wstring>& arguments, const Streams& io) {
+    if (arguments.size() > 1 || (arguments.size() == 1 && !Is(arguments[0], L"--all")))
+        throw UsageError{L"list takes no argument but --all."};
+    const Buttons tool(io, false);
+    return arguments.empty() ? ListCatalogue(tool, io) : ListRegistry(tool, io);
+}
+
+struct TextOption {
+    const wchar_t* name;
+    std::wstring ButtonDefinition::*field;
+};
+
+const std::array<TextOption, 7> kTextOptions{{
+    {L"--text", &ButtonDefinition::ButtonText},
+    {L"--program", &ButtonDefinition::Exec},
+    {L"--icon", &ButtonDefinition::Icon},
+    {L"--hot-icon", &ButtonDefinition::HotIcon},
+    {L"--menu-text", &ButtonDefinition::MenuText},
+    {L"--status-text", &ButtonDefinition::MenuStatusBar},
+    {L"--tooltip", &ButtonDefinition::ToolTip},
+}};
+
+struct CreateRequest {
+    ButtonDefinition button;
+    bool replace = false;
+};
+
+CreateRequest ParseCreate(const std::vector<std::wstring>& arguments) {
+    CreateRequest request;
+    bool user = false;
+    bool hidden = false;
+    std::set<std::wstring> given;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::wstring& argument = arguments[i];
+        const TextOption* text = nullptr;
+        for (const TextOption& option : kTextOptions) {
+            if (Is(argument, option.name)) text = &option;
+        }
+        bool* flag = Is(argument, L"--user")      ? &user
+                     : Is(argument, L"--hidden")  ? &hidden
+                     : Is(argument, L"--replace") ? &request.replace
+                                                  : nullptr;
+        if (!text && !flag) throw UsageError{L"create does not know " + Quoted(argument) + L"."};
+        std::wstring name = text ? text->name : argument;
+        for (wchar_t& c : name) c = static_cast<wchar_t>(towlower(c));
+        if (!given.insert(name).second) throw UsageError{L"The option " + name + L" is given twice."};
+        if (flag) {
+            *flag = true;
+        } else if (i + 1 == arguments.size()) {
+            throw UsageError{L"The option " + name + L" needs a value."};
+        } else {
+            request.button.*(text->field) = arguments[++i];
+        }
+    }
+    request.button.Guid = CreateGUID();
+    request.button.DefaultVisible = !hidden;
+    request.button.RootKey = RootKeyFor(user);
+    return request;
+}
+
+// What the window's one-line Button Text box would not take, or nothing.
+std::wstring ButtonTextRefusal(const std::wstring& text) {
+    if (text.find_first_of(L"\t\r\n") != std::wstring::npos)
+        return L"The Button Text " + Quoted(text) + L" holds a tab or a line break; it must be one line.";
+    if (text.size() > kButtonTextMaxLength)
+        return L"The Button Text " + Quoted(text) + L" has " + std::to_wstring(text.size()) +
+               L" characters; it may have at most " + std::to_wstring(kButtonTextMaxLength) + L".";
+    return {};
+}
+
+int Create(const std::vector<std::wstring>& arguments, const Streams& io) {
+    const CreateRequest request = ParseCreate(arguments);
+    const ButtonDefinition& button = request.button;
+    if (const std::wstring refusal = ButtonTextRefusal(button.ButtonText); !refusal.empty())
+        return Failed(io, refusal + L"\n\nNothing was written.");
+    const Buttons tool(io, request.replace);
+    switch (tool.buttons.Create(button).outcome) {
+    case CreationOutcome::Created:
+        io.out.Line(button.Guid);
+        return kExitDone;
+    case CreationOutcome::NotReplaced:
+        io.err.Line(L"My Buttons holds a button " + Quoted(button.ButtonText) +
+                    L" already. Nothing was changed; give --replace to replace it.");
+        return kExitFailed;
+    default:
+        return kExitFailed;  // told through the messages
+    }
+}
+
+int Remove(const std::vector<std::wstring>& arguments, const Streams& io) {
+    if (arguments.size() != 1) throw UsageError{L"remove takes one button text or {GUID}."};
+    const Buttons tool(io, false);
+    std::wstring entry = arguments[0];
+    std::optional<std::wstring> guid = tool.catalogue.Lookup(entry);
+    if (!guid && IsGuidString(entry)) {
+        for (const std::wstring& text : tool.buttons.Entries()) {
+            if (SameGuid(tool.catalogue.GuidOf(text), arguments[0])) {
+                entry = text;
+                guid = tool.catalogue.GuidOf(text);
+                break;
+            }
+        }
+    }
+    if (!guid) return Failed(io, Quoted(entry) + L" is not in My Buttons. Nothing was deleted.");
+    switch (tool.buttons.Remove(*guid, entry)) {
+    case RemovalOutcome::AlreadyGone:
+        io.err.Line(L"The button " + Quoted(entry) +
+                    L" had no registry key in either hive; its entry has left My Buttons.");
+        return kExitDone;
+    case RemovalOutcome::Removed:
+    case RemovalOutcome::NotOurs:  // the entry is gone, the other program's key left as it is: told
+    case RemovalOutcome::NoGuid:
+        return kExitDone;
+    default:
+        return kExitFailed;
+    }
+}
+
+int Export(const std::vector<std::wstring>& arguments, const Streams& io) {
+    if (arguments.empty()) throw UsageError{L"export needs the name of the file to write."};
+    const Buttons tool(io, false);
+    const std::vector<std::wstring> entries(arguments.begin() + 1, arguments.end());
+    return tool.buttons.Export(entries, arguments[0]) ? kExitDone : kExitFailed;
+}
+
+struct Command {
+    const wchar_t* name;
+    int (*run)(const std::vector<std::wstring>&, const Streams&);
+};
+
+const std::array<Command, 4> kCommands{{
+    {L"list", List},
+    {L"create", Create},
+    {L"remove", Remove},
+    {L"export", Export},
+}};
+
+int Dispatch(const std::vector<std::wstring>& arguments, const Streams& io) {
+    if (arguments.empty()) throw UsageError{L"No command given."};
+    const std::vector<std::wstring> rest(arguments.begin() + 1, arguments.end());
+    // "barsmith.exe /?" and "barsmith.exe create /?" alike.
+    if (IsHelp(arguments.front()) || (arguments.size() == 2 && IsHelp(arguments[1]))) {
+        io.out.Write(kUsage);
+        return kExitDone;
+    }
+    for (const Command& command : kCommands) {
+        if (Is(arguments.front(), command.name)) return command.run(rest, io);
+    }
+    throw UsageError{L"Unknown command " + Quoted(arguments.front()) + L"."};
+}
+
+}  // namespace
+
+bool HasArguments(const wchar_t* commandLine) {
+    for (const wchar_t* c = commandLine; c && *c; ++c) {
+        if (*c != L' ' && *c != L'\t') return true;
+    }
+    return false;
+}
+
+int RunCommandLine(const std::vector<std::wstring>& arguments) {
+    const Streams io;
+    try {
+        return Dispatch(arguments, io);
+    } catch (const UsageError& error) {
+        io.err.Write(error.message + L"\n\n" + kUsage);
+        return kExitUsage;
+    }
+}
+
+int RunCommandLine() {
+    int count = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::wstring> arguments;
+    for (int i = 1; argv && i < count; ++i) arguments.emplace_back(argv[i]);
+    LocalFree(argv);
+    return RunCommandLine(arguments);
+}
+
+}  // namespace barsmith

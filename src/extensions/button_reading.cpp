@@ -1,0 +1,140 @@
+#include "extensions/button_reading.h"
+
+#include <algorithm>
+#include <map>
+
+#include "extensions/button_definition.h"
+#include "extensions/toolbar_buttons.h"
+#include "platform/session_lock.h"
+
+namespace barsmith {
+namespace {
+
+// Key names are at most 255 characters long.
+constexpr DWORD kMaxKeyName = 256;
+
+int CompareNames(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE);
+}
+
+struct NameLess {
+    bool operator()(const std::wstring& a, const std::wstring& b) const { return CompareNames(a, b) == CSTR_LESS_THAN; }
+};
+
+std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+bool IsButtonKey(const RegistryAccess& registry, HKEY key) {
+    return SameGuid(registry.QueryValue(key, L"CLSID"), kRunProgramButtonClsid);
+}
+
+// The names of the sub-keys of the place's Extensions key; none when it is missing or unreadable.
+std::vector<std::wstring> ExtensionKeyNames(RegistryApi& api, KeyPlace place) {
+    std::vector<std::wstring> names;
+    HKEY opened = nullptr;
+    if (api.OpenKey(place.root, kExtensionsPath, KEY_ENUMERATE_SUB_KEYS | place.view, &opened) != ERROR_SUCCESS)
+        return names;
+    const RegKey extensions(api, opened);
+    wchar_t name[kMaxKeyName];
+    for (DWORD index = 0, length = kMaxKeyName; api.EnumKey(extensions.get(), index, name, &length) == ERROR_SUCCESS;
+         ++index, length = kMaxKeyName)
+        names.emplace_back(name, length);
+    return names;
+}
+
+std::map<std::wstring, bool, NameLess> CataloguedGuids(const MyButtonsCatalogue& catalogue) {
+    std::map<std::wstring, bool, NameLess> guids;
+    for (const std::wstring& text : catalogue.ButtonTexts()) guids[catalogue.GuidOf(text)] = true;
+    return guids;
+}
+
+// The sections of one button's keys, or the reason they cannot go into a file.
+std::wstring AddKeysOf(const RegistryAccess& registry, const std::wstring& entry, const std::wstring& guid,
+                       std::vector<RegistryFileKey>& keys) {
+    if (!IsGuidString(guid))
+        return L"My Buttons names no registry key for " + Quoted(entry) + L": " + Quoted(guid) + L" is no GUID.";
+    const std::vector<FoundKey> found = FindButtonKeys(registry.api(), guid);
+    if (found.empty()) return L"The button " + Quoted(entry) + L" has no registry key in either hive.";
+    for (const FoundKey& place : found) {
+        const std::wstring path = FullExtensionKeyPath(place.place, guid);
+        LSTATUS status = place.status;
+        std::vector<RegistryValue> values;
+        if (place.key) values = ReadKeyValues(registry.api(), place.key.get(), ExtensionValueNames(), status);
+        if (status != ERROR_SUCCESS)
+            return L"The registry key\n\n" + path + L"\n\ncould not be read: " + StatusText(status);
+        if (!IsButtonKey(registry, place.key.get()))
+            return L"The registry key\n\n" + path + L"\n\nthat My Buttons names for " + Quoted(entry) +
+                   L" is no toolbar button made by Barsmith.";
+        for (const RegistryValue& value : values) {
+            if (value.name.find(L'\0') != std::wstring::npos)
+                return L"The registry key\n\n" + path + L"\n\nholds a value whose name no registry file can hold.";
+        }
+        keys.push_back({path, std::move(values)});
+    }
+    return {};
+}
+
+}  // namespace
+
+std::optional<std::vector<CatalogueButton>> ListCatalogueButtons(const RegistryAccess& registry,
+                                                                 const MyButtonsCatalogue& catalogue) {
+    const SessionLock lock(kButtonsLockName, kButtonsLockTimeoutMs);
+    if (!lock.Held()) return std::nullopt;
+    std::vector<CatalogueButton> buttons;
+    for (const std::wstring& text : catalogue.ButtonTexts()) {
+        CatalogueButton button{text, catalogue.GuidOf(text)};
+        const std::vector<FoundKey> found = FindButtonKeys(registry.api(), button.guid);
+        if (!found.empty()) button.hive = found.front().place.root;
+        buttons.push_back(std::move(button));
+    }
+    return buttons;
+}
+
+std::optional<std::vector<RegistryButton>> ListRegistryButtons(const RegistryAccess& registry,
+                                                               const MyButtonsCatalogue& catalogue) {
+    const SessionLock lock(kButtonsLockName, kButtonsLockTimeoutMs);
+    if (!lock.Held()) return std::nullopt;
+    const auto catalogued = CataloguedGuids(catalogue);
+    std::vector<RegistryButton> buttons;
+    for (const KeyPlace place : AllPlaces()) {
+        for (const std::wstring& name : ExtensionKeyNames(registry.api(), place)) {
+            HKEY opened = nullptr;
+            if (registry.api().OpenKey(place.root, ExtensionKeyPath(name), KEY_QUERY_VALUE | place.view, &opened) !=
+                ERROR_SUCCESS)
+                continue;
+            const RegKey key(registry.api(), opened);
+            if (!IsButtonKey(registry, key.get())) continue;
+            auto same = std::find_if(buttons.begin(), buttons.end(), [&](const RegistryButton& b) {
+                return b.hive == place.root && CompareNames(b.guid, name) == CSTR_EQUAL;
+            });
+            if (same == buttons.end()) {
+                same = buttons.insert(buttons.end(),
+                                      {name, place.root, false, false, registry.QueryValue(key.get(), L"ButtonText"),
+                                       catalogued.contains(name)});
+            }
+            (place.view == KEY_WOW64_32KEY ? same->view32 : same->view64) = true;
+        }
+    }
+    std::stable_sort(buttons.begin(), buttons.end(), [](const RegistryButton& a, const RegistryButton& b) {
+        return CompareNames(a.guid, b.guid) == CSTR_LESS_THAN;
+    });
+    return buttons;
+}
+
+ExportKeys CollectExportKeys(const RegistryAccess& registry, const MyButtonsCatalogue& catalogue,
+                             const std::vector<std::wstring>& entries) {
+    const std::vector<std::wstring> texts = entries.empty() ? catalogue.ButtonTexts() : entries;
+    if (texts.empty()) return {{}, L"My Buttons is empty: there is no button to export."};
+    ExportKeys exported;
+    std::map<std::wstring, bool, NameLess> done;
+    for (const std::wstring& text : texts) {
+        const std::optional<std::wstring> guid = catalogue.Lookup(text);
+        if (!guid) return {{}, Quoted(text) + L" is not in My Buttons."};
+        if (done.contains(*guid)) continue;  // named twice, or by two entries
+        done[*guid] = true;
+        if (std::wstring refusal = AddKeysOf(registry, text, *guid, exported.keys); !refusal.empty())
+            return {{}, std::move(refusal)};
+    }
+    return exported;
+}
+
+}  // namespace barsmith

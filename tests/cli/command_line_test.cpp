@@ -1,0 +1,272 @@
+// barsmith.exe started as a script starts it: arguments quoted on one command
+// line, standard output and standard error redirected to files. Each
+// command's output, exit code and registry effect, failures included.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "extensions/guid.h"
+#include "extensions/my_buttons_catalogue.h"
+#include "platform/handles.h"
+#include "platform/shell.h"
+#include "support/extension_keys.h"
+
+namespace barsmith {
+namespace {
+
+struct Outcome {
+    DWORD exit = 999;
+    std::wstring out;
+    std::wstring err;
+};
+
+// Quoted as CommandLineToArgvW reads it back.
+std::wstring Quote(const std::wstring& argument) {
+    std::wstring quoted = L"\"";
+    size_t backslashes = 0;
+    for (const wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\').push_back(c);
+        backslashes = 0;
+    }
+    return quoted.append(backslashes * 2, L'\\') + L"\"";
+}
+
+std::wstring FromUtf8(const std::string& bytes) {
+    std::wstring text(bytes.size(), L'\0');
+    const int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
+                                         text.data(), static_cast<int>(text.size()));
+    return bytes.empty() || size > 0 ? text.substr(0, static_cast<size_t>(size)) : L"<not UTF-8>";
+}
+
+// Every value of the GUID's key in each place: (place, name) -> (type, bytes).
+std::map<std::pair<int, std::wstring>, std::pair<DWORD, std::string>> ValuesOf(const std::wstring& guid) {
+    std::map<std::pair<int, std::wstring>, std::pair<DWORD, std::string>> values;
+    const std::vector<KeyPlace> places = AllPlaces();
+    for (int p = 0; p < static_cast<int>(places.size()); ++p) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(places[p].root, ExtensionKeyPath(guid).c_str(), 0, KEY_READ | places[p].view, &key)) continue;
+        wchar_t name[256];
+        BYTE data[4096];
+        for (DWORD i = 0, length = 256, size = sizeof data, type = 0;
+             RegEnumValueW(key, i, name, &length, nullptr, &type, data, &size) == ERROR_SUCCESS;
+             ++i, length = 256, size = sizeof data)
+            values[{p, std::wstring(name, length)}] = {type, std::string(reinterpret_cast<char*>(data), size)};
+        RegCloseKey(key);
+    }
+    return values;
+}
+
+bool Has(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
+
+class CommandLineTest : public ::testing::Test {
+protected:
+    testing::MadeKeys made;
+    SystemRegistry api;
+    MyButtonsCatalogue catalogue{api};
+    const std::wstring tag = CreateGUID().substr(1, 6);  // in every text of this run
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / (L"cli " + tag);
+
+    CommandLineTest() { std::filesystem::create_directories(folder); }
+    ~CommandLineTest() override {
+        for (const std::wstring& text : std::vector(catalogue.ButtonTexts())) {
+            if (Has(text, tag)) catalogue.Remove(text);
+        }
+        std::filesystem::remove_all(folder);
+    }
+
+    Outcome Barsmith(const std::vector<std::wstring>& arguments) {
+        const std::wstring program = ExecutableFolder() + L"\\barsmith.exe";
+        std::wstring command = Quote(program);
+        for (const std::wstring& argument : arguments) command += L" " + Quote(argument);
+        return Start(program, command);
+    }
+    // Both outputs go to files, as a script's redirections send them.
+    Outcome Start(const std::wstring& program, std::wstring command) {
+        SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+        const std::filesystem::path files[] = {folder / L"stdout.txt", folder / L"stderr.txt"};
+        UniqueKernelHandle out(CreateFileW(files[0].c_str(), GENERIC_WRITE, 0, &inherited, CREATE_ALWAYS, 0, nullptr));
+        UniqueKernelHandle err(CreateFileW(files[1].c_str(), GENERIC_WRITE, 0, &inherited, CREATE_ALWAYS, 0, nullptr));
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = out.get();
+        startup.hStdError = err.get();
+        PROCESS_INFORMATION process{};
+        Outcome outcome;
+        if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                            &process)) {
+            ADD_FAILURE() << "cannot start " << program;
+            return outcome;
+        }
+        const UniqueKernelHandle child(process.hProcess);
+        CloseHandle(process.hThread);
+        WaitForSingleObject(child.get(), 60000);
+        GetExitCodeProcess(child.get(), &outcome.exit);
+        out.reset();
+        err.reset();
+        std::wstring* texts[] = {&outcome.out, &outcome.err};
+        for (int i = 0; i < 2; ++i) {
+            std::ifstream in(files[i], std::ios::binary);
+            *texts[i] = FromUtf8({std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
+        }
+        return outcome;
+    }
+    // "create" with the given options, and plain values for the other required ones.
+    std::vector<std::wstring> CreateCommand(const std::vector<std::wstring>& options) {
+        std::vector<std::wstring> command{L"create"};
+        command.insert(command.end(), options.begin(), options.end());
+        for (const auto& [option, value] : {std::pair{L"--program", L"C:\\Tools\\a.exe"},
+                                            {L"--icon", L"C:\\a.ico"},
+                                            {L"--menu-text", L"Menu"},
+                                            {L"--status-text", L"Status"},
+                                            {L"--tooltip", L"Tip"}}) {
+            if (std::find(options.begin(), options.end(), option) == options.end())
+                command.insert(command.end(), {option, value});
+        }
+        return command;
+    }
+    // The GUID printed by a creation that succeeded quietly.
+    std::wstring Created(const std::vector<std::wstring>& options) {
+        const Outcome run = Barsmith(CreateCommand(options));
+        const std::wstring guid = run.out.substr(0, run.out.find(L"\r\n"));
+        EXPECT_TRUE(run.exit == 0 && run.err.empty() && IsGuidString(guid) && run.out == guid + L"\r\n") << run.err;
+        return made.Add(guid);
+    }
+    std::wstring Listed(bool all = false) {
+        return L"\r\n" +
+               Barsmith(all ? std::vector<std::wstring>{L"list", L"--all"} : std::vector<std::wstring>{L"list"}).out;
+    }
+};
+
+TEST_F(CommandLineTest, HelpGoesToStandardOutputAndAWrongCommandLineExitsTwoWithTheUsage) {
+    const struct {
+        std::vector<std::wstring> arguments;
+        DWORD exit;
+        const wchar_t* told;  // on standard error, before the usage
+    } table[] = {
+        {{L"/?"}, 0, L""},
+        {{L"-h"}, 0, L""},
+        {{L"create", L"--help"}, 0, L""},
+        {{L"frob"}, 2, L"Unknown command \"frob\"."},
+        {{L"list", L"--every"}, 2, L"list takes no argument but --all."},
+        {{L"create", L"--text"}, 2, L"The option --text needs a value."},
+        {{L"create", L"--colour", L"red"}, 2, L"create does not know \"--colour\"."},
+        {{L"create", L"--user", L"--USER"}, 2, L"The option --user is given twice."},
+        {{L"remove"}, 2, L"remove takes one button text or {GUID}."},
+        {{L"export"}, 2, L"export needs the name of the file to write."},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.arguments.front());
+        const Outcome run = Barsmith(row.arguments);
+        EXPECT_EQ(run.exit, row.exit);
+        EXPECT_TRUE(Has(row.exit == 0 ? run.out : run.err, L"Usage:\r\n  barsmith.exe"));
+        EXPECT_TRUE(row.exit == 0 ? run.err.empty() : run.out.empty());
+        EXPECT_TRUE(run.err.starts_with(row.told)) << run.err;
+    }
+}
+
+TEST_F(CommandLineTest, RefusedCreationTellsTheWindowsMessageWritesNothingAndExitsOne) {
+    const std::wstring text = L"No " + tag;
+    const struct {
+        std::vector<std::wstring> arguments;
+        const wchar_t* told;
+    } table[] = {
+        {{L"create", L"--text", text, L"--icon", L"i.ico"}, L"Please choose an application\r\n"},
+        {CreateCommand({L"--text", text, L"--tooltip", L""}), L"Please enter the Tool Tip Text\r\n"},
+        {CreateCommand({L"--text", text + L" twenty-six chars"}), L"may have at most 25."},
+        {CreateCommand({L"--text", L"Two\nlines " + tag}), L"holds a tab or a line break"},
+    };
+    for (const auto& row : table) {
+        const Outcome run = Barsmith(row.arguments);
+        EXPECT_TRUE(run.exit == 1 && run.out.empty() && Has(run.err, row.told)) << run.err;
+    }
+    for (const std::wstring& listed : catalogue.ButtonTexts()) EXPECT_FALSE(Has(listed, tag)) << listed;
+}
+
+TEST_F(CommandLineTest, CreateListReplaceAndRemoveACurrentUsersButton) {
+    const std::wstring text = L"Mine " + tag;
+    const std::wstring first = Created({L"--text", text, L"--user", L"--hidden"});
+    EXPECT_TRUE(testing::KeyIn(HKEY_CURRENT_USER, first) && !testing::KeyIn(HKEY_LOCAL_MACHINE, first));
+    EXPECT_EQ(testing::ValueIn(HKEY_CURRENT_USER, first, L"Default Visible"), L"No");
+    EXPECT_TRUE(Has(Listed(), L"\r\n" + text + L"\t" + first + L"\tuser\tok\r\n"));
+    EXPECT_TRUE(Has(Listed(true), L"\r\n" + first + L"\tuser\t" + text + L"\tmine\r\n"));
+
+    const Outcome kept = Barsmith(CreateCommand({L"--text", text, L"--user"}));
+    EXPECT_TRUE(kept.exit == 1 && Has(kept.err, L"give --replace to replace it")) << kept.err;
+    EXPECT_EQ(catalogue.GuidOf(text), first);
+    const std::wstring second = Created({L"--text", text, L"--user", L"--replace"});
+    EXPECT_EQ(catalogue.GuidOf(text), second);
+    EXPECT_FALSE(testing::KeyIn(HKEY_CURRENT_USER, first));
+
+    EXPECT_EQ(Barsmith({L"remove", second}).exit, 0u);
+    EXPECT_FALSE(testing::KeyIn(HKEY_CURRENT_USER, second) || catalogue.Contains(text));
+    const Outcome again = Barsmith({L"remove", text});
+    EXPECT_EQ(again.exit, 1u);
+    EXPECT_EQ(again.err, L"\"" + text + L"\" is not in My Buttons. Nothing was deleted.\r\n");
+}
+
+TEST_F(CommandLineTest, ExportedFileImportsBackByteForByteAndListsAsOtherPeoplesButtons) {
+    const std::wstring machineText = L"Q \"x\" \\y \x00DC\x20AC " + tag;
+    const std::wstring machine = Created({L"--text", machineText, L"--hot-icon", L"C:\\Icons\\hot \"1\".ico",
+                                          L"--tooltip", L"Line one\nLine two \x041C\x0435\x043D\x044E"});
+    const std::wstring userText = L"User " + tag;
+    const std::wstring user = Created({L"--text", userText, L"--user", L"--menu-text", L"\\\\server\\share\\"});
+    const std::wstring file = (folder / L"buttons.reg").wstring();
+    const Outcome exported = Barsmith({L"export", file, userText, machineText});
+    ASSERT_TRUE(exported.exit == 0 && exported.out.empty() && exported.err.empty()) << exported.err;
+    for (const auto& [path, entry, told] : {std::tuple{folder / L"none.reg", L"Not " + tag, L"is not in My Buttons."},
+                                            {folder / L"missing" / L"none.reg", userText, L"could not be written"}}) {
+        const Outcome run = Barsmith({L"export", path.wstring(), entry});
+        EXPECT_TRUE(run.exit == 1 && Has(run.err, told) && !std::filesystem::exists(path)) << run.err;
+    }
+
+    const auto before = std::pair{ValuesOf(machine), ValuesOf(user)};
+    ASSERT_EQ(before.first.size() + before.second.size(), 18u + 8u) << "nine values in each view, eight for the user";
+    testing::DeleteButtonKeys(machine);
+    testing::DeleteButtonKeys(user);
+    EXPECT_TRUE(Has(Listed(), L"\r\n" + userText + L"\t" + user + L"\t-\tmissing\r\n"));
+    catalogue.Remove(machineText);
+    catalogue.Remove(userText);
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    const std::wstring reg = std::wstring(system) + L"\\reg.exe";
+    ASSERT_EQ(Start(reg, Quote(reg) + L" import " + Quote(file)).exit, 0u);
+    EXPECT_EQ(std::pair(ValuesOf(machine), ValuesOf(user)), before);
+
+    EXPECT_TRUE(Has(Listed(true), L"\r\n" + machine + L"\tmachine\t" + machineText + L"\tother\r\n"));
+    EXPECT_TRUE(Has(Listed(true), L"\r\n" + user + L"\tuser\t" + userText + L"\tother\r\n"));
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(machine).c_str(), KEY_WOW64_64KEY, 0);
+    EXPECT_TRUE(Has(Listed(true), L"\r\n" + machine + L"\tmachine-32\t" + machineText + L"\tother\r\n"));
+}
+
+// A settings key that takes no lasting sub-key refuses the catalogue's
+// record, as a read-only one would: the button's key, written first, goes again.
+TEST_F(CommandLineTest, CatalogueThatRefusesTheRecordLeavesNoKeyAndExitsOne) {
+    const std::wstring settings = L"Software\\Barsmith";
+    // The test holds the settings lock: nobody else reads or writes them meanwhile.
+    RegDeleteTreeW(HKEY_CURRENT_USER, settings.c_str());
+    HKEY settingsKey = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, settings.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                    &settingsKey, nullptr);
+    RegCloseKey(settingsKey);
+
+    const std::wstring marker = L"C:\\refused " + tag + L".exe";
+    const Outcome run = Barsmith(CreateCommand({L"--text", L"Refused " + tag, L"--program", marker, L"--user"}));
+    RegDeleteTreeW(HKEY_CURRENT_USER, settings.c_str());
+
+    EXPECT_TRUE(run.exit == 1 && run.out.empty()) << run.exit;
+    EXPECT_TRUE(Has(run.err, L"could not be recorded in My Buttons") &&
+                Has(run.err, L"The key has been removed again."))
+        << run.err;
+    EXPECT_FALSE(Has(Listed(true), L"\tuser\tRefused " + tag));
+}
+
+}  // namespace
+}  // namespace barsmith
