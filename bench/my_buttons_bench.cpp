@@ -38,6 +38,7 @@ public:
 class NoFileDialog final : public FileDialogSeam {
 public:
     bool ShowOpenDialog(OPENFILENAMEW&) override { return false; }
+    bool ShowSaveDialog(OPENFILENAMEW&) override { return false; }
 };
 
 class NoShell final : public ShellSeam {

@@ -157,6 +157,7 @@ private:
     // Kept for the window's lifetime: it remembers the list it read last.
     MyButtonsCatalogue catalogue_{services_.registry};
     CommonDialog cdlg;
+    CommonDialog exportDialog_{services_.fileDialog};  // its own, so the pickers keep offering their files
     frmAbout about_{forms_, services_.messages, services_.shell};
     COLORREF statusColor_ = kStatusDefaultColor;
     UniqueIcon pictureIcon_;

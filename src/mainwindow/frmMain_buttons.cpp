@@ -26,6 +26,14 @@ void ClearTextBoxes(const Form& form) { EnumChildWindows(form.Hwnd(), ClearIfTex
 
 bool IsChecked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
+// The entry as a file name: characters that no file name may hold become "_".
+std::wstring FileNameFor(std::wstring entry) {
+    for (wchar_t& c : entry) {
+        if (c < L' ' || wcschr(L"\\/:*?\"<>|", c)) c = L'_';
+    }
+    return entry;
+}
+
 // The out-of-view options: the hive a button goes to, and its visibility.
 void SetChosenHive(const frmMain& form, HKEY root, bool visible) {
     const bool user = root == HKEY_CURRENT_USER;
@@ -210,7 +218,22 @@ void frmMain::OnContextMenu(HWND control, POINT at) {
     TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, Hwnd(), nullptr);
 }
 
-void frmMain::mnuExport_Click() {}
+void frmMain::mnuExport_Click() {
+    const std::wstring entry = SelectedEntry();
+    if (entry.empty()) return;
+    exportDialog_.CancelError = true;
+    exportDialog_.Filter = L"Registry files (*.reg)|*.reg";
+    exportDialog_.DefaultExt = L"reg";
+    exportDialog_.DialogTitle = L"Export the " + entry + L" Button";
+    exportDialog_.FileName = FileNameFor(entry) + L".reg";
+    try {
+        exportDialog_.ShowSave(Hwnd());
+    } catch (const DialogCancelled&) {
+        return;
+    }
+    if (Buttons().Export({entry}, exportDialog_.FileName))
+        SetStatusNews(L"The " + entry + L" Button has been exported to " + exportDialog_.FileName);
+}
 
 void frmMain::Command5_Click() {
     SetStatusDefault();

@@ -12,7 +12,7 @@ std::wstring ToDialogFilter(const std::wstring& filter) {
     return converted;
 }
 
-void CommonDialog::ShowOpen(HWND owner) {
+void CommonDialog::Show(HWND owner, bool save) {
     std::wstring file(kMaxPath + 1, L'\0');
     std::copy_n(FileName.begin(), std::min<size_t>(FileName.size(), kMaxPath), file.begin());
     const std::wstring filter = ToDialogFilter(Filter);
@@ -26,9 +26,10 @@ void CommonDialog::ShowOpen(HWND owner) {
     request.nMaxFile = kMaxPath;  // in characters, not bytes
     request.lpstrInitialDir = InitDir.empty() ? nullptr : InitDir.c_str();
     request.lpstrTitle = DialogTitle.empty() ? nullptr : DialogTitle.c_str();
-    request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
+    request.lpstrDefExt = DefaultExt.empty() ? nullptr : DefaultExt.c_str();
+    request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | (save ? OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST : 0);
 
-    if (!dialog_.ShowOpenDialog(request)) {
+    if (!(save ? dialog_.ShowSaveDialog(request) : dialog_.ShowOpenDialog(request))) {
         // A cancel without CancelError leaves everything as it was, silently.
         if (CancelError || CommDlgExtendedError() != 0) throw DialogCancelled();
         return;

@@ -1,6 +1,6 @@
 #pragma once
-// A file-open dialog object whose properties persist between uses, over
-// GetOpenFileNameW. The call itself goes through FileDialogSeam so that tests
+// A file-open and Save As dialog object whose properties persist between uses, over
+// GetOpenFileNameW and GetSaveFileNameW. The call itself goes through FileDialogSeam so that tests
 // can script the user's answer.
 #include <windows.h>
 #include <commdlg.h>
@@ -15,11 +15,14 @@ public:
     virtual ~FileDialogSeam() = default;
     // As GetOpenFileNameW: true when the user chose a file.
     virtual bool ShowOpenDialog(OPENFILENAMEW& request) = 0;
+    // As GetSaveFileNameW: true when the user chose where to save.
+    virtual bool ShowSaveDialog(OPENFILENAMEW& request) = 0;
 };
 
 class SystemFileDialog final : public FileDialogSeam {
 public:
     bool ShowOpenDialog(OPENFILENAMEW& request) override { return GetOpenFileNameW(&request) != FALSE; }
+    bool ShowSaveDialog(OPENFILENAMEW& request) override { return GetSaveFileNameW(&request) != FALSE; }
 };
 
 // Raised by ShowOpen when the user cancels and CancelError is set, or when the
@@ -41,11 +44,16 @@ public:
     std::wstring DialogTitle;
     std::wstring InitDir;
     std::wstring FileName;
+    std::wstring DefaultExt;  // added to a typed name that has none (Save As only)
 
     // Shows the dialog modally over `owner`; on success FileName holds the path.
-    void ShowOpen(HWND owner);
+    void ShowOpen(HWND owner) { Show(owner, false); }
+    // The Save As dialog: asks before an existing file is replaced.
+    void ShowSave(HWND owner) { Show(owner, true); }
 
 private:
+    void Show(HWND owner, bool save);
+
     // Room for the longest path the system accepts.
     static constexpr DWORD kMaxPath = 32767;
     FileDialogSeam& dialog_;

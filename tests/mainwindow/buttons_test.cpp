@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "extensions/button_definition.h"
 #include "extensions/guid.h"
 #include "extensions/my_buttons_catalogue.h"
@@ -352,6 +355,21 @@ TEST_F(ButtonsTest, ShortcutMenuOfTheSelectedEntryEditsAndDeletes) {
     menuKey(L'e');
     EXPECT_EQ(main->Text(IDC_Command2), L"Save &Button");
     EXPECT_EQ(main->Text(IDC_Text1), guid);
+
+    // Export asks where with the Save As dialog and writes a registry file there.
+    const TempFile exported{L".reg", {}};
+    Click(IDC_cmdMyKeys);
+    ClickItem(0);
+    dialogs.answers = {exported.path()};
+    menuKey(L'x');
+    ASSERT_FALSE(dialogs.requests.empty());
+    EXPECT_TRUE(dialogs.requests.back().save);
+    EXPECT_EQ(dialogs.requests.back().fileName, L"Notes.reg");
+    EXPECT_EQ(dialogs.requests.back().filter, std::wstring(L"Registry files (*.reg)\0*.reg\0", 29));
+    std::ifstream file(std::filesystem::path(exported.path()), std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(file)), {});
+    EXPECT_EQ(bytes.substr(0, 4), std::string("\xFF\xFEW\0", 4)) << "UTF-16 with its byte-order mark";
+    EXPECT_NE(main->Text(IDC_lblMessage).find(L"exported"), std::wstring::npos);
 
     Click(IDC_cmdMyKeys);
     ClickItem(0);

@@ -162,11 +162,19 @@ public:
         std::wstring initialDir;
         std::wstring fileName;  // offered in the name field
         std::wstring filter;    // with its NULs
+        bool save;              // the Save As dialog
     };
-    bool ShowOpenDialog(OPENFILENAMEW& request) override {
+    bool ShowOpenDialog(OPENFILENAMEW& request) override { return Answer(request, false); }
+    bool ShowSaveDialog(OPENFILENAMEW& request) override { return Answer(request, true); }
+    std::vector<Request> requests;
+    std::deque<std::wstring> answers;
+    std::string throws;  // when set, the dialog fails with this exception text
+
+private:
+    bool Answer(OPENFILENAMEW& request, bool save) {
         if (!throws.empty()) throw std::runtime_error(throws);
         Request seen{request.lpstrTitle ? request.lpstrTitle : L"",
-                     request.lpstrInitialDir ? request.lpstrInitialDir : L"", request.lpstrFile, {}};
+                     request.lpstrInitialDir ? request.lpstrInitialDir : L"", request.lpstrFile, {}, save};
         for (const wchar_t* p = request.lpstrFilter; p && *p; p += wcslen(p) + 1) seen.filter.append(p).push_back(L'\0');
         requests.push_back(seen);
         const std::wstring answer = answers.empty() ? std::wstring() : answers.front();
@@ -175,9 +183,6 @@ public:
         wcsncpy(request.lpstrFile, answer.c_str(), request.nMaxFile - 1);
         return true;
     }
-    std::vector<Request> requests;
-    std::deque<std::wstring> answers;
-    std::string throws;  // when set, the dialog fails with this exception text
 };
 
 }  // namespace barsmith::testing
