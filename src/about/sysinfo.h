@@ -23,7 +23,9 @@ inline constexpr wchar_t kSysInfoUnavailable[] = L"System Information Is Unavail
 
 // GetKeyValue opens keys asking for query, set, create sub-key, enumerate,
 // notify, create link and read control...
-inline constexpr REGSAM kKeyValueAccess = 0x2003F;
+inline constexpr REGSAM kKeyValueAccess = KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY |
+                                          KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY | KEY_CREATE_LINK | READ_CONTROL;
+static_assert(kKeyValueAccess == 0x2003F);
 // ...and reads at most this many bytes of a value.
 inline constexpr DWORD kKeyValueBufferSize = 1024;
 

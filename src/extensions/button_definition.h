@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "extensions/registry_api.h"
+#include "platform/registry_api.h"
 
 namespace barsmith {
 

@@ -9,16 +9,18 @@
 #include <string>
 #include <vector>
 
-#include "extensions/registry_api.h"
+#include "platform/registry_api.h"
 #include "platform/message_box.h"
 
 namespace barsmith {
 
 // Access for creating and opening keys: query, set, create sub-key, enumerate,
 // notify and create link, without the standard rights.
-inline constexpr REGSAM kKeyAccess = 0x3F;
+inline constexpr REGSAM kKeyAccess = KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS |
+                                     KEY_NOTIFY | KEY_CREATE_LINK;
 // Access for opening the root before a deletion (KEY_WRITE).
-inline constexpr REGSAM kDeleteAccess = 0x20006;
+inline constexpr REGSAM kDeleteAccess = KEY_WRITE;
+static_assert(kKeyAccess == 0x3F && kDeleteAccess == 0x20006);
 
 // A value as the registry holds it: its type and its bytes.
 struct RawValue {

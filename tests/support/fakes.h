@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "extensions/registry_api.h"
+#include "platform/registry_api.h"
 #include "platform/message_box.h"
 
 namespace barsmith::testing {

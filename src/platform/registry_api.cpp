@@ -1,4 +1,4 @@
-#include "extensions/registry_api.h"
+#include "platform/registry_api.h"
 
 #include <cstring>
 #include <vector>
