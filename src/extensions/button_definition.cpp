@@ -74,14 +74,18 @@ std::vector<FoundKey> FindButtonKeys(RegistryApi& api, const std::wstring& guid)
     std::vector<FoundKey> found;
     if (!IsGuidString(guid)) return found;
     for (const KeyPlace place : AllPlaces()) {
-        HKEY key = nullptr;
+        LSTATUS status = ERROR_SUCCESS;
         // Read access only: a user without administrator rights can still read
         // the machine-wide hive, and must find the buttons there.
-        const LSTATUS status = api.OpenKey(place.root, ExtensionKeyPath(guid), KEY_QUERY_VALUE | place.view, &key);
+        RegKey key = OpenRegKey(api, place.root, ExtensionKeyPath(guid), KEY_QUERY_VALUE | place.view, &status);
         if (status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND) continue;
-        found.push_back({place, status == ERROR_SUCCESS ? RegKey(api, key) : RegKey(), status});
+        found.push_back({place, std::move(key), status});
     }
     return found;
+}
+
+bool IsRunProgramButton(const RegistryAccess& registry, HKEY key) {
+    return key && SameGuid(registry.QueryValue(key, L"CLSID"), kRunProgramButtonClsid);
 }
 
 }  // namespace barsmith

@@ -23,17 +23,11 @@ struct NameLess {
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
-bool IsButtonKey(const RegistryAccess& registry, HKEY key) {
-    return SameGuid(registry.QueryValue(key, L"CLSID"), kRunProgramButtonClsid);
-}
-
 // The names of the sub-keys of the place's Extensions key; none when it is missing or unreadable.
 std::vector<std::wstring> ExtensionKeyNames(RegistryApi& api, KeyPlace place) {
     std::vector<std::wstring> names;
-    HKEY opened = nullptr;
-    if (api.OpenKey(place.root, kExtensionsPath, KEY_ENUMERATE_SUB_KEYS | place.view, &opened) != ERROR_SUCCESS)
-        return names;
-    const RegKey extensions(api, opened);
+    const RegKey extensions = OpenRegKey(api, place.root, kExtensionsPath, KEY_ENUMERATE_SUB_KEYS | place.view);
+    if (!extensions) return names;
     wchar_t name[kMaxKeyName];
     for (DWORD index = 0, length = kMaxKeyName; api.EnumKey(extensions.get(), index, name, &length) == ERROR_SUCCESS;
          ++index, length = kMaxKeyName)
@@ -61,7 +55,7 @@ std::wstring AddKeysOf(const RegistryAccess& registry, const std::wstring& entry
         if (place.key) values = ReadKeyValues(registry.api(), place.key.get(), ExtensionValueNames(), status);
         if (status != ERROR_SUCCESS)
             return L"The registry key\n\n" + path + L"\n\ncould not be read: " + StatusText(status);
-        if (!IsButtonKey(registry, place.key.get()))
+        if (!IsRunProgramButton(registry, place.key.get()))
             return L"The registry key\n\n" + path + L"\n\nthat My Buttons names for " + Quoted(entry) +
                    L" is no toolbar button made by Barsmith.";
         for (const RegistryValue& value : values) {
@@ -97,12 +91,10 @@ std::optional<std::vector<RegistryButton>> ListRegistryButtons(const RegistryAcc
     std::vector<RegistryButton> buttons;
     for (const KeyPlace place : AllPlaces()) {
         for (const std::wstring& name : ExtensionKeyNames(registry.api(), place)) {
-            HKEY opened = nullptr;
-            if (registry.api().OpenKey(place.root, ExtensionKeyPath(name), KEY_QUERY_VALUE | place.view, &opened) !=
-                ERROR_SUCCESS)
-                continue;
-            const RegKey key(registry.api(), opened);
-            if (!IsButtonKey(registry, key.get())) continue;
+            const RegKey key =
+                OpenRegKey(registry.api(), place.root, ExtensionKeyPath(name), KEY_QUERY_VALUE | place.view);
+            if (!key) continue;
+            if (!IsRunProgramButton(registry, key.get())) continue;
             auto same = std::find_if(buttons.begin(), buttons.end(), [&](const RegistryButton& b) {
                 return b.hive == place.root && CompareNames(b.guid, name) == CSTR_EQUAL;
             });

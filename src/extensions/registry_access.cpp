@@ -1,6 +1,7 @@
 #include "extensions/registry_access.h"
 
 #include <array>
+#include <cstring>
 #include <utility>
 
 namespace barsmith {
@@ -27,11 +28,7 @@ const std::array<RootName, 7> kRoots{{
 }  // namespace
 
 RegKey RegistryAccess::CreateNewKey(HKEY root, const std::wstring& subKey, LSTATUS* status, REGSAM view) const {
-    HKEY key = nullptr;
-    const LSTATUS result = api_.CreateKey(root, subKey, kKeyAccess | view, &key);
-    if (status) *status = result;
-    if (result != ERROR_SUCCESS) return {};
-    return RegKey(api_, key);
+    return CreateRegKey(api_, root, subKey, kKeyAccess | view, status);
 }
 
 bool RegistryAccess::KeyExists(HKEY root, const std::wstring& subKey) const {
@@ -39,11 +36,7 @@ bool RegistryAccess::KeyExists(HKEY root, const std::wstring& subKey) const {
 }
 
 RegKey RegistryAccess::OpenKey(HKEY root, const std::wstring& subKey, LSTATUS* status, REGSAM view) const {
-    HKEY key = nullptr;
-    const LSTATUS result = api_.OpenKey(root, subKey, kKeyAccess | view, &key);
-    if (status) *status = result;
-    if (result != ERROR_SUCCESS) return {};
-    return RegKey(api_, key);
+    return OpenRegKey(api_, root, subKey, kKeyAccess | view, status);
 }
 
 LSTATUS RegistryAccess::SetKeyValue(HKEY key, const std::wstring& name, DWORD type, const std::wstring& text) const {
@@ -52,48 +45,37 @@ LSTATUS RegistryAccess::SetKeyValue(HKEY key, const std::wstring& name, DWORD ty
     return api_.SetValue(key, name, type, reinterpret_cast<const BYTE*>(text.c_str()), bytes);
 }
 
-RawValue TextValue(const std::wstring& text) {
+RegistryValue TextValue(const std::wstring& name, const std::wstring& text) {
     const auto* bytes = reinterpret_cast<const BYTE*>(text.c_str());
-    return {REG_SZ, std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t))};
+    return {name, REG_SZ, std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t))};
 }
 
-std::optional<RawValue> RegistryAccess::ReadValue(HKEY key, const std::wstring& name) const {
-    RawValue value;
-    DWORD size = 0;
-    if (api_.QueryValue(key, name, &value.type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
-    value.data.resize(size);
-    if (api_.QueryValue(key, name, &value.type, value.data.data(), &size) != ERROR_SUCCESS) return std::nullopt;
-    value.data.resize(size);
-    return value;
+std::wstring TextOf(const std::vector<BYTE>& data) {
+    std::wstring text(data.size() / sizeof(wchar_t), L'\0');
+    if (!text.empty()) memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
+    return TrimNull(text);
 }
 
-LSTATUS RegistryAccess::WriteValue(HKEY key, const std::wstring& name, const RawValue& value) const {
-    return api_.SetValue(key, name, value.type, value.data.data(), static_cast<DWORD>(value.data.size()));
+std::optional<RegistryValue> RegistryAccess::ReadValue(HKEY key, const std::wstring& name) const {
+    return ReadRegistryValue(api_, key, name);
+}
+
+LSTATUS RegistryAccess::WriteValue(HKEY key, const RegistryValue& value) const {
+    return api_.SetValue(key, value.name, value.type, value.data.data(), static_cast<DWORD>(value.data.size()));
 }
 
 std::wstring RegistryAccess::QueryValue(HKEY key, const std::wstring& name) const {
     if (!key) return {};
-    // Ask for the size with a zero-length buffer: ERROR_MORE_DATA means there is
-    // data to read; success means the value is empty.
-    BYTE probe = 0;
-    DWORD type = 0;
-    DWORD size = 0;
-    if (api_.QueryValue(key, name, &type, &probe, &size) != ERROR_MORE_DATA) return {};
-
-    std::wstring buffer((size + sizeof(wchar_t) - 1) / sizeof(wchar_t), L' ');
-    type = 0;
-    if (api_.QueryValue(key, name, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS) return {};
-    buffer.resize(size / sizeof(wchar_t));  // an odd trailing byte is no character
-    return TrimNull(buffer);
+    const std::optional<RegistryValue> value = ReadValue(key, name);
+    return value ? TextOf(value->data) : std::wstring();
 }
 
 LSTATUS RegistryAccess::DeleteKey(std::wstring fullPath) const {
     const HKEY root = ParseKey(fullPath);
     if (!root) return ERROR_BAD_PATHNAME;
-    HKEY opened = nullptr;
-    const LSTATUS status = api_.OpenKey(root, L"", kDeleteAccess, &opened);
-    if (status != ERROR_SUCCESS) return status;
-    const RegKey rootKey(api_, opened);
+    LSTATUS status = ERROR_SUCCESS;
+    const RegKey rootKey = OpenRegKey(api_, root, L"", kDeleteAccess, &status);
+    if (!rootKey) return status;
     return api_.DeleteKey(rootKey.get(), fullPath, 0);
 }
 
@@ -115,6 +97,16 @@ HKEY RegistryAccess::ParseKey(std::wstring& path) const {
     const HKEY root = GetRootKey(path.substr(0, slash));
     path.erase(0, slash + 1);
     return root;
+}
+
+std::optional<RegistryValue> ReadRegistryValue(RegistryApi& api, HKEY key, const std::wstring& name) {
+    RegistryValue value{name, REG_NONE, {}};
+    DWORD size = 0;
+    if (api.QueryValue(key, name, &value.type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
+    value.data.resize(size);
+    if (api.QueryValue(key, name, &value.type, value.data.data(), &size) != ERROR_SUCCESS) return std::nullopt;
+    value.data.resize(size);
+    return value;
 }
 
 std::vector<RegistryValue> EnumerateValues(RegistryApi& api, HKEY key, LSTATUS* status) {

@@ -22,14 +22,18 @@ inline constexpr REGSAM kKeyAccess = KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREAT
 inline constexpr REGSAM kDeleteAccess = KEY_WRITE;
 static_assert(kKeyAccess == 0x3F && kDeleteAccess == 0x20006);
 
-// A value as the registry holds it: its type and its bytes.
-struct RawValue {
-    DWORD type = REG_NONE;
-    std::vector<BYTE> data;
-    bool operator==(const RawValue&) const = default;
+// One value as the registry holds it.
+struct RegistryValue {
+    std::wstring name;
+    DWORD type = REG_SZ;
+    std::vector<BYTE> data;  // with the terminating NUL of a string, as it was written
+    bool operator==(const RegistryValue&) const = default;
 };
-// The REG_SZ value of `text`, with its terminating NUL, as SetKeyValue writes it.
-RawValue TextValue(const std::wstring& text);
+// The REG_SZ value `name` holding `text`, with its terminating NUL, as SetKeyValue writes it.
+RegistryValue TextValue(const std::wstring& name, const std::wstring& text);
+// A value's data as text: up to its first NUL, an odd last byte being no
+// character. The value's type plays no part.
+std::wstring TextOf(const std::vector<BYTE>& data);
 
 class RegistryAccess {
 public:
@@ -47,8 +51,8 @@ public:
     LSTATUS SetKeyValue(HKEY key, const std::wstring& name, DWORD type, const std::wstring& text) const;
     // The value as it is, or nothing when the key has no such value (or it
     // cannot be read).
-    std::optional<RawValue> ReadValue(HKEY key, const std::wstring& name) const;
-    LSTATUS WriteValue(HKEY key, const std::wstring& name, const RawValue& value) const;
+    std::optional<RegistryValue> ReadValue(HKEY key, const std::wstring& name) const;
+    LSTATUS WriteValue(HKEY key, const RegistryValue& value) const;
     LSTATUS DeleteValue(HKEY key, const std::wstring& name) const { return api_.DeleteValue(key, name); }
     // The value's data as text up to its first NUL; empty for no key, a missing
     // value or one with empty data. The value's type plays no part.
@@ -71,12 +75,9 @@ private:
     MessageBoxSeam& messages_;
 };
 
-// One value as the registry holds it.
-struct RegistryValue {
-    std::wstring name;
-    DWORD type = REG_SZ;
-    std::vector<BYTE> data;  // with the terminating NUL of a string, as it was written
-};
+// The value `name` of the open key, or nothing when there is none (or it
+// cannot be read).
+std::optional<RegistryValue> ReadRegistryValue(RegistryApi& api, HKEY key, const std::wstring& name);
 // Every value of the open key, in the order the registry enumerates them. A
 // read that fails ends the list there, with its status in `status` when given.
 std::vector<RegistryValue> EnumerateValues(RegistryApi& api, HKEY key, LSTATUS* status = nullptr);

@@ -241,9 +241,7 @@ void ToolbarButtons::RetireEarlier(const ButtonDefinition& button, const std::ws
          kNotDeletedTitle);
 }
 
-bool ToolbarButtons::IsOurs(const FoundKey& found) const {
-    return found.key && SameGuid(registry_.QueryValue(found.key.get(), L"CLSID"), kRunProgramButtonClsid);
-}
+bool ToolbarButtons::IsOurs(const FoundKey& found) const { return IsRunProgramButton(registry_, found.key.get()); }
 
 std::vector<std::wstring> ToolbarButtons::Entries() const {
     std::vector<std::wstring> entries;
@@ -467,9 +465,9 @@ std::optional<std::wstring> ToolbarButtons::Rewrite(const ButtonDefinition& butt
 // Writes only what differs, so that saving an unchanged button writes nothing.
 std::optional<std::wstring> ToolbarButtons::RewriteKey(const ButtonDefinition& button, HKEY key) const {
     for (const ExtensionValue& value : ExtensionValues(button)) {
-        const RawValue wanted = TextValue(value.text);
+        const RegistryValue wanted = TextValue(value.name, value.text);
         if (registry_.ReadValue(key, value.name) == wanted) continue;
-        if (const LSTATUS status = registry_.WriteValue(key, value.name, wanted))
+        if (const LSTATUS status = registry_.WriteValue(key, wanted))
             return L"the value " + Quoted(value.name) + L" could not be written (" + StatusText(status) + L")";
     }
     if (button.HotIcon.empty() && registry_.ReadValue(key, kOptionalValue)) {
@@ -488,7 +486,7 @@ std::wstring ToolbarButtons::PutBack(const ButtonDefinition& button, const std::
             status = registry_.DeleteKey(step.place.root, path, step.place.view);
         } else if (const RegKey key = registry_.OpenKey(step.place.root, path, &status, step.place.view)) {
             for (const auto& [name, value] : step.values) {
-                const LSTATUS put = value ? registry_.WriteValue(key.get(), name, *value)
+                const LSTATUS put = value ? registry_.WriteValue(key.get(), *value)
                                           : registry_.DeleteValue(key.get(), name);
                 if (put != ERROR_SUCCESS && put != ERROR_FILE_NOT_FOUND) status = put;
             }

@@ -119,7 +119,7 @@ private:
     struct Undo {
         KeyPlace place;
         bool made;  // the save made the key: deleting it undoes it
-        std::vector<std::pair<std::wstring, std::optional<RawValue>>> values;
+        std::vector<std::pair<std::wstring, std::optional<RegistryValue>>> values;
     };
 
     std::optional<CreationResult> Invalid(const ButtonDefinition& button) const;

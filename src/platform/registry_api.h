@@ -97,4 +97,11 @@ private:
     HKEY key_ = nullptr;
 };
 
+// Opens the key through `api`: empty on failure, with the system's status in
+// `status` when given.
+RegKey OpenRegKey(RegistryApi& api, HKEY root, const std::wstring& subKey, REGSAM access, LSTATUS* status = nullptr);
+// Creates the key and every missing parent, or opens it when it exists.
+RegKey CreateRegKey(RegistryApi& api, HKEY root, const std::wstring& subKey, REGSAM access,
+                    LSTATUS* status = nullptr);
+
 }  // namespace barsmith
