@@ -46,13 +46,13 @@ std::wstring AddKeysOf(const RegistryAccess& registry, const std::wstring& entry
                        std::vector<RegistryFileKey>& keys) {
     if (!IsGuidString(guid))
         return L"My Buttons names no registry key for " + Quoted(entry) + L": " + Quoted(guid) + L" is no GUID.";
-    const std::vector<FoundKey> found = FindButtonKeys(registry.api(), guid);
+    const std::vector<FoundKey> found = FindButtonKeys(registry.Api(), guid);
     if (found.empty()) return L"The button " + Quoted(entry) + L" has no registry key in either hive.";
     for (const FoundKey& place : found) {
         const std::wstring path = FullExtensionKeyPath(place.place, guid);
         LSTATUS status = place.status;
         std::vector<RegistryValue> values;
-        if (place.key) values = ReadKeyValues(registry.api(), place.key.get(), ExtensionValueNames(), status);
+        if (place.key) values = ReadKeyValues(registry.Api(), place.key.get(), ExtensionValueNames(), status);
         if (status != ERROR_SUCCESS)
             return L"The registry key\n\n" + path + L"\n\ncould not be read: " + StatusText(status);
         if (!IsRunProgramButton(registry, place.key.get()))
@@ -76,7 +76,7 @@ std::optional<std::vector<CatalogueButton>> ListCatalogueButtons(const RegistryA
     std::vector<CatalogueButton> buttons;
     for (const std::wstring& text : catalogue.ButtonTexts()) {
         CatalogueButton button{text, catalogue.GuidOf(text)};
-        const std::vector<FoundKey> found = FindButtonKeys(registry.api(), button.guid);
+        const std::vector<FoundKey> found = FindButtonKeys(registry.Api(), button.guid);
         if (!found.empty()) button.hive = found.front().place.root;
         buttons.push_back(std::move(button));
     }
@@ -90,9 +90,9 @@ std::optional<std::vector<RegistryButton>> ListRegistryButtons(const RegistryAcc
     const auto catalogued = CataloguedGuids(catalogue);
     std::vector<RegistryButton> buttons;
     for (const KeyPlace place : AllPlaces()) {
-        for (const std::wstring& name : ExtensionKeyNames(registry.api(), place)) {
+        for (const std::wstring& name : ExtensionKeyNames(registry.Api(), place)) {
             const RegKey key =
-                OpenRegKey(registry.api(), place.root, ExtensionKeyPath(name), KEY_QUERY_VALUE | place.view);
+                OpenRegKey(registry.Api(), place.root, ExtensionKeyPath(name), KEY_QUERY_VALUE | place.view);
             if (!key) continue;
             if (!IsRunProgramButton(registry, key.get())) continue;
             auto same = std::find_if(buttons.begin(), buttons.end(), [&](const RegistryButton& b) {

@@ -42,7 +42,7 @@ public:
     // ERROR_FILE_NOT_FOUND when the text was not catalogued.
     LSTATUS Remove(const std::wstring& buttonText) const;
 
-    const std::wstring& application() const { return application_; }
+    const std::wstring& Application() const { return application_; }
 
 private:
     // True when the texts read last still match the store.

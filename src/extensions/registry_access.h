@@ -68,7 +68,7 @@ public:
     // untouched; an unknown root name gives 0 without a message.
     HKEY ParseKey(std::wstring& path) const;
 
-    RegistryApi& api() const { return api_; }
+    RegistryApi& Api() const { return api_; }
 
 private:
     RegistryApi& api_;

@@ -152,7 +152,7 @@ bool ToolbarButtons::AskReplace(const ButtonDefinition& button) const {
 // The new key is written and recorded before the earlier button of the same
 // text is deleted, so that a refusal at any step leaves that one working.
 CreationResult ToolbarButtons::WriteButton(const ButtonDefinition& button, const std::wstring& earlierGuid) const {
-    const std::vector<FoundKey> existing = FindButtonKeys(registry_.api(), button.Guid);
+    const std::vector<FoundKey> existing = FindButtonKeys(registry_.Api(), button.Guid);
     if (!existing.empty()) {
         Tell(NotCreated(button) + L"the registry key\n\n" + FullExtensionKeyPath(existing.front().place, button.Guid) +
                  L"\n\nexists already. It was left as it is and nothing was written.",
@@ -211,7 +211,7 @@ std::optional<std::wstring> ToolbarButtons::WriteKey(const ButtonDefinition& but
 // button, so a creation that fails halfway takes its keys away again. Only
 // keys that this creation made are there to find: the GUID was checked free.
 std::wstring ToolbarButtons::TakeBackKeys(const ButtonDefinition& button) const {
-    const std::vector<FoundKey> made = FindButtonKeys(registry_.api(), button.Guid);
+    const std::vector<FoundKey> made = FindButtonKeys(registry_.Api(), button.Guid);
     if (made.empty()) return L"\n\nNothing was written.";
     std::wstring left;
     for (const FoundKey& found : made) {
@@ -225,7 +225,7 @@ std::wstring ToolbarButtons::TakeBackKeys(const ButtonDefinition& button) const 
 
 void ToolbarButtons::RetireEarlier(const ButtonDefinition& button, const std::wstring& earlierGuid) const {
     std::wstring left;
-    for (const FoundKey& found : FindButtonKeys(registry_.api(), earlierGuid)) {
+    for (const FoundKey& found : FindButtonKeys(registry_.Api(), earlierGuid)) {
         const std::wstring fullPath = FullExtensionKeyPath(found.place, earlierGuid);
         if (!IsOurs(found)) {
             left += L"\n\n" + fullPath + L"\nis no button made by Barsmith and was left as it is.";
@@ -253,7 +253,7 @@ ButtonPreview ToolbarButtons::Preview(const std::wstring& entry) const {
     ButtonPreview preview;
     Locked([&] {
         preview.guid = catalogue_.GuidOf(entry);
-        for (const FoundKey& found : FindButtonKeys(registry_.api(), preview.guid)) {
+        for (const FoundKey& found : FindButtonKeys(registry_.Api(), preview.guid)) {
             preview.iconPath = registry_.QueryValue(found.key.get(), L"Icon");
             if (found.key) break;
         }
@@ -286,7 +286,7 @@ bool ToolbarButtons::Export(const std::vector<std::wstring>& entries, const std:
 
 RemovalOutcome ToolbarButtons::RemoveLocked(const std::wstring& guid, const std::wstring& entry) const {
     const std::optional<std::wstring> listed = catalogue_.Lookup(entry);
-    if (!listed && FindButtonKeys(registry_.api(), guid).empty()) return RemovalOutcome::AlreadyGone;
+    if (!listed && FindButtonKeys(registry_.Api(), guid).empty()) return RemovalOutcome::AlreadyGone;
     if (!listed || *listed != guid) {
         Tell(L"The button " + Quoted(entry) +
                  L" was not deleted: My Buttons has changed since it was shown (another copy of Barsmith changed "
@@ -304,7 +304,7 @@ RemovalOutcome ToolbarButtons::RemoveLocked(const std::wstring& guid, const std:
         Tell(L"Incorrect Format:\n\n" + FullExtensionKeyPath(HKEY_LOCAL_MACHINE, guid), kAppTitle, MB_OK);
         return Unlist(entry, RemovalOutcome::NoGuid);
     }
-    const std::vector<FoundKey> keys = FindButtonKeys(registry_.api(), guid);
+    const std::vector<FoundKey> keys = FindButtonKeys(registry_.Api(), guid);
     if (keys.empty()) return Unlist(entry, RemovalOutcome::AlreadyGone);
     for (const FoundKey& found : keys) {
         const std::wstring fullPath = FullExtensionKeyPath(found.place, guid);
@@ -350,7 +350,7 @@ std::optional<ButtonDefinition> ToolbarButtons::Load(const std::wstring& entry) 
     std::optional<ButtonDefinition> loaded;
     Locked([&] {
         const std::wstring guid = catalogue_.GuidOf(entry);
-        const std::vector<FoundKey> keys = FindButtonKeys(registry_.api(), guid);
+        const std::vector<FoundKey> keys = FindButtonKeys(registry_.Api(), guid);
         const bool ours = !keys.empty() && std::all_of(keys.begin(), keys.end(),
                                                         [this](const FoundKey& found) { return IsOurs(found); });
         if (!ours) {
@@ -382,7 +382,7 @@ CreationResult ToolbarButtons::Save(const ButtonDefinition& button, const std::w
 CreationResult ToolbarButtons::SaveLocked(const ButtonDefinition& button, const std::wstring& entry,
                                           const std::wstring& earlierGuid) const {
     const std::optional<std::wstring> listed = catalogue_.Lookup(entry);
-    const std::vector<FoundKey> before = FindButtonKeys(registry_.api(), button.Guid);
+    const std::vector<FoundKey> before = FindButtonKeys(registry_.Api(), button.Guid);
     if (!listed || !SameGuid(*listed, button.Guid) || before.empty()) {
         Tell(NotSaved(button) + L"My Buttons or its registry key has changed since it was loaded (another copy of "
                                 L"Barsmith changed it).\n\nNothing was written.",

@@ -114,8 +114,7 @@ void frmMain::CreateControls() {
     SendMessageW(Control(IDC_Text4), EM_LIMITTEXT, kButtonTextLimit, 0);
     ShowWindow(Control(IDC_FraMine), SW_HIDE);
     EnableWindow(Control(IDC_Command5), FALSE);
-    SendMessageW(Control(IDC_Option2), BM_SETCHECK, BST_CHECKED, 0);
-    SendMessageW(Control(IDC_Check1), BM_SETCHECK, BST_CHECKED, 0);
+    SetTarget(HKEY_LOCAL_MACHINE, true);
     // The preview shows the program's icon until the first button is previewed.
     pictureIcon_.reset(static_cast<HICON>(
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_BARSMITH), IMAGE_ICON, 32, 32, 0)));
@@ -194,7 +193,7 @@ void frmMain::cmdAbout_Click() { about_.ShowModeless(); }
 
 void frmMain::Command1_Click() {
     LeaveEditing();
-    SetText(IDC_Text1, CreateGUID());
+    SetNextGuid(CreateGUID());
 }
 
 void frmMain::cmdApp_Click() { RunPicker({L"Executables (*.exe)|*.exe", L"Choose your program", false, IDC_Text2}); }

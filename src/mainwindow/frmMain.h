@@ -122,6 +122,12 @@ public:
     void SetStatusCreated(const std::wstring& buttonText);
     void SetStatusNews(const std::wstring& text);
 
+    // The working state that the window keeps in controls out of view.
+    std::wstring NextGuid() const { return Text(IDC_Text1); }  // the GUID the next button gets
+    HKEY TargetHive() const;                                      // where the next button goes
+    bool ButtonVisible() const;                                   // whether it shows at first
+    std::wstring PreviewedGuid() const { return Text(IDC_Label8); }
+
     // The catalogue entry whose button the form holds for editing, if any.
     const std::optional<std::wstring>& EditedEntry() const { return editing_; }
 
@@ -144,6 +150,9 @@ private:
     void RunPicker(const Picker& picker);
     bool InToolsMenuMode() const;
     ToolbarButtons Buttons() const;
+    void SetNextGuid(const std::wstring& guid) const { SetText(IDC_Text1, guid); }
+    void SetTarget(HKEY hive, bool visible) const;
+    void SetPreviewedGuid(const std::wstring& guid) const { SetText(IDC_Label8, guid); }
     void StartEditing(const std::wstring& entry, const ButtonDefinition& button);
     // Leaves editing with nothing written: fields emptied, caption restored.
     void LeaveEditing();

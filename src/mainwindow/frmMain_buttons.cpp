@@ -34,20 +34,11 @@ std::wstring FileNameFor(std::wstring entry) {
     return entry;
 }
 
-// The out-of-view options: the hive a button goes to, and its visibility.
-void SetChosenHive(const frmMain& form, HKEY root, bool visible) {
-    const bool user = root == HKEY_CURRENT_USER;
-    SendMessageW(form.Control(IDC_Option1), BM_SETCHECK, user ? BST_CHECKED : BST_UNCHECKED, 0);
-    SendMessageW(form.Control(IDC_Option2), BM_SETCHECK, user ? BST_UNCHECKED : BST_CHECKED, 0);
-    SendMessageW(form.Control(IDC_Check1), BM_SETCHECK, visible ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
 ButtonDefinition ButtonFromForm(const frmMain& form) {
-    ButtonDefinition button{form.Text(IDC_Text1), form.Text(IDC_Text2), form.Text(IDC_Text3), form.Text(IDC_Text5),
+    ButtonDefinition button{form.NextGuid(),      form.Text(IDC_Text2), form.Text(IDC_Text3), form.Text(IDC_Text5),
                             form.Text(IDC_Text4), form.Text(IDC_Text6), form.Text(IDC_Text7), form.Text(IDC_Text8)};
-    // Only an unticked box hides the button; a greyed one counts as ticked.
-    button.DefaultVisible = SendMessageW(form.Control(IDC_Check1), BM_GETCHECK, 0, 0) != BST_UNCHECKED;
-    button.RootKey = RootKeyFor(IsChecked(form.Control(IDC_Option1)));
+    button.DefaultVisible = form.ButtonVisible();
+    button.RootKey = form.TargetHive();
     return button;
 }
 
@@ -78,6 +69,20 @@ int PictureSize(HWND picture) {
 
 ToolbarButtons frmMain::Buttons() const { return ToolbarButtons(registry_, catalogue_, services_.messages, Hwnd()); }
 
+HKEY frmMain::TargetHive() const { return RootKeyFor(IsChecked(Control(IDC_Option1))); }
+
+// Only an unticked box hides the button; a greyed one counts as ticked.
+bool frmMain::ButtonVisible() const {
+    return SendMessageW(Control(IDC_Check1), BM_GETCHECK, 0, 0) != BST_UNCHECKED;
+}
+
+void frmMain::SetTarget(HKEY hive, bool visible) const {
+    const bool user = hive == HKEY_CURRENT_USER;
+    SendMessageW(Control(IDC_Option1), BM_SETCHECK, user ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(Control(IDC_Option2), BM_SETCHECK, user ? BST_UNCHECKED : BST_CHECKED, 0);
+    SendMessageW(Control(IDC_Check1), BM_SETCHECK, visible ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
 void frmMain::LoadMyButtons() {
     listed_ = Buttons().Entries();
     if (listed_.empty()) return;
@@ -94,7 +99,7 @@ void frmMain::LoadMyButtons() {
 
 void frmMain::RefillList() {
     SendMessageW(Control(IDC_List1), LB_RESETCONTENT, 0, 0);
-    SetText(IDC_Label8, L"");
+    SetPreviewedGuid(L"");
     LoadMyButtons();
     // Nothing is selected after a refill, so there is nothing to delete.
     EnableWindow(Control(IDC_Command5), FALSE);
@@ -115,7 +120,7 @@ void frmMain::List1_Click() {
     const HWND picture = Control(IDC_Picture1);
     ShowIcon(picture, pictureIcon_, {});
     const ButtonPreview preview = Buttons().Preview(entry);
-    SetText(IDC_Label8, preview.guid);
+    SetPreviewedGuid(preview.guid);
     SetText(IDC_lblPath, preview.iconPath);
     // A file that is missing or holds no picture leaves the preview empty.
     ShowIcon(picture, pictureIcon_, LoadPictureIcon(preview.iconPath, PictureSize(picture)));
@@ -169,10 +174,11 @@ void frmMain::StartEditing(const std::wstring& entry, const ButtonDefinition& bu
     const std::pair<ControlId, const std::wstring*> fields[] = {
         {IDC_Text2, &button.Exec},       {IDC_Text3, &button.Icon},     {IDC_Text5, &button.HotIcon},
         {IDC_Text4, &button.ButtonText}, {IDC_Text6, &button.MenuText}, {IDC_Text7, &button.MenuStatusBar},
-        {IDC_Text8, &button.ToolTip},    {IDC_Text1, &button.Guid},
+        {IDC_Text8, &button.ToolTip},
     };
     for (const auto& [id, text] : fields) SetText(id, *text);
-    SetChosenHive(*this, button.RootKey, button.DefaultVisible);
+    SetNextGuid(button.Guid);
+    SetTarget(button.RootKey, button.DefaultVisible);
     SetText(IDC_Command2, kSaveCaption);
     editing_ = entry;
     SetStatusNews(L"Editing the " + button.ButtonText + L" Button");
@@ -183,8 +189,8 @@ void frmMain::LeaveEditing() {
     if (!editing_) return;
     editing_.reset();
     ClearTextBoxes(*this);
-    SetText(IDC_Text1, CreateGUID());
-    SetChosenHive(*this, HKEY_LOCAL_MACHINE, true);
+    SetNextGuid(CreateGUID());
+    SetTarget(HKEY_LOCAL_MACHINE, true);
     SetText(IDC_Command2, kCreateCaption);
     SetStatusDefault();
 }
@@ -239,7 +245,7 @@ void frmMain::Command5_Click() {
     SetStatusDefault();
     const std::wstring entry = SelectedEntry();
     if (entry.empty()) return;
-    Buttons().Remove(Text(IDC_Label8), entry);
+    Buttons().Remove(PreviewedGuid(), entry);
     ShowIcon(Control(IDC_Picture1), pictureIcon_, {});
     RefillList();  // lblPath keeps the path of the last preview
 }

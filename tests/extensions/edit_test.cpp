@@ -44,7 +44,7 @@ protected:
     RecordingRegistry api;
     testing::ScriptedMessageBox messages;
     RegistryAccess registry{api, messages};
-    MyButtonsCatalogue catalogue{api, scratch.application()};
+    MyButtonsCatalogue catalogue{api, scratch.Application()};
     ToolbarButtons buttons{registry, catalogue, messages, nullptr};
 
     ButtonDefinition Made(const std::wstring& text = L"Notes", HKEY root = HKEY_LOCAL_MACHINE) {
@@ -63,7 +63,7 @@ protected:
         change(*loaded);
         RecordingRegistry& used = through ? *through : api;
         const RegistryAccess access(used, messages);
-        const MyButtonsCatalogue sameCatalogue(used, scratch.application());
+        const MyButtonsCatalogue sameCatalogue(used, scratch.Application());
         return ToolbarButtons(access, sameCatalogue, messages, nullptr).Save(*loaded, entry).outcome;
     }
 };

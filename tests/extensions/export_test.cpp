@@ -54,7 +54,7 @@ protected:
     testing::RecordingRegistry api;
     testing::ScriptedMessageBox messages;
     RegistryAccess registry{api, messages};
-    MyButtonsCatalogue catalogue{api, scratch.application()};
+    MyButtonsCatalogue catalogue{api, scratch.Application()};
     ToolbarButtons buttons{registry, catalogue, messages, nullptr};
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / (L"export " + CreateGUID());
     const std::wstring file = (folder / L"buttons.reg").wstring();

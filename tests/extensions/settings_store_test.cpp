@@ -19,7 +19,7 @@ protected:
     ScratchKey scratch;
     RecordingRegistry api;
     SettingsStore store{api};
-    const std::wstring app = scratch.application();
+    const std::wstring app = scratch.Application();
 };
 
 TEST_F(SettingsStoreTest, MissingOrEmptySectionGivesNothing) {

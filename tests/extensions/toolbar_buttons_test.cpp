@@ -27,7 +27,7 @@ protected:
     RecordingRegistry api;
     ScriptedMessageBox messages;
     RegistryAccess registry{api, messages};
-    MyButtonsCatalogue catalogue{api, scratch.application()};
+    MyButtonsCatalogue catalogue{api, scratch.Application()};
     ToolbarButtons buttons{registry, catalogue, messages, nullptr};
 
     ButtonDefinition Filled(const std::wstring& text = L"Notes") {
@@ -283,7 +283,7 @@ TEST_F(ToolbarButtonsTest, RefusedReplacementKeepsTheEarlierButtonWorking) {
         RecordingRegistry refusing;
         refusing.Refuse(refusal.call, ERROR_ACCESS_DENIED, refusal.name);
         const RegistryAccess access(refusing, messages);
-        const MyButtonsCatalogue sameCatalogue(refusing, scratch.application());
+        const MyButtonsCatalogue sameCatalogue(refusing, scratch.Application());
         messages.answers = {IDYES};
 
         const ButtonDefinition second = Filled(L"Notes");
@@ -460,7 +460,7 @@ TEST_F(ToolbarButtonsTest, RemovalLeavesWhatItMayNotDeleteAndSaysWhy) {
             refusing.Refuse(RegCall::DeleteValue, ERROR_ACCESS_DENIED, L"Notes");
         }
         const RegistryAccess access(refusing, messages);
-        const MyButtonsCatalogue sameCatalogue(refusing, scratch.application());
+        const MyButtonsCatalogue sameCatalogue(refusing, scratch.Application());
 
         EXPECT_EQ(ToolbarButtons(access, sameCatalogue, messages, nullptr).Remove(shown.Guid, L"Notes"), c.outcome);
         ASSERT_EQ(messages.shown.size(), 1u);

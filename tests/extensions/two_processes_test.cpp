@@ -24,18 +24,18 @@ protected:
     SystemRegistry api;
     AgreeingMessageBox agreeing;
     testing::ScriptedMessageBox scripted;
-    const std::wstring marker = L"race:" + scratch.application();
+    const std::wstring marker = L"race:" + scratch.Application();
 
     ~TwoProcessesTest() override {
         for (const std::wstring& guid : MarkedKeys()) testing::DeleteButtonKeys(guid);
     }
 
-    MyButtonsCatalogue Catalogue() { return MyButtonsCatalogue(api, scratch.application()); }
+    MyButtonsCatalogue Catalogue() { return MyButtonsCatalogue(api, scratch.Application()); }
 
     // Starts button_race.exe with `arguments` after the catalogue's name.
     UniqueKernelHandle Start(const std::wstring& arguments) {
         const std::wstring program = ExecutableFolder() + L"\\button_race.exe";
-        std::wstring command = L"\"" + program + L"\" " + scratch.application() + L" " + arguments;
+        std::wstring command = L"\"" + program + L"\" " + scratch.Application() + L" " + arguments;
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};
@@ -74,7 +74,7 @@ TEST_F(TwoProcessesTest, RacingCopiesLeaveOneKeyPerEntryAndOneEntryPerKey) {
     ASSERT_EQ(ExitCode(other), 0u);
 
     std::map<std::wstring, std::wstring> entries;
-    for (const SettingsEntry& entry : SettingsStore(api).GetAllSettings(scratch.application(), kCatalogueSection))
+    for (const SettingsEntry& entry : SettingsStore(api).GetAllSettings(scratch.Application(), kCatalogueSection))
         entries[entry.key] = entry.value;
     std::set<std::wstring> named;
     for (const auto& [text, guid] : entries) named.insert(guid);

@@ -18,7 +18,7 @@ public:
     const std::wstring& path() const { return path_; }
     std::wstring Sub(const std::wstring& name) const { return path_ + L"\\" + name; }
     // The key as an application name: the program keeps its settings below Software\<name>.
-    std::wstring application() const { return path_.substr(wcslen(L"Software\\")); }
+    std::wstring Application() const { return path_.substr(wcslen(L"Software\\")); }
 
 private:
     std::wstring path_;
