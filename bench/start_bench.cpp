@@ -111,6 +111,7 @@ int wmain(int argc, wchar_t** argv) {
 
     std::vector<double> program;
     std::vector<double> yardstick;
+    std::vector<double> pairRatios;  // less swayed by a machine whose load changes during the run
     for (int pair = 0; pair < pairs; ++pair) {
         // Alternate which of the two goes first.
         const bool programFirst = pair % 2 == 0;
@@ -123,6 +124,7 @@ int wmain(int argc, wchar_t** argv) {
             }
             (isProgram ? program : yardstick).push_back(run->milliseconds);
         }
+        pairRatios.push_back(program.back() / yardstick.back());
     }
     const double programMedian = Median(program);
     const double bareMedian = Median(yardstick);
@@ -130,5 +132,6 @@ int wmain(int argc, wchar_t** argv) {
     std::wprintf(L"barsmith.exe  median %7.1f ms\n", programMedian);
     std::wprintf(L"bare window   median %7.1f ms\n", bareMedian);
     std::wprintf(L"ratio         %7.2f\n", programMedian / bareMedian);
+    std::wprintf(L"median of the %d pairs' own ratios %.2f\n", pairs, Median(pairRatios));
     return 0;
 }

@@ -2,14 +2,12 @@
 #include <commctrl.h>
 
 #include "mainwindow/frmMain.h"
-#include "platform/com.h"
 #include "platform/common_dialog.h"
 #include "platform/form.h"
 #include "platform/message_box.h"
 #include "platform/shell.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
-    const barsmith::ScopedCom com;
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
 

@@ -5,8 +5,12 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <optional>
 #include <stdexcept>
 #include <string>
+
+#include "platform/com.h"
+#include "platform/library.h"
 
 namespace barsmith {
 
@@ -15,11 +19,21 @@ public:
     virtual ~FileDialogSeam() = default;
     // As GetOpenFileNameW: true when the user chose a file.
     virtual bool ShowOpenDialog(OPENFILENAMEW& request) = 0;
+    // As CommDlgExtendedError after ShowOpenDialog gave false: 0 when the user
+    // cancelled, otherwise why the dialog failed. A scripted dialog never fails.
+    virtual DWORD ExtendedError() { return 0; }
 };
 
+// The system's dialog. comdlg32 and COM are loaded when it is first shown, not
+// when the program starts.
 class SystemFileDialog final : public FileDialogSeam {
 public:
-    bool ShowOpenDialog(OPENFILENAMEW& request) override { return GetOpenFileNameW(&request) != FALSE; }
+    bool ShowOpenDialog(OPENFILENAMEW& request) override;
+    DWORD ExtendedError() override;
+
+private:
+    LazyLibrary comdlg32_{L"comdlg32.dll"};
+    std::optional<ScopedCom> com_;
 };
 
 // Raised by ShowOpen when the user cancels and CancelError is set, or when the
