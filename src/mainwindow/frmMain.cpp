@@ -15,6 +15,7 @@ namespace {
 
 constexpr int kClientWidth = 7320;   // twips
 constexpr int kClientHeight = 5115;  // twips
+constexpr TwipsRect kHeaderAt{0, 0, 7395, 615};
 constexpr int kButtonTextLimit = 25;
 
 DWORD StyleOf(ControlKind kind) {
@@ -84,13 +85,43 @@ void frmMain::Show(int showCommand) {
 
 void frmMain::CreateHeader() {
     // The title strip takes no focus, so it stays out of the tab order.
-    InfoHeader1.Create(Hwnd(), ToPixels(TwipsRect{0, 0, 7395, 615}, dpi()), IDC_InfoHeader1);
+    InfoHeader1.Create(Hwnd(), ToPixels(kHeaderAt, dpi()), IDC_InfoHeader1);
     controls_[IDC_InfoHeader1 - IDC_FraButton] = InfoHeader1.Hwnd();
+    ReadHeaderProperties();
+}
+
+void frmMain::ReadHeaderProperties() {
     try {
-        InfoHeader1.UserControl_ReadProperties(MainWindowHeaderProperties());
+        InfoHeader1.UserControl_ReadProperties(MainWindowHeaderProperties(dpi()));
     } catch (const PropertyTypeError&) {
-        // Start-up goes on with the header as far as it was restored.
+        // The window goes on with the header as far as it was restored.
     }
+}
+
+void frmMain::OnDpiChanged() {
+    InfoHeader1.SetDpi(dpi());
+    const RECT header = ToPixels(kHeaderAt, dpi());
+    SetWindowPos(InfoHeader1.Hwnd(), nullptr, header.left, header.top, header.right - header.left,
+                 header.bottom - header.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The icon is part of the stored set: it is read again at the new size.
+    ReadHeaderProperties();
+    if (pictureIcon_) {
+        // The preview's picture again at the picture box's new size, from the
+        // icon's own images where the system still knows them.
+        const int size = PreviewSize();
+        const HANDLE copy = CopyImage(pictureIcon_.get(), IMAGE_ICON, size, size, LR_COPYFROMRESOURCE);
+        UniqueIcon resized(static_cast<HICON>(copy ? copy : CopyImage(pictureIcon_.get(), IMAGE_ICON, size, size, 0)));
+        if (resized) {
+            SendMessageW(Control(IDC_Picture1), STM_SETICON, reinterpret_cast<WPARAM>(resized.get()), 0);
+            pictureIcon_ = std::move(resized);
+        }
+    }
+}
+
+int frmMain::PreviewSize() const {
+    RECT client{};
+    GetClientRect(Control(IDC_Picture1), &client);
+    return std::max<int>(1, std::min(client.right, client.bottom));
 }
 
 void frmMain::CreateControls() {
@@ -117,9 +148,10 @@ void frmMain::CreateControls() {
     SendMessageW(Control(IDC_Option2), BM_SETCHECK, BST_CHECKED, 0);
     SendMessageW(Control(IDC_Check1), BM_SETCHECK, BST_CHECKED, 0);
     // The preview shows the program's icon until the first button is previewed.
-    pictureIcon_.reset(static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_BARSMITH), IMAGE_ICON, 32, 32, 0)));
+    pictureIcon_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_BARSMITH),
+                                                     IMAGE_ICON, PreviewSize(), PreviewSize(), 0)));
     SendMessageW(Control(IDC_Picture1), STM_SETICON, reinterpret_cast<WPARAM>(pictureIcon_.get()), 0);
+    FitCaptions();
     SetStatusDefault();
 }
 
@@ -140,12 +172,14 @@ void frmMain::SetText(ControlId id, const std::wstring& text) const { SetWindowT
 void frmMain::SetStatusDefault() {
     statusColor_ = kStatusDefaultColor;
     SetText(IDC_lblMessage, kDefaultStatus);
+    FitLabel(Control(IDC_lblMessage));
     InvalidateRect(Control(IDC_lblMessage), nullptr, TRUE);
 }
 
 void frmMain::SetStatusCreated(const std::wstring& buttonText) {
     statusColor_ = kStatusCreatedColor;
     SetText(IDC_lblMessage, L"The " + buttonText + L" Button has been created!");
+    FitLabel(Control(IDC_lblMessage));
     InvalidateRect(Control(IDC_lblMessage), nullptr, TRUE);
 }
 

@@ -82,6 +82,7 @@ public:
     void Show(int showCommand);
 
     HWND Control(ControlId id) const;
+    const InfoHeader& Header() const { return InfoHeader1; }
     COLORREF StatusColor() const { return statusColor_; }
     std::wstring Text(ControlId id) const;
     void SetText(ControlId id, const std::wstring& text) const;
@@ -109,6 +110,7 @@ protected:
     COLORREF LabelTextColor(HWND label) const override;
     void OnCommand(int id, int code, HWND control) override;
     void Form_KeyDown(WORD keyCode, WORD shift) override;
+    void OnDpiChanged() override;
 
 private:
     struct Picker {
@@ -118,7 +120,10 @@ private:
         ControlId target;
     };
     void CreateHeader();
+    void ReadHeaderProperties();
     void CreateControls();
+    // The preview's side in pixels at the window's DPI.
+    int PreviewSize() const;
     void RunPicker(const Picker& picker);
     bool InToolsMenuMode() const;
 

@@ -3,12 +3,16 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cwctype>
+#include <functional>
 
 namespace barsmith {
 namespace {
 
 constexpr wchar_t kFrameClass[] = L"BarsmithFrame";
+constexpr int kSmallestFontHeight = 8;  // pixels: captions are not shrunk below this
+constexpr int kLabelGapTwips = 60;      // between a label's caption and the next control on its line
 
 bool IsButtonOfType(HWND control, LONG type) {
     wchar_t cls[16]{};
@@ -22,6 +26,71 @@ bool IsPushButton(HWND control) {
 
 bool IsOptionButton(HWND control) {
     return IsButtonOfType(control, BS_AUTORADIOBUTTON) || IsButtonOfType(control, BS_RADIOBUTTON);
+}
+
+LONG StaticType(HWND control) {
+    wchar_t cls[16]{};
+    GetClassNameW(control, cls, 16);
+    return lstrcmpiW(cls, WC_STATICW) == 0 ? GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK : -1;
+}
+
+// A static control that shows its caption (not a picture).
+bool IsTextLabel(HWND control) {
+    switch (StaticType(control)) {
+    case SS_LEFT:
+    case SS_CENTER:
+    case SS_RIGHT:
+    case SS_SIMPLE:
+    case SS_LEFTNOWORDWRAP:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool WrapsCaption(HWND label) {
+    const LONG type = StaticType(label);
+    return type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT;
+}
+
+// The room the control's caption takes in `font`, "&" markers shown as the
+// control shows them: as one line, or wrapped at `wrapWidth` pixels.
+SIZE CaptionSize(HWND control, HFONT font, int wrapWidth = 0) {
+    const int length = GetWindowTextLengthW(control);
+    std::wstring caption(static_cast<size_t>(length) + 1, L'\0');
+    caption.resize(static_cast<size_t>(GetWindowTextW(control, caption.data(), length + 1)));
+    const WindowDC dc(control);
+    const SelectObjectGuard select(dc.get(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT));
+    UINT format = DT_CALCRECT | DT_EXPANDTABS | (wrapWidth > 0 ? DT_WORDBREAK : 0);
+    if (StaticType(control) >= 0 && (GetWindowLongW(control, GWL_STYLE) & SS_NOPREFIX)) format |= DT_NOPREFIX;
+    RECT r{0, 0, wrapWidth, 0};
+    DrawTextW(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &r, format);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+// Empty when everything fits in `font`; otherwise the largest smaller font of
+// the same face that does, or the smallest one tried.
+UniqueFont SmallerFontToFit(HFONT font, const std::function<bool(HFONT)>& fits) {
+    LOGFONTW details{};
+    if (!font || fits(font) || !GetObjectW(font, sizeof details, &details)) return {};
+    UniqueFont smaller;
+    while (std::abs(details.lfHeight) > kSmallestFontHeight) {
+        details.lfHeight += details.lfHeight < 0 ? 1 : -1;
+        UniqueFont next(CreateFontIndirectW(&details));
+        if (!next) break;
+        smaller = std::move(next);
+        if (fits(smaller.get())) break;
+    }
+    return smaller;
+}
+
+void SetFont(HWND control, HFONT font, bool redraw) {
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
+}
+
+void MoveTo(HWND control, const RECT& at) {
+    SetWindowPos(control, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // Messages that controls send to their parent travel on from a frame to the form.
@@ -106,11 +175,10 @@ void RegisterFrameClass() {
     RegisterClassExW(&wc);
 }
 
-UniqueFont CreateMessageFont() {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return {};
-    return UniqueFont(CreateFontIndirectW(&metrics.lfMessageFont));
+UniqueFont CreateMessageFont(const Dpi& dpi) {
+    LOGFONTW font{};
+    if (!MessageFontFor(dpi, font)) return {};
+    return UniqueFont(CreateFontIndirectW(&font));
 }
 
 }  // namespace
@@ -206,7 +274,7 @@ Window::ClassInfo Form::ClassWithIcon(const wchar_t* name, int iconId) {
 
 bool Form::CreateForm(const ClassInfo& cls, const std::wstring& caption, const FormStyle& style) {
     dpi_ = ScreenDpi();
-    font_ = CreateMessageFont();
+    font_ = CreateMessageFont(dpi_);
     RECT frame{0, 0, TwipsToPixels(style.clientWidthTwips, dpi_.x), TwipsToPixels(style.clientHeightTwips, dpi_.y)};
     AdjustWindowRectEx(&frame, style.style, FALSE, style.exStyle);
     const int width = frame.right - frame.left;
@@ -231,8 +299,108 @@ HWND Form::AddControl(HWND parent, const wchar_t* className, const std::wstring&
         CreateWindowExW(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, px.left, px.top,
                         px.right - px.left, px.bottom - px.top, parent,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-    if (control && font_) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    if (!control) return nullptr;
+    if (font_) SetFont(control, font_.get(), false);
+    placed_.push_back(PlacedControl{control, at, {}, nullptr});
     return control;
+}
+
+void Form::ApplyDpi(const Dpi& dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    UniqueFont previous;  // the controls hold it until they have the new one
+    if (UniqueFont fresh = CreateMessageFont(dpi_)) previous = std::exchange(font_, std::move(fresh));
+    MoveTo(Hwnd(), suggested);
+    for (PlacedControl& placed : placed_) {
+        MoveTo(placed.control, ToPixels(placed.at, dpi_));
+        SetFont(placed.control, font_.get(), false);
+        placed.fitted.reset();
+    }
+    OnDpiChanged();
+    FitCaptions();
+    RedrawWindow(Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void Form::FitCaptions() {
+    FitButtons();
+    for (PlacedControl& placed : placed_) {
+        if (IsTextLabel(placed.control)) FitLabel(placed);
+    }
+}
+
+void Form::FitLabel(HWND label) {
+    const auto placed = std::find_if(placed_.begin(), placed_.end(), [label](const PlacedControl& p) {
+        return p.control == label;
+    });
+    if (placed != placed_.end() && IsTextLabel(label)) FitLabel(*placed);
+}
+
+void Form::FitLabel(PlacedControl& label) {
+    const HWND control = label.control;
+    const HFONT current = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    label.own = label.fitted && current == label.fitted.get() ? label.own : current;
+    const RECT box = ToPixels(label.at, dpi_);
+    RECT container{};
+    GetClientRect(GetParent(control), &container);
+    // An empty label keeps its box for the text it will get; one out of view
+    // (below its container's client area) holds working state that nobody sees.
+    if (GetWindowTextLengthW(control) == 0 || box.top >= container.bottom) {
+        if (current != label.own) SetFont(control, label.own, true);
+        label.fitted.reset();
+        MoveTo(control, box);
+        return;
+    }
+    const bool wraps = WrapsCaption(control);
+    const int width = box.right - box.left;
+    const int height = box.bottom - box.top;
+    const int room = wraps ? width : RightLimit(label) - box.left;
+    UniqueFont fitted = SmallerFontToFit(label.own, [&](HFONT font) {
+        const SIZE caption = CaptionSize(control, font, wraps ? width : 0);
+        return caption.cx <= room && (!wraps || caption.cy <= height);
+    });
+    const HFONT shown = fitted ? fitted.get() : label.own;
+    if (shown != current) SetFont(control, shown, true);
+    label.fitted = std::move(fitted);  // the smaller font used before is let go only now
+    if (wraps) {
+        MoveTo(control, box);
+        return;
+    }
+    const SIZE caption = CaptionSize(control, shown);
+    MoveTo(control, RECT{box.left, box.top, box.left + caption.cx, box.top + std::max<int>(height, caption.cy)});
+}
+
+int Form::RightLimit(const PlacedControl& label) const {
+    const HWND container = GetParent(label.control);
+    RECT client{};
+    GetClientRect(container, &client);
+    const RECT box = ToPixels(label.at, dpi_);
+    // As far from the container's right edge as the label starts from its left, at least.
+    int limit = std::max<int>(box.right, client.right - box.left);
+    for (const PlacedControl& other : placed_) {
+        if (&other == &label || GetParent(other.control) != container) continue;
+        const RECT at = ToPixels(other.at, dpi_);
+        if (at.top < box.bottom && at.bottom > box.top && at.left > box.left)
+            limit = std::min<int>(limit, at.left - TwipsToPixels(kLabelGapTwips, dpi_.x));
+    }
+    return limit;
+}
+
+void Form::FitButtons() {
+    std::vector<HWND> buttons;
+    for (const PlacedControl& placed : placed_) {
+        if (IsPushButton(placed.control)) buttons.push_back(placed.control);
+    }
+    UniqueFont fitted = SmallerFontToFit(font_.get(), [&buttons](HFONT font) {
+        return std::all_of(buttons.begin(), buttons.end(), [font](HWND button) {
+            const SIZE caption = CaptionSize(button, font);
+            RECT client{};
+            GetClientRect(button, &client);
+            // Inside the button's border.
+            return caption.cx <= client.right - 2 * GetSystemMetrics(SM_CXBORDER) && caption.cy <= client.bottom;
+        });
+    });
+    if (!fitted && !buttonFont_) return;
+    for (const HWND button : buttons) SetFont(button, fitted ? fitted.get() : font_.get(), true);
+    buttonFont_ = std::move(fitted);
 }
 
 HWND Form::AddFrame(HWND parent, const std::wstring& caption, const TwipsRect& at, int id) {
@@ -336,6 +504,10 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
+    case WM_DPICHANGED:
+        // The system suggests the window's new place and size on the other screen.
+        ApplyDpi(Dpi{LOWORD(wParam), HIWORD(wParam)}, *reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_CLOSE:
         Unload();
         return 0;

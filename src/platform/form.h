@@ -1,8 +1,9 @@
 #pragma once
 // Top-level windows ("forms") with what a user expects of a dialog-like window
 // that is not a dialog: a tab order of our own across nested frames, access keys,
-// key preview, tool tips and the system's message font; plus the registry of
-// loaded forms that ends the process when the last one goes.
+// key preview, tool tips, the system's message font, captions that fit whatever
+// that font is, and a layout that follows the window to a screen of another
+// DPI; plus the registry of loaded forms that ends the process when the last one goes.
 #include <windows.h>
 
 #include <functional>
@@ -55,6 +56,8 @@ public:
 
     const Dpi& dpi() const { return dpi_; }
     HFONT Font() const { return font_.get(); }
+    // Sizes a label to its caption again, after its text changed.
+    void FitLabel(HWND label);
     // The window's controls in tab order, as the form declared them.
     const std::vector<HWND>& TabOrder() const { return tabOrder_; }
 
@@ -81,6 +84,14 @@ protected:
     HWND AddFrame(HWND parent, const std::wstring& caption, const TwipsRect& at, int id);
     void AddToolTip(HWND control, const std::wstring& text);
     void SetTabOrder(std::vector<HWND> controls) { tabOrder_ = std::move(controls); }
+    // Once the controls exist, and again after every DPI change: single-line
+    // labels take the width of their caption from their place's left and top
+    // (wrapping ones keep their box), and a caption too wide for the room it
+    // has gets a smaller font of the same face, which the push buttons share.
+    void FitCaptions();
+    // After a DPI change has placed every control again from its twips, in the
+    // form's font for the new DPI: the window remakes its own fonts and pictures.
+    virtual void OnDpiChanged() {}
     // Focuses the first control of the tab order that can take the focus.
     void FocusFirstControl();
 
@@ -96,11 +107,27 @@ protected:
     FormRegistry& forms_;
 
 private:
+    // A control at its place in twips, with the smaller font that made its
+    // caption fit (if it needed one) and the font that one stands in for.
+    struct PlacedControl {
+        HWND control;
+        TwipsRect at;
+        UniqueFont fitted;
+        HFONT own = nullptr;
+    };
+
     bool MoveFocus(bool backwards);
     bool HandleAccessKey(wchar_t key);
+    void ApplyDpi(const Dpi& dpi, const RECT& suggested);
+    void FitLabel(PlacedControl& label);
+    void FitButtons();
+    // How far right a single-line label may reach before the next control on its line.
+    int RightLimit(const PlacedControl& label) const;
 
     Dpi dpi_;
     UniqueFont font_;
+    std::vector<PlacedControl> placed_;
+    UniqueFont buttonFont_;
     HWND toolTip_ = nullptr;
     HWND lastFocus_ = nullptr;
     std::vector<HWND> tabOrder_;
