@@ -188,9 +188,8 @@ bool frmMain::InToolsMenuMode() const { return IsWindowVisible(Control(IDC_FraMe
 // --- Handlers ---------------------------------------------------------------
 
 void frmMain::Form_Load() {
-    // Start-up goes on whatever these two steps achieve.
+    // The My Buttons list is hidden at start: it is read when that mode is entered.
     Command1_Click();
-    LoadMyButtons();
 }
 
 void frmMain::Form_KeyDown(WORD keyCode, WORD /*shift*/) {

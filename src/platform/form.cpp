@@ -59,7 +59,7 @@ SIZE CaptionSize(HWND control, HFONT font, int wrapWidth = 0) {
     const int length = GetWindowTextLengthW(control);
     std::wstring caption(static_cast<size_t>(length) + 1, L'\0');
     caption.resize(static_cast<size_t>(GetWindowTextW(control, caption.data(), length + 1)));
-    const WindowDC dc(control);
+    const UniqueMemoryDC dc(CreateCompatibleDC(nullptr));  // measures as the screen does
     const SelectObjectGuard select(dc.get(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT));
     UINT format = DT_CALCRECT | DT_EXPANDTABS | (wrapWidth > 0 ? DT_WORDBREAK : 0);
     if (StaticType(control) >= 0 && (GetWindowLongW(control, GWL_STYLE) & SS_NOPREFIX)) format |= DT_NOPREFIX;
@@ -69,10 +69,11 @@ SIZE CaptionSize(HWND control, HFONT font, int wrapWidth = 0) {
 }
 
 // Empty when everything fits in `font`; otherwise the largest smaller font of
-// the same face that does, or the smallest one tried.
+// the same face that does, or the smallest one tried. The last font `fits` is
+// asked about is always the one to show.
 UniqueFont SmallerFontToFit(HFONT font, const std::function<bool(HFONT)>& fits) {
     LOGFONTW details{};
-    if (!font || fits(font) || !GetObjectW(font, sizeof details, &details)) return {};
+    if (fits(font) || !font || !GetObjectW(font, sizeof details, &details)) return {};
     UniqueFont smaller;
     while (std::abs(details.lfHeight) > kSmallestFontHeight) {
         details.lfHeight += details.lfHeight < 0 ? 1 : -1;
@@ -285,9 +286,6 @@ bool Form::CreateForm(const ClassInfo& cls, const std::wstring& caption, const F
     const int y = work.top + (work.bottom - work.top - height) / 2;
     if (!CreateBound(cls, style.exStyle, style.style & ~WS_VISIBLE, caption, x, y, width, height, style.owner))
         return false;
-    toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Hwnd(), nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
     forms_.Add(this);
     return true;
 }
@@ -353,19 +351,19 @@ void Form::FitLabel(PlacedControl& label) {
     const int width = box.right - box.left;
     const int height = box.bottom - box.top;
     const int room = wraps ? width : RightLimit(label) - box.left;
+    SIZE caption{};
     UniqueFont fitted = SmallerFontToFit(label.own, [&](HFONT font) {
-        const SIZE caption = CaptionSize(control, font, wraps ? width : 0);
+        caption = CaptionSize(control, font, wraps ? width : 0);
         return caption.cx <= room && (!wraps || caption.cy <= height);
     });
     const HFONT shown = fitted ? fitted.get() : label.own;
     if (shown != current) SetFont(control, shown, true);
     label.fitted = std::move(fitted);  // the smaller font used before is let go only now
-    if (wraps) {
-        MoveTo(control, box);
-        return;
-    }
-    const SIZE caption = CaptionSize(control, shown);
-    MoveTo(control, RECT{box.left, box.top, box.left + caption.cx, box.top + std::max<int>(height, caption.cy)});
+    // A wrapping label keeps its box; a single-line one takes its caption's
+    // size, as measured last in the font it shows.
+    MoveTo(control, wraps ? box
+                          : RECT{box.left, box.top, box.left + caption.cx,
+                                 box.top + std::max<int>(height, caption.cy)});
 }
 
 int Form::RightLimit(const PlacedControl& label) const {
@@ -409,7 +407,13 @@ HWND Form::AddFrame(HWND parent, const std::wstring& caption, const TwipsRect& a
 }
 
 void Form::AddToolTip(HWND control, const std::wstring& text) {
-    if (!toolTip_ || !control) return;
+    if (!control) return;
+    // The tips are made when the mouse first comes over the window: the first
+    // paint does not show them.
+    if (!toolTip_) {
+        pendingTips_.emplace_back(control, text);
+        return;
+    }
     TTTOOLINFOW info{};
     info.cbSize = sizeof info;
     info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -417,6 +421,14 @@ void Form::AddToolTip(HWND control, const std::wstring& text) {
     info.uId = reinterpret_cast<UINT_PTR>(control);
     info.lpszText = const_cast<wchar_t*>(text.c_str());  // the tool tip copies the text
     SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void Form::CreateToolTips() {
+    toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Hwnd(), nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    if (!toolTip_) return;
+    for (const auto& [control, text] : std::exchange(pendingTips_, {})) AddToolTip(control, text);
 }
 
 void Form::FocusFirstControl() {
@@ -504,6 +516,10 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
+    case WM_SETCURSOR:
+        // Controls, and the frames they sit in, hand this on to their parent first.
+        if (!toolTip_ && !pendingTips_.empty()) CreateToolTips();
+        break;
     case WM_DPICHANGED:
         // The system suggests the window's new place and size on the other screen.
         ApplyDpi(Dpi{LOWORD(wParam), HIWORD(wParam)}, *reinterpret_cast<const RECT*>(lParam));
@@ -519,6 +535,10 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void Form::OnDestroyed() {
     toolTip_ = nullptr;  // destroyed with its owner
+    // The controls went with the window; a form loaded again places new ones.
+    pendingTips_.clear();
+    placed_.clear();
+    buttonFont_.reset();
     forms_.Remove(this);
 }
 

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/handles.h"
@@ -82,6 +83,7 @@ protected:
     // A frame: a captioned group box that is itself the parent of its controls,
     // so that hiding the frame hides them.
     HWND AddFrame(HWND parent, const std::wstring& caption, const TwipsRect& at, int id);
+    // The tip shows when the mouse rests on the control.
     void AddToolTip(HWND control, const std::wstring& text);
     void SetTabOrder(std::vector<HWND> controls) { tabOrder_ = std::move(controls); }
     // Once the controls exist, and again after every DPI change: single-line
@@ -118,6 +120,7 @@ private:
 
     bool MoveFocus(bool backwards);
     bool HandleAccessKey(wchar_t key);
+    void CreateToolTips();
     void ApplyDpi(const Dpi& dpi, const RECT& suggested);
     void FitLabel(PlacedControl& label);
     void FitButtons();
@@ -129,6 +132,7 @@ private:
     std::vector<PlacedControl> placed_;
     UniqueFont buttonFont_;
     HWND toolTip_ = nullptr;
+    std::vector<std::pair<HWND, std::wstring>> pendingTips_;  // until the tool tip window exists
     HWND lastFocus_ = nullptr;
     std::vector<HWND> tabOrder_;
 };

@@ -1,6 +1,8 @@
 // The real main window under Wine, driven with real messages.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -134,6 +136,19 @@ TEST_F(MainWindowTest, ADpiChangeTakesTheSuggestedRectangleAndLaysEverythingOutA
     GetWindowRect(main->Hwnd(), &window);
     EXPECT_TRUE(EqualRect(&window, &suggested));
     testing::ExpectMainWindowLaidOutFor(*main, Dpi{144, 144});
+}
+
+TEST_F(MainWindowTest, ToolTipsAreMadeWhenTheMouseFirstComesOverTheWindow) {
+    const auto tips = [this] {
+        for (HWND w = FindWindowW(TOOLTIPS_CLASSW, nullptr); w; w = FindWindowExW(nullptr, w, TOOLTIPS_CLASSW, nullptr)) {
+            if (GetWindow(w, GW_OWNER) == main->Hwnd()) return SendMessageW(w, TTM_GETTOOLCOUNT, 0, 0);
+        }
+        return LRESULT{-1};
+    };
+    // The mouse over the Hot Icon picker, inside its frame (the pointer may have been over the window already).
+    SendMessageW(Ctl(IDC_Command4), WM_SETCURSOR, reinterpret_cast<WPARAM>(Ctl(IDC_Command4)),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(tips(), 3);
 }
 
 TEST_F(MainWindowTest, TabOrderFollowsTheDesignAcrossFrames) {
