@@ -273,19 +273,32 @@ Window::ClassInfo Form::ClassWithIcon(const wchar_t* name, int iconId) {
     return cls;
 }
 
+RECT Form::CentredFrame(const FormStyle& style, const Dpi& dpi) {
+    RECT frame{0, 0, TwipsToPixels(style.clientWidthTwips, dpi.x), TwipsToPixels(style.clientHeightTwips, dpi.y)};
+    AdjustWindowRectEx(&frame, style.style, FALSE, style.exStyle);
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    const int x = work.left + (work.right - work.left - width) / 2;
+    const int y = work.top + (work.bottom - work.top - height) / 2;
+    return RECT{x, y, x + width, y + height};
+}
+
 bool Form::CreateForm(const ClassInfo& cls, const std::wstring& caption, const FormStyle& style) {
     dpi_ = ScreenDpi();
     font_ = CreateMessageFont(dpi_);
-    RECT frame{0, 0, TwipsToPixels(style.clientWidthTwips, dpi_.x), TwipsToPixels(style.clientHeightTwips, dpi_.y)};
-    AdjustWindowRectEx(&frame, style.style, FALSE, style.exStyle);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    RECT work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const int x = work.left + (work.right - work.left - width) / 2;
-    const int y = work.top + (work.bottom - work.top - height) / 2;
-    if (!CreateBound(cls, style.exStyle, style.style & ~WS_VISIBLE, caption, x, y, width, height, style.owner))
+    RECT frame = CentredFrame(style, dpi_);
+    if (!CreateBound(cls, style.exStyle, style.style & ~WS_VISIBLE, caption, frame.left, frame.top,
+                     frame.right - frame.left, frame.bottom - frame.top, style.owner))
         return false;
+    // The screen the window came up on may have another DPI than the main one.
+    if (const Dpi actual = WindowDpi(Hwnd()); actual != dpi_) {
+        dpi_ = actual;
+        font_ = CreateMessageFont(dpi_);
+        frame = CentredFrame(style, dpi_);
+        MoveTo(Hwnd(), frame);
+    }
     forms_.Add(this);
     return true;
 }

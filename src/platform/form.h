@@ -121,6 +121,8 @@ private:
     bool MoveFocus(bool backwards);
     bool HandleAccessKey(wchar_t key);
     void CreateToolTips();
+    // The window's frame for its client size at `dpi`, centred on the work area.
+    static RECT CentredFrame(const FormStyle& style, const Dpi& dpi);
     void ApplyDpi(const Dpi& dpi, const RECT& suggested);
     void FitLabel(PlacedControl& label);
     void FitButtons();

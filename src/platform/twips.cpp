@@ -10,15 +10,28 @@ Dpi ScreenDpi() {
     return Dpi{GetDeviceCaps(screen.get(), LOGPIXELSX), GetDeviceCaps(screen.get(), LOGPIXELSY)};
 }
 
+namespace {
+
+// A call of user32 that only newer systems have; the program still runs on
+// those that lack it, so it is looked up instead of imported.
+template <typename Fn>
+Fn* NewerUser32Call(const char* name) {
+    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    return reinterpret_cast<Fn*>(reinterpret_cast<void (*)()>(user32 ? GetProcAddress(user32, name) : nullptr));
+}
+
+}  // namespace
+
+Dpi WindowDpi(HWND window) {
+    const auto forWindow = NewerUser32Call<UINT WINAPI(HWND)>("GetDpiForWindow");
+    const int dpi = forWindow ? static_cast<int>(forWindow(window)) : 0;
+    return dpi > 0 ? Dpi{dpi, dpi} : ScreenDpi();
+}
+
 bool MessageFontFor(const Dpi& dpi, LOGFONTW& font) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
-    // Windows 10 (1607) and later tell the font for any DPI; the program still
-    // runs on systems that only know their own DPI, so the call is looked up.
-    using ForDpi = BOOL WINAPI(UINT, UINT, void*, UINT, UINT);
-    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    const auto forDpi = reinterpret_cast<ForDpi*>(
-        reinterpret_cast<void (*)()>(user32 ? GetProcAddress(user32, "SystemParametersInfoForDpi") : nullptr));
+    const auto forDpi = NewerUser32Call<BOOL WINAPI(UINT, UINT, void*, UINT, UINT)>("SystemParametersInfoForDpi");
     if (forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, static_cast<UINT>(dpi.y))) {
         font = metrics.lfMessageFont;
         return true;

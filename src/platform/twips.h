@@ -8,10 +8,14 @@ namespace barsmith {
 struct Dpi {
     int x = 96;
     int y = 96;
+    friend bool operator==(const Dpi&, const Dpi&) = default;
 };
 
 // The screen's logical DPI, read once per call from the desktop DC.
 Dpi ScreenDpi();
+// The DPI of the screen the window is on, where the system tells it per window
+// (Windows 10 1607 and later); the screen's DPI otherwise.
+Dpi WindowDpi(HWND window);
 
 // The system's message font made for `dpi`; false when the system cannot tell.
 bool MessageFontFor(const Dpi& dpi, LOGFONTW& font);
