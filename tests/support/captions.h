@@ -34,31 +34,26 @@ private:
 // The installed face whose letters run widest at one height.
 inline std::wstring WidestFace() {
     struct Search {
-        HDC dc;
         std::wstring face;
-        LONG width;
-    };
-    const WindowDC screen(nullptr);
-    Search search{screen.get(), L"", 0};
+        LONG width = 0;
+    } search;
     LOGFONTW all{};
     all.lfCharSet = ANSI_CHARSET;
     const auto measure = [](const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM state) -> int {
-        auto& s = *reinterpret_cast<Search*>(state);
-        if (font->lfFaceName[0] == L'@') return 1;  // the vertical variant of a face
         LOGFONTW trial = *font;
         trial.lfHeight = -16;
         trial.lfWidth = 0;
+        const UniqueMemoryDC dc(CreateCompatibleDC(nullptr));
         const UniqueFont made(CreateFontIndirectW(&trial));
-        const SelectObjectGuard select(s.dc, made.get());
+        const SelectObjectGuard select(dc.get(), made.get());
         SIZE size{};
-        GetTextExtentPoint32W(s.dc, L"Status Bar Text", 15, &size);
-        if (size.cx > s.width) {
-            s.width = size.cx;
-            s.face = font->lfFaceName;
-        }
+        GetTextExtentPoint32W(dc.get(), L"Status Bar Text", 15, &size);
+        auto& s = *reinterpret_cast<Search*>(state);
+        if (size.cx > s.width && font->lfFaceName[0] != L'@') s = {font->lfFaceName, size.cx};  // '@': set vertically
         return 1;
     };
-    EnumFontFamiliesExW(screen.get(), &all, measure, reinterpret_cast<LPARAM>(&search), 0);
+    const UniqueMemoryDC dc(CreateCompatibleDC(nullptr));
+    EnumFontFamiliesExW(dc.get(), &all, measure, reinterpret_cast<LPARAM>(&search), 0);
     return search.face;
 }
 
