@@ -85,10 +85,12 @@ void frmMain::Show(int showCommand) {
 
 void frmMain::CreateHeader() {
     if (InfoHeader1.dpi() != dpi()) InfoHeader1.SetDpi(dpi());  // the window is on a screen of its own DPI
+    // Restored before the window exists, so that its first blend at full size
+    // is already the stored one.
+    ReadHeaderProperties();
     // The title strip takes no focus, so it stays out of the tab order.
     InfoHeader1.Create(Hwnd(), ToPixels(kHeaderAt, dpi()), IDC_InfoHeader1);
     controls_[IDC_InfoHeader1 - IDC_FraButton] = InfoHeader1.Hwnd();
-    ReadHeaderProperties();
 }
 
 void frmMain::ReadHeaderProperties() {

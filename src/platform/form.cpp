@@ -312,7 +312,7 @@ HWND Form::AddControl(HWND parent, const wchar_t* className, const std::wstring&
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (!control) return nullptr;
     if (font_) SetFont(control, font_.get(), false);
-    placed_.push_back(PlacedControl{control, at, {}, nullptr});
+    placed_.push_back(PlacedControl{control, at, px, {}, nullptr});
     return control;
 }
 
@@ -322,7 +322,7 @@ void Form::ApplyDpi(const Dpi& dpi, const RECT& suggested) {
     if (UniqueFont fresh = CreateMessageFont(dpi_)) previous = std::exchange(font_, std::move(fresh));
     MoveTo(Hwnd(), suggested);
     for (PlacedControl& placed : placed_) {
-        MoveTo(placed.control, ToPixels(placed.at, dpi_));
+        Place(placed, ToPixels(placed.at, dpi_));
         SetFont(placed.control, font_.get(), false);
         placed.fitted.reset();
     }
@@ -357,7 +357,7 @@ void Form::FitLabel(PlacedControl& label) {
     if (GetWindowTextLengthW(control) == 0 || box.top >= container.bottom) {
         if (current != label.own) SetFont(control, label.own, true);
         label.fitted.reset();
-        MoveTo(control, box);
+        Place(label, box);
         return;
     }
     const bool wraps = WrapsCaption(control);
@@ -374,9 +374,14 @@ void Form::FitLabel(PlacedControl& label) {
     label.fitted = std::move(fitted);  // the smaller font used before is let go only now
     // A wrapping label keeps its box; a single-line one takes its caption's
     // size, as measured last in the font it shows.
-    MoveTo(control, wraps ? box
-                          : RECT{box.left, box.top, box.left + caption.cx,
-                                 box.top + std::max<int>(height, caption.cy)});
+    Place(label, wraps ? box
+                       : RECT{box.left, box.top, box.left + caption.cx, box.top + std::max<int>(height, caption.cy)});
+}
+
+void Form::Place(PlacedControl& placed, const RECT& at) {
+    if (EqualRect(&placed.shown, &at)) return;
+    MoveTo(placed.control, at);
+    placed.shown = at;
 }
 
 int Form::RightLimit(const PlacedControl& label) const {

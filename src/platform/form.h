@@ -109,11 +109,13 @@ protected:
     FormRegistry& forms_;
 
 private:
-    // A control at its place in twips, with the smaller font that made its
-    // caption fit (if it needed one) and the font that one stands in for.
+    // A control at its place in twips and where it is now in pixels, with the
+    // smaller font that made its caption fit (if it needed one) and the font
+    // that one stands in for.
     struct PlacedControl {
         HWND control;
         TwipsRect at;
+        RECT shown;
         UniqueFont fitted;
         HFONT own = nullptr;
     };
@@ -125,6 +127,8 @@ private:
     static RECT CentredFrame(const FormStyle& style, const Dpi& dpi);
     void ApplyDpi(const Dpi& dpi, const RECT& suggested);
     void FitLabel(PlacedControl& label);
+    // Moves the control unless it is there already.
+    static void Place(PlacedControl& placed, const RECT& at);
     void FitButtons();
     // How far right a single-line label may reach before the next control on its line.
     int RightLimit(const PlacedControl& label) const;
