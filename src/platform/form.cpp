@@ -89,6 +89,13 @@ void SetFont(HWND control, HFONT font, bool redraw) {
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
 }
 
+// Where the control's left edge is, whichever frame holds it.
+LONG LeftOnScreen(HWND control) {
+    RECT at{};
+    GetWindowRect(control, &at);
+    return at.left;
+}
+
 void MoveTo(HWND control, const RECT& at) {
     SetWindowPos(control, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
@@ -334,7 +341,12 @@ void Form::ApplyDpi(const Dpi& dpi, const RECT& suggested) {
 void Form::FitCaptions() {
     FitButtons();
     for (PlacedControl& placed : placed_) {
-        if (IsTextLabel(placed.control)) FitLabel(placed);
+        if (IsTextLabel(placed.control)) placed.own = OwnFont(placed);
+    }
+    for (PlacedControl& placed : placed_) {
+        // Each column once, from its first label.
+        const std::vector<PlacedControl*> column = ColumnOf(placed);
+        if (!column.empty() && column.front() == &placed) FitColumn(column);
     }
 }
 
@@ -342,40 +354,74 @@ void Form::FitLabel(HWND label) {
     const auto placed = std::find_if(placed_.begin(), placed_.end(), [label](const PlacedControl& p) {
         return p.control == label;
     });
-    if (placed != placed_.end() && IsTextLabel(label)) FitLabel(*placed);
+    if (placed == placed_.end() || !IsTextLabel(label)) return;
+    for (PlacedControl* other : ColumnOf(*placed)) other->own = OwnFont(*other);
+    FitColumn(ColumnOf(*placed));
 }
 
-void Form::FitLabel(PlacedControl& label) {
-    const HWND control = label.control;
-    const HFONT current = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
-    label.own = label.fitted && current == label.fitted.get() ? label.own : current;
-    const RECT box = ToPixels(label.at, dpi_);
+HFONT Form::OwnFont(const PlacedControl& label) {
+    const HFONT current = reinterpret_cast<HFONT>(SendMessageW(label.control, WM_GETFONT, 0, 0));
+    return label.fitted && current == label.fitted.get() ? label.own : current;
+}
+
+std::vector<Form::PlacedControl*> Form::ColumnOf(const PlacedControl& label) {
+    std::vector<PlacedControl*> column;
+    if (!IsTextLabel(label.control)) return column;
+    const LONG left = LeftOnScreen(label.control);
+    for (PlacedControl& other : placed_) {
+        if (IsTextLabel(other.control) && LeftOnScreen(other.control) == left && other.own == label.own &&
+            WrapsCaption(other.control) == WrapsCaption(label.control))
+            column.push_back(&other);
+    }
+    return column;
+}
+
+bool Form::ShowsCaption(const PlacedControl& label) const {
     RECT container{};
-    GetClientRect(GetParent(control), &container);
+    GetClientRect(GetParent(label.control), &container);
     // An empty label keeps its box for the text it will get; one out of view
     // (below its container's client area) holds working state that nobody sees.
-    if (GetWindowTextLengthW(control) == 0 || box.top >= container.bottom) {
-        if (current != label.own) SetFont(control, label.own, true);
-        label.fitted.reset();
-        Place(label, box);
-        return;
+    return GetWindowTextLengthW(label.control) > 0 && ToPixels(label.at, dpi_).top < container.bottom;
+}
+
+void Form::FitColumn(const std::vector<PlacedControl*>& column) {
+    std::vector<PlacedControl*> shown;
+    for (PlacedControl* label : column) {
+        if (ShowsCaption(*label)) {
+            shown.push_back(label);
+            continue;
+        }
+        SetFont(label->control, label->own, true);
+        label->fitted.reset();
+        Place(*label, ToPixels(label->at, dpi_));
     }
-    const bool wraps = WrapsCaption(control);
-    const int width = box.right - box.left;
-    const int height = box.bottom - box.top;
-    const int room = wraps ? width : RightLimit(label) - box.left;
-    SIZE caption{};
-    UniqueFont fitted = SmallerFontToFit(label.own, [&](HFONT font) {
-        caption = CaptionSize(control, font, wraps ? width : 0);
-        return caption.cx <= room && (!wraps || caption.cy <= height);
-    });
-    const HFONT shown = fitted ? fitted.get() : label.own;
-    if (shown != current) SetFont(control, shown, true);
-    label.fitted = std::move(fitted);  // the smaller font used before is let go only now
-    // A wrapping label keeps its box; a single-line one takes its caption's
-    // size, as measured last in the font it shows.
-    Place(label, wraps ? box
-                       : RECT{box.left, box.top, box.left + caption.cx, box.top + std::max<int>(height, caption.cy)});
+    if (shown.empty()) return;
+    const bool wraps = WrapsCaption(shown.front()->control);
+    std::vector<SIZE> captions(shown.size());
+    const auto fits = [&](HFONT font) {
+        bool all = true;
+        for (size_t i = 0; i < shown.size(); ++i) {
+            const RECT box = ToPixels(shown[i]->at, dpi_);
+            captions[i] = CaptionSize(shown[i]->control, font, wraps ? box.right - box.left : 0);
+            const int room = wraps ? box.right - box.left : RightLimit(*shown[i]) - box.left;
+            all = all && captions[i].cx <= room && (!wraps || captions[i].cy <= box.bottom - box.top);
+        }
+        return all;
+    };
+    // The labels of a column share one smaller font, so that none looks apart.
+    UniqueFont smaller = SmallerFontToFit(shown.front()->own, fits);
+    const SharedFont fitted = smaller ? SharedFont(smaller.release(), DeleteObject) : SharedFont();
+    for (size_t i = 0; i < shown.size(); ++i) {
+        PlacedControl& label = *shown[i];
+        SetFont(label.control, fitted ? fitted.get() : label.own, true);
+        label.fitted = fitted;  // a smaller font used before goes with its last label
+        // A wrapping label keeps its box; a single-line one takes its caption's
+        // size, as measured last in the font it shows.
+        const RECT box = ToPixels(label.at, dpi_);
+        Place(label, wraps ? box
+                           : RECT{box.left, box.top, box.left + captions[i].cx,
+                                  box.top + std::max<int>(box.bottom - box.top, captions[i].cy)});
+    }
 }
 
 void Form::Place(PlacedControl& placed, const RECT& at) {

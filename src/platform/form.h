@@ -7,7 +7,9 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -89,7 +91,8 @@ protected:
     // Once the controls exist, and again after every DPI change: single-line
     // labels take the width of their caption from their place's left and top
     // (wrapping ones keep their box), and a caption too wide for the room it
-    // has gets a smaller font of the same face, which the push buttons share.
+    // has gets a smaller font of the same face, which the push buttons share,
+    // and so do the labels lined up with it.
     void FitCaptions();
     // After a DPI change has placed every control again from its twips, in the
     // form's font for the new DPI: the window remakes its own fonts and pictures.
@@ -109,6 +112,8 @@ protected:
     FormRegistry& forms_;
 
 private:
+    // A font that the labels of a column share; freed with the last of them.
+    using SharedFont = std::shared_ptr<std::remove_pointer_t<HFONT>>;
     // A control at its place in twips and where it is now in pixels, with the
     // smaller font that made its caption fit (if it needed one) and the font
     // that one stands in for.
@@ -116,7 +121,7 @@ private:
         HWND control;
         TwipsRect at;
         RECT shown;
-        UniqueFont fitted;
+        SharedFont fitted;
         HFONT own = nullptr;
     };
 
@@ -126,7 +131,13 @@ private:
     // The window's frame for its client size at `dpi`, centred on the work area.
     static RECT CentredFrame(const FormStyle& style, const Dpi& dpi);
     void ApplyDpi(const Dpi& dpi, const RECT& suggested);
-    void FitLabel(PlacedControl& label);
+    // The font the label was given, which a smaller fitted one stands in for.
+    static HFONT OwnFont(const PlacedControl& label);
+    // The text labels lined up with `label`, in its frame or another: the
+    // same left edge, own font and wrapping; empty when it is no text label.
+    std::vector<PlacedControl*> ColumnOf(const PlacedControl& label);
+    bool ShowsCaption(const PlacedControl& label) const;
+    void FitColumn(const std::vector<PlacedControl*>& column);
     // Moves the control unless it is there already.
     static void Place(PlacedControl& placed, const RECT& at);
     void FitButtons();
