@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
