@@ -66,19 +66,35 @@ std::optional<Start> TimeStart(const std::wstring& program, const std::wstring& 
     const UniqueKernelHandle process(info.hProcess);
     const UniqueKernelHandle thread(info.hThread);
 
+    const auto ended = [&process] { return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0; };
+    // Idle, and again idle once a window shows. A program that has only just
+    // started may not have a message queue to wait on yet: that is asked again.
+    const auto idle = [&] {
+        while (Clock::now() - began < std::chrono::milliseconds(kPatienceMs) && !ended()) {
+            const DWORD waited = WaitForInputIdle(process.get(), kPatienceMs);
+            if (waited == 0) return true;
+            if (waited == WAIT_TIMEOUT) return false;
+            Sleep(1);
+        }
+        return false;
+    };
     HWND window = nullptr;
-    while (!window && Clock::now() - began < std::chrono::milliseconds(kPatienceMs)) {
-        if (WaitForInputIdle(process.get(), kPatienceMs) != 0) break;
+    while (!window && idle()) {
         window = VisibleWindowOf(info.dwProcessId);
         if (!window) Sleep(1);
     }
     std::optional<Start> result;
-    if (window && WaitForInputIdle(process.get(), kPatienceMs) == 0) {
+    if (window && idle()) {
         result = Start{std::chrono::duration<double, std::milli>(Clock::now() - began).count(), {}};
         GetWindowRect(window, &result->frame);
         PostMessageW(window, WM_CLOSE, 0, 0);
     }
     if (WaitForSingleObject(process.get(), kPatienceMs) != WAIT_OBJECT_0) TerminateProcess(process.get(), 1);
+    if (!result) {
+        DWORD code = 0;
+        GetExitCodeProcess(process.get(), &code);
+        std::wprintf(L"%ls: no idle, visible window (exit code 0x%lx)\n", program.c_str(), code);
+    }
     return result;
 }
 

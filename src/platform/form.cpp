@@ -89,13 +89,6 @@ void SetFont(HWND control, HFONT font, bool redraw) {
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
 }
 
-// Where the control's left edge is, whichever frame holds it.
-LONG LeftOnScreen(HWND control) {
-    RECT at{};
-    GetWindowRect(control, &at);
-    return at.left;
-}
-
 void MoveTo(HWND control, const RECT& at) {
     SetWindowPos(control, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
@@ -319,7 +312,12 @@ HWND Form::AddControl(HWND parent, const wchar_t* className, const std::wstring&
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (!control) return nullptr;
     if (font_) SetFont(control, font_.get(), false);
-    placed_.push_back(PlacedControl{control, at, px, {}, nullptr});
+    // Where the control starts across the form, whichever frame holds it.
+    int formLeft = at.left;
+    for (const PlacedControl& container : placed_) {
+        if (container.control == parent) formLeft += container.formLeft;
+    }
+    placed_.push_back(PlacedControl{control, parent, at, formLeft, IsTextLabel(control), px, {}, nullptr});
     return control;
 }
 
@@ -341,7 +339,7 @@ void Form::ApplyDpi(const Dpi& dpi, const RECT& suggested) {
 void Form::FitCaptions() {
     FitButtons();
     for (PlacedControl& placed : placed_) {
-        if (IsTextLabel(placed.control)) placed.own = OwnFont(placed);
+        if (placed.textLabel) placed.own = OwnFont(placed);
     }
     for (PlacedControl& placed : placed_) {
         // Each column once, from its first label.
@@ -354,7 +352,7 @@ void Form::FitLabel(HWND label) {
     const auto placed = std::find_if(placed_.begin(), placed_.end(), [label](const PlacedControl& p) {
         return p.control == label;
     });
-    if (placed == placed_.end() || !IsTextLabel(label)) return;
+    if (placed == placed_.end() || !placed->textLabel) return;
     for (PlacedControl* other : ColumnOf(*placed)) other->own = OwnFont(*other);
     FitColumn(ColumnOf(*placed));
 }
@@ -366,10 +364,9 @@ HFONT Form::OwnFont(const PlacedControl& label) {
 
 std::vector<Form::PlacedControl*> Form::ColumnOf(const PlacedControl& label) {
     std::vector<PlacedControl*> column;
-    if (!IsTextLabel(label.control)) return column;
-    const LONG left = LeftOnScreen(label.control);
+    if (!label.textLabel) return column;
     for (PlacedControl& other : placed_) {
-        if (IsTextLabel(other.control) && LeftOnScreen(other.control) == left && other.own == label.own &&
+        if (other.textLabel && other.formLeft == label.formLeft && other.own == label.own &&
             WrapsCaption(other.control) == WrapsCaption(label.control))
             column.push_back(&other);
     }
@@ -378,7 +375,7 @@ std::vector<Form::PlacedControl*> Form::ColumnOf(const PlacedControl& label) {
 
 bool Form::ShowsCaption(const PlacedControl& label) const {
     RECT container{};
-    GetClientRect(GetParent(label.control), &container);
+    GetClientRect(label.container, &container);
     // An empty label keeps its box for the text it will get; one out of view
     // (below its container's client area) holds working state that nobody sees.
     return GetWindowTextLengthW(label.control) > 0 && ToPixels(label.at, dpi_).top < container.bottom;
@@ -431,14 +428,13 @@ void Form::Place(PlacedControl& placed, const RECT& at) {
 }
 
 int Form::RightLimit(const PlacedControl& label) const {
-    const HWND container = GetParent(label.control);
     RECT client{};
-    GetClientRect(container, &client);
+    GetClientRect(label.container, &client);
     const RECT box = ToPixels(label.at, dpi_);
     // As far from the container's right edge as the label starts from its left, at least.
     int limit = std::max<int>(box.right, client.right - box.left);
     for (const PlacedControl& other : placed_) {
-        if (&other == &label || GetParent(other.control) != container) continue;
+        if (&other == &label || other.container != label.container) continue;
         const RECT at = ToPixels(other.at, dpi_);
         if (at.top < box.bottom && at.bottom > box.top && at.left > box.left)
             limit = std::min<int>(limit, at.left - TwipsToPixels(kLabelGapTwips, dpi_.x));

@@ -119,7 +119,10 @@ private:
     // that one stands in for.
     struct PlacedControl {
         HWND control;
+        HWND container;  // the form, or the frame that holds the control
         TwipsRect at;
+        int formLeft;  // twips from the form's left edge, through the frames that hold it
+        bool textLabel;
         RECT shown;
         SharedFont fitted;
         HFONT own = nullptr;
