@@ -89,6 +89,11 @@ void SetFont(HWND control, HFONT font, bool redraw) {
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
 }
 
+// Gives the control the font and redraws it, unless it has that font already.
+void SetFontIfOther(HWND control, HFONT font) {
+    if (reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)) != font) SetFont(control, font, true);
+}
+
 void MoveTo(HWND control, const RECT& at) {
     SetWindowPos(control, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
@@ -388,7 +393,7 @@ void Form::FitColumn(const std::vector<PlacedControl*>& column) {
             shown.push_back(label);
             continue;
         }
-        SetFont(label->control, label->own, true);
+        SetFontIfOther(label->control, label->own);
         label->fitted.reset();
         Place(*label, ToPixels(label->at, dpi_));
     }
@@ -410,7 +415,7 @@ void Form::FitColumn(const std::vector<PlacedControl*>& column) {
     const SharedFont fitted = smaller ? SharedFont(smaller.release(), DeleteObject) : SharedFont();
     for (size_t i = 0; i < shown.size(); ++i) {
         PlacedControl& label = *shown[i];
-        SetFont(label.control, fitted ? fitted.get() : label.own, true);
+        SetFontIfOther(label.control, fitted ? fitted.get() : label.own);
         label.fitted = fitted;  // a smaller font used before goes with its last label
         // A wrapping label keeps its box; a single-line one takes its caption's
         // size, as measured last in the font it shows.
