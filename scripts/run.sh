@@ -6,4 +6,6 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 build -DBARSMITH_BUILD_TESTS=OFF
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# Wine's own fixme and err lines are for Wine's developers; set WINEDEBUG to see them.
+export WINEDEBUG="${WINEDEBUG:--all}"
 exec "$WINE_DIR/wine64" "$BUILD/bin/barsmith.exe"

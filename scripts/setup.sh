@@ -6,7 +6,10 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${BARSMITH_BUILD_DIR:-$ROOT/build}"
 WINE_DIR=/usr/lib/wine
-PACKAGES=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 xvfb xauth fp-utils googletest wixl)
+# fonts-wine: Wine's own fonts (Tahoma and the rest), so that the program looks
+# as it does on Windows rather than in whatever fonts Linux substitutes.
+PACKAGES=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 fonts-wine xvfb xauth fp-utils
+          googletest)
 
 install_missing() {
     local missing=()

@@ -3,7 +3,6 @@
 
 #include "cli/command_line.h"
 #include "mainwindow/frmMain.h"
-#include "platform/com.h"
 #include "platform/common_dialog.h"
 #include "platform/form.h"
 #include "platform/message_box.h"
@@ -11,8 +10,8 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int showCommand) {
     if (barsmith::HasArguments(commandLine)) return barsmith::RunCommandLine();
-    const barsmith::ScopedCom com;
-    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    // The tool tips' classes are registered when the tips are first made.
+    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
     barsmith::SystemMessageBox messages;

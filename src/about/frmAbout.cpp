@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,7 +19,6 @@ constexpr int kClientWidth = 5730;   // twips
 constexpr int kClientHeight = 3990;  // twips
 constexpr COLORREF kTitleColor = 0xFF0000;  // blue, as 0x00BBGGRR
 constexpr int kTitleFontHundredthsOfPoint = 975;  // 9.75 point
-constexpr int kSmallestFontHeight = 8;  // pixels: captions are not shrunk below this
 
 constexpr wchar_t kDescription[] =
     L"Barsmith adds buttons of your own to the Internet Explorer toolbar, each with an entry in the Tools "
@@ -77,48 +74,6 @@ UniqueFont CreateTitleFont(const Dpi& dpi) {
     return UniqueFont(CreateFontIndirectW(&font));
 }
 
-// The caption as drawn: access-key markers are not shown.
-std::wstring ShownCaption(HWND control) {
-    wchar_t caption[128]{};
-    GetWindowTextW(control, caption, 128);
-    std::wstring shown;
-    for (const wchar_t* p = caption; *p; ++p) {
-        if (*p == L'&' && p[1]) ++p;
-        shown += *p;
-    }
-    return shown;
-}
-
-bool CaptionFits(HDC dc, HWND button) {
-    const std::wstring caption = ShownCaption(button);
-    SIZE extent{};
-    GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
-    RECT client{};
-    GetClientRect(button, &client);
-    return extent.cx <= client.right - 2 * GetSystemMetrics(SM_CXBORDER);  // inside the button's border
-}
-
-// The buttons have fixed sizes, and a large system font can make their captions
-// too wide. They then share a smaller font of the same face that fits them all;
-// empty when `font` fits already.
-UniqueFont ButtonFontToFit(const std::vector<HWND>& buttons, HFONT font) {
-    LOGFONTW details{};
-    if (buttons.empty() || !GetObjectW(font, sizeof details, &details)) return {};
-    const WindowDC dc(buttons.front());
-    UniqueFont smaller;
-    const auto allFit = [&](HFONT trying) {
-        const SelectObjectGuard select(dc.get(), trying);
-        return std::all_of(buttons.begin(), buttons.end(), [&](HWND b) { return CaptionFits(dc.get(), b); });
-    };
-    while (!allFit(smaller ? smaller.get() : font) && std::abs(details.lfHeight) > kSmallestFontHeight) {
-        details.lfHeight += details.lfHeight < 0 ? 1 : -1;
-        UniqueFont next(CreateFontIndirectW(&details));
-        if (!next) return {};
-        smaller = std::move(next);
-    }
-    return smaller;
-}
-
 ProgramVersion RunningVersion() {
     // The numbers the program was built with stand in if the resource cannot be read.
     return ReadProgramVersion(GetModuleHandleW(nullptr))
@@ -156,6 +111,7 @@ bool frmAbout::Load() {
     if (!CreateForm(cls, L"", style)) return false;
     CreateControls();
     Form_Load();
+    FitCaptions();
     return true;
 }
 
@@ -178,34 +134,44 @@ void frmAbout::CreateControls() {
 }
 
 void frmAbout::SetFonts() {
-    titleFont_ = CreateTitleFont(dpi());
-    if (titleFont_) {
-        SendMessageW(lblTitle_, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
-        SendMessageW(lblVersion_, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
-    }
-
-    std::vector<HWND> buttons;
-    for (const int id : {IDC_Command1, IDC_Command2, IDC_Command3, IDC_Command4})
-        buttons.push_back(GetDlgItem(Hwnd(), id));
-    buttonFont_ = ButtonFontToFit(buttons, Font());
-    for (const HWND button : buttons) {
-        if (buttonFont_) SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_.get()), FALSE);
-    }
+    // The push buttons are the form's: it fits their captions.
+    UniqueFont fresh = CreateTitleFont(dpi());
+    if (!fresh) return;
+    SendMessageW(lblTitle_, WM_SETFONT, reinterpret_cast<WPARAM>(fresh.get()), FALSE);
+    SendMessageW(lblVersion_, WM_SETFONT, reinterpret_cast<WPARAM>(fresh.get()), FALSE);
+    titleFont_ = std::move(fresh);  // the labels have let go of the font before
 }
 
 void frmAbout::SetPictures() {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     const HWND picIcon = GetDlgItem(Hwnd(), IDC_picIcon);
-    logo_.reset(static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(IDB_LOGO), IMAGE_BITMAP, 0, 0, 0)));
-    SendMessageW(picIcon, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_.get()));
+    UniqueBitmap logo(static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(IDB_LOGO), IMAGE_BITMAP, 0, 0, 0)));
+    BITMAP size{};
+    if (logo && GetObjectW(logo.get(), sizeof size, &size)) {
+        // The logo is drawn for 96 DPI; it grows with the screen's.
+        const int width = ScaleFrom96(size.bmWidth, dpi().x);
+        const int height = ScaleFrom96(size.bmHeight, dpi().y);
+        if (width != size.bmWidth || height != size.bmHeight) {
+            if (const HANDLE scaled = CopyImage(logo.get(), IMAGE_BITMAP, width, height, 0))
+                logo.reset(static_cast<HBITMAP>(scaled));
+        }
+    }
+    SendMessageW(picIcon, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo.get()));
+    logo_ = std::move(logo);
     // A bitmap static takes the bitmap's size; the picture box keeps its own.
     const RECT box = ToPixels(kPicIconAt, dpi());
     SetWindowPos(picIcon, nullptr, 0, 0, box.right - box.left, box.bottom - box.top, SWP_NOMOVE | SWP_NOZORDER);
 
     const int iconSize = TwipsToPixels(kImage1At.width, dpi().x);
-    programIcon_.reset(
+    UniqueIcon icon(
         static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_WEBPAGE), IMAGE_ICON, iconSize, iconSize, 0)));
-    SendMessageW(GetDlgItem(Hwnd(), IDC_Image1), STM_SETICON, reinterpret_cast<WPARAM>(programIcon_.get()), 0);
+    SendMessageW(GetDlgItem(Hwnd(), IDC_Image1), STM_SETICON, reinterpret_cast<WPARAM>(icon.get()), 0);
+    programIcon_ = std::move(icon);
+}
+
+void frmAbout::OnDpiChanged() {
+    SetFonts();
+    SetPictures();
 }
 
 // --- Event handlers -------------------------------------------------------

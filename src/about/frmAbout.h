@@ -48,6 +48,7 @@ public:
 protected:
     COLORREF LabelTextColor(HWND label) const override;
     void OnCommand(int id, int code, HWND control) override;
+    void OnDpiChanged() override;
 
 private:
     using UniqueWindow = UniqueHandle<NullHandleTraits<HWND, DestroyWindow>>;
@@ -64,7 +65,6 @@ private:
     // taskbar. The main window cannot own it: the About window must outlive it.
     UniqueWindow owner_;
     UniqueFont titleFont_;
-    UniqueFont buttonFont_;
     UniqueBitmap logo_;
     UniqueIcon programIcon_;
     HWND lblTitle_ = nullptr;

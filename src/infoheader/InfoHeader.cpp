@@ -13,7 +13,7 @@ constexpr OleColor kButtonFace = 0x8000000F;
 constexpr OleColor kDarkShadow3D = 0x80000015;
 constexpr wchar_t kDefaultFace[] = L"Tahoma";
 constexpr wchar_t kDefaultCaption[] = L"Information Header v1.0";
-constexpr int kBuiltInIconSize = 16;
+constexpr int kBuiltInIconSize = 16;  // pixels at 96 DPI
 
 }  // namespace
 
@@ -26,7 +26,7 @@ InfoHeader::InfoHeader(MessageBoxSeam& messages, PropertyChanged propertyChanged
       imgIco_(dpi),
       lblCaption_(dpi) {
     picGrad_.Move(extent_.cx, extent_.cy);
-    imgIco_.SetPicture(StdPicture::FromIconResource(IDI_HEADER_ARROW, kBuiltInIconSize));
+    imgIco_.SetPicture(StdPicture::FromIconResource(IDI_HEADER_ARROW, ScaleFrom96(kBuiltInIconSize, dpi.x)));
     UserControl_Initialize();
 }
 
@@ -56,6 +56,14 @@ void InfoHeader::Resize(int widthPixels, int heightPixels) {
     }
     extent_ = SIZE{widthPixels, heightPixels};
     UserControl_Resize();
+}
+
+void InfoHeader::SetDpi(const Dpi& dpi) {
+    dpi_ = dpi;
+    picGrad_.SetDpi(dpi);
+    imgIco_.SetDpi(dpi);
+    lblCaption_.SetDpi(dpi);
+    reDraw(false);
 }
 
 void InfoHeader::UserControl_Initialize() {

@@ -35,6 +35,10 @@ public:
     bool Create(HWND parent, const RECT& at, UINT_PTR id = 0);
     // The host gives the control a size in pixels; the blend is repainted.
     void Resize(int widthPixels, int heightPixels);
+    // The window moved to a screen of another DPI: the caption's font is made
+    // for it. The host gives the new size and, as a property, a picture to suit.
+    void SetDpi(const Dpi& dpi);
+    const Dpi& dpi() const { return dpi_; }
 
     // Host events.
     void UserControl_Resize();

@@ -36,6 +36,7 @@ public:
 
     // Gives the strip a size in pixels; what was drawn stays where it fits.
     void Move(int widthPixels, int heightPixels);
+    void SetDpi(const Dpi& dpi) { dpi_ = dpi; }
     // Outer size in twips; the strip has no border, so it equals the inner size.
     double Width() const { return width_ * TwipsPerPixel(dpi_.x); }
     double Height() const { return height_ * TwipsPerPixel(dpi_.y); }
@@ -69,6 +70,7 @@ private:
 class ImageControl {
 public:
     explicit ImageControl(const Dpi& dpi) : dpi_(dpi) {}
+    void SetDpi(const Dpi& dpi) { dpi_ = dpi; }
 
     const std::shared_ptr<StdPicture>& Picture() const { return picture_; }
     void SetPicture(std::shared_ptr<StdPicture> picture) { picture_ = std::move(picture); }
@@ -109,6 +111,11 @@ public:
     }
     // Measures the text again, for a font object changed by another holder.
     void AutoSize();
+    // The font is made for the new DPI and the text measured in it.
+    void SetDpi(const Dpi& dpi) {
+        dpi_ = dpi;
+        AutoSize();
+    }
     Box Bounds() const;
     void Draw(HDC dc) const;
 

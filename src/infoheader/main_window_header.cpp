@@ -4,7 +4,7 @@
 
 namespace barsmith {
 
-PropertyBag MainWindowHeaderProperties() {
+PropertyBag MainWindowHeaderProperties(const Dpi& dpi) {
     return PropertyBag{
         // The host's own record of the size, in HIMETRIC; the header ignores it.
         {L"_extentx", std::int32_t{13044}},
@@ -19,7 +19,7 @@ PropertyBag MainWindowHeaderProperties() {
         {L"multiline", false},
         {L"alignment", std::int32_t{0}},
         {L"hasicon", true},
-        {L"picture", StdPicture::FromIconResource(IDI_WEBPAGE, 32)},
+        {L"picture", StdPicture::FromIconResource(IDI_WEBPAGE, ScaleFrom96(32, dpi.x))},
     };
 }
 

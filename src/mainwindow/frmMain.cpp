@@ -13,6 +13,7 @@
 namespace barsmith {
 namespace {
 
+constexpr TwipsRect kHeaderAt{0, 0, 7395, 615};
 constexpr int kButtonTextLimit = 25;
 
 DWORD StyleOf(ControlKind kind) {
@@ -81,14 +82,47 @@ void frmMain::Show(int showCommand) {
 }
 
 void frmMain::CreateHeader() {
+    if (InfoHeader1.dpi() != dpi()) InfoHeader1.SetDpi(dpi());  // the window is on a screen of its own DPI
+    // Restored before the window exists, so that its first blend at full size
+    // is already the stored one.
+    ReadHeaderProperties();
     // The title strip takes no focus, so it stays out of the tab order.
-    InfoHeader1.Create(Hwnd(), ToPixels(TwipsRect{0, 0, 7395, 615}, dpi()), IDC_InfoHeader1);
+    InfoHeader1.Create(Hwnd(), ToPixels(kHeaderAt, dpi()), IDC_InfoHeader1);
     controls_[IDC_InfoHeader1 - IDC_FraButton] = InfoHeader1.Hwnd();
+}
+
+void frmMain::ReadHeaderProperties() {
     try {
-        InfoHeader1.UserControl_ReadProperties(MainWindowHeaderProperties());
+        InfoHeader1.UserControl_ReadProperties(MainWindowHeaderProperties(dpi()));
     } catch (const PropertyTypeError&) {
-        // Start-up goes on with the header as far as it was restored.
+        // The window goes on with the header as far as it was restored.
     }
+}
+
+void frmMain::OnDpiChanged() {
+    InfoHeader1.SetDpi(dpi());
+    const RECT header = ToPixels(kHeaderAt, dpi());
+    SetWindowPos(InfoHeader1.Hwnd(), nullptr, header.left, header.top, header.right - header.left,
+                 header.bottom - header.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The icon is part of the stored set: it is read again at the new size.
+    ReadHeaderProperties();
+    if (pictureIcon_) {
+        // The preview's picture again at the picture box's new size, from the
+        // icon's own images where the system still knows them.
+        const int size = PreviewSize();
+        const HANDLE copy = CopyImage(pictureIcon_.get(), IMAGE_ICON, size, size, LR_COPYFROMRESOURCE);
+        UniqueIcon resized(static_cast<HICON>(copy ? copy : CopyImage(pictureIcon_.get(), IMAGE_ICON, size, size, 0)));
+        if (resized) {
+            SendMessageW(Control(IDC_Picture1), STM_SETICON, reinterpret_cast<WPARAM>(resized.get()), 0);
+            pictureIcon_ = std::move(resized);
+        }
+    }
+}
+
+int frmMain::PreviewSize() const {
+    RECT client{};
+    GetClientRect(Control(IDC_Picture1), &client);
+    return std::max<int>(1, std::min(client.right, client.bottom));
 }
 
 void frmMain::CreateControls() {
@@ -116,9 +150,10 @@ void frmMain::CreateControls() {
     EnableWindow(Control(IDC_Command5), FALSE);
     SetTarget(HKEY_LOCAL_MACHINE, true);
     // The preview shows the program's icon until the first button is previewed.
-    pictureIcon_.reset(static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_BARSMITH), IMAGE_ICON, 32, 32, 0)));
+    pictureIcon_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_BARSMITH),
+                                                     IMAGE_ICON, PreviewSize(), PreviewSize(), 0)));
     SendMessageW(Control(IDC_Picture1), STM_SETICON, reinterpret_cast<WPARAM>(pictureIcon_.get()), 0);
+    FitCaptions();
     SetStatusDefault();
 }
 
@@ -139,6 +174,7 @@ void frmMain::SetText(ControlId id, const std::wstring& text) const { SetWindowT
 void frmMain::SetStatusDefault() {
     statusColor_ = kStatusDefaultColor;
     SetText(IDC_lblMessage, kDefaultStatus);
+    FitLabel(Control(IDC_lblMessage));
     InvalidateRect(Control(IDC_lblMessage), nullptr, TRUE);
 }
 
@@ -149,6 +185,7 @@ void frmMain::SetStatusCreated(const std::wstring& buttonText) {
 void frmMain::SetStatusNews(const std::wstring& text) {
     statusColor_ = kStatusCreatedColor;
     SetText(IDC_lblMessage, text);
+    FitLabel(Control(IDC_lblMessage));
     InvalidateRect(Control(IDC_lblMessage), nullptr, TRUE);
 }
 
@@ -157,9 +194,8 @@ bool frmMain::InToolsMenuMode() const { return IsWindowVisible(Control(IDC_FraMe
 // --- Handlers ---------------------------------------------------------------
 
 void frmMain::Form_Load() {
-    // Start-up goes on whatever these two steps achieve.
+    // The My Buttons list is hidden at start: it is read when that mode is entered.
     Command1_Click();
-    LoadMyButtons();
 }
 
 void frmMain::Form_KeyDown(WORD keyCode, WORD /*shift*/) {

@@ -91,6 +91,7 @@ public:
     void Show(int showCommand);
 
     HWND Control(ControlId id) const;
+    const InfoHeader& Header() const { return InfoHeader1; }
     COLORREF StatusColor() const { return statusColor_; }
     std::wstring Text(ControlId id) const;
     void SetText(ControlId id, const std::wstring& text) const;
@@ -137,6 +138,7 @@ protected:
     void Form_KeyDown(WORD keyCode, WORD shift) override;
     void OnContextMenu(HWND control, POINT at) override;
     void ReportUnexpected(const std::wstring& text) override;
+    void OnDpiChanged() override;
 
 private:
     struct Picker {
@@ -146,7 +148,10 @@ private:
         ControlId target;
     };
     void CreateHeader();
+    void ReadHeaderProperties();
     void CreateControls();
+    // The preview's side in pixels at the window's DPI.
+    int PreviewSize() const;
     void RunPicker(const Picker& picker);
     bool InToolsMenuMode() const;
     ToolbarButtons Buttons() const;

@@ -1,8 +1,23 @@
 #include "platform/common_dialog.h"
 
+#include <cderr.h>
+
 #include <algorithm>
 
 namespace barsmith {
+
+bool SystemFileDialog::Show(const char* function, OPENFILENAMEW& request) {
+    // The dialog shows the shell's namespace, which wants COM on this thread.
+    if (!com_) com_.emplace();
+    const auto show = comdlg32_.Find<decltype(GetOpenFileNameW)>(function);
+    return show && show(&request) != FALSE;
+}
+
+DWORD SystemFileDialog::ExtendedError() {
+    const auto error = comdlg32_.Find<decltype(CommDlgExtendedError)>("CommDlgExtendedError");
+    // Without comdlg32 there was no dialog to show: that is a failure, not a cancel.
+    return error ? error() : CDERR_INITIALIZATION;
+}
 
 std::wstring ToDialogFilter(const std::wstring& filter) {
     if (filter.empty()) return {};
@@ -31,7 +46,7 @@ void CommonDialog::Show(HWND owner, bool save) {
 
     if (!(save ? dialog_.ShowSaveDialog(request) : dialog_.ShowOpenDialog(request))) {
         // A cancel without CancelError leaves everything as it was, silently.
-        if (CancelError || CommDlgExtendedError() != 0) throw DialogCancelled();
+        if (CancelError || dialog_.ExtendedError() != 0) throw DialogCancelled();
         return;
     }
     FileName = file.c_str();

@@ -5,8 +5,12 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <optional>
 #include <stdexcept>
 #include <string>
+
+#include "platform/com.h"
+#include "platform/library.h"
 
 namespace barsmith {
 
@@ -17,12 +21,25 @@ public:
     virtual bool ShowOpenDialog(OPENFILENAMEW& request) = 0;
     // As GetSaveFileNameW: true when the user chose where to save.
     virtual bool ShowSaveDialog(OPENFILENAMEW& request) = 0;
+    // As CommDlgExtendedError after either dialog gave false: 0 when the user
+    // cancelled, otherwise why the dialog failed. A scripted dialog never fails.
+    virtual DWORD ExtendedError() { return 0; }
 };
 
+// The system's dialog. comdlg32 and COM are loaded when it is first shown, not
+// when the program starts.
 class SystemFileDialog final : public FileDialogSeam {
 public:
-    bool ShowOpenDialog(OPENFILENAMEW& request) override { return GetOpenFileNameW(&request) != FALSE; }
-    bool ShowSaveDialog(OPENFILENAMEW& request) override { return GetSaveFileNameW(&request) != FALSE; }
+    bool ShowOpenDialog(OPENFILENAMEW& request) override { return Show("GetOpenFileNameW", request); }
+    bool ShowSaveDialog(OPENFILENAMEW& request) override { return Show("GetSaveFileNameW", request); }
+    DWORD ExtendedError() override;
+
+private:
+    // GetOpenFileNameW or GetSaveFileNameW, which take the same request.
+    bool Show(const char* function, OPENFILENAMEW& request);
+
+    LazyLibrary comdlg32_{L"comdlg32.dll"};
+    std::optional<ScopedCom> com_;
 };
 
 // Raised by ShowOpen when the user cancels and CancelError is set, or when the

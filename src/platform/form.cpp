@@ -3,12 +3,16 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cwctype>
+#include <functional>
 
 namespace barsmith {
 namespace {
 
 constexpr wchar_t kFrameClass[] = L"BarsmithFrame";
+constexpr int kSmallestFontHeight = 8;  // pixels: captions are not shrunk below this
+constexpr int kLabelGapTwips = 60;      // between a label's caption and the next control on its line
 
 bool IsButtonOfType(HWND control, LONG type) {
     wchar_t cls[16]{};
@@ -22,6 +26,77 @@ bool IsPushButton(HWND control) {
 
 bool IsOptionButton(HWND control) {
     return IsButtonOfType(control, BS_AUTORADIOBUTTON) || IsButtonOfType(control, BS_RADIOBUTTON);
+}
+
+LONG StaticType(HWND control) {
+    wchar_t cls[16]{};
+    GetClassNameW(control, cls, 16);
+    return lstrcmpiW(cls, WC_STATICW) == 0 ? GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK : -1;
+}
+
+// A static control that shows its caption (not a picture).
+bool IsTextLabel(HWND control) {
+    switch (StaticType(control)) {
+    case SS_LEFT:
+    case SS_CENTER:
+    case SS_RIGHT:
+    case SS_SIMPLE:
+    case SS_LEFTNOWORDWRAP:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool WrapsCaption(HWND label) {
+    const LONG type = StaticType(label);
+    return type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT;
+}
+
+// The room the control's caption takes in `font`, "&" markers shown as the
+// control shows them: as one line, or wrapped at `wrapWidth` pixels.
+SIZE CaptionSize(HWND control, HFONT font, int wrapWidth = 0) {
+    const int length = GetWindowTextLengthW(control);
+    std::wstring caption(static_cast<size_t>(length) + 1, L'\0');
+    caption.resize(static_cast<size_t>(GetWindowTextW(control, caption.data(), length + 1)));
+    const UniqueMemoryDC dc(CreateCompatibleDC(nullptr));  // measures as the screen does
+    const SelectObjectGuard select(dc.get(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT));
+    UINT format = DT_CALCRECT | DT_EXPANDTABS | (wrapWidth > 0 ? DT_WORDBREAK : 0);
+    if (StaticType(control) >= 0 && (GetWindowLongW(control, GWL_STYLE) & SS_NOPREFIX)) format |= DT_NOPREFIX;
+    RECT r{0, 0, wrapWidth, 0};
+    DrawTextW(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &r, format);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+// Empty when everything fits in `font`; otherwise the largest smaller font of
+// the same face that does, or the smallest one tried. The last font `fits` is
+// asked about is always the one to show.
+UniqueFont SmallerFontToFit(HFONT font, const std::function<bool(HFONT)>& fits) {
+    LOGFONTW details{};
+    if (fits(font) || !font || !GetObjectW(font, sizeof details, &details)) return {};
+    UniqueFont smaller;
+    while (std::abs(details.lfHeight) > kSmallestFontHeight) {
+        details.lfHeight += details.lfHeight < 0 ? 1 : -1;
+        UniqueFont next(CreateFontIndirectW(&details));
+        if (!next) break;
+        smaller = std::move(next);
+        if (fits(smaller.get())) break;
+    }
+    return smaller;
+}
+
+void SetFont(HWND control, HFONT font, bool redraw) {
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
+}
+
+// Gives the control the font and redraws it, unless it has that font already.
+void SetFontIfOther(HWND control, HFONT font) {
+    if (reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)) != font) SetFont(control, font, true);
+}
+
+void MoveTo(HWND control, const RECT& at) {
+    SetWindowPos(control, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // Messages that controls send to their parent travel on from a frame to the form.
@@ -107,11 +182,10 @@ void RegisterFrameClass() {
     RegisterClassExW(&wc);
 }
 
-UniqueFont CreateMessageFont() {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return {};
-    return UniqueFont(CreateFontIndirectW(&metrics.lfMessageFont));
+UniqueFont CreateMessageFont(const Dpi& dpi) {
+    LOGFONTW font{};
+    if (!MessageFontFor(dpi, font)) return {};
+    return UniqueFont(CreateFontIndirectW(&font));
 }
 
 }  // namespace
@@ -205,22 +279,32 @@ Window::ClassInfo Form::ClassWithIcon(const wchar_t* name, int iconId) {
     return cls;
 }
 
-bool Form::CreateForm(const ClassInfo& cls, const std::wstring& caption, const FormStyle& style) {
-    dpi_ = ScreenDpi();
-    font_ = CreateMessageFont();
-    RECT frame{0, 0, TwipsToPixels(style.clientWidthTwips, dpi_.x), TwipsToPixels(style.clientHeightTwips, dpi_.y)};
+RECT Form::CentredFrame(const FormStyle& style, const Dpi& dpi) {
+    RECT frame{0, 0, TwipsToPixels(style.clientWidthTwips, dpi.x), TwipsToPixels(style.clientHeightTwips, dpi.y)};
     AdjustWindowRectEx(&frame, style.style, FALSE, style.exStyle);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
     const int x = work.left + (work.right - work.left - width) / 2;
     const int y = work.top + (work.bottom - work.top - height) / 2;
-    if (!CreateBound(cls, style.exStyle, style.style & ~WS_VISIBLE, caption, x, y, width, height, style.owner))
+    return RECT{x, y, x + width, y + height};
+}
+
+bool Form::CreateForm(const ClassInfo& cls, const std::wstring& caption, const FormStyle& style) {
+    dpi_ = ScreenDpi();
+    font_ = CreateMessageFont(dpi_);
+    RECT frame = CentredFrame(style, dpi_);
+    if (!CreateBound(cls, style.exStyle, style.style & ~WS_VISIBLE, caption, frame.left, frame.top,
+                     frame.right - frame.left, frame.bottom - frame.top, style.owner))
         return false;
-    toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Hwnd(), nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
+    // The screen the window came up on may have another DPI than the main one.
+    if (const Dpi actual = WindowDpi(Hwnd()); actual != dpi_) {
+        dpi_ = actual;
+        font_ = CreateMessageFont(dpi_);
+        frame = CentredFrame(style, dpi_);
+        MoveTo(Hwnd(), frame);
+    }
     forms_.Add(this);
     return true;
 }
@@ -232,8 +316,155 @@ HWND Form::AddControl(HWND parent, const wchar_t* className, const std::wstring&
         CreateWindowExW(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, px.left, px.top,
                         px.right - px.left, px.bottom - px.top, parent,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-    if (control && font_) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    if (!control) return nullptr;
+    if (font_) SetFont(control, font_.get(), false);
+    // Where the control starts across the form, whichever frame holds it.
+    int formLeft = at.left;
+    for (const PlacedControl& container : placed_) {
+        if (container.control == parent) formLeft += container.formLeft;
+    }
+    placed_.push_back(PlacedControl{control, parent, at, formLeft, IsTextLabel(control), px, {}, nullptr});
     return control;
+}
+
+void Form::ApplyDpi(const Dpi& dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    UniqueFont previous;  // the controls hold it until they have the new one
+    if (UniqueFont fresh = CreateMessageFont(dpi_)) previous = std::exchange(font_, std::move(fresh));
+    MoveTo(Hwnd(), suggested);
+    for (PlacedControl& placed : placed_) {
+        Place(placed, ToPixels(placed.at, dpi_));
+        SetFont(placed.control, font_.get(), false);
+        placed.fitted.reset();
+    }
+    OnDpiChanged();
+    FitCaptions();
+    RedrawWindow(Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void Form::FitCaptions() {
+    FitButtons();
+    for (PlacedControl& placed : placed_) {
+        if (placed.textLabel) placed.own = OwnFont(placed);
+    }
+    for (PlacedControl& placed : placed_) {
+        // Each column once, from its first label.
+        const std::vector<PlacedControl*> column = ColumnOf(placed);
+        if (!column.empty() && column.front() == &placed) FitColumn(column);
+    }
+}
+
+void Form::FitLabel(HWND label) {
+    const auto placed = std::find_if(placed_.begin(), placed_.end(), [label](const PlacedControl& p) {
+        return p.control == label;
+    });
+    if (placed == placed_.end() || !placed->textLabel) return;
+    for (PlacedControl* other : ColumnOf(*placed)) other->own = OwnFont(*other);
+    FitColumn(ColumnOf(*placed));
+}
+
+HFONT Form::OwnFont(const PlacedControl& label) {
+    const HFONT current = reinterpret_cast<HFONT>(SendMessageW(label.control, WM_GETFONT, 0, 0));
+    return label.fitted && current == label.fitted.get() ? label.own : current;
+}
+
+std::vector<Form::PlacedControl*> Form::ColumnOf(const PlacedControl& label) {
+    std::vector<PlacedControl*> column;
+    if (!label.textLabel) return column;
+    for (PlacedControl& other : placed_) {
+        if (other.textLabel && other.formLeft == label.formLeft && other.own == label.own &&
+            WrapsCaption(other.control) == WrapsCaption(label.control))
+            column.push_back(&other);
+    }
+    return column;
+}
+
+bool Form::ShowsCaption(const PlacedControl& label) const {
+    RECT container{};
+    GetClientRect(label.container, &container);
+    // An empty label keeps its box for the text it will get; one out of view
+    // (below its container's client area) holds working state that nobody sees.
+    return GetWindowTextLengthW(label.control) > 0 && ToPixels(label.at, dpi_).top < container.bottom;
+}
+
+void Form::FitColumn(const std::vector<PlacedControl*>& column) {
+    std::vector<PlacedControl*> shown;
+    for (PlacedControl* label : column) {
+        if (ShowsCaption(*label)) {
+            shown.push_back(label);
+            continue;
+        }
+        SetFontIfOther(label->control, label->own);
+        label->fitted.reset();
+        Place(*label, ToPixels(label->at, dpi_));
+    }
+    if (shown.empty()) return;
+    const bool wraps = WrapsCaption(shown.front()->control);
+    std::vector<SIZE> captions(shown.size());
+    const auto fits = [&](HFONT font) {
+        bool all = true;
+        for (size_t i = 0; i < shown.size(); ++i) {
+            const RECT box = ToPixels(shown[i]->at, dpi_);
+            captions[i] = CaptionSize(shown[i]->control, font, wraps ? box.right - box.left : 0);
+            const int room = wraps ? box.right - box.left : RightLimit(*shown[i]) - box.left;
+            all = all && captions[i].cx <= room && (!wraps || captions[i].cy <= box.bottom - box.top);
+        }
+        return all;
+    };
+    // The labels of a column share one smaller font, so that none looks apart.
+    UniqueFont smaller = SmallerFontToFit(shown.front()->own, fits);
+    const SharedFont fitted = smaller ? SharedFont(smaller.release(), DeleteObject) : SharedFont();
+    for (size_t i = 0; i < shown.size(); ++i) {
+        PlacedControl& label = *shown[i];
+        SetFontIfOther(label.control, fitted ? fitted.get() : label.own);
+        label.fitted = fitted;  // a smaller font used before goes with its last label
+        // A wrapping label keeps its box; a single-line one takes its caption's
+        // size, as measured last in the font it shows.
+        const RECT box = ToPixels(label.at, dpi_);
+        Place(label, wraps ? box
+                           : RECT{box.left, box.top, box.left + captions[i].cx,
+                                  box.top + std::max<int>(box.bottom - box.top, captions[i].cy)});
+    }
+}
+
+void Form::Place(PlacedControl& placed, const RECT& at) {
+    if (EqualRect(&placed.shown, &at)) return;
+    MoveTo(placed.control, at);
+    placed.shown = at;
+}
+
+int Form::RightLimit(const PlacedControl& label) const {
+    RECT client{};
+    GetClientRect(label.container, &client);
+    const RECT box = ToPixels(label.at, dpi_);
+    // As far from the container's right edge as the label starts from its left, at least.
+    int limit = std::max<int>(box.right, client.right - box.left);
+    for (const PlacedControl& other : placed_) {
+        if (&other == &label || other.container != label.container) continue;
+        const RECT at = ToPixels(other.at, dpi_);
+        if (at.top < box.bottom && at.bottom > box.top && at.left > box.left)
+            limit = std::min<int>(limit, at.left - TwipsToPixels(kLabelGapTwips, dpi_.x));
+    }
+    return limit;
+}
+
+void Form::FitButtons() {
+    std::vector<HWND> buttons;
+    for (const PlacedControl& placed : placed_) {
+        if (IsPushButton(placed.control)) buttons.push_back(placed.control);
+    }
+    UniqueFont fitted = SmallerFontToFit(font_.get(), [&buttons](HFONT font) {
+        return std::all_of(buttons.begin(), buttons.end(), [font](HWND button) {
+            const SIZE caption = CaptionSize(button, font);
+            RECT client{};
+            GetClientRect(button, &client);
+            // Inside the button's border.
+            return caption.cx <= client.right - 2 * GetSystemMetrics(SM_CXBORDER) && caption.cy <= client.bottom;
+        });
+    });
+    if (!fitted && !buttonFont_) return;
+    for (const HWND button : buttons) SetFont(button, fitted ? fitted.get() : font_.get(), true);
+    buttonFont_ = std::move(fitted);
 }
 
 HWND Form::AddFrame(HWND parent, const std::wstring& caption, const TwipsRect& at, int id) {
@@ -242,7 +473,13 @@ HWND Form::AddFrame(HWND parent, const std::wstring& caption, const TwipsRect& a
 }
 
 void Form::AddToolTip(HWND control, const std::wstring& text) {
-    if (!toolTip_ || !control) return;
+    if (!control) return;
+    // The tips are made when the mouse first comes over the window: the first
+    // paint does not show them.
+    if (!toolTip_) {
+        pendingTips_.emplace_back(control, text);
+        return;
+    }
     TTTOOLINFOW info{};
     info.cbSize = sizeof info;
     info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -250,6 +487,16 @@ void Form::AddToolTip(HWND control, const std::wstring& text) {
     info.uId = reinterpret_cast<UINT_PTR>(control);
     info.lpszText = const_cast<wchar_t*>(text.c_str());  // the tool tip copies the text
     SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void Form::CreateToolTips() {
+    const INITCOMMONCONTROLSEX tips{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
+    InitCommonControlsEx(&tips);
+    toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Hwnd(), nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    if (!toolTip_) return;
+    for (const auto& [control, text] : std::exchange(pendingTips_, {})) AddToolTip(control, text);
 }
 
 void Form::FocusFirstControl() {
@@ -350,6 +597,14 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         OnContextMenu(reinterpret_cast<HWND>(wParam),
                       POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
         return 0;
+    case WM_SETCURSOR:
+        // Controls, and the frames they sit in, hand this on to their parent first.
+        if (!toolTip_ && !pendingTips_.empty()) CreateToolTips();
+        break;
+    case WM_DPICHANGED:
+        // The system suggests the window's new place and size on the other screen.
+        ApplyDpi(Dpi{LOWORD(wParam), HIWORD(wParam)}, *reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_CLOSE:
         Unload();
         return 0;
@@ -361,6 +616,10 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void Form::OnDestroyed() {
     toolTip_ = nullptr;  // destroyed with its owner
+    // The controls went with the window; a form loaded again places new ones.
+    pendingTips_.clear();
+    placed_.clear();
+    buttonFont_.reset();
     forms_.Remove(this);
 }
 

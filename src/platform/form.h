@@ -1,12 +1,16 @@
 #pragma once
 // Top-level windows ("forms") with what a user expects of a dialog-like window
 // that is not a dialog: a tab order of our own across nested frames, access keys,
-// key preview, tool tips and the system's message font; plus the registry of
-// loaded forms that ends the process when the last one goes.
+// key preview, tool tips, the system's message font, captions that fit whatever
+// that font is, and a layout that follows the window to a screen of another
+// DPI; plus the registry of loaded forms that ends the process when the last one goes.
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "platform/handles.h"
@@ -55,6 +59,8 @@ public:
 
     const Dpi& dpi() const { return dpi_; }
     HFONT Font() const { return font_.get(); }
+    // Sizes a label to its caption again, after its text changed.
+    void FitLabel(HWND label);
     // The window's controls in tab order, as the form declared them.
     const std::vector<HWND>& TabOrder() const { return tabOrder_; }
 
@@ -79,8 +85,18 @@ protected:
     // A frame: a captioned group box that is itself the parent of its controls,
     // so that hiding the frame hides them.
     HWND AddFrame(HWND parent, const std::wstring& caption, const TwipsRect& at, int id);
+    // The tip shows when the mouse rests on the control.
     void AddToolTip(HWND control, const std::wstring& text);
     void SetTabOrder(std::vector<HWND> controls) { tabOrder_ = std::move(controls); }
+    // Once the controls exist, and again after every DPI change: single-line
+    // labels take the width of their caption from their place's left and top
+    // (wrapping ones keep their box), and a caption too wide for the room it
+    // has gets a smaller font of the same face, which the push buttons share,
+    // and so do the labels lined up with it.
+    void FitCaptions();
+    // After a DPI change has placed every control again from its twips, in the
+    // form's font for the new DPI: the window remakes its own fonts and pictures.
+    virtual void OnDpiChanged() {}
     // Focuses the first control of the tab order that can take the focus.
     void FocusFirstControl();
 
@@ -99,12 +115,47 @@ protected:
     FormRegistry& forms_;
 
 private:
+    // A font that the labels of a column share; freed with the last of them.
+    using SharedFont = std::shared_ptr<std::remove_pointer_t<HFONT>>;
+    // A control at its place in twips and where it is now in pixels, with the
+    // smaller font that made its caption fit (if it needed one) and the font
+    // that one stands in for.
+    struct PlacedControl {
+        HWND control;
+        HWND container;  // the form, or the frame that holds the control
+        TwipsRect at;
+        int formLeft;  // twips from the form's left edge, through the frames that hold it
+        bool textLabel;
+        RECT shown;
+        SharedFont fitted;
+        HFONT own = nullptr;
+    };
+
     bool MoveFocus(bool backwards);
     bool HandleAccessKey(wchar_t key);
+    void CreateToolTips();
+    // The window's frame for its client size at `dpi`, centred on the work area.
+    static RECT CentredFrame(const FormStyle& style, const Dpi& dpi);
+    void ApplyDpi(const Dpi& dpi, const RECT& suggested);
+    // The font the label was given, which a smaller fitted one stands in for.
+    static HFONT OwnFont(const PlacedControl& label);
+    // The text labels lined up with `label`, in its frame or another: the
+    // same left edge, own font and wrapping; empty when it is no text label.
+    std::vector<PlacedControl*> ColumnOf(const PlacedControl& label);
+    bool ShowsCaption(const PlacedControl& label) const;
+    void FitColumn(const std::vector<PlacedControl*>& column);
+    // Moves the control unless it is there already.
+    static void Place(PlacedControl& placed, const RECT& at);
+    void FitButtons();
+    // How far right a single-line label may reach before the next control on its line.
+    int RightLimit(const PlacedControl& label) const;
 
     Dpi dpi_;
     UniqueFont font_;
+    std::vector<PlacedControl> placed_;
+    UniqueFont buttonFont_;
     HWND toolTip_ = nullptr;
+    std::vector<std::pair<HWND, std::wstring>> pendingTips_;  // until the tool tip window exists
     HWND lastFocus_ = nullptr;
     std::vector<HWND> tabOrder_;
 };

@@ -8,7 +8,12 @@ namespace barsmith {
 
 HINSTANCE SystemShell::Execute(HWND owner, const std::wstring& verb, const std::wstring& file,
                                const std::wstring& parameters, int showCommand) {
-    return ShellExecuteW(owner, verb.c_str(), file.c_str(), parameters.c_str(), nullptr, showCommand);
+    // The shell may hand the request to extensions that are COM objects.
+    if (!com_) com_.emplace();
+    const auto execute = shell32_.Find<decltype(ShellExecuteW)>("ShellExecuteW");
+    // As ShellExecuteW reports a shell that cannot be reached: a value of 32 or less.
+    if (!execute) return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(SE_ERR_DLLNOTFOUND));
+    return execute(owner, verb.c_str(), file.c_str(), parameters.c_str(), nullptr, showCommand);
 }
 
 bool SystemShell::StartProgram(const std::wstring& path, int showCommand) {

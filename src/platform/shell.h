@@ -3,7 +3,11 @@
 // programs), behind an interface so that tests can see what would be started.
 #include <windows.h>
 
+#include <optional>
 #include <string>
+
+#include "platform/com.h"
+#include "platform/library.h"
 
 namespace barsmith {
 
@@ -18,11 +22,17 @@ public:
     virtual bool StartProgram(const std::wstring& path, int showCommand) = 0;
 };
 
+// The system's shell. shell32 and COM are loaded on the first Execute, not
+// when the program starts.
 class SystemShell final : public ShellSeam {
 public:
     HINSTANCE Execute(HWND owner, const std::wstring& verb, const std::wstring& file, const std::wstring& parameters,
                       int showCommand) override;
     bool StartProgram(const std::wstring& path, int showCommand) override;
+
+private:
+    LazyLibrary shell32_{L"shell32.dll"};
+    std::optional<ScopedCom> com_;
 };
 
 // The full path of a loaded module's file (the executable for nullptr), or

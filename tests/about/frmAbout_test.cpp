@@ -10,6 +10,8 @@
 #include "about/publisher.h"
 #include "about_support.h"
 #include "resource.h"
+#include "support/captions.h"
+#include "support/dpi_checks.h"
 #include "support/fakes.h"
 #include "version.h"
 
@@ -118,32 +120,37 @@ TEST_F(AboutWindowTest, FixedCentredDialogOutOfTheTaskbarWithTheProgramsIcon) {
     EXPECT_TRUE(SendMessageW(Control(frmAbout::IDC_Image1), STM_GETICON, 0, 0));
 }
 
-// Sets a larger message font for the life of the object.
-class LargerMessageFont {
-public:
-    LargerMessageFont() {
-        saved_.cbSize = sizeof saved_;
-        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof saved_, &saved_, 0);
-        NONCLIENTMETRICSW larger = saved_;
-        larger.lfMessageFont.lfHeight = -16;
-        SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof larger, &larger, 0);
-    }
-    LargerMessageFont(const LargerMessageFont&) = delete;
-    LargerMessageFont& operator=(const LargerMessageFont&) = delete;
-    ~LargerMessageFont() { SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof saved_, &saved_, 0); }
-
-private:
-    NONCLIENTMETRICSW saved_{};
-};
-
 TEST_F(AboutWindowTest, ButtonCaptionsFitInALargeSystemFont) {
-    const LargerMessageFont larger;
+    const testing::MessageFontSetting larger(nullptr, -16);
     ASSERT_TRUE(about.ShowModeless());
     for (const int id : {frmAbout::IDC_Command1, frmAbout::IDC_Command2, frmAbout::IDC_Command3,
                          frmAbout::IDC_Command4}) {
         const auto [extent, client] = TextExtentAndClient(Control(id));
         EXPECT_LE(extent.cx, client.right - 2 * GetSystemMetrics(SM_CXBORDER)) << TextOf(Control(id));
     }
+}
+
+TEST_F(AboutWindowTest, ADpiChangeGrowsThePicturesAndKeepsTheCaptionsWhole) {
+    ASSERT_TRUE(about.ShowModeless());
+    const auto logoWidth = [this] {
+        BITMAP logo{};
+        GetObjectW(reinterpret_cast<HBITMAP>(SendMessageW(Control(frmAbout::IDC_picIcon), STM_GETIMAGE, IMAGE_BITMAP, 0)),
+                   sizeof logo, &logo);
+        return logo.bmWidth;
+    };
+    const int drawnWidth = logoWidth() * 96 / about.dpi().x;
+    RECT suggested{60, 50, 700, 600};
+    SendMessageW(about.Hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    RECT window{};
+    GetWindowRect(about.Hwnd(), &window);
+    EXPECT_TRUE(EqualRect(&window, &suggested));
+    EXPECT_EQ(logoWidth(), ScaleFrom96(drawnWidth, 144));
+    const auto icon = reinterpret_cast<HICON>(SendMessageW(Control(frmAbout::IDC_Image1), STM_GETICON, 0, 0));
+    EXPECT_EQ(testing::IconWidth(icon), TwipsToPixels(480, 144));
+    const RECT box = testing::PlaceInParent(Control(frmAbout::IDC_Command4));
+    EXPECT_EQ(box.left, TwipsToPixels(4290, 144));
+    EXPECT_EQ(box.bottom - box.top, TwipsToPixels(345, 144));
+    testing::ExpectCaptionsWhole(about.Hwnd());
 }
 
 TEST_F(AboutWindowTest, ShowingAgainBringsTheOpenWindowForwardWithoutLoadingIt) {

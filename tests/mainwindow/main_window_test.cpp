@@ -1,12 +1,16 @@
 // The real main window under Wine, driven with real messages.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <array>
 #include <atomic>
+#include <optional>
 #include <thread>
 
+#include "support/dpi_checks.h"
 #include "support/main_window_fixture.h"
 
 namespace barsmith {
@@ -14,12 +18,7 @@ namespace {
 
 using testing::MainWindowTest;
 
-RECT PlaceInParent(HWND control) {
-    RECT r;
-    GetWindowRect(control, &r);
-    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
+using testing::PlaceInParent;
 
 std::wstring ClassOf(HWND control) {
     wchar_t name[64]{};
@@ -91,13 +90,65 @@ TEST_F(MainWindowTest, ControlsSitInTheirFramesAtTheirPlaces) {
         }
         EXPECT_EQ(GetParent(control), e.frame == IDC_InfoHeader1 ? main->Hwnd() : Ctl(e.frame));
         const auto place = [](RECT r) { return std::array{r.left, r.top, r.right - r.left, r.bottom - r.top}; };
-        EXPECT_EQ(place(PlaceInParent(control)), place(ToPixels(e.at, main->dpi()))) << "left, top, width, height";
+        auto expected = place(ToPixels(e.at, main->dpi()));
+        const auto seen = place(PlaceInParent(control));
+        if (e.id == IDC_Label3 || e.id == IDC_Label6 || e.id == IDC_lblMessage) {
+            // A label starts at its place and takes its caption's width (checked with every caption below).
+            EXPECT_GE(seen[3], expected[3]);
+            expected[2] = seen[2];
+            expected[3] = seen[3];
+        }
+        EXPECT_EQ(seen, expected) << "left, top, width, height";
     }
     // The working-state controls lie below the client area.
     RECT client;
     GetClientRect(main->Hwnd(), &client);
     for (const ControlId id : {IDC_Label8, IDC_Text1, IDC_lblPath, IDC_Frame1, IDC_Check1, IDC_Command1})
         EXPECT_GE(PlaceInParent(Ctl(id)).top, client.bottom) << id;
+}
+
+TEST_F(MainWindowTest, EveryCaptionOfBothWindowsIsWholeInTheDefaultFontAndInTheWidest) {
+    const std::wstring widest = testing::WidestFace();
+    for (const bool wide : {false, true}) {
+        SCOPED_TRACE(wide ? widest : L"the default message font");
+        std::optional<testing::MessageFontSetting> setting;
+        if (wide) {
+            setting.emplace(widest.c_str(), -16);
+            Open(dialogs);
+            LOGFONTW font{};
+            GetObjectW(main->Font(), sizeof font, &font);
+            EXPECT_EQ(font.lfFaceName, widest);
+        }
+        main->SetStatusCreated(L"WWWWWWWWWWWWWWWWWWWWWWWWW");
+        testing::ExpectMainWindowLaidOutFor(*main, main->dpi());
+        Click(IDC_cmdMyKeys);  // the status line takes its default text again
+        testing::ExpectCaptionsWhole(main->Hwnd());
+        main->cmdAbout_Click();
+        testing::ExpectCaptionsWhole(FindWindowW(L"BarsmithAbout", nullptr));
+    }
+}
+
+TEST_F(MainWindowTest, ADpiChangeTakesTheSuggestedRectangleAndLaysEverythingOutAgain) {
+    RECT suggested{40, 30, 900, 700};
+    SendMessageW(main->Hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    Pump();
+    RECT window{};
+    GetWindowRect(main->Hwnd(), &window);
+    EXPECT_TRUE(EqualRect(&window, &suggested));
+    testing::ExpectMainWindowLaidOutFor(*main, Dpi{144, 144});
+}
+
+TEST_F(MainWindowTest, ToolTipsAreMadeWhenTheMouseFirstComesOverTheWindow) {
+    const auto tips = [this] {
+        for (HWND w = FindWindowW(TOOLTIPS_CLASSW, nullptr); w; w = FindWindowExW(nullptr, w, TOOLTIPS_CLASSW, nullptr)) {
+            if (GetWindow(w, GW_OWNER) == main->Hwnd()) return SendMessageW(w, TTM_GETTOOLCOUNT, 0, 0);
+        }
+        return LRESULT{-1};
+    };
+    // The mouse over the Hot Icon picker, inside its frame (the pointer may have been over the window already).
+    SendMessageW(Ctl(IDC_Command4), WM_SETCURSOR, reinterpret_cast<WPARAM>(Ctl(IDC_Command4)),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(tips(), 3);
 }
 
 TEST_F(MainWindowTest, TabOrderFollowsTheDesignAcrossFramesAndLeavesOutWhatIsOutOfView) {

@@ -1,0 +1,31 @@
+// Both windows of a program started at 144 DPI.
+#include <gtest/gtest.h>
+
+#include "support/dpi_checks.h"
+#include "support/main_window_fixture.h"
+
+namespace barsmith {
+namespace {
+
+using HighDpiTest = testing::MainWindowTest;
+
+TEST_F(HighDpiTest, StartedAt144DpiBothWindowsAreLaidOutForIt) {
+    ASSERT_EQ(ScreenDpi().y, 144) << "the test's launcher sets the DPI";
+    RECT client{};
+    GetClientRect(main->Hwnd(), &client);
+    EXPECT_EQ(client.right, TwipsToPixels(7320, 144));
+    EXPECT_EQ(client.bottom, TwipsToPixels(5115, 144));
+    testing::ExpectMainWindowLaidOutFor(*main, Dpi{144, 144});
+    Click(IDC_cmdMyKeys);
+    testing::ExpectCaptionsWhole(main->Hwnd());
+
+    main->cmdAbout_Click();
+    const HWND about = FindWindowW(L"BarsmithAbout", nullptr);
+    ASSERT_TRUE(about);
+    const HWND icon = GetDlgItem(about, frmAbout::IDC_Image1);
+    EXPECT_EQ(testing::IconWidth(reinterpret_cast<HICON>(SendMessageW(icon, STM_GETICON, 0, 0))), 48);
+    testing::ExpectCaptionsWhole(about);
+}
+
+}  // namespace
+}  // namespace barsmith
