@@ -4,4 +4,4 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 build -DBARSMITH_BUILD_TESTS=ON
-exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$ROOT/scripts/run-tests-in-display.sh" "$BUILD"
+exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$ROOT/scripts/run-tests-in-display.sh" "$BUILD" -j"$(nproc)"
