@@ -28,41 +28,30 @@ constexpr wchar_t kDisclaimer[] =
     L"of it, without the permission of the Barsmith Project is not allowed and may lead to civil and "
     L"criminal penalties.";
 
-struct ControlSpec {
-    int id;
-    int parent;  // a frame's id, or 0 for the window itself
-    const wchar_t* className;
-    const wchar_t* text;
-    DWORD style;
-    DWORD exStyle;
-    TwipsRect at;
-    const wchar_t* toolTip;
-};
-
 constexpr TwipsRect kPicIconAt{120, 120, 1065, 2205};
 constexpr TwipsRect kImage1At{5040, 120, 480, 480};
-constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
-constexpr DWORD kButton = WS_TABSTOP | BS_PUSHBUTTON;
+
+using K = ControlKind;
+using F = frmAbout;
 
 // Every control in tab order; frames come before the controls they hold.
 constexpr ControlSpec kControls[] = {
-    {frmAbout::IDC_picIcon, 0, WC_STATICW, L"", SS_BITMAP | SS_NOTIFY, WS_EX_CLIENTEDGE, kPicIconAt, kPublisherName},
-    {frmAbout::IDC_lblTitle, 0, WC_STATICW, L"", kLabel, 0, {1560, 240, 2805, 240}, nullptr},
-    {frmAbout::IDC_lblVersion, 0, WC_STATICW, L"", kLabel, 0, {1560, 600, 2325, 225}, nullptr},
-    {frmAbout::IDC_Frame1, 0, nullptr, L"", 0, 0, {120, 2405, 4095, 1455}, nullptr},
-    {frmAbout::IDC_lblDisclaimer, frmAbout::IDC_Frame1, WC_STATICW, kDisclaimer, kLabel, 0, {120, 240, 3870, 1185},
-     nullptr},
-    {frmAbout::IDC_Frame2, 0, nullptr, L"", 0, 0, {1560, 840, 3975, 1095}, nullptr},
-    {frmAbout::IDC_lblDescription, frmAbout::IDC_Frame2, WC_STATICW, kDescription, kLabel, 0, {120, 120, 3795, 810},
-     nullptr},
-    {frmAbout::IDC_Command1, 0, WC_BUTTONW, L"&Join our mailing list", kButton, 0, {1560, 2040, 2295, 345},
-     L"Join our mailing list"},
-    {frmAbout::IDC_Command2, 0, WC_BUTTONW, L"&Barsmith Project", kButton, 0, {4320, 2040, 1245, 345},
-     L"Visit the Barsmith Project"},
-    {frmAbout::IDC_Command3, 0, WC_BUTTONW, L"Clos&e", kButton, 0, {4290, 2777, 1245, 345}, L"Close this window"},
-    {frmAbout::IDC_Command4, 0, WC_BUTTONW, L"&System Info", kButton, 0, {4290, 3480, 1245, 345},
-     L"Info about your computer"},
-    {frmAbout::IDC_Image1, 0, WC_STATICW, L"", SS_ICON | SS_NOTIFY, 0, kImage1At, nullptr},
+    {F::IDC_picIcon, K::Bitmap, kOnForm, L"", kPublisherName, kPicIconAt, 0, Click<&F::picIcon_Click>},
+    {F::IDC_lblTitle, K::WrappingLabel, kOnForm, L"", nullptr, {1560, 240, 2805, 240}, 1},
+    {F::IDC_lblVersion, K::WrappingLabel, kOnForm, L"", nullptr, {1560, 600, 2325, 225}, 2},
+    {F::IDC_Frame1, K::Frame, kOnForm, L"", nullptr, {120, 2405, 4095, 1455}, 3},
+    {F::IDC_lblDisclaimer, K::WrappingLabel, F::IDC_Frame1, kDisclaimer, nullptr, {120, 240, 3870, 1185}, 4},
+    {F::IDC_Frame2, K::Frame, kOnForm, L"", nullptr, {1560, 840, 3975, 1095}, 5},
+    {F::IDC_lblDescription, K::WrappingLabel, F::IDC_Frame2, kDescription, nullptr, {120, 120, 3795, 810}, 6},
+    {F::IDC_Command1, K::Button, kOnForm, L"&Join our mailing list", L"Join our mailing list",
+     {1560, 2040, 2295, 345}, 7, Click<&F::Command1_Click>},
+    {F::IDC_Command2, K::Button, kOnForm, L"&Barsmith Project", L"Visit the Barsmith Project",
+     {4320, 2040, 1245, 345}, 8, Click<&F::Command2_Click>},
+    {F::IDC_Command3, K::Button, kOnForm, L"Clos&e", L"Close this window", {4290, 2777, 1245, 345}, 9,
+     Click<&F::Command3_Click>},
+    {F::IDC_Command4, K::Button, kOnForm, L"&System Info", L"Info about your computer", {4290, 3480, 1245, 345}, 10,
+     Click<&F::Command4_Click>},
+    {F::IDC_Image1, K::Icon, kOnForm, L"", nullptr, kImage1At, 11, Click<&F::Image1_Click>},
 };
 
 UniqueFont CreateTitleFont(const Dpi& dpi) {
@@ -116,26 +105,16 @@ bool frmAbout::Load() {
 }
 
 void frmAbout::CreateControls() {
-    std::vector<HWND> tabOrder;
-    for (const ControlSpec& spec : kControls) {
-        const HWND parent = spec.parent ? GetDlgItem(Hwnd(), spec.parent) : Hwnd();
-        const HWND control = spec.className
-                                 ? AddControl(parent, spec.className, spec.text, spec.style, spec.at, spec.id,
-                                              spec.exStyle)
-                                 : AddFrame(parent, spec.text, spec.at, spec.id);
-        if (spec.toolTip) AddToolTip(control, spec.toolTip);
-        tabOrder.push_back(control);
-    }
-    SetTabOrder(std::move(tabOrder));
-    lblTitle_ = GetDlgItem(Hwnd(), IDC_lblTitle);
-    lblVersion_ = GetDlgItem(Hwnd(), IDC_lblVersion);
+    Form::CreateControls(kControls);
+    lblTitle_ = ControlById(IDC_lblTitle);
+    lblVersion_ = ControlById(IDC_lblVersion);
     SetFonts();
     SetPictures();
 }
 
 void frmAbout::SetFonts() {
     // The push buttons are the form's: it fits their captions.
-    UniqueFont fresh = CreateTitleFont(dpi());
+    UniqueFont fresh = CreateTitleFont(CurrentDpi());
     if (!fresh) return;
     SendMessageW(lblTitle_, WM_SETFONT, reinterpret_cast<WPARAM>(fresh.get()), FALSE);
     SendMessageW(lblVersion_, WM_SETFONT, reinterpret_cast<WPARAM>(fresh.get()), FALSE);
@@ -144,13 +123,13 @@ void frmAbout::SetFonts() {
 
 void frmAbout::SetPictures() {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    const HWND picIcon = GetDlgItem(Hwnd(), IDC_picIcon);
+    const HWND picIcon = ControlById(IDC_picIcon);
     UniqueBitmap logo(static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(IDB_LOGO), IMAGE_BITMAP, 0, 0, 0)));
     BITMAP size{};
     if (logo && GetObjectW(logo.get(), sizeof size, &size)) {
         // The logo is drawn for 96 DPI; it grows with the screen's.
-        const int width = ScaleFrom96(size.bmWidth, dpi().x);
-        const int height = ScaleFrom96(size.bmHeight, dpi().y);
+        const int width = ScaleFrom96(size.bmWidth, CurrentDpi().x);
+        const int height = ScaleFrom96(size.bmHeight, CurrentDpi().y);
         if (width != size.bmWidth || height != size.bmHeight) {
             if (const HANDLE scaled = CopyImage(logo.get(), IMAGE_BITMAP, width, height, 0))
                 logo.reset(static_cast<HBITMAP>(scaled));
@@ -159,13 +138,13 @@ void frmAbout::SetPictures() {
     SendMessageW(picIcon, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo.get()));
     logo_ = std::move(logo);
     // A bitmap static takes the bitmap's size; the picture box keeps its own.
-    const RECT box = ToPixels(kPicIconAt, dpi());
+    const RECT box = ToPixels(kPicIconAt, CurrentDpi());
     SetWindowPos(picIcon, nullptr, 0, 0, box.right - box.left, box.bottom - box.top, SWP_NOMOVE | SWP_NOZORDER);
 
-    const int iconSize = TwipsToPixels(kImage1At.width, dpi().x);
+    const int iconSize = TwipsToPixels(kImage1At.width, CurrentDpi().x);
     UniqueIcon icon(
         static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_WEBPAGE), IMAGE_ICON, iconSize, iconSize, 0)));
-    SendMessageW(GetDlgItem(Hwnd(), IDC_Image1), STM_SETICON, reinterpret_cast<WPARAM>(icon.get()), 0);
+    SendMessageW(ControlById(IDC_Image1), STM_SETICON, reinterpret_cast<WPARAM>(icon.get()), 0);
     programIcon_ = std::move(icon);
 }
 
@@ -201,19 +180,6 @@ void frmAbout::OpenPage(const wchar_t* address) {
 }
 
 // --- Messages ---------------------------------------------------------------
-
-void frmAbout::OnCommand(int id, int code, HWND /*control*/) {
-    if (code != BN_CLICKED) return;  // STN_CLICKED for the two pictures has the same value
-    switch (id) {
-    case IDC_Command1: Command1_Click(); break;
-    case IDC_Command2: Command2_Click(); break;
-    case IDC_Command3: Command3_Click(); break;
-    case IDC_Command4: Command4_Click(); break;
-    case IDC_picIcon: picIcon_Click(); break;
-    case IDC_Image1: Image1_Click(); break;
-    default: break;
-    }
-}
 
 COLORREF frmAbout::LabelTextColor(HWND label) const {
     return label == lblTitle_ || label == lblVersion_ ? kTitleColor : Form::LabelTextColor(label);

@@ -47,7 +47,6 @@ public:
 
 protected:
     COLORREF LabelTextColor(HWND label) const override;
-    void OnCommand(int id, int code, HWND control) override;
     void OnDpiChanged() override;
 
 private:

@@ -38,7 +38,7 @@ public:
     // The window moved to a screen of another DPI: the caption's font is made
     // for it. The host gives the new size and, as a property, a picture to suit.
     void SetDpi(const Dpi& dpi);
-    const Dpi& dpi() const { return dpi_; }
+    const Dpi& CurrentDpi() const { return dpi_; }
 
     // Host events.
     void UserControl_Resize();

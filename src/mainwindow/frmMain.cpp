@@ -13,45 +13,7 @@
 namespace barsmith {
 namespace {
 
-constexpr TwipsRect kHeaderAt{0, 0, 7395, 615};
 constexpr int kButtonTextLimit = 25;
-
-DWORD StyleOf(ControlKind kind) {
-    switch (kind) {
-    case ControlKind::Label:
-        return SS_LEFTNOWORDWRAP | SS_NOTIFY;
-    case ControlKind::TextBox:
-        return WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL;
-    case ControlKind::Button:
-        return WS_TABSTOP | BS_PUSHBUTTON;
-    case ControlKind::ListBox:
-        return WS_TABSTOP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
-    case ControlKind::PictureBox:
-        return SS_ICON | SS_CENTERIMAGE;
-    case ControlKind::Option:
-        return WS_TABSTOP | BS_AUTORADIOBUTTON;
-    case ControlKind::CheckBox:
-        return WS_TABSTOP | BS_AUTOCHECKBOX;
-    case ControlKind::Frame:
-        break;
-    }
-    return 0;
-}
-
-const wchar_t* ClassOf(ControlKind kind) {
-    switch (kind) {
-    case ControlKind::TextBox:
-        return WC_EDITW;
-    case ControlKind::Button:
-    case ControlKind::Option:
-    case ControlKind::CheckBox:
-        return WC_BUTTONW;
-    case ControlKind::ListBox:
-        return WC_LISTBOXW;
-    default:
-        return WC_STATICW;
-    }
-}
 
 }  // namespace
 
@@ -69,7 +31,6 @@ bool frmMain::Load() {
     const FormStyle style{WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0,
                           kClientWidth, kClientHeight};
     if (!CreateForm(cls, L"Create Custom Internet Explorer Buttons and Menus", style)) return false;
-    CreateHeader();
     CreateControls();
     Form_Load();
     return true;
@@ -81,29 +42,26 @@ void frmMain::Show(int showCommand) {
     SetFocus(Control(IDC_Text2));  // the cursor waits in the first field
 }
 
-void frmMain::CreateHeader() {
-    if (InfoHeader1.dpi() != dpi()) InfoHeader1.SetDpi(dpi());  // the window is on a screen of its own DPI
+// The title strip, the one control of the table that the window makes itself.
+HWND frmMain::CreateCustomControl(const ControlSpec& spec, HWND parent) {
+    if (InfoHeader1.CurrentDpi() != CurrentDpi()) InfoHeader1.SetDpi(CurrentDpi());  // a screen of its own DPI
     // Restored before the window exists, so that its first blend at full size
     // is already the stored one.
     ReadHeaderProperties();
-    // The title strip takes no focus, so it stays out of the tab order.
-    InfoHeader1.Create(Hwnd(), ToPixels(kHeaderAt, dpi()), IDC_InfoHeader1);
-    controls_[IDC_InfoHeader1 - IDC_FraButton] = InfoHeader1.Hwnd();
+    InfoHeader1.Create(parent, ToPixels(spec.at, CurrentDpi()), spec.id);
+    return InfoHeader1.Hwnd();
 }
 
 void frmMain::ReadHeaderProperties() {
     try {
-        InfoHeader1.UserControl_ReadProperties(MainWindowHeaderProperties(dpi()));
+        InfoHeader1.UserControl_ReadProperties(MainWindowHeaderProperties(CurrentDpi()));
     } catch (const PropertyTypeError&) {
         // The window goes on with the header as far as it was restored.
     }
 }
 
 void frmMain::OnDpiChanged() {
-    InfoHeader1.SetDpi(dpi());
-    const RECT header = ToPixels(kHeaderAt, dpi());
-    SetWindowPos(InfoHeader1.Hwnd(), nullptr, header.left, header.top, header.right - header.left,
-                 header.bottom - header.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    InfoHeader1.SetDpi(CurrentDpi());
     // The icon is part of the stored set: it is read again at the new size.
     ReadHeaderProperties();
     if (pictureIcon_) {
@@ -126,25 +84,7 @@ int frmMain::PreviewSize() const {
 }
 
 void frmMain::CreateControls() {
-    std::vector<std::pair<int, HWND>> tabOrder;
-    for (const ControlSpec& spec : MainWindowLayout()) {
-        const HWND parent =
-            spec.container == kOnForm ? Hwnd() : Control(static_cast<ControlId>(spec.container));
-        const HWND control = spec.kind == ControlKind::Frame
-                                 ? AddFrame(parent, spec.caption, spec.at, spec.id)
-                                 : AddControl(parent, ClassOf(spec.kind), spec.caption, StyleOf(spec.kind), spec.at,
-                                              spec.id);
-        controls_[spec.id - IDC_FraButton] = control;
-        if (spec.toolTip) AddToolTip(control, spec.toolTip);
-        // Out of view, a control takes no part in Tab: the focus would move where
-        // the user cannot see it, and Space would change what they cannot see.
-        if (!IsOutOfView(spec)) tabOrder.emplace_back(spec.tabIndex, control);
-    }
-    std::sort(tabOrder.begin(), tabOrder.end());
-    std::vector<HWND> ordered;
-    for (const auto& entry : tabOrder) ordered.push_back(entry.second);
-    SetTabOrder(std::move(ordered));
-
+    Form::CreateControls(MainWindowLayout());
     SendMessageW(Control(IDC_Text4), EM_LIMITTEXT, kButtonTextLimit, 0);
     ShowWindow(Control(IDC_FraMine), SW_HIDE);
     EnableWindow(Control(IDC_Command5), FALSE);
@@ -157,10 +97,7 @@ void frmMain::CreateControls() {
     SetStatusDefault();
 }
 
-HWND frmMain::Control(ControlId id) const {
-    const int index = id - IDC_FraButton;
-    return index >= 0 && index < static_cast<int>(std::size(controls_)) ? controls_[index] : nullptr;
-}
+HWND frmMain::Control(ControlId id) const { return ControlById(id); }
 
 std::wstring frmMain::Text(ControlId id) const {
     const HWND control = Control(id);
@@ -254,24 +191,15 @@ void frmMain::RunPicker(const Picker& picker) {
 
 // --- Messages ---------------------------------------------------------------
 
+// The list's notifications and the commands of its shortcut menu; clicks on
+// the window's buttons go to the handlers named in its table.
 void frmMain::OnCommand(int id, int code, HWND /*control*/) {
     if (id == IDC_List1) {
         if (code == LBN_SELCHANGE) List1_Click();
         if (code == LBN_DBLCLK) List1_DblClick();
         return;
     }
-    if (code != BN_CLICKED) return;
     switch (id) {
-    case IDC_cmdAbout: cmdAbout_Click(); break;
-    case IDC_cmdHelp: cmdHelp_Click(); break;
-    case IDC_cmdMyKeys: cmdMyKeys_Click(); break;
-    case IDC_Command2: Command2_Click(); break;
-    case IDC_cmdClose: cmdClose_Click(); break;
-    case IDC_Command1: Command1_Click(); break;
-    case IDC_cmdApp: cmdApp_Click(); break;
-    case IDC_Command3: Command3_Click(); break;
-    case IDC_Command4: Command4_Click(); break;
-    case IDC_Command5: Command5_Click(); break;
     case IDM_Edit: mnuEdit_Click(); break;
     case IDM_Export: mnuExport_Click(); break;
     case IDM_Delete: mnuDelete_Click(); break;

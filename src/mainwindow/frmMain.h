@@ -139,6 +139,7 @@ protected:
     void OnContextMenu(HWND control, POINT at) override;
     void ReportUnexpected(const std::wstring& text) override;
     void OnDpiChanged() override;
+    HWND CreateCustomControl(const ControlSpec& spec, HWND parent) override;
 
 private:
     struct Picker {
@@ -147,7 +148,6 @@ private:
         bool startInIcons;
         ControlId target;
     };
-    void CreateHeader();
     void ReadHeaderProperties();
     void CreateControls();
     // The preview's side in pixels at the window's DPI.
@@ -177,7 +177,6 @@ private:
     UniqueIcon pictureIcon_;
     std::vector<std::wstring> listed_;  // the catalogue entries, as the list shows them
     std::optional<std::wstring> editing_;
-    HWND controls_[IDC_InfoHeader1 - IDC_FraButton + 1]{};
 };
 
 }  // namespace barsmith

@@ -293,6 +293,7 @@ RECT Form::CentredFrame(const FormStyle& style, const Dpi& dpi) {
 
 bool Form::CreateForm(const ClassInfo& cls, const std::wstring& caption, const FormStyle& style) {
     dpi_ = ScreenDpi();
+    clientHeightTwips_ = style.clientHeightTwips;
     font_ = CreateMessageFont(dpi_);
     RECT frame = CentredFrame(style, dpi_);
     if (!CreateBound(cls, style.exStyle, style.style & ~WS_VISIBLE, caption, frame.left, frame.top,
@@ -309,6 +310,79 @@ bool Form::CreateForm(const ClassInfo& cls, const std::wstring& caption, const F
     return true;
 }
 
+namespace {
+
+const wchar_t* ClassOf(ControlKind kind) {
+    switch (kind) {
+    case ControlKind::TextBox: return WC_EDITW;
+    case ControlKind::Button:
+    case ControlKind::Option:
+    case ControlKind::CheckBox: return WC_BUTTONW;
+    case ControlKind::ListBox: return WC_LISTBOXW;
+    default: return WC_STATICW;
+    }
+}
+
+DWORD StyleOf(ControlKind kind) {
+    switch (kind) {
+    case ControlKind::Label: return SS_LEFTNOWORDWRAP | SS_NOTIFY;
+    case ControlKind::WrappingLabel: return SS_LEFT | SS_NOPREFIX;
+    case ControlKind::TextBox: return WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL;
+    case ControlKind::Button: return WS_TABSTOP | BS_PUSHBUTTON;
+    case ControlKind::ListBox: return WS_TABSTOP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+    case ControlKind::Icon: return SS_ICON | SS_CENTERIMAGE | SS_NOTIFY;
+    case ControlKind::Bitmap: return SS_BITMAP | SS_NOTIFY;
+    case ControlKind::Option: return WS_TABSTOP | BS_AUTORADIOBUTTON;
+    case ControlKind::CheckBox: return WS_TABSTOP | BS_AUTOCHECKBOX;
+    default: return 0;
+    }
+}
+
+}  // namespace
+
+void Form::CreateControls(std::span<const ControlSpec> table) {
+    table_ = table;
+    std::vector<std::pair<int, HWND>> tabOrder;
+    for (const ControlSpec& spec : table) {
+        const HWND parent = spec.container == kOnForm ? Hwnd() : ControlById(spec.container);
+        HWND control = nullptr;
+        if (spec.kind == ControlKind::Custom) {
+            control = CreateCustomControl(spec, parent);
+            if (control) Track(control, parent, spec.at);
+        } else if (spec.kind == ControlKind::Frame) {
+            control = AddFrame(parent, spec.caption, spec.at, spec.id);
+        } else {
+            control = AddControl(parent, ClassOf(spec.kind), spec.caption, StyleOf(spec.kind), spec.at, spec.id,
+                                 spec.kind == ControlKind::Bitmap ? WS_EX_CLIENTEDGE : 0);
+        }
+        controls_.emplace_back(spec.id, control);
+        if (spec.toolTip) AddToolTip(control, spec.toolTip);
+        if (spec.tabIndex != kNoTabStop && !IsOutOfView(spec)) tabOrder.emplace_back(spec.tabIndex, control);
+    }
+    std::stable_sort(tabOrder.begin(), tabOrder.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    tabOrder_.clear();
+    for (const auto& entry : tabOrder) tabOrder_.push_back(entry.second);
+}
+
+const ControlSpec* Form::SpecOf(int id) const {
+    const auto found = std::find_if(table_.begin(), table_.end(), [id](const ControlSpec& s) { return s.id == id; });
+    return found == table_.end() ? nullptr : &*found;
+}
+
+HWND Form::ControlById(int id) const {
+    const auto found =
+        std::find_if(controls_.begin(), controls_.end(), [id](const auto& control) { return control.first == id; });
+    return found == controls_.end() ? nullptr : found->second;
+}
+
+bool Form::IsOutOfView(const ControlSpec& spec) const {
+    int top = spec.at.top;
+    for (const ControlSpec* container = SpecOf(spec.container); container; container = SpecOf(container->container))
+        top += container->at.top;
+    return top >= clientHeightTwips_;
+}
+
 HWND Form::AddControl(HWND parent, const wchar_t* className, const std::wstring& text, DWORD style,
                       const TwipsRect& at, int id, DWORD exStyle) {
     const RECT px = ToPixels(at, dpi_);
@@ -318,13 +392,17 @@ HWND Form::AddControl(HWND parent, const wchar_t* className, const std::wstring&
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (!control) return nullptr;
     if (font_) SetFont(control, font_.get(), false);
+    Track(control, parent, at);
+    return control;
+}
+
+void Form::Track(HWND control, HWND parent, const TwipsRect& at) {
     // Where the control starts across the form, whichever frame holds it.
     int formLeft = at.left;
     for (const PlacedControl& container : placed_) {
         if (container.control == parent) formLeft += container.formLeft;
     }
-    placed_.push_back(PlacedControl{control, parent, at, formLeft, IsTextLabel(control), px, {}, nullptr});
-    return control;
+    placed_.push_back(PlacedControl{control, parent, at, formLeft, IsTextLabel(control), ToPixels(at, dpi_), {}, nullptr});
 }
 
 void Form::ApplyDpi(const Dpi& dpi, const RECT& suggested) {
@@ -575,9 +653,16 @@ bool Form::PreTranslateMessage(MSG& msg) {
 
 LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_COMMAND:
-        OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_COMMAND: {
+        // BN_CLICKED and STN_CLICKED are both 0; so is a menu command's code.
+        const ControlSpec* spec = lParam && HIWORD(wParam) == BN_CLICKED ? SpecOf(LOWORD(wParam)) : nullptr;
+        if (spec && spec->onClick) {
+            spec->onClick(*this);
+        } else {
+            OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        }
         return 0;
+    }
     case WM_ACTIVATE:
         // Keep the focus where the user left it when the form is activated again.
         if (LOWORD(wParam) == WA_INACTIVE) {
@@ -619,6 +704,7 @@ void Form::OnDestroyed() {
     // The controls went with the window; a form loaded again places new ones.
     pendingTips_.clear();
     placed_.clear();
+    controls_.clear();
     buttonFont_.reset();
     forms_.Remove(this);
 }

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -20,6 +21,49 @@
 namespace barsmith {
 
 class Form;
+
+// What a control of a form's table is; the kind gives its window class and style.
+enum class ControlKind {
+    Frame,          // a captioned group box that holds the controls placed in it
+    Label,          // one line of text, sized to its caption
+    WrappingLabel,  // text that wraps inside its box
+    TextBox,
+    Button,
+    ListBox,
+    Icon,           // an icon, centred in its box
+    Bitmap,         // a bitmap, in a sunken box
+    Option,
+    CheckBox,
+    Custom,         // made by the form itself: the table only gives its place
+};
+
+inline constexpr int kOnForm = 0;  // the container of the controls placed on the form itself
+inline constexpr int kNoTabStop = -1;
+
+// What a click on a control runs: a member function of the form, as Click<&Form::Handler>.
+using ClickHandler = void (*)(Form&);
+template <typename Method>
+struct MemberFunctionClass;
+template <typename C>
+struct MemberFunctionClass<void (C::*)()> {
+    using type = C;
+};
+template <auto Method>
+inline constexpr ClickHandler Click = [](Form& form) {
+    (static_cast<typename MemberFunctionClass<decltype(Method)>::type&>(form).*Method)();
+};
+
+// One control of a form: the table of these is the whole of a form's layout.
+struct ControlSpec {
+    int id;
+    ControlKind kind;
+    int container;  // kOnForm, or the id of the frame that holds the control
+    const wchar_t* caption;
+    const wchar_t* toolTip;  // nullptr: none
+    TwipsRect at;            // relative to the container's client area
+    int tabIndex;            // the place in the tab order, or kNoTabStop
+    ClickHandler onClick = nullptr;
+};
 
 // The forms that are loaded now. When the last one is unloaded, `onLastFormGone`
 // runs; the program's default posts WM_QUIT so that the message loop ends.
@@ -57,12 +101,14 @@ public:
     // Key preview, Tab and Shift+Tab, Enter on a button and Alt access keys.
     virtual bool PreTranslateMessage(MSG& msg);
 
-    const Dpi& dpi() const { return dpi_; }
+    const Dpi& CurrentDpi() const { return dpi_; }
     HFONT Font() const { return font_.get(); }
     // Sizes a label to its caption again, after its text changed.
     void FitLabel(HWND label);
     // The window's controls in tab order, as the form declared them.
     const std::vector<HWND>& TabOrder() const { return tabOrder_; }
+    // The control of the form's table with this id, or 0.
+    HWND ControlById(int id) const;
 
 protected:
     struct FormStyle {
@@ -87,7 +133,16 @@ protected:
     HWND AddFrame(HWND parent, const std::wstring& caption, const TwipsRect& at, int id);
     // The tip shows when the mouse rests on the control.
     void AddToolTip(HWND control, const std::wstring& text);
-    void SetTabOrder(std::vector<HWND> controls) { tabOrder_ = std::move(controls); }
+    // Creates the table's controls in its order (every frame before the controls
+    // it holds; Custom rows are left to the form), with the tab order of their
+    // tab indexes. A control placed below the client area is out of view and
+    // takes no part in Tab: the focus would go where the user cannot see it.
+    void CreateControls(std::span<const ControlSpec> table);
+    // The table's row of the control with this id, or nullptr.
+    const ControlSpec* SpecOf(int id) const;
+    // Makes the control of a Custom row at its place, in `parent`; the form
+    // places it again after a DPI change.
+    virtual HWND CreateCustomControl(const ControlSpec& /*spec*/, HWND /*parent*/) { return nullptr; }
     // Once the controls exist, and again after every DPI change: single-line
     // labels take the width of their caption from their place's left and top
     // (wrapping ones keep their box), and a caption too wide for the room it
@@ -103,6 +158,7 @@ protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnDestroyed() override;
 
+    // A notification or command that no click handler of the table took.
     virtual void OnCommand(int /*id*/, int /*code*/, HWND /*control*/) {}
     // Right-click, Shift+F10 or the menu key on `control`; `at` in screen
     // coordinates, or (-1, -1) when the keyboard asked.
@@ -150,7 +206,14 @@ private:
     // How far right a single-line label may reach before the next control on its line.
     int RightLimit(const PlacedControl& label) const;
 
+    bool IsOutOfView(const ControlSpec& spec) const;
+    // Keeps the control's place, to lay it out again after a DPI change.
+    void Track(HWND control, HWND parent, const TwipsRect& at);
+
     Dpi dpi_;
+    int clientHeightTwips_ = 0;
+    std::span<const ControlSpec> table_;
+    std::vector<std::pair<int, HWND>> controls_;  // by id, as the table made them
     UniqueFont font_;
     std::vector<PlacedControl> placed_;
     UniqueFont buttonFont_;

@@ -100,8 +100,8 @@ TEST_F(AboutWindowTest, FixedCentredDialogOutOfTheTaskbarWithTheProgramsIcon) {
 
     RECT client{};
     GetClientRect(window, &client);
-    EXPECT_EQ(client.right, TwipsToPixels(5730, about.dpi().x));
-    EXPECT_EQ(client.bottom, TwipsToPixels(3990, about.dpi().y));
+    EXPECT_EQ(client.right, TwipsToPixels(5730, about.CurrentDpi().x));
+    EXPECT_EQ(client.bottom, TwipsToPixels(3990, about.CurrentDpi().y));
     RECT frame{};
     RECT work{};
     GetWindowRect(window, &frame);
@@ -115,8 +115,8 @@ TEST_F(AboutWindowTest, FixedCentredDialogOutOfTheTaskbarWithTheProgramsIcon) {
     EXPECT_TRUE(SendMessageW(Control(frmAbout::IDC_picIcon), STM_GETIMAGE, IMAGE_BITMAP, 0));
     RECT logo{};
     GetWindowRect(Control(frmAbout::IDC_picIcon), &logo);
-    EXPECT_EQ(logo.right - logo.left, TwipsToPixels(1065, about.dpi().x));
-    EXPECT_EQ(logo.bottom - logo.top, TwipsToPixels(2205, about.dpi().y));
+    EXPECT_EQ(logo.right - logo.left, TwipsToPixels(1065, about.CurrentDpi().x));
+    EXPECT_EQ(logo.bottom - logo.top, TwipsToPixels(2205, about.CurrentDpi().y));
     EXPECT_TRUE(SendMessageW(Control(frmAbout::IDC_Image1), STM_GETICON, 0, 0));
 }
 
@@ -138,7 +138,7 @@ TEST_F(AboutWindowTest, ADpiChangeGrowsThePicturesAndKeepsTheCaptionsWhole) {
                    sizeof logo, &logo);
         return logo.bmWidth;
     };
-    const int drawnWidth = logoWidth() * 96 / about.dpi().x;
+    const int drawnWidth = logoWidth() * 96 / about.CurrentDpi().x;
     RECT suggested{60, 50, 700, 600};
     SendMessageW(about.Hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
     RECT window{};

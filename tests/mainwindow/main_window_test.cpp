@@ -42,8 +42,8 @@ TEST_F(MainWindowTest, WindowIsFixedCentredAndOfTheDesignedSize) {
 
     RECT client;
     GetClientRect(hwnd, &client);
-    EXPECT_EQ(client.right, TwipsToPixels(7320, main->dpi().x));
-    EXPECT_EQ(client.bottom, TwipsToPixels(5115, main->dpi().y));
+    EXPECT_EQ(client.right, TwipsToPixels(7320, main->CurrentDpi().x));
+    EXPECT_EQ(client.bottom, TwipsToPixels(5115, main->CurrentDpi().y));
 
     RECT window, work;
     GetWindowRect(hwnd, &window);
@@ -90,7 +90,7 @@ TEST_F(MainWindowTest, ControlsSitInTheirFramesAtTheirPlaces) {
         }
         EXPECT_EQ(GetParent(control), e.frame == IDC_InfoHeader1 ? main->Hwnd() : Ctl(e.frame));
         const auto place = [](RECT r) { return std::array{r.left, r.top, r.right - r.left, r.bottom - r.top}; };
-        auto expected = place(ToPixels(e.at, main->dpi()));
+        auto expected = place(ToPixels(e.at, main->CurrentDpi()));
         const auto seen = place(PlaceInParent(control));
         if (e.id == IDC_Label3 || e.id == IDC_Label6 || e.id == IDC_lblMessage) {
             // A label starts at its place and takes its caption's width (checked with every caption below).
@@ -120,7 +120,7 @@ TEST_F(MainWindowTest, EveryCaptionOfBothWindowsIsWholeInTheDefaultFontAndInTheW
             EXPECT_EQ(font.lfFaceName, widest);
         }
         main->SetStatusCreated(L"WWWWWWWWWWWWWWWWWWWWWWWWW");
-        testing::ExpectMainWindowLaidOutFor(*main, main->dpi());
+        testing::ExpectMainWindowLaidOutFor(*main, main->CurrentDpi());
         Click(IDC_cmdMyKeys);  // the status line takes its default text again
         testing::ExpectCaptionsWhole(main->Hwnd());
         main->cmdAbout_Click();

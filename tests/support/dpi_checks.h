@@ -31,9 +31,9 @@ inline RECT PlaceInParent(HWND control) {
 }
 
 inline void ExpectMainWindowLaidOutFor(const frmMain& main, const Dpi& dpi) {
-    EXPECT_EQ(main.dpi().x, dpi.x);
+    EXPECT_EQ(main.CurrentDpi().x, dpi.x);
     for (const ControlSpec& spec : MainWindowLayout()) {
-        const RECT seen = PlaceInParent(main.Control(spec.id));
+        const RECT seen = PlaceInParent(main.ControlById(spec.id));
         const RECT wanted = ToPixels(spec.at, dpi);
         EXPECT_EQ(seen.left, wanted.left) << spec.id;
         EXPECT_EQ(seen.top, wanted.top) << spec.id;
