@@ -151,13 +151,13 @@ struct TextOption {
 };
 
 const std::array<TextOption, 7> kTextOptions{{
-    {L"--text", &ButtonDefinition::ButtonText},
-    {L"--program", &ButtonDefinition::Exec},
-    {L"--icon", &ButtonDefinition::Icon},
-    {L"--hot-icon", &ButtonDefinition::HotIcon},
-    {L"--menu-text", &ButtonDefinition::MenuText},
-    {L"--status-text", &ButtonDefinition::MenuStatusBar},
-    {L"--tooltip", &ButtonDefinition::ToolTip},
+    {L"--text", &ButtonDefinition::buttonText},
+    {L"--program", &ButtonDefinition::exec},
+    {L"--icon", &ButtonDefinition::icon},
+    {L"--hot-icon", &ButtonDefinition::hotIcon},
+    {L"--menu-text", &ButtonDefinition::menuText},
+    {L"--status-text", &ButtonDefinition::menuStatusBar},
+    {L"--tooltip", &ButtonDefinition::toolTip},
 }};
 
 struct CreateRequest {
@@ -192,9 +192,9 @@ CreateRequest ParseCreate(const std::vector<std::wstring>& arguments) {
             request.button.*(text->field) = arguments[++i];
         }
     }
-    request.button.Guid = CreateGUID();
-    request.button.DefaultVisible = !hidden;
-    request.button.RootKey = RootKeyFor(user);
+    request.button.guid = CreateGUID();
+    request.button.defaultVisible = !hidden;
+    request.button.rootKey = RootKeyFor(user);
     return request;
 }
 
@@ -211,15 +211,15 @@ std::wstring ButtonTextRefusal(const std::wstring& text) {
 int Create(const std::vector<std::wstring>& arguments, const Streams& io) {
     const CreateRequest request = ParseCreate(arguments);
     const ButtonDefinition& button = request.button;
-    if (const std::wstring refusal = ButtonTextRefusal(button.ButtonText); !refusal.empty())
+    if (const std::wstring refusal = ButtonTextRefusal(button.buttonText); !refusal.empty())
         return Failed(io, refusal + L"\n\nNothing was written.");
     const Buttons tool(io, request.replace);
     switch (tool.buttons.Create(button).outcome) {
     case CreationOutcome::Created:
-        io.out.Line(button.Guid);
+        io.out.Line(button.guid);
         return kExitDone;
     case CreationOutcome::NotReplaced:
-        io.err.Line(L"My Buttons holds a button " + Quoted(button.ButtonText) +
+        io.err.Line(L"My Buttons holds a button " + Quoted(button.buttonText) +
                     L" already. Nothing was changed; give --replace to replace it.");
         return kExitFailed;
     default:

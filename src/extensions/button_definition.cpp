@@ -13,21 +13,21 @@ HKEY RootKeyFor(bool currentUserOnly) { return currentUserOnly ? HKEY_CURRENT_US
 
 std::vector<ExtensionValue> ExtensionValues(const ButtonDefinition& button) {
     std::vector<ExtensionValue> values;
-    values.push_back({L"Exec", button.Exec});
-    values.push_back({L"Icon", button.Icon});
-    if (!button.HotIcon.empty()) values.push_back({L"HotIcon", button.HotIcon});
-    values.push_back({L"ButtonText", button.ButtonText});
+    values.push_back({L"Exec", button.exec});
+    values.push_back({L"Icon", button.icon});
+    if (!button.hotIcon.empty()) values.push_back({L"HotIcon", button.hotIcon});
+    values.push_back({L"ButtonText", button.buttonText});
     values.push_back({L"CLSID", kRunProgramButtonClsid});
-    values.push_back({L"Default Visible", button.DefaultVisible ? L"Yes" : L"No"});
-    values.push_back({L"MenuText", button.MenuText});
-    values.push_back({L"MenuStatusBar", button.MenuStatusBar});
-    values.push_back({L"ToolTip", button.ToolTip});
+    values.push_back({L"Default Visible", button.defaultVisible ? L"Yes" : L"No"});
+    values.push_back({L"MenuText", button.menuText});
+    values.push_back({L"MenuStatusBar", button.menuStatusBar});
+    values.push_back({L"ToolTip", button.toolTip});
     return values;
 }
 
 std::vector<std::wstring> ExtensionValueNames() {
     ButtonDefinition withHotIcon;
-    withHotIcon.HotIcon = L"-";
+    withHotIcon.hotIcon = L"-";
     std::vector<std::wstring> names;
     for (const ExtensionValue& value : ExtensionValues(withHotIcon)) names.push_back(value.name);
     return names;

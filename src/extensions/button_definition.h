@@ -18,16 +18,16 @@ inline constexpr wchar_t kExtensionsPath[] = L"Software\\Microsoft\\Internet Exp
 inline constexpr wchar_t kRunProgramButtonClsid[] = L"{1FBA04EE-3024-11d2-8F1F-0000F87ABD16}";
 
 struct ButtonDefinition {
-    std::wstring Guid;
-    std::wstring Exec;
-    std::wstring Icon;
-    std::wstring HotIcon;  // optional
-    std::wstring ButtonText;
-    std::wstring MenuText;
-    std::wstring MenuStatusBar;
-    std::wstring ToolTip;
-    bool DefaultVisible = true;
-    HKEY RootKey = HKEY_LOCAL_MACHINE;
+    std::wstring guid;
+    std::wstring exec;
+    std::wstring icon;
+    std::wstring hotIcon;  // optional
+    std::wstring buttonText;
+    std::wstring menuText;
+    std::wstring menuStatusBar;
+    std::wstring toolTip;
+    bool defaultVisible = true;
+    HKEY rootKey = HKEY_LOCAL_MACHINE;
 };
 
 // The window's Button Text box takes at most this many characters, on one line.

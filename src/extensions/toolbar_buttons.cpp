@@ -27,27 +27,27 @@ struct RequiredCheck {
 // Checked top to bottom; the first empty field wins.
 const std::array<RequiredCheck, 6> kRequiredFields{{
     {{RequiredField::Application, L"Please choose an application     ", L"No Application Chosen"},
-     &ButtonDefinition::Exec},
+     &ButtonDefinition::exec},
     {{RequiredField::DefaultIcon, L"Please choose the Default Icon     ", L"No Icon Chosen"},
-     &ButtonDefinition::Icon},
+     &ButtonDefinition::icon},
     {{RequiredField::ButtonText, L"Please enter a name for the Button Text     ", L"No Button Name Entered"},
-     &ButtonDefinition::ButtonText},
+     &ButtonDefinition::buttonText},
     {{RequiredField::MenuText, L"Please enter the Menu Text     ", L"No Menu Text Entered"},
-     &ButtonDefinition::MenuText},
+     &ButtonDefinition::menuText},
     {{RequiredField::StatusBarText, L"Please enter the Status Bar Text     ", L"No Status Bar Text Entered"},
-     &ButtonDefinition::MenuStatusBar},
+     &ButtonDefinition::menuStatusBar},
     {{RequiredField::ToolTip, L"Please enter the Tool Tip Text     ", L"No Tool Tip Text Entered"},
-     &ButtonDefinition::ToolTip},
+     &ButtonDefinition::toolTip},
 }};
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
 std::wstring NotCreated(const ButtonDefinition& button) {
-    return L"The button " + Quoted(button.ButtonText) + L" was not created: ";
+    return L"The button " + Quoted(button.buttonText) + L" was not created: ";
 }
 
 std::wstring NotSaved(const ButtonDefinition& button) {
-    return L"The button " + Quoted(button.ButtonText) + L" was not saved: ";
+    return L"The button " + Quoted(button.buttonText) + L" was not saved: ";
 }
 
 bool Holds(const std::vector<KeyPlace>& places, KeyPlace place) {
@@ -110,9 +110,9 @@ std::optional<CreationResult> ToolbarButtons::Invalid(const ButtonDefinition& bu
     }
     // Only a GUID string may name the key: anything else in the GUID field
     // could make a key elsewhere below the browser's extensions.
-    if (!IsGuidString(button.Guid)) {
+    if (!IsGuidString(button.guid)) {
         Tell(NotCreated(button) + L"it has no GUID to name its registry key" +
-                 (button.Guid.empty() ? L"." : L" (" + Quoted(button.Guid) + L" is none).") +
+                 (button.guid.empty() ? L"." : L" (" + Quoted(button.guid) + L" is none).") +
                  L"\n\nNothing was written.",
              kNotCreatedTitle);
         return CreationResult{CreationOutcome::NoGuid};
@@ -125,12 +125,12 @@ std::optional<CreationResult> ToolbarButtons::Invalid(const ButtonDefinition& bu
 template <typename Write>
 CreationResult ToolbarButtons::WithAgreedText(const ButtonDefinition& button, bool textIsNew, Write write) const {
     for (;;) {
-        const std::wstring earlier = textIsNew ? catalogue_.GuidOf(button.ButtonText) : std::wstring();
-        if (!earlier.empty() && !SameGuid(earlier, button.Guid) && !AskReplace(button))
+        const std::wstring earlier = textIsNew ? catalogue_.GuidOf(button.buttonText) : std::wstring();
+        if (!earlier.empty() && !SameGuid(earlier, button.guid) && !AskReplace(button))
             return {CreationOutcome::NotReplaced};
         std::optional<CreationResult> result;
         const bool held = Locked([&] {
-            if (!textIsNew || catalogue_.GuidOf(button.ButtonText) == earlier) result = write(earlier);
+            if (!textIsNew || catalogue_.GuidOf(button.buttonText) == earlier) result = write(earlier);
         });
         if (!held) return {CreationOutcome::Busy};
         if (result) return *result;
@@ -144,7 +144,7 @@ CreationResult ToolbarButtons::Create(const ButtonDefinition& button) const {
 
 bool ToolbarButtons::AskReplace(const ButtonDefinition& button) const {
     return messages_.Show(owner_,
-                          L"My Buttons holds a button " + Quoted(button.ButtonText) +
+                          L"My Buttons holds a button " + Quoted(button.buttonText) +
                               L" already.\n\nReplace it? Its registry key will be deleted.",
                           kReplaceTitle, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
@@ -152,9 +152,9 @@ bool ToolbarButtons::AskReplace(const ButtonDefinition& button) const {
 // The new key is written and recorded before the earlier button of the same
 // text is deleted, so that a refusal at any step leaves that one working.
 CreationResult ToolbarButtons::WriteButton(const ButtonDefinition& button, const std::wstring& earlierGuid) const {
-    const std::vector<FoundKey> existing = FindButtonKeys(registry_.Api(), button.Guid);
+    const std::vector<FoundKey> existing = FindButtonKeys(registry_.Api(), button.guid);
     if (!existing.empty()) {
-        Tell(NotCreated(button) + L"the registry key\n\n" + FullExtensionKeyPath(existing.front().place, button.Guid) +
+        Tell(NotCreated(button) + L"the registry key\n\n" + FullExtensionKeyPath(existing.front().place, button.guid) +
                  L"\n\nexists already. It was left as it is and nothing was written.",
              kNotCreatedTitle);
         return {CreationOutcome::KeyExists};
@@ -163,28 +163,28 @@ CreationResult ToolbarButtons::WriteButton(const ButtonDefinition& button, const
         Tell(*why, kNotCreatedTitle);
         return {CreationOutcome::NotWritten};
     }
-    const LSTATUS recorded = catalogue_.Record(button.ButtonText, button.Guid);
+    const LSTATUS recorded = catalogue_.Record(button.buttonText, button.guid);
     if (recorded != ERROR_SUCCESS) {
         Tell(NotCreated(button) + L"it could not be recorded in My Buttons: " + StatusText(recorded) +
                  TakeBackKeys(button) +
-                 (earlierGuid.empty() ? L"" : L"\n\nThe earlier button " + Quoted(button.ButtonText) + L" is unchanged."),
+                 (earlierGuid.empty() ? L"" : L"\n\nThe earlier button " + Quoted(button.buttonText) + L" is unchanged."),
              kNotCreatedTitle);
         return {CreationOutcome::NotRecorded};
     }
-    if (!earlierGuid.empty() && !SameGuid(earlierGuid, button.Guid)) RetireEarlier(button, earlierGuid);
+    if (!earlierGuid.empty() && !SameGuid(earlierGuid, button.guid)) RetireEarlier(button, earlierGuid);
     return {CreationOutcome::Created};
 }
 
 std::optional<std::wstring> ToolbarButtons::WriteKeys(const ButtonDefinition& button) const {
-    for (const KeyPlace place : PlacesFor(button.RootKey)) {
+    for (const KeyPlace place : PlacesFor(button.rootKey)) {
         if (auto why = WriteKey(button, place)) return why;
     }
     return std::nullopt;
 }
 
 std::optional<std::wstring> ToolbarButtons::WriteKey(const ButtonDefinition& button, KeyPlace place) const {
-    const std::wstring path = ExtensionKeyPath(button.Guid);
-    const std::wstring fullPath = FullExtensionKeyPath(place, button.Guid);
+    const std::wstring path = ExtensionKeyPath(button.guid);
+    const std::wstring fullPath = FullExtensionKeyPath(place, button.guid);
     LSTATUS status = ERROR_SUCCESS;
     if (!registry_.CreateNewKey(place.root, path, &status, place.view)) {
         return NotCreated(button) + L"the registry key\n\n" + fullPath + L"\n\ncould not be created: " +
@@ -211,13 +211,13 @@ std::optional<std::wstring> ToolbarButtons::WriteKey(const ButtonDefinition& but
 // button, so a creation that fails halfway takes its keys away again. Only
 // keys that this creation made are there to find: the GUID was checked free.
 std::wstring ToolbarButtons::TakeBackKeys(const ButtonDefinition& button) const {
-    const std::vector<FoundKey> made = FindButtonKeys(registry_.Api(), button.Guid);
+    const std::vector<FoundKey> made = FindButtonKeys(registry_.Api(), button.guid);
     if (made.empty()) return L"\n\nNothing was written.";
     std::wstring left;
     for (const FoundKey& found : made) {
-        const LSTATUS status = registry_.DeleteKey(found.place.root, ExtensionKeyPath(button.Guid), found.place.view);
+        const LSTATUS status = registry_.DeleteKey(found.place.root, ExtensionKeyPath(button.guid), found.place.view);
         if (status != ERROR_SUCCESS)
-            left += L"\n" + FullExtensionKeyPath(found.place, button.Guid) + L": " + StatusText(status);
+            left += L"\n" + FullExtensionKeyPath(found.place, button.guid) + L": " + StatusText(status);
     }
     if (left.empty()) return L"\n\nThe key has been removed again.";
     return L"\n\nThe key could not be removed again and must be deleted by hand:" + left;
@@ -235,7 +235,7 @@ void ToolbarButtons::RetireEarlier(const ButtonDefinition& button, const std::ws
         if (status != ERROR_SUCCESS) left += L"\n\n" + fullPath + L"\ncould not be deleted: " + StatusText(status);
     }
     if (left.empty()) return;
-    Tell(L"The button " + Quoted(button.ButtonText) +
+    Tell(L"The button " + Quoted(button.buttonText) +
              L" has been created and My Buttons names it, but the registry key of the button it replaced was left "
              L"behind:" + left,
          kNotDeletedTitle);
@@ -365,8 +365,8 @@ std::optional<ButtonDefinition> ToolbarButtons::Load(const std::wstring& entry) 
         const auto text = [&](const wchar_t* name) { return registry_.QueryValue(key, name); };
         ButtonDefinition button{guid,           text(L"Exec"),     text(L"Icon"),          text(kOptionalValue),
                                 text(L"ButtonText"), text(L"MenuText"), text(L"MenuStatusBar"), text(L"ToolTip")};
-        button.DefaultVisible = !SameGuid(text(L"Default Visible"), L"No");
-        button.RootKey = keys.front().place.root;
+        button.defaultVisible = !SameGuid(text(L"Default Visible"), L"No");
+        button.rootKey = keys.front().place.root;
         loaded = std::move(button);
     });
     return loaded;
@@ -374,7 +374,7 @@ std::optional<ButtonDefinition> ToolbarButtons::Load(const std::wstring& entry) 
 
 CreationResult ToolbarButtons::Save(const ButtonDefinition& button, const std::wstring& entry) const {
     if (auto invalid = Invalid(button)) return *invalid;
-    const bool renamed = !SameGuid(entry, button.ButtonText);  // entry names ignore case, as GUIDs do
+    const bool renamed = !SameGuid(entry, button.buttonText);  // entry names ignore case, as GUIDs do
     return WithAgreedText(button, renamed,
                           [&](const std::wstring& earlier) { return SaveLocked(button, entry, earlier); });
 }
@@ -382,8 +382,8 @@ CreationResult ToolbarButtons::Save(const ButtonDefinition& button, const std::w
 CreationResult ToolbarButtons::SaveLocked(const ButtonDefinition& button, const std::wstring& entry,
                                           const std::wstring& earlierGuid) const {
     const std::optional<std::wstring> listed = catalogue_.Lookup(entry);
-    const std::vector<FoundKey> before = FindButtonKeys(registry_.Api(), button.Guid);
-    if (!listed || !SameGuid(*listed, button.Guid) || before.empty()) {
+    const std::vector<FoundKey> before = FindButtonKeys(registry_.Api(), button.guid);
+    if (!listed || !SameGuid(*listed, button.guid) || before.empty()) {
         Tell(NotSaved(button) + L"My Buttons or its registry key has changed since it was loaded (another copy of "
                                 L"Barsmith changed it).\n\nNothing was written.",
              kNotSavedTitle);
@@ -391,7 +391,7 @@ CreationResult ToolbarButtons::SaveLocked(const ButtonDefinition& button, const 
     }
     for (const FoundKey& found : before) {
         if (!IsOurs(found)) {
-            Tell(NotSaved(button) + L"the registry key\n\n" + FullExtensionKeyPath(found.place, button.Guid) +
+            Tell(NotSaved(button) + L"the registry key\n\n" + FullExtensionKeyPath(found.place, button.guid) +
                      L"\n\nis no toolbar button made by Barsmith, or cannot be read.\n\nNothing was written.",
                  kNotSavedTitle);
             return {CreationOutcome::NotWritten};
@@ -402,8 +402,8 @@ CreationResult ToolbarButtons::SaveLocked(const ButtonDefinition& button, const 
         Tell(*why + PutBack(button, undo), kNotSavedTitle);
         return {CreationOutcome::NotWritten};
     }
-    if (!SameGuid(entry, button.ButtonText)) {
-        const LSTATUS recorded = catalogue_.Record(button.ButtonText, button.Guid);
+    if (!SameGuid(entry, button.buttonText)) {
+        const LSTATUS recorded = catalogue_.Record(button.buttonText, button.guid);
         if (recorded != ERROR_SUCCESS) {
             Tell(NotSaved(button) + L"its new text could not be recorded in My Buttons: " + StatusText(recorded) +
                      PutBack(button, undo),
@@ -412,23 +412,23 @@ CreationResult ToolbarButtons::SaveLocked(const ButtonDefinition& button, const 
         }
         const LSTATUS unlisted = catalogue_.Remove(entry);
         if (unlisted != ERROR_SUCCESS && unlisted != ERROR_FILE_NOT_FOUND) {
-            Tell(L"The button " + Quoted(button.ButtonText) + L" has been saved, but its earlier entry " +
+            Tell(L"The button " + Quoted(button.buttonText) + L" has been saved, but its earlier entry " +
                      Quoted(entry) + L" could not be removed from My Buttons: " + StatusText(unlisted),
                  kNotDeletedTitle);
         }
     }
-    if (!earlierGuid.empty() && !SameGuid(earlierGuid, button.Guid)) RetireEarlier(button, earlierGuid);
+    if (!earlierGuid.empty() && !SameGuid(earlierGuid, button.guid)) RetireEarlier(button, earlierGuid);
     // A button moved to the other hive leaves its earlier keys last.
-    const std::vector<KeyPlace> targets = PlacesFor(button.RootKey);
+    const std::vector<KeyPlace> targets = PlacesFor(button.rootKey);
     std::wstring left;
     for (const FoundKey& found : before) {
         if (Holds(targets, found.place)) continue;
-        const LSTATUS status = registry_.DeleteKey(found.place.root, ExtensionKeyPath(button.Guid), found.place.view);
+        const LSTATUS status = registry_.DeleteKey(found.place.root, ExtensionKeyPath(button.guid), found.place.view);
         if (status != ERROR_SUCCESS)
-            left += L"\n\n" + FullExtensionKeyPath(found.place, button.Guid) + L"\n" + StatusText(status);
+            left += L"\n\n" + FullExtensionKeyPath(found.place, button.guid) + L"\n" + StatusText(status);
     }
     if (!left.empty()) {
-        Tell(L"The button " + Quoted(button.ButtonText) +
+        Tell(L"The button " + Quoted(button.buttonText) +
                  L" has been saved, but its registry key could not be deleted from where it was before:" + left,
              kNotDeletedTitle);
     }
@@ -438,26 +438,26 @@ CreationResult ToolbarButtons::SaveLocked(const ButtonDefinition& button, const 
 std::optional<std::wstring> ToolbarButtons::Rewrite(const ButtonDefinition& button,
                                                     const std::vector<FoundKey>& before,
                                                     std::vector<Undo>& undo) const {
-    const std::wstring path = ExtensionKeyPath(button.Guid);
-    for (const KeyPlace place : PlacesFor(button.RootKey)) {
+    const std::wstring path = ExtensionKeyPath(button.guid);
+    for (const KeyPlace place : PlacesFor(button.rootKey)) {
         const bool existed = std::any_of(before.begin(), before.end(),
                                          [place](const FoundKey& found) { return found.place == place; });
         LSTATUS status = ERROR_SUCCESS;
         RegKey key = existed ? registry_.OpenKey(place.root, path, &status, place.view)
                              : registry_.CreateNewKey(place.root, path, &status, place.view);
         if (!key) {
-            return NotSaved(button) + L"the registry key\n\n" + FullExtensionKeyPath(place, button.Guid) +
+            return NotSaved(button) + L"the registry key\n\n" + FullExtensionKeyPath(place, button.guid) +
                    L"\n\ncould not be opened for writing: " + StatusText(status);
         }
         Undo& step = undo.emplace_back(Undo{place, !existed, {}});
         if (existed) {
             for (const ExtensionValue& value : ExtensionValues(button))
                 step.values.emplace_back(value.name, registry_.ReadValue(key.get(), value.name));
-            if (button.HotIcon.empty())
+            if (button.hotIcon.empty())
                 step.values.emplace_back(kOptionalValue, registry_.ReadValue(key.get(), kOptionalValue));
         }
         if (auto why = RewriteKey(button, key.get()))
-            return NotSaved(button) + *why + L" in the registry key\n\n" + FullExtensionKeyPath(place, button.Guid);
+            return NotSaved(button) + *why + L" in the registry key\n\n" + FullExtensionKeyPath(place, button.guid);
     }
     return std::nullopt;
 }
@@ -470,7 +470,7 @@ std::optional<std::wstring> ToolbarButtons::RewriteKey(const ButtonDefinition& b
         if (const LSTATUS status = registry_.WriteValue(key, wanted))
             return L"the value " + Quoted(value.name) + L" could not be written (" + StatusText(status) + L")";
     }
-    if (button.HotIcon.empty() && registry_.ReadValue(key, kOptionalValue)) {
+    if (button.hotIcon.empty() && registry_.ReadValue(key, kOptionalValue)) {
         if (const LSTATUS status = registry_.DeleteValue(key, kOptionalValue))
             return L"the value " + Quoted(kOptionalValue) + L" could not be removed (" + StatusText(status) + L")";
     }
@@ -479,7 +479,7 @@ std::optional<std::wstring> ToolbarButtons::RewriteKey(const ButtonDefinition& b
 
 std::wstring ToolbarButtons::PutBack(const ButtonDefinition& button, const std::vector<Undo>& undo) const {
     std::wstring left;
-    const std::wstring path = ExtensionKeyPath(button.Guid);
+    const std::wstring path = ExtensionKeyPath(button.guid);
     for (const Undo& step : undo) {
         LSTATUS status = ERROR_SUCCESS;
         if (step.made) {
@@ -491,7 +491,7 @@ std::wstring ToolbarButtons::PutBack(const ButtonDefinition& button, const std::
                 if (put != ERROR_SUCCESS && put != ERROR_FILE_NOT_FOUND) status = put;
             }
         }
-        if (status != ERROR_SUCCESS) left += L"\n" + FullExtensionKeyPath(step.place, button.Guid) + L": " + StatusText(status);
+        if (status != ERROR_SUCCESS) left += L"\n" + FullExtensionKeyPath(step.place, button.guid) + L": " + StatusText(status);
     }
     if (left.empty()) return L"\n\nThe button has been put back as it was.";
     return L"\n\nThe button could not be put back as it was everywhere:" + left;

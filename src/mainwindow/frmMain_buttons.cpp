@@ -37,8 +37,8 @@ std::wstring FileNameFor(std::wstring entry) {
 ButtonDefinition ButtonFromForm(const frmMain& form) {
     ButtonDefinition button{form.NextGuid(),      form.Text(IDC_Text2), form.Text(IDC_Text3), form.Text(IDC_Text5),
                             form.Text(IDC_Text4), form.Text(IDC_Text6), form.Text(IDC_Text7), form.Text(IDC_Text8)};
-    button.DefaultVisible = form.ButtonVisible();
-    button.RootKey = form.TargetHive();
+    button.defaultVisible = form.ButtonVisible();
+    button.rootKey = form.TargetHive();
     return button;
 }
 
@@ -132,7 +132,7 @@ void frmMain::Command2_Click() {
     const CreationResult result = editing_ ? Buttons().Save(button, *editing_) : Buttons().Create(button);
     switch (result.outcome) {
     case CreationOutcome::Created:
-        SetStatusCreated(button.ButtonText);
+        SetStatusCreated(button.buttonText);
         RefillList();
         ClearTextBoxes(*this);
         Command1_Click();
@@ -140,7 +140,7 @@ void frmMain::Command2_Click() {
     case CreationOutcome::Saved:
     case CreationOutcome::ListChanged:
         LeaveEditing();
-        if (result.outcome == CreationOutcome::Saved) SetStatusNews(L"The " + button.ButtonText + L" Button has been saved!");
+        if (result.outcome == CreationOutcome::Saved) SetStatusNews(L"The " + button.buttonText + L" Button has been saved!");
         RefillList();
         return;
     case CreationOutcome::MissingField:
@@ -172,16 +172,16 @@ void frmMain::List1_DblClick() {
 void frmMain::StartEditing(const std::wstring& entry, const ButtonDefinition& button) {
     if (!InToolsMenuMode()) cmdMyKeys_Click();
     const std::pair<ControlId, const std::wstring*> fields[] = {
-        {IDC_Text2, &button.Exec},       {IDC_Text3, &button.Icon},     {IDC_Text5, &button.HotIcon},
-        {IDC_Text4, &button.ButtonText}, {IDC_Text6, &button.MenuText}, {IDC_Text7, &button.MenuStatusBar},
-        {IDC_Text8, &button.ToolTip},
+        {IDC_Text2, &button.exec},       {IDC_Text3, &button.icon},     {IDC_Text5, &button.hotIcon},
+        {IDC_Text4, &button.buttonText}, {IDC_Text6, &button.menuText}, {IDC_Text7, &button.menuStatusBar},
+        {IDC_Text8, &button.toolTip},
     };
     for (const auto& [id, text] : fields) SetText(id, *text);
-    SetNextGuid(button.Guid);
-    SetTarget(button.RootKey, button.DefaultVisible);
+    SetNextGuid(button.guid);
+    SetTarget(button.rootKey, button.defaultVisible);
     SetText(IDC_Command2, kSaveCaption);
     editing_ = entry;
-    SetStatusNews(L"Editing the " + button.ButtonText + L" Button");
+    SetStatusNews(L"Editing the " + button.buttonText + L" Button");
     SetFocus(Control(IDC_Text2));
 }
 

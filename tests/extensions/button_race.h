@@ -27,7 +27,7 @@ public:
 // one run can be told from every other key.
 inline ButtonDefinition RaceButton(const std::wstring& text, const std::wstring& marker) {
     ButtonDefinition button{CreateGUID(), marker, L"C:\\Icons\\race.ico", L"", text, L"Race", L"Race", L"Race"};
-    button.RootKey = HKEY_CURRENT_USER;
+    button.rootKey = HKEY_CURRENT_USER;
     return button;
 }
 

@@ -50,7 +50,7 @@ protected:
     ButtonDefinition Made(const std::wstring& text = L"Notes", HKEY root = HKEY_LOCAL_MACHINE) {
         ButtonDefinition button{made.Add(CreateGUID()), L"C:\\Tools\\notes.exe", L"C:\\Icons\\note.ico",
                                 L"C:\\Icons\\hot.ico", text, L"Open Notes", L"Starts the notes", L"Notes"};
-        button.RootKey = root;
+        button.rootKey = root;
         EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::Created);
         return button;
     }
@@ -70,8 +70,8 @@ protected:
 
 TEST_F(EditTest, MachineWideButtonsAreWrittenAlikeInBothViewsAndRefusalInEitherLeavesNeither) {
     const ButtonDefinition button = Made();
-    EXPECT_EQ(ValuesAt(k64, button.Guid).size(), 9u);
-    EXPECT_EQ(ValuesAt(k64, button.Guid), ValuesAt(k32, button.Guid));
+    EXPECT_EQ(ValuesAt(k64, button.guid).size(), 9u);
+    EXPECT_EQ(ValuesAt(k64, button.guid), ValuesAt(k32, button.guid));
 
     for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
         for (const RegCall call : {RegCall::Create, RegCall::Set}) {
@@ -80,12 +80,12 @@ TEST_F(EditTest, MachineWideButtonsAreWrittenAlikeInBothViewsAndRefusalInEitherL
             refusing.Refuse(call, ERROR_ACCESS_DENIED, call == RegCall::Set ? L"ToolTip" : L"", view);
             const RegistryAccess access(refusing, messages);
             ButtonDefinition other = button;
-            other.Guid = made.Add(CreateGUID());
-            other.ButtonText = L"Other";
+            other.guid = made.Add(CreateGUID());
+            other.buttonText = L"Other";
             EXPECT_EQ(ToolbarButtons(access, catalogue, messages, nullptr).Create(other).outcome,
                       CreationOutcome::NotWritten);
-            EXPECT_TRUE(ValuesAt(k64, other.Guid).empty());
-            EXPECT_TRUE(ValuesAt(k32, other.Guid).empty());
+            EXPECT_TRUE(ValuesAt(k64, other.guid).empty());
+            EXPECT_TRUE(ValuesAt(k32, other.guid).empty());
             EXPECT_FALSE(catalogue.Contains(L"Other"));
         }
     }
@@ -93,78 +93,78 @@ TEST_F(EditTest, MachineWideButtonsAreWrittenAlikeInBothViewsAndRefusalInEitherL
 
 TEST_F(EditTest, ButtonInOneViewOnlyPreviewsEditsIntoBothAndDeletes) {
     const ButtonDefinition button = Made();
-    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(button.Guid).c_str(), KEY_WOW64_64KEY, 0);
-    EXPECT_EQ(buttons.Preview(L"Notes").iconPath, button.Icon);
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(button.guid).c_str(), KEY_WOW64_64KEY, 0);
+    EXPECT_EQ(buttons.Preview(L"Notes").iconPath, button.icon);
 
     EXPECT_EQ(Edit(L"Notes", [](ButtonDefinition&) {}), CreationOutcome::Saved);
-    EXPECT_EQ(ValuesAt(k64, button.Guid), ValuesAt(k32, button.Guid));
-    EXPECT_EQ(buttons.Remove(button.Guid, L"Notes"), RemovalOutcome::Removed);
-    EXPECT_TRUE(ValuesAt(k64, button.Guid).empty());
-    EXPECT_TRUE(ValuesAt(k32, button.Guid).empty());
+    EXPECT_EQ(ValuesAt(k64, button.guid), ValuesAt(k32, button.guid));
+    EXPECT_EQ(buttons.Remove(button.guid, L"Notes"), RemovalOutcome::Removed);
+    EXPECT_TRUE(ValuesAt(k64, button.guid).empty());
+    EXPECT_TRUE(ValuesAt(k32, button.guid).empty());
 }
 
 TEST_F(EditTest, UnchangedSaveWritesNothingAndEditsRoundTripEveryField) {
     const ButtonDefinition button = Made();
-    const Values before = ValuesAt(k64, button.Guid);
+    const Values before = ValuesAt(k64, button.guid);
     api.written.clear();
     EXPECT_EQ(Edit(L"Notes", [](ButtonDefinition&) {}), CreationOutcome::Saved);
     EXPECT_TRUE(api.written.empty());
-    EXPECT_EQ(ValuesAt(k64, button.Guid), before);
+    EXPECT_EQ(ValuesAt(k64, button.guid), before);
 
     EXPECT_EQ(Edit(L"Notes",
                    [](ButtonDefinition& b) {
-                       b.Exec = L"C:\\Tools\\jots.exe";
-                       b.HotIcon.clear();
-                       b.MenuText = L"Open Jots";
-                       b.DefaultVisible = false;
+                       b.exec = L"C:\\Tools\\jots.exe";
+                       b.hotIcon.clear();
+                       b.menuText = L"Open Jots";
+                       b.defaultVisible = false;
                    }),
               CreationOutcome::Saved);
     for (const KeyPlace place : {k64, k32}) {
-        const Values after = ValuesAt(place, button.Guid);
+        const Values after = ValuesAt(place, button.guid);
         EXPECT_EQ(after.at(L"Exec"), std::wstring(L"C:\\Tools\\jots.exe", 17) + L'\0');
         EXPECT_EQ(after.count(L"HotIcon"), 0u) << "an emptied hot icon leaves the key, as creation writes it";
         EXPECT_EQ(after.at(L"Default Visible"), std::wstring(L"No") + L'\0');
     }
     const std::optional<ButtonDefinition> loaded = buttons.Load(L"Notes");
     ASSERT_TRUE(loaded);
-    EXPECT_EQ(loaded->MenuText, L"Open Jots");
-    EXPECT_FALSE(loaded->DefaultVisible);
+    EXPECT_EQ(loaded->menuText, L"Open Jots");
+    EXPECT_FALSE(loaded->defaultVisible);
 }
 
 TEST_F(EditTest, NewTextTakesTheEntryAlongAndReplacesAnotherButtonOnlyOnYes) {
     const ButtonDefinition button = Made();
     const ButtonDefinition jots = Made(L"Jots", HKEY_CURRENT_USER);
-    const auto rename = [](ButtonDefinition& b) { b.ButtonText = L"Jots"; };
+    const auto rename = [](ButtonDefinition& b) { b.buttonText = L"Jots"; };
 
     messages.answers = {IDNO};
     EXPECT_EQ(Edit(L"Notes", rename), CreationOutcome::NotReplaced);
-    EXPECT_EQ(catalogue.GuidOf(L"Notes"), button.Guid);
+    EXPECT_EQ(catalogue.GuidOf(L"Notes"), button.guid);
 
     messages.answers = {IDYES};
     EXPECT_EQ(Edit(L"Notes", rename), CreationOutcome::Saved);
     EXPECT_FALSE(catalogue.Contains(L"Notes"));
-    EXPECT_EQ(catalogue.GuidOf(L"Jots"), button.Guid);
-    EXPECT_TRUE(ValuesAt(kUser, jots.Guid).empty()) << "the replaced button is deleted";
-    EXPECT_EQ(ValuesAt(k32, button.Guid).at(L"ButtonText"), std::wstring(L"Jots") + L'\0');
+    EXPECT_EQ(catalogue.GuidOf(L"Jots"), button.guid);
+    EXPECT_TRUE(ValuesAt(kUser, jots.guid).empty()) << "the replaced button is deleted";
+    EXPECT_EQ(ValuesAt(k32, button.guid).at(L"ButtonText"), std::wstring(L"Jots") + L'\0');
 }
 
 TEST_F(EditTest, NewHiveMovesTheKeyAndRefusedWritesPutTheButtonBack) {
     const ButtonDefinition button = Made();
-    const Values before = ValuesAt(k64, button.Guid);
+    const Values before = ValuesAt(k64, button.guid);
 
     RecordingRegistry refusing;
     refusing.Refuse(RegCall::Set, ERROR_ACCESS_DENIED, L"MenuText", KEY_WOW64_32KEY);
-    EXPECT_EQ(Edit(L"Notes", [](ButtonDefinition& b) { b.MenuText = L"Changed"; }, &refusing),
+    EXPECT_EQ(Edit(L"Notes", [](ButtonDefinition& b) { b.menuText = L"Changed"; }, &refusing),
               CreationOutcome::NotWritten);
     EXPECT_NE(messages.shown.back().text.find(L"put back"), std::wstring::npos);
-    EXPECT_EQ(ValuesAt(k64, button.Guid), before);
-    EXPECT_EQ(ValuesAt(k32, button.Guid), before);
+    EXPECT_EQ(ValuesAt(k64, button.guid), before);
+    EXPECT_EQ(ValuesAt(k32, button.guid), before);
 
-    EXPECT_EQ(Edit(L"Notes", [](ButtonDefinition& b) { b.RootKey = HKEY_CURRENT_USER; }), CreationOutcome::Saved);
-    EXPECT_EQ(ValuesAt(kUser, button.Guid), before);
-    EXPECT_TRUE(ValuesAt(k64, button.Guid).empty());
-    EXPECT_TRUE(ValuesAt(k32, button.Guid).empty());
-    EXPECT_EQ(catalogue.GuidOf(L"Notes"), button.Guid);
+    EXPECT_EQ(Edit(L"Notes", [](ButtonDefinition& b) { b.rootKey = HKEY_CURRENT_USER; }), CreationOutcome::Saved);
+    EXPECT_EQ(ValuesAt(kUser, button.guid), before);
+    EXPECT_TRUE(ValuesAt(k64, button.guid).empty());
+    EXPECT_TRUE(ValuesAt(k32, button.guid).empty());
+    EXPECT_EQ(catalogue.GuidOf(L"Notes"), button.guid);
 }
 
 }  // namespace

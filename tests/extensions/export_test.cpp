@@ -64,7 +64,7 @@ protected:
 
     ButtonDefinition Created(const std::wstring& text, HKEY root) {
         ButtonDefinition button{made.Add(CreateGUID()), L"a.exe", L"a.ico", L"hot.ico", text, L"M", L"S", L"T"};
-        button.RootKey = root;
+        button.rootKey = root;
         EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::Created);
         return button;
     }
@@ -79,15 +79,15 @@ TEST_F(ExportTest, EveryKeyOfEachButtonOnceWithItsValuesInTheOrderTheyWereWritte
     const ButtonDefinition machine = Created(L"Alpha", HKEY_LOCAL_MACHINE);
     const ButtonDefinition user = Created(L"Beta", HKEY_CURRENT_USER);
     // A value another tool added comes after the button's own.
-    RegSetKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(machine.Guid).c_str(), L"Added", REG_SZ, L"z", 4);
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(machine.guid).c_str(), L"Added", REG_SZ, L"z", 4);
     const std::wstring values =
         L"]\r\n\"Exec\"=\"a.exe\"\r\n\"Icon\"=\"a.ico\"\r\n\"HotIcon\"=\"hot.ico\"\r\n"
         L"\"ButtonText\"=\"Alpha\"\r\n\"CLSID\"=\"{1FBA04EE-3024-11d2-8F1F-0000F87ABD16}\"\r\n"
         L"\"Default Visible\"=\"Yes\"\r\n\"MenuText\"=\"M\"\r\n\"MenuStatusBar\"=\"S\"\r\n"
         L"\"ToolTip\"=\"T\"\r\n\"Added\"=\"z\"\r\n\r\n[";
     const std::wstring expected = L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n[" +
-                                  FullExtensionKeyPath({HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY}, machine.Guid) + values +
-                                  FullExtensionKeyPath({HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY}, machine.Guid) + L"]";
+                                  FullExtensionKeyPath({HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY}, machine.guid) + values +
+                                  FullExtensionKeyPath({HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY}, machine.guid) + L"]";
     std::ofstream(folder / L"buttons.reg") << "earlier";
     for (const std::vector<std::wstring>& entries : {std::vector<std::wstring>{L"alpha", L"Beta", L"Alpha"}, {}}) {
         ASSERT_TRUE(buttons.Export(entries, file));
@@ -95,7 +95,7 @@ TEST_F(ExportTest, EveryKeyOfEachButtonOnceWithItsValuesInTheOrderTheyWereWritte
         std::wstring text(bytes.size() / 2, L'\0');
         memcpy(text.data(), bytes.data(), text.size() * 2);
         EXPECT_TRUE(text.starts_with(expected)) << "machine views first, each key once";
-        EXPECT_GT(text.find(L"[" + FullExtensionKeyPath(HKEY_CURRENT_USER, user.Guid) + L"]\r\n"), expected.size());
+        EXPECT_GT(text.find(L"[" + FullExtensionKeyPath(HKEY_CURRENT_USER, user.guid) + L"]\r\n"), expected.size());
         EXPECT_EQ(std::count(text.begin(), text.end(), L'['), 3);
         EXPECT_TRUE(text.ends_with(L"\"ToolTip\"=\"T\"\r\n\r\n"));
     }
@@ -139,7 +139,7 @@ TEST_F(ExportTest, RefusalsAreToldAndLeaveAnEarlierFileAsItWas) {
         EXPECT_EQ(FileBytes(), "earlier");
         EXPECT_EQ(FilesInFolder(), 1u);
     }
-    EXPECT_TRUE(testing::KeyIn(HKEY_LOCAL_MACHINE, button.Guid));
+    EXPECT_TRUE(testing::KeyIn(HKEY_LOCAL_MACHINE, button.guid));
 }
 
 }  // namespace

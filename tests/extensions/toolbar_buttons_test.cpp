@@ -52,7 +52,7 @@ protected:
     }
     ButtonDefinition Created(const std::wstring& text = L"Notes", HKEY root = HKEY_LOCAL_MACHINE) {
         ButtonDefinition button = Filled(text);
-        button.RootKey = root;
+        button.rootKey = root;
         EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::Created);
         return button;
     }
@@ -75,12 +75,12 @@ TEST_F(ToolbarButtonsTest, FirstEmptyRequiredFieldStopsCreationWithItsMessage) {
         std::wstring text;  // followed by five blanks in the message
         const wchar_t* title;
     } table[] = {
-        {&B::Exec, F::Application, L"Please choose an application", L"No Application Chosen"},
-        {&B::Icon, F::DefaultIcon, L"Please choose the Default Icon", L"No Icon Chosen"},
-        {&B::ButtonText, F::ButtonText, L"Please enter a name for the Button Text", L"No Button Name Entered"},
-        {&B::MenuText, F::MenuText, L"Please enter the Menu Text", L"No Menu Text Entered"},
-        {&B::MenuStatusBar, F::StatusBarText, L"Please enter the Status Bar Text", L"No Status Bar Text Entered"},
-        {&B::ToolTip, F::ToolTip, L"Please enter the Tool Tip Text", L"No Tool Tip Text Entered"},
+        {&B::exec, F::Application, L"Please choose an application", L"No Application Chosen"},
+        {&B::icon, F::DefaultIcon, L"Please choose the Default Icon", L"No Icon Chosen"},
+        {&B::buttonText, F::ButtonText, L"Please enter a name for the Button Text", L"No Button Name Entered"},
+        {&B::menuText, F::MenuText, L"Please enter the Menu Text", L"No Menu Text Entered"},
+        {&B::menuStatusBar, F::StatusBarText, L"Please enter the Status Bar Text", L"No Status Bar Text Entered"},
+        {&B::toolTip, F::ToolTip, L"Please enter the Tool Tip Text", L"No Tool Tip Text Entered"},
     };
     for (size_t first = 0; first < std::size(table); ++first) {
         SCOPED_TRACE(table[first].title);
@@ -96,7 +96,7 @@ TEST_F(ToolbarButtonsTest, FirstEmptyRequiredFieldStopsCreationWithItsMessage) {
         EXPECT_EQ(messages.shown[0].text, table[first].text + L"     ");
         EXPECT_EQ(messages.shown[0].title, table[first].title);
         EXPECT_EQ(messages.shown[0].type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
-        EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, button.Guid));
+        EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, button.guid));
     }
     EXPECT_TRUE(catalogue.ButtonTexts().empty());
 }
@@ -104,8 +104,8 @@ TEST_F(ToolbarButtonsTest, FirstEmptyRequiredFieldStopsCreationWithItsMessage) {
 TEST_F(ToolbarButtonsTest, BlanksCountAsFilledAndAreWrittenUnchanged) {
     ButtonDefinition button{NewGuid(), L" ", L" ", L"", L"   ", L" ", L" ", L" "};
     ASSERT_EQ(buttons.Create(button).outcome, CreationOutcome::Created);
-    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.Guid, L"ButtonText"), L"   ");
-    EXPECT_EQ(catalogue.GuidOf(L"   "), button.Guid);
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.guid, L"ButtonText"), L"   ");
+    EXPECT_EQ(catalogue.GuidOf(L"   "), button.guid);
     EXPECT_TRUE(messages.shown.empty());
 }
 
@@ -123,30 +123,30 @@ TEST_F(ToolbarButtonsTest, KeyHoldsEightValuesWithoutHotIconInTheBrowsersOrder) 
     expected.insert(expected.end(), values.begin(), values.end());
     expected.push_back(L"Notes");
     EXPECT_EQ(api.written, expected);
-    EXPECT_EQ(ValueNames(HKEY_LOCAL_MACHINE, button.Guid).size(), 8u);
-    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.Guid, L"HotIcon"), L"<missing>");
-    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.Guid, L"Exec"), L"C:\\Tools\\notes.exe");
-    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.Guid, L"Icon"), L"C:\\Icons\\note.ico");
-    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.Guid, L"CLSID"), L"{1FBA04EE-3024-11d2-8F1F-0000F87ABD16}");
-    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.Guid, L"Default Visible"), L"Yes");
-    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.Guid, L"MenuStatusBar"), L"Starts the notes");
-    EXPECT_EQ(catalogue.GuidOf(L"Notes"), button.Guid);
+    EXPECT_EQ(ValueNames(HKEY_LOCAL_MACHINE, button.guid).size(), 8u);
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.guid, L"HotIcon"), L"<missing>");
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.guid, L"Exec"), L"C:\\Tools\\notes.exe");
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.guid, L"Icon"), L"C:\\Icons\\note.ico");
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.guid, L"CLSID"), L"{1FBA04EE-3024-11d2-8F1F-0000F87ABD16}");
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.guid, L"Default Visible"), L"Yes");
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.guid, L"MenuStatusBar"), L"Starts the notes");
+    EXPECT_EQ(catalogue.GuidOf(L"Notes"), button.guid);
     EXPECT_EQ(api.OpenKeys(), 0u);
 }
 
 TEST_F(ToolbarButtonsTest, HotIconInvisibilityAndCurrentUserShapeTheKey) {
     ButtonDefinition button = Filled();
-    button.HotIcon = L"C:\\Icons\\note hot.ico";
-    button.DefaultVisible = false;
-    button.RootKey = RootKeyFor(true);
+    button.hotIcon = L"C:\\Icons\\note hot.ico";
+    button.defaultVisible = false;
+    button.rootKey = RootKeyFor(true);
     ASSERT_EQ(buttons.Create(button).outcome, CreationOutcome::Created);
 
     ASSERT_GT(api.written.size(), 2u);
     EXPECT_EQ(api.written[2], L"HotIcon");
-    EXPECT_EQ(ValueNames(HKEY_CURRENT_USER, button.Guid).size(), 9u);
-    EXPECT_EQ(ValueIn(HKEY_CURRENT_USER, button.Guid, L"HotIcon"), L"C:\\Icons\\note hot.ico");
-    EXPECT_EQ(ValueIn(HKEY_CURRENT_USER, button.Guid, L"Default Visible"), L"No");
-    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, button.Guid));
+    EXPECT_EQ(ValueNames(HKEY_CURRENT_USER, button.guid).size(), 9u);
+    EXPECT_EQ(ValueIn(HKEY_CURRENT_USER, button.guid, L"HotIcon"), L"C:\\Icons\\note hot.ico");
+    EXPECT_EQ(ValueIn(HKEY_CURRENT_USER, button.guid, L"Default Visible"), L"No");
+    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, button.guid));
     EXPECT_EQ(RootKeyFor(false), HKEY_LOCAL_MACHINE);
 }
 
@@ -156,7 +156,7 @@ TEST_F(ToolbarButtonsTest, MissingOrMalformedGuidIsToldAndWritesNothing) {
     for (const std::wstring guid : {L"", L"..\\Elsewhere"}) {
         messages.shown.clear();
         ButtonDefinition button = Filled();
-        button.Guid = guid;
+        button.guid = guid;
         EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::NoGuid);
         EXPECT_EQ(LastTitle(), L"Button Not Created");
         EXPECT_TRUE(LastTold(L"GUID"));
@@ -166,33 +166,33 @@ TEST_F(ToolbarButtonsTest, MissingOrMalformedGuidIsToldAndWritesNothing) {
 
 TEST_F(ToolbarButtonsTest, ExistingKeyIsToldAndKeepsItsValues) {
     ButtonDefinition button = Filled();
-    RegSetKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(button.Guid).c_str(), L"Exec", REG_SZ, L"old.exe", 16);
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(button.guid).c_str(), L"Exec", REG_SZ, L"old.exe", 16);
 
     EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::KeyExists);
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_TRUE(LastTold(FullExtensionKeyPath(HKEY_LOCAL_MACHINE, button.Guid)));
-    EXPECT_EQ(ValueNames(HKEY_LOCAL_MACHINE, button.Guid), std::set<std::wstring>{L"Exec"});
-    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.Guid, L"Exec"), L"old.exe");
+    EXPECT_TRUE(LastTold(FullExtensionKeyPath(HKEY_LOCAL_MACHINE, button.guid)));
+    EXPECT_EQ(ValueNames(HKEY_LOCAL_MACHINE, button.guid), std::set<std::wstring>{L"Exec"});
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, button.guid, L"Exec"), L"old.exe");
     EXPECT_TRUE(catalogue.ButtonTexts().empty());
 }
 
 TEST_F(ToolbarButtonsTest, KeyThatCannotBeCreatedOrOpenedIsToldAndLeavesNothing) {
     ButtonDefinition button = Filled();
-    api.Refuse(RegCall::Create, ERROR_ACCESS_DENIED, button.Guid);
+    api.Refuse(RegCall::Create, ERROR_ACCESS_DENIED, button.guid);
     EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::NotWritten);
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_TRUE(LastTold(FullExtensionKeyPath(HKEY_LOCAL_MACHINE, button.Guid)));
+    EXPECT_TRUE(LastTold(FullExtensionKeyPath(HKEY_LOCAL_MACHINE, button.guid)));
     EXPECT_TRUE(LastTold(StatusText(ERROR_ACCESS_DENIED)));
-    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, button.Guid));
+    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, button.guid));
 
     RecordingRegistry openRefused;
-    openRefused.Refuse(RegCall::OpenToWrite, ERROR_ACCESS_DENIED, button.Guid);
+    openRefused.Refuse(RegCall::OpenToWrite, ERROR_ACCESS_DENIED, button.guid);
     const RegistryAccess access(openRefused, messages);
     EXPECT_EQ(ToolbarButtons(access, catalogue, messages, nullptr).Create(button).outcome,
               CreationOutcome::NotWritten);
     EXPECT_TRUE(LastTold(L"opened"));
     EXPECT_TRUE(LastTold(L"removed again"));
-    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, button.Guid)) << "the key just made is taken back";
+    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, button.guid)) << "the key just made is taken back";
     EXPECT_TRUE(catalogue.ButtonTexts().empty());
     EXPECT_EQ(api.OpenKeys() + openRefused.OpenKeys(), 0u);
 }
@@ -204,7 +204,7 @@ TEST_F(ToolbarButtonsTest, ValueThatCannotBeWrittenTakesTheKeyBack) {
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_TRUE(LastTold(L"\"MenuText\""));
     EXPECT_TRUE(LastTold(L"removed again"));
-    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, button.Guid));
+    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, button.guid));
     EXPECT_TRUE(catalogue.ButtonTexts().empty());
     EXPECT_EQ(api.OpenKeys(), 0u);
 }
@@ -223,7 +223,7 @@ TEST_F(ToolbarButtonsTest, RecordThatCannotBeSavedTakesTheKeyBack) {
     api.Refuse(RegCall::Set, ERROR_ACCESS_DENIED, L"Notes");  // the catalogue's value, not the key's
     EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::NotRecorded);
     EXPECT_TRUE(LastTold(L"My Buttons"));
-    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, button.Guid));
+    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, button.guid));
     EXPECT_TRUE(catalogue.ButtonTexts().empty());
 }
 
@@ -238,9 +238,9 @@ TEST_F(ToolbarButtonsTest, SameTextAsksAndYesReplacesTheEarlierButton) {
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
     EXPECT_TRUE(LastTold(L"\"Notes\""));
-    EXPECT_FALSE(KeyIn(HKEY_CURRENT_USER, first.Guid)) << "no orphaned key stays behind";
-    EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, second.Guid));
-    EXPECT_EQ(catalogue.GuidOf(L"Notes"), second.Guid);
+    EXPECT_FALSE(KeyIn(HKEY_CURRENT_USER, first.guid)) << "no orphaned key stays behind";
+    EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, second.guid));
+    EXPECT_EQ(catalogue.GuidOf(L"Notes"), second.guid);
     EXPECT_EQ(catalogue.ButtonTexts().size(), 1u);
 }
 
@@ -250,22 +250,22 @@ TEST_F(ToolbarButtonsTest, SameTextAnsweredNoChangesNothing) {
     messages.answers = {IDNO};
 
     EXPECT_EQ(buttons.Create(second).outcome, CreationOutcome::NotReplaced);
-    EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, first.Guid));
-    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, second.Guid));
-    EXPECT_EQ(catalogue.GuidOf(L"Notes"), first.Guid);
+    EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, first.guid));
+    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, second.guid));
+    EXPECT_EQ(catalogue.GuidOf(L"Notes"), first.guid);
 }
 
 TEST_F(ToolbarButtonsTest, ReplacingWritesTheNewButtonBeforeDeletingTheEarlierOne) {
     const ButtonDefinition first = Created();
-    api.Refuse(RegCall::DeleteKey, ERROR_ACCESS_DENIED, first.Guid);
+    api.Refuse(RegCall::DeleteKey, ERROR_ACCESS_DENIED, first.guid);
     messages.answers = {IDYES};
 
     const ButtonDefinition second = Filled(L"Notes");
     EXPECT_EQ(buttons.Create(second).outcome, CreationOutcome::Created);
     EXPECT_EQ(LastTitle(), L"Button Not Deleted");
-    EXPECT_TRUE(LastTold(FullExtensionKeyPath(HKEY_LOCAL_MACHINE, first.Guid))) << "the key left behind is named";
-    EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, second.Guid));
-    EXPECT_EQ(catalogue.GuidOf(L"Notes"), second.Guid);
+    EXPECT_TRUE(LastTold(FullExtensionKeyPath(HKEY_LOCAL_MACHINE, first.guid))) << "the key left behind is named";
+    EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, second.guid));
+    EXPECT_EQ(catalogue.GuidOf(L"Notes"), second.guid);
 }
 
 TEST_F(ToolbarButtonsTest, RefusedReplacementKeepsTheEarlierButtonWorking) {
@@ -289,10 +289,10 @@ TEST_F(ToolbarButtonsTest, RefusedReplacementKeepsTheEarlierButtonWorking) {
         const ButtonDefinition second = Filled(L"Notes");
         EXPECT_EQ(ToolbarButtons(access, sameCatalogue, messages, nullptr).Create(second).outcome, refusal.outcome);
         EXPECT_EQ(LastTitle(), L"Button Not Created");
-        EXPECT_TRUE(ValueNames(HKEY_LOCAL_MACHINE, first.Guid).contains(L"CLSID")) << "the earlier button works";
-        EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, second.Guid));
-        EXPECT_EQ(catalogue.GuidOf(L"Notes"), first.Guid);
-        EXPECT_EQ(buttons.Remove(first.Guid, L"Notes"), RemovalOutcome::Removed);
+        EXPECT_TRUE(ValueNames(HKEY_LOCAL_MACHINE, first.guid).contains(L"CLSID")) << "the earlier button works";
+        EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, second.guid));
+        EXPECT_EQ(catalogue.GuidOf(L"Notes"), first.guid);
+        EXPECT_EQ(buttons.Remove(first.guid, L"Notes"), RemovalOutcome::Removed);
     }
 }
 
@@ -301,17 +301,17 @@ TEST_F(ToolbarButtonsTest, GuidOfAKeyInAnyHiveOrViewIsRefused) {
         SCOPED_TRACE(FullExtensionKeyPath(place, L""));
         messages.shown.clear();
         ButtonDefinition button = Filled();
-        button.RootKey = HKEY_CURRENT_USER;
+        button.rootKey = HKEY_CURRENT_USER;
         HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(place.root, ExtensionKeyPath(button.Guid).c_str(), 0, nullptr, 0,
+        ASSERT_EQ(RegCreateKeyExW(place.root, ExtensionKeyPath(button.guid).c_str(), 0, nullptr, 0,
                                   KEY_SET_VALUE | place.view, nullptr, &key, nullptr),
                   ERROR_SUCCESS);
         RegCloseKey(key);
 
         EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::KeyExists);
-        EXPECT_TRUE(LastTold(FullExtensionKeyPath(place, button.Guid)));
+        EXPECT_TRUE(LastTold(FullExtensionKeyPath(place, button.guid)));
         EXPECT_FALSE(catalogue.Contains(L"Notes"));
-        RegDeleteKeyExW(place.root, ExtensionKeyPath(button.Guid).c_str(), place.view, 0);
+        RegDeleteKeyExW(place.root, ExtensionKeyPath(button.guid).c_str(), place.view, 0);
     }
 }
 
@@ -322,19 +322,19 @@ TEST_F(ToolbarButtonsTest, PreviewReadsTheIconOfTheButtonInEitherHive) {
     const ButtonDefinition user = Created(L"User", HKEY_CURRENT_USER);
 
     const ButtonPreview a = buttons.Preview(L"Machine");
-    EXPECT_EQ(a.guid, machine.Guid);
+    EXPECT_EQ(a.guid, machine.guid);
     EXPECT_EQ(a.iconPath, L"C:\\Icons\\note.ico");
     const ButtonPreview b = buttons.Preview(L"User");
-    EXPECT_EQ(b.guid, user.Guid);
+    EXPECT_EQ(b.guid, user.guid);
     EXPECT_EQ(b.iconPath, L"C:\\Icons\\note.ico");
     EXPECT_EQ(api.OpenKeys(), 0u);
 }
 
 TEST_F(ToolbarButtonsTest, PreviewOfAButtonWithoutKeyOrEntryIsEmpty) {
     const ButtonDefinition gone = Created(L"Gone");
-    testing::DeleteButtonKeys(gone.Guid);
+    testing::DeleteButtonKeys(gone.guid);
     const ButtonPreview keyless = buttons.Preview(L"Gone");
-    EXPECT_EQ(keyless.guid, gone.Guid);
+    EXPECT_EQ(keyless.guid, gone.guid);
     EXPECT_EQ(keyless.iconPath, L"");
 
     const ButtonPreview unlisted = buttons.Preview(L"Never made");
@@ -355,7 +355,7 @@ TEST_F(ToolbarButtonsTest, PreviewNeedsOnlyReadAccess) {
     for (const RegCall call : {RegCall::Create, RegCall::Set, RegCall::DeleteValue, RegCall::DeleteKey})
         readOnly.Refuse(call);
     const RegistryAccess access(readOnly, messages);
-    EXPECT_EQ(ToolbarButtons(access, catalogue, messages, nullptr).Preview(L"Notes").iconPath, button.Icon);
+    EXPECT_EQ(ToolbarButtons(access, catalogue, messages, nullptr).Preview(L"Notes").iconPath, button.icon);
 }
 
 // Removal
@@ -364,10 +364,10 @@ TEST_F(ToolbarButtonsTest, RemovalDeletesKeyAndEntryInEitherHive) {
     const ButtonDefinition machine = Created(L"Machine");
     const ButtonDefinition user = Created(L"User", HKEY_CURRENT_USER);
 
-    EXPECT_EQ(buttons.Remove(machine.Guid, L"Machine"), RemovalOutcome::Removed);
-    EXPECT_EQ(buttons.Remove(user.Guid, L"User"), RemovalOutcome::Removed);
-    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, machine.Guid));
-    EXPECT_FALSE(KeyIn(HKEY_CURRENT_USER, user.Guid));
+    EXPECT_EQ(buttons.Remove(machine.guid, L"Machine"), RemovalOutcome::Removed);
+    EXPECT_EQ(buttons.Remove(user.guid, L"User"), RemovalOutcome::Removed);
+    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, machine.guid));
+    EXPECT_FALSE(KeyIn(HKEY_CURRENT_USER, user.guid));
     EXPECT_TRUE(catalogue.ButtonTexts().empty());
     EXPECT_TRUE(messages.shown.empty());
 }
@@ -376,30 +376,30 @@ TEST_F(ToolbarButtonsTest, RemovalThatIsRefusedIsToldAndKeepsTheEntry) {
     const ButtonDefinition button = Created();
     api.Refuse(RegCall::DeleteKey, ERROR_ACCESS_DENIED);
 
-    EXPECT_EQ(buttons.Remove(button.Guid, L"Notes"), RemovalOutcome::NotRemoved);
+    EXPECT_EQ(buttons.Remove(button.guid, L"Notes"), RemovalOutcome::NotRemoved);
     EXPECT_EQ(LastTitle(), L"Button Not Deleted");
-    EXPECT_TRUE(LastTold(FullExtensionKeyPath(HKEY_LOCAL_MACHINE, button.Guid)));
-    EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, button.Guid));
-    EXPECT_EQ(catalogue.GuidOf(L"Notes"), button.Guid);
+    EXPECT_TRUE(LastTold(FullExtensionKeyPath(HKEY_LOCAL_MACHINE, button.guid)));
+    EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, button.guid));
+    EXPECT_EQ(catalogue.GuidOf(L"Notes"), button.guid);
 }
 
 TEST_F(ToolbarButtonsTest, KeyThatCannotEvenBeReadStillCountsAsThere) {
     const ButtonDefinition button = Created();
-    api.Refuse(RegCall::Open, ERROR_ACCESS_DENIED, button.Guid);
+    api.Refuse(RegCall::Open, ERROR_ACCESS_DENIED, button.guid);
     api.Refuse(RegCall::DeleteKey, ERROR_ACCESS_DENIED);
-    EXPECT_EQ(buttons.Remove(button.Guid, L"Notes"), RemovalOutcome::NotRemoved);
+    EXPECT_EQ(buttons.Remove(button.guid, L"Notes"), RemovalOutcome::NotRemoved);
     EXPECT_TRUE(catalogue.Contains(L"Notes"));
 }
 
 TEST_F(ToolbarButtonsTest, RemovalOfAKeyInNeitherHiveDropsTheEntryQuietly) {
     const ButtonDefinition button = Created();
-    testing::DeleteButtonKeys(button.Guid);
+    testing::DeleteButtonKeys(button.guid);
 
-    EXPECT_EQ(buttons.Remove(button.Guid, L"Notes"), RemovalOutcome::AlreadyGone);
+    EXPECT_EQ(buttons.Remove(button.guid, L"Notes"), RemovalOutcome::AlreadyGone);
     EXPECT_FALSE(catalogue.Contains(L"Notes"));
     EXPECT_TRUE(messages.shown.empty());
     // An entry that has left the catalogue meanwhile is no failure either.
-    EXPECT_EQ(buttons.Remove(button.Guid, L"Notes"), RemovalOutcome::AlreadyGone);
+    EXPECT_EQ(buttons.Remove(button.guid, L"Notes"), RemovalOutcome::AlreadyGone);
 }
 
 TEST_F(ToolbarButtonsTest, RemovalWithoutGuidShowsTheFormatMessageAndDropsTheEntry) {
@@ -412,7 +412,7 @@ TEST_F(ToolbarButtonsTest, RemovalWithoutGuidShowsTheFormatMessageAndDropsTheEnt
               L"Incorrect Format:\n\nHKEY_LOCAL_MACHINE\\Software\\Microsoft\\Internet Explorer\\Extensions\\");
     EXPECT_EQ(messages.shown[0].title, L"Barsmith");
     EXPECT_FALSE(catalogue.Contains(L"Edited"));
-    EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, other.Guid));
+    EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, other.guid));
 }
 
 TEST_F(ToolbarButtonsTest, RemovingTheLaterOfTwoSameTextButtonsLeavesTheEarlierKey) {
@@ -423,7 +423,7 @@ TEST_F(ToolbarButtonsTest, RemovingTheLaterOfTwoSameTextButtonsLeavesTheEarlierK
     const ButtonDefinition later = Created();
 
     EXPECT_EQ(buttons.Remove(buttons.Preview(L"Notes").guid, L"Notes"), RemovalOutcome::Removed);
-    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, later.Guid));
+    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, later.guid));
     EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, earlier));
 }
 
@@ -446,11 +446,11 @@ TEST_F(ToolbarButtonsTest, RemovalLeavesWhatItMayNotDeleteAndSaysWhy) {
         SCOPED_TRACE(static_cast<int>(c.what));
         messages.shown.clear();
         const ButtonDefinition shown = Created();
-        std::wstring guid = shown.Guid;
+        std::wstring guid = shown.guid;
         RecordingRegistry refusing;
         if (c.what == Case::Replaced) {
             messages.answers = {IDYES};
-            guid = Created().Guid;
+            guid = Created().guid;
             messages.shown.clear();
         } else if (c.what == Case::Foreign) {
             RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(guid).c_str(), L"CLSID");
@@ -462,7 +462,7 @@ TEST_F(ToolbarButtonsTest, RemovalLeavesWhatItMayNotDeleteAndSaysWhy) {
         const RegistryAccess access(refusing, messages);
         const MyButtonsCatalogue sameCatalogue(refusing, scratch.Application());
 
-        EXPECT_EQ(ToolbarButtons(access, sameCatalogue, messages, nullptr).Remove(shown.Guid, L"Notes"), c.outcome);
+        EXPECT_EQ(ToolbarButtons(access, sameCatalogue, messages, nullptr).Remove(shown.guid, L"Notes"), c.outcome);
         ASSERT_EQ(messages.shown.size(), 1u);
         EXPECT_EQ(LastTitle(), L"Button Not Deleted");
         EXPECT_EQ(KeyIn(HKEY_LOCAL_MACHINE, guid), c.keyStays);
@@ -475,15 +475,15 @@ TEST_F(ToolbarButtonsTest, EntryWhoseNameHoldsANulIsPreviewedAndRemovedExactly) 
     const ButtonDefinition prefix = Created(L"Foo");
     const ButtonDefinition whole = Filled(L"Foo");
     const std::wstring name(L"Foo\0Bar", 7);
-    ASSERT_EQ(testing::SetCountedValue(HKEY_CURRENT_USER, scratch.Sub(kCatalogueSection), name, whole.Guid),
+    ASSERT_EQ(testing::SetCountedValue(HKEY_CURRENT_USER, scratch.Sub(kCatalogueSection), name, whole.guid),
               ERROR_SUCCESS);
 
     EXPECT_EQ(catalogue.ButtonTexts(), (std::vector<std::wstring>{L"Foo", name}));
-    EXPECT_EQ(buttons.Preview(name).guid, whole.Guid);
-    EXPECT_EQ(buttons.Remove(whole.Guid, name), RemovalOutcome::AlreadyGone);
+    EXPECT_EQ(buttons.Preview(name).guid, whole.guid);
+    EXPECT_EQ(buttons.Remove(whole.guid, name), RemovalOutcome::AlreadyGone);
     EXPECT_EQ(catalogue.ButtonTexts(), std::vector<std::wstring>{L"Foo"});
-    EXPECT_EQ(catalogue.GuidOf(L"Foo"), prefix.Guid);
-    EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, prefix.Guid));
+    EXPECT_EQ(catalogue.GuidOf(L"Foo"), prefix.guid);
+    EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, prefix.guid));
 }
 
 TEST(ButtonDefinitionTest, OnlyGuidStringsNameKeys) {
