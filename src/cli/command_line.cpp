@@ -1,9 +1,9 @@
 #include "cli/command_line.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <array>
+#include <cstdlib>
 #include <set>
 
 #include "cli/output_stream.h"
@@ -309,11 +309,10 @@ int RunCommandLine(const std::vector<std::wstring>& arguments) {
 }
 
 int RunCommandLine() {
-    int count = 0;
-    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    // The C runtime has split the command line by the system's rules already;
+    // CommandLineToArgvW would do the same, but would make every start load shell32.
     std::vector<std::wstring> arguments;
-    for (int i = 1; argv && i < count; ++i) arguments.emplace_back(argv[i]);
-    LocalFree(argv);
+    for (int i = 1; __wargv && i < __argc; ++i) arguments.emplace_back(__wargv[i]);
     return RunCommandLine(arguments);
 }
 
