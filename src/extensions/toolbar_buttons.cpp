@@ -87,9 +87,12 @@ bool ToolbarButtons::Locked(Work work) const {
         const SessionLock lock(kButtonsLockName, kButtonsLockTimeoutMs);
         held = lock.Held();
         if (held) {
-            holding_ = true;
+            // Told from here on waits for the lock to go, also if `work` throws.
+            struct Holding {
+                bool& flag;
+                ~Holding() { flag = false; }
+            } holding{holding_ = true};
             work();
-            holding_ = false;
         }
     }
     std::vector<Notice> notices = std::move(held_);

@@ -4,7 +4,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
 
 #include "extensions/guid.h"
 #include "extensions/picture_file.h"
@@ -57,12 +56,6 @@ void ShowIcon(HWND picture, UniqueIcon& shown, UniqueIcon icon) {
     SendMessageW(picture, STM_SETICON, reinterpret_cast<WPARAM>(icon.get()), 0);
     shown = std::move(icon);
     InvalidateRect(picture, nullptr, TRUE);
-}
-
-int PictureSize(HWND picture) {
-    RECT client{};
-    GetClientRect(picture, &client);
-    return std::max<int>(1, std::min(client.right, client.bottom));
 }
 
 }  // namespace
@@ -123,7 +116,7 @@ void frmMain::List1_Click() {
     SetPreviewedGuid(preview.guid);
     SetText(IDC_lblPath, preview.iconPath);
     // A file that is missing or holds no picture leaves the preview empty.
-    ShowIcon(picture, pictureIcon_, LoadPictureIcon(preview.iconPath, PictureSize(picture)));
+    ShowIcon(picture, pictureIcon_, LoadPictureIcon(preview.iconPath, PreviewSize()));
     EnableWindow(Control(IDC_Command5), TRUE);
 }
 
