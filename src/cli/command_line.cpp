@@ -10,6 +10,7 @@
 #include "extensions/button_reading.h"
 #include "extensions/guid.h"
 #include "extensions/toolbar_buttons.h"
+#include "platform/names.h"
 
 namespace barsmith {
 namespace {
@@ -54,14 +55,13 @@ struct Streams {
 };
 
 bool Is(const std::wstring& argument, const wchar_t* name) {
-    return CompareStringOrdinal(argument.c_str(), static_cast<int>(argument.size()), name, -1, TRUE) == CSTR_EQUAL;
+    return SameName(argument, name);
 }
 
 bool IsHelp(const std::wstring& argument) {
     return Is(argument, L"/?") || Is(argument, L"-h") || Is(argument, L"--help");
 }
 
-std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
 // A message box's text as lines of standard error: the blanks that pad it in
 // the box are dropped.

@@ -1,6 +1,7 @@
 #include "extensions/button_definition.h"
 
 #include "extensions/registry_access.h"
+#include "platform/names.h"
 
 namespace barsmith {
 namespace {
@@ -66,8 +67,7 @@ bool IsGuidString(const std::wstring& text) {
 }
 
 bool SameGuid(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                                TRUE) == CSTR_EQUAL;
+    return SameName(a, b);
 }
 
 std::vector<FoundKey> FindButtonKeys(RegistryApi& api, const std::wstring& guid) {

@@ -6,22 +6,13 @@
 #include "extensions/button_definition.h"
 #include "extensions/toolbar_buttons.h"
 #include "platform/session_lock.h"
+#include "platform/names.h"
 
 namespace barsmith {
 namespace {
 
 // Key names are at most 255 characters long.
 constexpr DWORD kMaxKeyName = 256;
-
-int CompareNames(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE);
-}
-
-struct NameLess {
-    bool operator()(const std::wstring& a, const std::wstring& b) const { return CompareNames(a, b) == CSTR_LESS_THAN; }
-};
-
-std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
 // The names of the sub-keys of the place's Extensions key; none when it is missing or unreadable.
 std::vector<std::wstring> ExtensionKeyNames(RegistryApi& api, KeyPlace place) {
@@ -96,7 +87,7 @@ std::optional<std::vector<RegistryButton>> ListRegistryButtons(const RegistryAcc
             if (!key) continue;
             if (!IsRunProgramButton(registry, key.get())) continue;
             auto same = std::find_if(buttons.begin(), buttons.end(), [&](const RegistryButton& b) {
-                return b.hive == place.root && CompareNames(b.guid, name) == CSTR_EQUAL;
+                return b.hive == place.root && SameName(b.guid, name);
             });
             if (same == buttons.end()) {
                 same = buttons.insert(buttons.end(),
@@ -107,7 +98,7 @@ std::optional<std::vector<RegistryButton>> ListRegistryButtons(const RegistryAcc
         }
     }
     std::stable_sort(buttons.begin(), buttons.end(), [](const RegistryButton& a, const RegistryButton& b) {
-        return CompareNames(a.guid, b.guid) == CSTR_LESS_THAN;
+        return CompareNames(a.guid, b.guid) < 0;
     });
     return buttons;
 }

@@ -1,16 +1,13 @@
 #include "extensions/my_buttons_catalogue.h"
+#include "platform/names.h"
 
 #include <algorithm>
 
 namespace barsmith {
 namespace {
 
-// The registry's own order of value names: ordinal, case ignored.
-int Compare(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE);
-}
-
-bool Less(const std::wstring& a, const std::wstring& b) { return Compare(a, b) == CSTR_LESS_THAN; }
+// The registry's own order of value names.
+constexpr NameLess Less;
 
 }  // namespace
 
@@ -56,7 +53,7 @@ LSTATUS MyButtonsCatalogue::Record(const std::wstring& buttonText, const std::ws
     // A refused write leaves the store, and so the list, as it was.
     if (!stamp_ || status != ERROR_SUCCESS) return status;
     const auto at = std::lower_bound(texts_.begin(), texts_.end(), buttonText, Less);
-    const bool added = at == texts_.end() || Compare(*at, buttonText) != CSTR_EQUAL;
+    const bool added = at == texts_.end() || !SameName(*at, buttonText);
     if (added) texts_.insert(at, buttonText);
     Restamp(added ? 1 : 0);
     return status;
@@ -67,7 +64,7 @@ LSTATUS MyButtonsCatalogue::Remove(const std::wstring& buttonText) const {
     const LSTATUS status = store_.DeleteSetting(application_, kCatalogueSection, buttonText);
     if (!stamp_ || status != ERROR_SUCCESS) return status;
     const auto at = std::lower_bound(texts_.begin(), texts_.end(), buttonText, Less);
-    if (at == texts_.end() || Compare(*at, buttonText) != CSTR_EQUAL) {
+    if (at == texts_.end() || !SameName(*at, buttonText)) {
         stamp_.reset();
         return status;
     }

@@ -1,4 +1,5 @@
 #include "extensions/registry_file.h"
+#include "platform/names.h"
 
 #include <algorithm>
 #include <cstring>
@@ -101,9 +102,7 @@ std::vector<RegistryValue> ReadKeyValues(RegistryApi& api, HKEY key, const std::
     const auto rank = [&](const RegistryValue& value) {
         for (size_t i = 0; i < firstNames.size(); ++i) {
             const std::wstring& first = firstNames[i];
-            if (CompareStringOrdinal(first.c_str(), static_cast<int>(first.size()), value.name.c_str(),
-                                     static_cast<int>(value.name.size()), TRUE) == CSTR_EQUAL)
-                return i;
+            if (SameName(first, value.name)) return i;
         }
         return firstNames.size();
     };

@@ -7,6 +7,7 @@
 #include "extensions/button_reading.h"
 #include "platform/session_lock.h"
 #include "platform/whole_file.h"
+#include "platform/names.h"
 
 namespace barsmith {
 namespace {
@@ -40,7 +41,6 @@ const std::array<RequiredCheck, 6> kRequiredFields{{
      &ButtonDefinition::toolTip},
 }};
 
-std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
 std::wstring NotCreated(const ButtonDefinition& button) {
     return L"The button " + Quoted(button.buttonText) + L" was not created: ";
@@ -368,7 +368,7 @@ std::optional<ButtonDefinition> ToolbarButtons::Load(const std::wstring& entry) 
         const auto text = [&](const wchar_t* name) { return registry_.QueryValue(key, name); };
         ButtonDefinition button{guid,           text(L"Exec"),     text(L"Icon"),          text(kOptionalValue),
                                 text(L"ButtonText"), text(L"MenuText"), text(L"MenuStatusBar"), text(L"ToolTip")};
-        button.defaultVisible = !SameGuid(text(L"Default Visible"), L"No");
+        button.defaultVisible = !SameName(text(L"Default Visible"), L"No");
         button.rootKey = keys.front().place.root;
         loaded = std::move(button);
     });
@@ -377,7 +377,7 @@ std::optional<ButtonDefinition> ToolbarButtons::Load(const std::wstring& entry) 
 
 CreationResult ToolbarButtons::Save(const ButtonDefinition& button, const std::wstring& entry) const {
     if (auto invalid = Invalid(button)) return *invalid;
-    const bool renamed = !SameGuid(entry, button.buttonText);  // entry names ignore case, as GUIDs do
+    const bool renamed = !SameName(entry, button.buttonText);
     return WithAgreedText(button, renamed,
                           [&](const std::wstring& earlier) { return SaveLocked(button, entry, earlier); });
 }
@@ -405,7 +405,7 @@ CreationResult ToolbarButtons::SaveLocked(const ButtonDefinition& button, const 
         Tell(*why + PutBack(button, undo), kNotSavedTitle);
         return {CreationOutcome::NotWritten};
     }
-    if (!SameGuid(entry, button.buttonText)) {
+    if (!SameName(entry, button.buttonText)) {
         const LSTATUS recorded = catalogue_.Record(button.buttonText, button.guid);
         if (recorded != ERROR_SUCCESS) {
             Tell(NotSaved(button) + L"its new text could not be recorded in My Buttons: " + StatusText(recorded) +

@@ -1,4 +1,5 @@
 #include "infoheader/property_bag.h"
+#include "platform/names.h"
 
 #include <windows.h>
 
@@ -9,11 +10,6 @@
 
 namespace barsmith {
 namespace {
-
-bool SameKey(std::wstring_view a, std::wstring_view b) {
-    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
-           CSTR_EQUAL;
-}
 
 std::wstring_view Trimmed(std::wstring_view text) {
     while (!text.empty() && std::iswspace(text.front())) text.remove_prefix(1);
@@ -57,7 +53,7 @@ PropertyBag::PropertyBag(std::initializer_list<std::pair<std::wstring, PropertyV
 
 const PropertyValue* PropertyBag::Find(std::wstring_view name) const {
     for (const auto& [key, value] : entries_) {
-        if (SameKey(key, name)) return &value;
+        if (SameName(key, name)) return &value;
     }
     return nullptr;
 }
@@ -69,7 +65,7 @@ PropertyValue PropertyBag::ReadProperty(std::wstring_view name, PropertyValue de
 
 void PropertyBag::WriteProperty(std::wstring_view name, PropertyValue value) {
     for (auto& [key, stored] : entries_) {
-        if (SameKey(key, name)) {
+        if (SameName(key, name)) {
             stored = std::move(value);
             return;
         }
@@ -85,8 +81,8 @@ bool ToBoolean(const PropertyValue& value) {
     if (const auto* flag = std::get_if<bool>(&value)) return *flag;
     if (const auto* text = std::get_if<std::wstring>(&value)) {
         const std::wstring_view word = Trimmed(*text);
-        if (SameKey(word, L"True")) return true;
-        if (SameKey(word, L"False")) return false;
+        if (SameName(word, L"True")) return true;
+        if (SameName(word, L"False")) return false;
     }
     return ToNumber(value) != 0;
 }

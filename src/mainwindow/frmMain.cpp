@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <vector>
 
 #include "extensions/guid.h"
 #include "infoheader/main_window_header.h"
@@ -11,11 +10,6 @@
 #include "resource.h"
 
 namespace barsmith {
-namespace {
-
-constexpr int kButtonTextLimit = 25;
-
-}  // namespace
 
 frmMain::frmMain(FormRegistry& forms, const MainWindowServices& services)
     : Form(forms),
@@ -85,7 +79,7 @@ int frmMain::PreviewSize() const {
 
 void frmMain::CreateControls() {
     Form::CreateControls(MainWindowLayout());
-    SendMessageW(Control(IDC_Text4), EM_LIMITTEXT, kButtonTextLimit, 0);
+    SendMessageW(Control(IDC_Text4), EM_LIMITTEXT, kButtonTextMaxLength, 0);
     ShowWindow(Control(IDC_FraMine), SW_HIDE);
     EnableWindow(Control(IDC_Command5), FALSE);
     SetTarget(HKEY_LOCAL_MACHINE, true);

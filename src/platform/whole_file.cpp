@@ -23,10 +23,9 @@ DWORD FullPath(const std::wstring& path, std::wstring& full, std::wstring& folde
 }
 
 DWORD WriteNewFile(const std::wstring& path, const std::string& bytes) {
-    const HANDLE opened =
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (opened == INVALID_HANDLE_VALUE) return GetLastError();
-    const UniqueKernelHandle file(opened);
+    const UniqueFile file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return GetLastError();
     size_t done = 0;
     while (done < bytes.size()) {
         const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
