@@ -2,6 +2,7 @@
 // process and button_race.exe, each through the real registry.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <map>
 #include <set>
 
@@ -50,17 +51,22 @@ protected:
         return code;
     }
     // The GUIDs of every current user's button key that this test's runs made.
+    // Other tests add and delete keys there meanwhile, which can make one pass
+    // of the enumeration skip a key: passes go on until one finds nothing new.
     std::set<std::wstring> MarkedKeys() const {
         std::set<std::wstring> guids;
-        HKEY extensions = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, kExtensionsPath, 0, KEY_READ, &extensions) != ERROR_SUCCESS) return guids;
-        wchar_t name[64];
-        for (DWORD i = 0, length = 64; RegEnumKeyExW(extensions, i, name, &length, nullptr, nullptr, nullptr,
-                                                     nullptr) == ERROR_SUCCESS;
-             ++i, length = 64) {
-            if (testing::ValueIn(HKEY_CURRENT_USER, name, L"Exec") == marker) guids.insert(name);
+        for (size_t before = SIZE_MAX; before != guids.size();) {
+            before = guids.size();
+            HKEY extensions = nullptr;
+            if (RegOpenKeyExW(HKEY_CURRENT_USER, kExtensionsPath, 0, KEY_READ, &extensions)) return guids;
+            wchar_t name[64];
+            for (DWORD i = 0, length = 64; RegEnumKeyExW(extensions, i, name, &length, nullptr, nullptr, nullptr,
+                                                         nullptr) == ERROR_SUCCESS;
+                 ++i, length = 64) {
+                if (testing::ValueIn(HKEY_CURRENT_USER, name, L"Exec") == marker) guids.insert(name);
+            }
+            RegCloseKey(extensions);
         }
-        RegCloseKey(extensions);
         return guids;
     }
 };
@@ -79,6 +85,7 @@ TEST_F(TwoProcessesTest, RacingCopiesLeaveOneKeyPerEntryAndOneEntryPerKey) {
     std::set<std::wstring> named;
     for (const auto& [text, guid] : entries) named.insert(guid);
     EXPECT_EQ(named.size(), entries.size()) << "no two entries name one key";
+    for (const std::wstring& guid : named) EXPECT_EQ(testing::ValueIn(HKEY_CURRENT_USER, guid, L"Exec"), marker);
     EXPECT_EQ(named, MarkedKeys()) << "every key has its entry and every entry its key";
     EXPECT_GE(entries.size(), 200u) << "each copy's own buttons are all there";
 }
