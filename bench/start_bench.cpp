@@ -4,6 +4,12 @@
 // visible top-level window; the two programs take turns, so that a busy
 // machine slows both alike. Run from the folder of barsmith.exe:
 //   wine64 start_bench.exe [pairs]
+// Every window operation under Wine is a round trip to the wineserver, and a
+// program with many controls makes several hundred more of them than a bare
+// window. On a virtual machine where waking a process on another CPU is slow,
+// those round trips swamp the figures (four times the bare window and more);
+// `taskset -c 0 xvfb-run ... wine64 start_bench.exe` keeps the program, the
+// wineserver and the X server on one CPU and measures the program itself.
 #include <windows.h>
 
 #include <algorithm>

@@ -80,25 +80,24 @@ int frmMain::PreviewSize() const {
 void frmMain::CreateControls() {
     Form::CreateControls(MainWindowLayout());
     SendMessageW(Control(IDC_Text4), EM_LIMITTEXT, kButtonTextMaxLength, 0);
-    ShowWindow(Control(IDC_FraMine), SW_HIDE);
-    EnableWindow(Control(IDC_Command5), FALSE);
     SetTarget(HKEY_LOCAL_MACHINE, true);
-    // The preview shows the program's icon until the first button is previewed.
-    pictureIcon_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_BARSMITH),
-                                                     IMAGE_ICON, PreviewSize(), PreviewSize(), 0)));
-    SendMessageW(Control(IDC_Picture1), STM_SETICON, reinterpret_cast<WPARAM>(pictureIcon_.get()), 0);
     FitCaptions();
     SetStatusDefault();
 }
 
+// The My Buttons view is made when it is first shown (or asked for).
+void frmMain::OnGroupMade(const ControlSpec& group) {
+    if (group.id != IDC_FraMine) return;
+    EnableWindow(Control(IDC_Command5), FALSE);
+    // The preview shows the program's icon until the first button is previewed.
+    pictureIcon_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_BARSMITH),
+                                                     IMAGE_ICON, PreviewSize(), PreviewSize(), 0)));
+    SendMessageW(Control(IDC_Picture1), STM_SETICON, reinterpret_cast<WPARAM>(pictureIcon_.get()), 0);
+}
+
 HWND frmMain::Control(ControlId id) const { return ControlById(id); }
 
-std::wstring frmMain::Text(ControlId id) const {
-    const HWND control = Control(id);
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
+std::wstring frmMain::Text(ControlId id) const { return WindowText(Control(id)); }
 
 void frmMain::SetText(ControlId id, const std::wstring& text) const { SetWindowTextW(Control(id), text.c_str()); }
 

@@ -139,6 +139,7 @@ protected:
     void OnContextMenu(HWND control, POINT at) override;
     void ReportUnexpected(const std::wstring& text) override;
     void OnDpiChanged() override;
+    void OnGroupMade(const ControlSpec& group) override;
     HWND CreateCustomControl(const ControlSpec& spec, HWND parent) override;
 
 private:

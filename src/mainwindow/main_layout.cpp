@@ -31,7 +31,8 @@ constexpr ControlSpec kLayout[] = {
     {IDC_Text7, K::TextBox, IDC_FraMenu, L"", nullptr, {1560, 720, 4935, 315}, 9},
     {IDC_Label7, K::Label, IDC_FraMenu, L"Tool Tip", nullptr, {240, 1140, 585, 195}, 27},
     {IDC_Text8, K::TextBox, IDC_FraMenu, L"", nullptr, {1560, 1080, 4935, 315}, 10},
-    {IDC_FraMine, K::Frame, kOnForm, L"My Buttons", nullptr, {120, 2960, 7095, 1575}, 30},
+    // Shown instead of the Tools Menu frame, in the My Buttons view.
+    {IDC_FraMine, K::Frame, kOnForm, L"My Buttons", nullptr, {120, 2960, 7095, 1575}, 30, nullptr, kHiddenAtStart},
     {IDC_List1, K::ListBox, IDC_FraMine, L"", nullptr, {240, 360, 4335, 1035}, 31},
     {IDC_Command5, K::Button, IDC_FraMine, L"&Delete Selected", nullptr, {5160, 360, 1455, 375}, 32,
      Click<&frmMain::Command5_Click>},

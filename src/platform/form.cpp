@@ -53,19 +53,22 @@ bool WrapsCaption(HWND label) {
     return type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT;
 }
 
-// The room the control's caption takes in `font`, "&" markers shown as the
-// control shows them: as one line, or wrapped at `wrapWidth` pixels.
-SIZE CaptionSize(HWND control, HFONT font, int wrapWidth = 0) {
-    const int length = GetWindowTextLengthW(control);
-    std::wstring caption(static_cast<size_t>(length) + 1, L'\0');
-    caption.resize(static_cast<size_t>(GetWindowTextW(control, caption.data(), length + 1)));
+// The room `caption` takes in `font`, "&" markers shown as a control shows
+// them (unless `noPrefix`): as one line, or wrapped at `wrapWidth` pixels.
+SIZE TextSize(const std::wstring& caption, HFONT font, int wrapWidth = 0, bool noPrefix = false) {
     const UniqueMemoryDC dc(CreateCompatibleDC(nullptr));  // measures as the screen does
     const SelectObjectGuard select(dc.get(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT));
-    UINT format = DT_CALCRECT | DT_EXPANDTABS | (wrapWidth > 0 ? DT_WORDBREAK : 0);
-    if (StaticType(control) >= 0 && (GetWindowLongW(control, GWL_STYLE) & SS_NOPREFIX)) format |= DT_NOPREFIX;
+    UINT format = DT_CALCRECT | DT_EXPANDTABS | (wrapWidth > 0 ? DT_WORDBREAK : 0) | (noPrefix ? DT_NOPREFIX : 0);
     RECT r{0, 0, wrapWidth, 0};
     DrawTextW(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &r, format);
     return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+// The room the control's caption takes in `font`, as the control shows it.
+SIZE CaptionSize(HWND control, HFONT font, int wrapWidth = 0) {
+    const std::wstring caption = WindowText(control);
+    const bool noPrefix = StaticType(control) >= 0 && (GetWindowLongW(control, GWL_STYLE) & SS_NOPREFIX);
+    return TextSize(caption, font, wrapWidth, noPrefix);
 }
 
 // Empty when everything fits in `font`; otherwise the largest smaller font of
@@ -342,22 +345,50 @@ DWORD StyleOf(ControlKind kind) {
 
 void Form::CreateControls(std::span<const ControlSpec> table) {
     table_ = table;
-    std::vector<std::pair<int, HWND>> tabOrder;
     for (const ControlSpec& spec : table) {
-        const HWND parent = spec.container == kOnForm ? Hwnd() : ControlById(spec.container);
-        HWND control = nullptr;
-        if (spec.kind == ControlKind::Custom) {
-            control = CreateCustomControl(spec, parent);
-            if (control) Track(control, parent, spec.at);
-        } else if (spec.kind == ControlKind::Frame) {
-            control = AddFrame(parent, spec.caption, spec.at, spec.id);
-        } else {
-            control = AddControl(parent, ClassOf(spec.kind), spec.caption, StyleOf(spec.kind), spec.at, spec.id,
-                                 spec.kind == ControlKind::Bitmap ? WS_EX_CLIENTEDGE : 0);
-        }
-        controls_.emplace_back(spec.id, control);
-        if (spec.toolTip) AddToolTip(control, spec.toolTip);
-        if (spec.tabIndex != kNoTabStop && !IsOutOfView(spec)) tabOrder.emplace_back(spec.tabIndex, control);
+        if (!MadeOnFirstUse(spec)) MakeControl(spec);
+    }
+    UpdateTabOrder();
+}
+
+void Form::MakeControl(const ControlSpec& spec) {
+    const HWND parent = spec.container == kOnForm ? Hwnd() : MadeControl(spec.container);
+    HWND control = nullptr;
+    if (spec.kind == ControlKind::Custom) {
+        control = CreateCustomControl(spec, parent);
+        if (control) Track(control, parent, spec.at);
+    } else if (spec.kind == ControlKind::Frame) {
+        control = AddFrame(parent, spec.caption, spec.at, spec.id);
+    } else {
+        control = AddControl(parent, ClassOf(spec.kind), spec.caption, StyleOf(spec.kind), spec.at, spec.id,
+                             spec.kind == ControlKind::Bitmap ? WS_EX_CLIENTEDGE : 0);
+    }
+    if (control && spec.hiddenAtStart) ShowWindow(control, SW_HIDE);
+    controls_.emplace_back(spec.id, control);
+    if (spec.toolTip) AddToolTip(control, spec.toolTip);
+}
+
+void Form::MakeGroup(const ControlSpec& group) {
+    std::vector<HWND> made;
+    for (const ControlSpec& spec : table_) {
+        const bool tried = std::any_of(controls_.begin(), controls_.end(),
+                                       [&spec](const auto& control) { return control.first == spec.id; });
+        if (tried || &GroupOf(spec) != &group) continue;
+        MakeControl(spec);
+        made.push_back(MadeControl(spec.id));
+    }
+    UpdateTabOrder();
+    // Fitted as the first paint's controls were, without moving those.
+    if (std::any_of(made.begin(), made.end(), IsPushButton)) FitButtons();
+    for (const HWND control : made) FitLabel(control);
+    OnGroupMade(group);
+}
+
+void Form::UpdateTabOrder() {
+    std::vector<std::pair<int, HWND>> tabOrder;
+    for (const ControlSpec& spec : table_) {
+        const HWND control = MadeControl(spec.id);
+        if (control && spec.tabIndex != kNoTabStop && !IsOutOfView(spec)) tabOrder.emplace_back(spec.tabIndex, control);
     }
     std::stable_sort(tabOrder.begin(), tabOrder.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -365,15 +396,36 @@ void Form::CreateControls(std::span<const ControlSpec> table) {
     for (const auto& entry : tabOrder) tabOrder_.push_back(entry.second);
 }
 
+const ControlSpec& Form::GroupOf(const ControlSpec& spec) const {
+    const ControlSpec* group = &spec;
+    while (const ControlSpec* container = SpecOf(group->container)) group = container;
+    return *group;
+}
+
+bool Form::MadeOnFirstUse(const ControlSpec& spec) const {
+    const ControlSpec& group = GroupOf(spec);
+    return group.hiddenAtStart || IsOutOfView(group);
+}
+
 const ControlSpec* Form::SpecOf(int id) const {
     const auto found = std::find_if(table_.begin(), table_.end(), [id](const ControlSpec& s) { return s.id == id; });
     return found == table_.end() ? nullptr : &*found;
 }
 
-HWND Form::ControlById(int id) const {
+HWND Form::MadeControl(int id) const {
     const auto found =
         std::find_if(controls_.begin(), controls_.end(), [id](const auto& control) { return control.first == id; });
     return found == controls_.end() ? nullptr : found->second;
+}
+
+HWND Form::ControlById(int id) const {
+    if (const HWND made = MadeControl(id)) return made;
+    const ControlSpec* spec = SpecOf(id);
+    if (!spec || !Hwnd() || !MadeOnFirstUse(*spec)) return nullptr;
+    // Making a control on first use changes nothing the form's callers can see
+    // but the time it takes: the form is the same form before and after.
+    const_cast<Form*>(this)->MakeGroup(GroupOf(*spec));
+    return MadeControl(id);
 }
 
 bool Form::IsOutOfView(const ControlSpec& spec) const {
@@ -527,17 +579,31 @@ int Form::RightLimit(const PlacedControl& label) const {
 }
 
 void Form::FitButtons() {
+    // The push buttons as they are, and those still to be made as the table
+    // has them: a button made later then needs no other font than the rest.
+    struct Caption {
+        std::wstring text;
+        SIZE room;
+    };
     std::vector<HWND> buttons;
+    std::vector<Caption> captions;
     for (const PlacedControl& placed : placed_) {
-        if (IsPushButton(placed.control)) buttons.push_back(placed.control);
+        if (!IsPushButton(placed.control)) continue;
+        buttons.push_back(placed.control);
+        RECT client{};
+        GetClientRect(placed.control, &client);
+        captions.push_back({WindowText(placed.control), {client.right, client.bottom}});
     }
-    UniqueFont fitted = SmallerFontToFit(font_.get(), [&buttons](HFONT font) {
-        return std::all_of(buttons.begin(), buttons.end(), [font](HWND button) {
-            const SIZE caption = CaptionSize(button, font);
-            RECT client{};
-            GetClientRect(button, &client);
+    for (const ControlSpec& spec : table_) {
+        if (spec.kind != ControlKind::Button || MadeControl(spec.id)) continue;
+        const RECT box = ToPixels(spec.at, dpi_);
+        captions.push_back({spec.caption, {box.right - box.left, box.bottom - box.top}});
+    }
+    UniqueFont fitted = SmallerFontToFit(font_.get(), [&captions](HFONT font) {
+        return std::all_of(captions.begin(), captions.end(), [font](const Caption& caption) {
+            const SIZE size = TextSize(caption.text, font);
             // Inside the button's border.
-            return caption.cx <= client.right - 2 * GetSystemMetrics(SM_CXBORDER) && caption.cy <= client.bottom;
+            return size.cx <= caption.room.cx - 2 * GetSystemMetrics(SM_CXBORDER) && size.cy <= caption.room.cy;
         });
     });
     if (!fitted && !buttonFont_) return;

@@ -39,6 +39,7 @@ enum class ControlKind {
 
 inline constexpr int kOnForm = 0;  // the container of the controls placed on the form itself
 inline constexpr int kNoTabStop = -1;
+inline constexpr bool kHiddenAtStart = true;
 
 // What a click on a control runs: a member function of the form, as Click<&Form::Handler>.
 using ClickHandler = void (*)(Form&);
@@ -63,6 +64,7 @@ struct ControlSpec {
     TwipsRect at;            // relative to the container's client area
     int tabIndex;            // the place in the tab order, or kNoTabStop
     ClickHandler onClick = nullptr;
+    bool hiddenAtStart = false;  // a control placed on the form that the window shows later
 };
 
 // The forms that are loaded now. When the last one is unloaded, `onLastFormGone`
@@ -107,7 +109,9 @@ public:
     void FitLabel(HWND label);
     // The window's controls in tab order, as the form declared them.
     const std::vector<HWND>& TabOrder() const { return tabOrder_; }
-    // The control of the form's table with this id, or 0.
+    // The control of the form's table with this id, or 0. A control that the
+    // first paint does not show (out of view, or hidden at start, or placed in
+    // such a frame) is made with the rest of its frame when it is first asked for.
     HWND ControlById(int id) const;
 
 protected:
@@ -133,10 +137,11 @@ protected:
     HWND AddFrame(HWND parent, const std::wstring& caption, const TwipsRect& at, int id);
     // The tip shows when the mouse rests on the control.
     void AddToolTip(HWND control, const std::wstring& text);
-    // Creates the table's controls in its order (every frame before the controls
-    // it holds; Custom rows are left to the form), with the tab order of their
-    // tab indexes. A control placed below the client area is out of view and
-    // takes no part in Tab: the focus would go where the user cannot see it.
+    // Creates the table's controls that the first paint shows, in its order
+    // (every frame before the controls it holds; Custom rows are left to the
+    // form), with the tab order of their tab indexes. A control placed below
+    // the client area is out of view and takes no part in Tab: the focus would
+    // go where the user cannot see it.
     void CreateControls(std::span<const ControlSpec> table);
     // The table's row of the control with this id, or nullptr.
     const ControlSpec* SpecOf(int id) const;
@@ -152,6 +157,9 @@ protected:
     // After a DPI change has placed every control again from its twips, in the
     // form's font for the new DPI: the window remakes its own fonts and pictures.
     virtual void OnDpiChanged() {}
+    // After the controls of `group` (a row placed on the form, with whatever it
+    // holds) were made on first use, fitted and in the tab order.
+    virtual void OnGroupMade(const ControlSpec& /*group*/) {}
     // Focuses the first control of the tab order that can take the focus.
     void FocusFirstControl();
 
@@ -207,6 +215,13 @@ private:
     int RightLimit(const PlacedControl& label) const;
 
     bool IsOutOfView(const ControlSpec& spec) const;
+    // The row placed on the form that holds `spec`, through its frames, or `spec` itself.
+    const ControlSpec& GroupOf(const ControlSpec& spec) const;
+    bool MadeOnFirstUse(const ControlSpec& spec) const;
+    HWND MadeControl(int id) const;
+    void MakeControl(const ControlSpec& spec);
+    void MakeGroup(const ControlSpec& group);
+    void UpdateTabOrder();
     // Keeps the control's place, to lay it out again after a DPI change.
     void Track(HWND control, HWND parent, const TwipsRect& at);
 

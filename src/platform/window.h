@@ -51,4 +51,7 @@ private:
 // What the user is told of an exception that reached a window procedure.
 std::wstring UnexpectedErrorText(const std::wstring& what);
 
+// The window's text (a control's caption or contents) as it is now.
+std::wstring WindowText(HWND window);
+
 }  // namespace barsmith

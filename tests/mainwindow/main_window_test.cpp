@@ -159,11 +159,21 @@ TEST_F(MainWindowTest, TabOrderFollowsTheDesignAcrossFramesAndLeavesOutWhatIsOut
         IDC_Label7,   IDC_Label6,   IDC_Label5,    IDC_FraMine,  IDC_List1,    IDC_Command5, IDC_Picture1,
         IDC_lblMessage,
     };
-    std::vector<int> order;
-    for (const HWND control : main->TabOrder()) {
-        if (GetDlgCtrlID(control) != IDC_InfoHeader1) order.push_back(GetDlgCtrlID(control));
-    }
-    EXPECT_EQ(order, std::vector<int>(std::begin(expected), std::end(expected)));
+    const auto order = [this] {
+        std::vector<int> ids;
+        for (const HWND control : main->TabOrder()) {
+            if (GetDlgCtrlID(control) != IDC_InfoHeader1) ids.push_back(GetDlgCtrlID(control));
+        }
+        return ids;
+    };
+    // The My Buttons view is made when it is first shown, and takes its place then.
+    const std::vector<int> all(std::begin(expected), std::end(expected));
+    std::vector<int> atStart = all;
+    std::erase_if(atStart, [](int id) { return id >= IDC_FraMine && id <= IDC_Picture1; });
+    EXPECT_EQ(order(), atStart);
+    Click(IDC_cmdMyKeys);
+    EXPECT_EQ(order(), all);
+    Click(IDC_cmdMyKeys);
 
     // Tab walks that order over the controls that can take the focus.
     SetFocus(Ctl(IDC_Text4));
@@ -185,6 +195,36 @@ TEST_F(MainWindowTest, TabOrderFollowsTheDesignAcrossFramesAndLeavesOutWhatIsOut
         MapWindowPoints(nullptr, main->Hwnd(), reinterpret_cast<POINT*>(&at), 2);
         EXPECT_LT(at.top, client.bottom) << GetDlgCtrlID(GetFocus());
     }
+}
+
+TEST_F(MainWindowTest, WhatTheFirstPaintDoesNotShowIsMadeWhenFirstAskedFor) {
+    // Whether the window has the control, without asking the form for it.
+    const auto made = [this](int id) {
+        std::pair<int, bool> search{id, false};
+        EnumChildWindows(
+            main->Hwnd(),
+            [](HWND child, LPARAM state) {
+                auto* wanted = reinterpret_cast<std::pair<int, bool>*>(state);
+                wanted->second = wanted->second || GetDlgCtrlID(child) == wanted->first;
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.second;
+    };
+    for (const int id : {IDC_FraMine, IDC_List1, IDC_Command5, IDC_Picture1, IDC_Label8, IDC_lblPath, IDC_Command1})
+        EXPECT_FALSE(made(id)) << id;
+    const auto buttonFont = SendMessageW(Ctl(IDC_cmdClose), WM_GETFONT, 0, 0);
+
+    // Asked for in the Tools Menu view, the My Buttons view is made as that view
+    // starts: hidden, nothing to delete, the program's icon in the preview.
+    ASSERT_TRUE(Ctl(IDC_List1));
+    EXPECT_TRUE(made(IDC_FraMine) && made(IDC_Command5) && made(IDC_Picture1));
+    EXPECT_FALSE(IsWindowVisible(Ctl(IDC_FraMine)));
+    EXPECT_FALSE(IsWindowEnabled(Ctl(IDC_Command5)));
+    EXPECT_NE(SendMessageW(Ctl(IDC_Picture1), STM_GETICON, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(Ctl(IDC_Command5), WM_GETFONT, 0, 0), buttonFont) << "the push buttons share one font";
+    EXPECT_EQ(SendMessageW(Ctl(IDC_cmdClose), WM_GETFONT, 0, 0), buttonFont) << "the first paint's buttons keep theirs";
+    EXPECT_FALSE(made(IDC_Label8)) << "each group on its own";
 }
 
 TEST_F(MainWindowTest, AnErrorThatReachesTheWindowIsToldAndTheWindowGoesOn) {
