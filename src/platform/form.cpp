@@ -378,9 +378,12 @@ void Form::MakeGroup(const ControlSpec& group) {
         made.push_back(MadeControl(spec.id));
     }
     UpdateTabOrder();
-    // Fitted as the first paint's controls were, without moving those.
-    if (std::any_of(made.begin(), made.end(), IsPushButton)) FitButtons();
-    for (const HWND control : made) FitLabel(control);
+    // Fitted as the first paint's controls were, without moving those: the
+    // buttons' font was fitted to the captions of these buttons too.
+    for (const HWND control : made) {
+        if (buttonFont_ && IsPushButton(control)) SetFont(control, buttonFont_.get(), false);
+        FitLabel(control);
+    }
     OnGroupMade(group);
 }
 
