@@ -218,12 +218,25 @@ std::wstring ToolbarButtons::TakeBackKeys(const ButtonDefinition& button) const 
     if (made.empty()) return L"\n\nNothing was written.";
     std::wstring left;
     for (const FoundKey& found : made) {
-        const LSTATUS status = registry_.DeleteKey(found.place.root, ExtensionKeyPath(button.guid), found.place.view);
+        const LSTATUS status = DeleteKeyAt(found.place, button.guid);
         if (status != ERROR_SUCCESS)
             left += L"\n" + FullExtensionKeyPath(found.place, button.guid) + L": " + StatusText(status);
     }
     if (left.empty()) return L"\n\nThe key has been removed again.";
     return L"\n\nThe key could not be removed again and must be deleted by hand:" + left;
+}
+
+LSTATUS ToolbarButtons::DeleteKeyAt(KeyPlace place, const std::wstring& guid) const {
+    return registry_.DeleteKey(place.root, ExtensionKeyPath(guid), place.view);
+}
+
+std::wstring ToolbarButtons::DeleteKeysAt(const std::vector<KeyPlace>& places, const std::wstring& guid) const {
+    std::wstring left;
+    for (const KeyPlace place : places) {
+        if (const LSTATUS status = DeleteKeyAt(place, guid); status != ERROR_SUCCESS)
+            left += L"\n\n" + FullExtensionKeyPath(place, guid) + L"\n" + StatusText(status);
+    }
+    return left;
 }
 
 void ToolbarButtons::RetireEarlier(const ButtonDefinition& button, const std::wstring& earlierGuid) const {
@@ -234,7 +247,7 @@ void ToolbarButtons::RetireEarlier(const ButtonDefinition& button, const std::ws
             left += L"\n\n" + fullPath + L"\nis no button made by Barsmith and was left as it is.";
             continue;
         }
-        const LSTATUS status = registry_.DeleteKey(found.place.root, ExtensionKeyPath(earlierGuid), found.place.view);
+        const LSTATUS status = DeleteKeyAt(found.place, earlierGuid);
         if (status != ERROR_SUCCESS) left += L"\n\n" + fullPath + L"\ncould not be deleted: " + StatusText(status);
     }
     if (left.empty()) return;
@@ -325,12 +338,9 @@ RemovalOutcome ToolbarButtons::RemoveLocked(const std::wstring& guid, const std:
             return Unlist(entry, RemovalOutcome::NotOurs);
         }
     }
-    std::wstring left;
-    for (const FoundKey& found : keys) {
-        const LSTATUS status = registry_.DeleteKey(found.place.root, ExtensionKeyPath(guid), found.place.view);
-        if (status != ERROR_SUCCESS) left += L"\n\n" + FullExtensionKeyPath(found.place, guid) + L"\n" + StatusText(status);
-    }
-    if (!left.empty()) {
+    std::vector<KeyPlace> places;
+    for (const FoundKey& found : keys) places.push_back(found.place);
+    if (const std::wstring left = DeleteKeysAt(places, guid); !left.empty()) {
         Tell(L"The button " + Quoted(entry) + L" was not deleted: its registry key could not be removed from" + left +
                  L"\n\nIt stays in My Buttons.",
              kNotDeletedTitle);
@@ -423,14 +433,11 @@ CreationResult ToolbarButtons::SaveLocked(const ButtonDefinition& button, const 
     if (!earlierGuid.empty() && !SameGuid(earlierGuid, button.guid)) RetireEarlier(button, earlierGuid);
     // A button moved to the other hive leaves its earlier keys last.
     const std::vector<KeyPlace> targets = PlacesFor(button.rootKey);
-    std::wstring left;
+    std::vector<KeyPlace> earlier;
     for (const FoundKey& found : before) {
-        if (Holds(targets, found.place)) continue;
-        const LSTATUS status = registry_.DeleteKey(found.place.root, ExtensionKeyPath(button.guid), found.place.view);
-        if (status != ERROR_SUCCESS)
-            left += L"\n\n" + FullExtensionKeyPath(found.place, button.guid) + L"\n" + StatusText(status);
+        if (!Holds(targets, found.place)) earlier.push_back(found.place);
     }
-    if (!left.empty()) {
+    if (const std::wstring left = DeleteKeysAt(earlier, button.guid); !left.empty()) {
         Tell(L"The button " + Quoted(button.buttonText) +
                  L" has been saved, but its registry key could not be deleted from where it was before:" + left,
              kNotDeletedTitle);
@@ -486,7 +493,7 @@ std::wstring ToolbarButtons::PutBack(const ButtonDefinition& button, const std::
     for (const Undo& step : undo) {
         LSTATUS status = ERROR_SUCCESS;
         if (step.made) {
-            status = registry_.DeleteKey(step.place.root, path, step.place.view);
+            status = DeleteKeyAt(step.place, button.guid);
         } else if (const RegKey key = registry_.OpenKey(step.place.root, path, &status, step.place.view)) {
             for (const auto& [name, value] : step.values) {
                 const LSTATUS put = value ? registry_.WriteValue(key.get(), *value)

@@ -135,6 +135,10 @@ private:
     std::optional<std::wstring> WriteKey(const ButtonDefinition& button, KeyPlace place) const;
     // Deletes the keys just made; says whether that worked, for the message.
     std::wstring TakeBackKeys(const ButtonDefinition& button) const;
+    LSTATUS DeleteKeyAt(KeyPlace place, const std::wstring& guid) const;
+    // Deletes the button's key at each of the places; what was left, each as
+    // "\n\n<key>\n<why>", or nothing.
+    std::wstring DeleteKeysAt(const std::vector<KeyPlace>& places, const std::wstring& guid) const;
     void RetireEarlier(const ButtonDefinition& button, const std::wstring& earlierGuid) const;
     RemovalOutcome RemoveLocked(const std::wstring& guid, const std::wstring& entry) const;
     CreationResult SaveLocked(const ButtonDefinition& button, const std::wstring& entry,
