@@ -4,7 +4,6 @@
 
 #include <commctrl.h>
 
-
 #include "extensions/guid.h"
 #include "extensions/picture_file.h"
 #include "extensions/toolbar_buttons.h"

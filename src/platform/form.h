@@ -129,14 +129,6 @@ protected:
     // (hidden: the caller shows it after loading), and adds it to the registry.
     bool CreateForm(const ClassInfo& cls, const std::wstring& caption, const FormStyle& style);
 
-    // Creates a child control at a place given in twips, in the form's font.
-    HWND AddControl(HWND parent, const wchar_t* className, const std::wstring& text, DWORD style,
-                    const TwipsRect& at, int id, DWORD exStyle = 0);
-    // A frame: a captioned group box that is itself the parent of its controls,
-    // so that hiding the frame hides them.
-    HWND AddFrame(HWND parent, const std::wstring& caption, const TwipsRect& at, int id);
-    // The tip shows when the mouse rests on the control.
-    void AddToolTip(HWND control, const std::wstring& text);
     // Creates the table's controls that the first paint shows, in its order
     // (every frame before the controls it holds; Custom rows are left to the
     // form), with the tab order of their tab indexes. A control placed below
@@ -214,6 +206,14 @@ private:
     // How far right a single-line label may reach before the next control on its line.
     int RightLimit(const PlacedControl& label) const;
 
+    // Creates a child control at a place given in twips, in the form's font.
+    HWND AddControl(HWND parent, const wchar_t* className, const std::wstring& text, DWORD style,
+                    const TwipsRect& at, int id, DWORD exStyle = 0);
+    // A frame: a captioned group box that is itself the parent of its controls,
+    // so that hiding the frame hides them.
+    HWND AddFrame(HWND parent, const std::wstring& caption, const TwipsRect& at, int id);
+    // The tip shows when the mouse rests on the control.
+    void AddToolTip(HWND control, const std::wstring& text);
     bool IsOutOfView(const ControlSpec& spec) const;
     // The row placed on the form that holds `spec`, through its frames, or `spec` itself.
     const ControlSpec& GroupOf(const ControlSpec& spec) const;
