@@ -1,48 +1,40 @@
 #include "about/sysinfo.h"
 
-#include <algorithm>
+#include <cstring>
 #include <string>
+#include <vector>
 
-#include "platform/handles.h"
+#include "platform/registry_key.h"
 
 namespace barsmith {
 namespace {
 
-// A key opened with the narrow calls, closed with it.
-using NarrowKey = UniqueHandle<NullHandleTraits<HKEY, RegCloseKey>>;
-
-std::string ToAnsi(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int length =
-        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), ansi.data(), length, nullptr, nullptr);
-    return ansi;
-}
-
-std::wstring FromAnsi(const std::string& text) {
-    if (text.empty()) return {};
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
-
-NarrowKey OpenKey(NarrowKeyOpener open, HKEY root, const std::string& name) {
-    HKEY key = nullptr;
-    LSTATUS status = open(root, name.c_str(), 0, kKeyValueAccess, &key);
+LSTATUS OpenKey(RegistryApi& api, HKEY root, const std::wstring& name, RegKey& key) {
+    const LSTATUS status = key.Open(api, root, name, kKeyValueAccess);
     // A process that is not elevated may not write under HKEY_LOCAL_MACHINE, so
     // the write rights are refused there; reading a value needs none of them.
-    if (status == ERROR_ACCESS_DENIED) status = open(root, name.c_str(), 0, KEY_READ, &key);
-    return status == ERROR_SUCCESS ? NarrowKey(key) : NarrowKey();
+    return status == ERROR_ACCESS_DENIED ? key.Open(api, root, name, KEY_READ) : status;
+}
+
+bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+
+// The value's size as the system code page counts it: a text's characters
+// in that code page, or the bytes of other data.
+size_t CodePageSize(const RegistryValue& value) {
+    if (!IsText(value.type)) return value.data.size();
+    const int characters = static_cast<int>(value.data.size() / sizeof(wchar_t));
+    return characters == 0 ? 0
+                           : static_cast<size_t>(WideCharToMultiByte(
+                                 CP_ACP, 0, reinterpret_cast<const wchar_t*>(value.data.data()), characters, nullptr,
+                                 0, nullptr, nullptr));
 }
 
 // The bytes from the last to the first, two upper-case hex digits each.
-std::wstring HexBytesReversed(const std::string& bytes) {
+std::wstring HexBytesReversed(const std::vector<BYTE>& bytes) {
     static constexpr wchar_t kDigits[] = L"0123456789ABCDEF";
     std::wstring hex;
     for (auto it = bytes.rbegin(); it != bytes.rend(); ++it) {
-        const auto byte = static_cast<unsigned char>(*it);
+        const BYTE byte = *it;
         hex += kDigits[byte >> 4];
         hex += kDigits[byte & 0x0F];
     }
@@ -56,42 +48,34 @@ bool IsFile(const std::wstring& path) {
 
 }  // namespace
 
-bool GetKeyValue(HKEY KeyRoot, const std::wstring& Keyname, const std::wstring& SubKeyRef, std::wstring& KeyVal,
-                 NarrowKeyOpener open) {
-    const NarrowKey key = OpenKey(open, KeyRoot, ToAnsi(Keyname));
-    if (!key) {
-        KeyVal.clear();
+bool GetKeyValue(RegistryApi& api, HKEY root, const std::wstring& keyName, const std::wstring& valueName,
+                 std::wstring& text) {
+    RegKey key;
+    std::optional<RegistryValue> value;
+    if (OpenKey(api, root, keyName, key) == ERROR_SUCCESS) value = key.Read(valueName);
+    if (!value || CodePageSize(*value) > kKeyValueBufferSize) {
+        text.clear();
         return false;
     }
-    std::string data(kKeyValueBufferSize, '\0');
-    DWORD type = 0;
-    DWORD size = kKeyValueBufferSize;
-    if (RegQueryValueExA(key.get(), ToAnsi(SubKeyRef).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
-                         &size) != ERROR_SUCCESS) {
-        KeyVal.clear();
-        return false;
-    }
-    if (size == 0) throw EmptyValueError();
-    data.resize(std::min(size, kKeyValueBufferSize));
-    if (data.back() == '\0') data.pop_back();
+    if (value->data.empty()) throw EmptyValueError();
 
-    switch (type) {
-    case REG_SZ:
-        KeyVal = FromAnsi(data);
-        break;
-    case REG_DWORD:
-        KeyVal = L"&h" + HexBytesReversed(data);
-        break;
-    default:
-        break;
+    std::vector<BYTE>& data = value->data;
+    if (IsText(value->type)) {
+        std::wstring read(data.size() / sizeof(wchar_t), L'\0');
+        memcpy(read.data(), data.data(), read.size() * sizeof(wchar_t));
+        if (!read.empty() && read.back() == L'\0') read.pop_back();
+        if (value->type == REG_SZ) text = read;
+        return true;
     }
+    if (data.back() == 0) data.pop_back();
+    if (value->type == REG_DWORD) text = L"&h" + HexBytesReversed(data);
     return true;
 }
 
-std::optional<std::wstring> SysInfoPath() {
+std::optional<std::wstring> SysInfoPath(RegistryApi& api) {
     std::wstring text;
-    if (GetKeyValue(HKEY_LOCAL_MACHINE, kSysInfoPathKey, kSysInfoPathValue, text)) return text;
-    if (!GetKeyValue(HKEY_LOCAL_MACHINE, kSysInfoFolderKey, kSysInfoFolderValue, text)) return std::nullopt;
+    if (GetKeyValue(api, HKEY_LOCAL_MACHINE, kSysInfoPathKey, kSysInfoPathValue, text)) return text;
+    if (!GetKeyValue(api, HKEY_LOCAL_MACHINE, kSysInfoFolderKey, kSysInfoFolderValue, text)) return std::nullopt;
     std::wstring path = text + kSysInfoFileName;
     if (!IsFile(path)) return std::nullopt;
     return path;
@@ -100,7 +84,9 @@ std::optional<std::wstring> SysInfoPath() {
 void StartSysInfo(HWND owner, ShellSeam& shell, MessageBoxSeam& messages) {
     bool started = false;
     try {
-        if (const std::optional<std::wstring> path = SysInfoPath()) started = shell.StartProgram(*path, SW_SHOWNORMAL);
+        SystemRegistry registry;
+        if (const std::optional<std::wstring> path = SysInfoPath(registry))
+            started = shell.StartProgram(*path, SW_SHOWNORMAL);
     } catch (...) {
         // Whatever went wrong, the user hears only that the tool is unavailable.
     }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/message_box.h"
+#include "platform/registry_api.h"
 #include "platform/shell.h"
 
 namespace barsmith {
@@ -35,29 +36,27 @@ public:
     EmptyValueError() : std::runtime_error("registry value without data") {}
 };
 
-// RegOpenKeyExA, or a stand-in for it.
-using NarrowKeyOpener = LSTATUS(WINAPI*)(HKEY root, LPCSTR subKey, DWORD options, REGSAM access, PHKEY key);
-
-// Reads the value `SubKeyRef` of the key `Keyname` under `KeyRoot` with the
-// narrow registry calls, so that lengths count bytes of the system code page:
-// - a final zero byte of the data is dropped;
-// - a string value (REG_SZ) sets `KeyVal` to its text;
-// - a 32-bit number (REG_DWORD) sets `KeyVal` to "&h" followed by the remaining
+// Reads the value `valueName` of the key `keyName` under `root` as the tool's
+// registration has always been read, counting a text's length in characters
+// of the system code page:
+// - a final zero character (of a text) or byte (of other data) is dropped;
+// - a string value (REG_SZ) sets `text` to its text;
+// - a 32-bit number (REG_DWORD) sets `text` to "&h" followed by the remaining
 //   bytes from the last to the first, two upper-case hex digits each
 //   (0x00000105 gives "&h000105");
-// - a value of any other type leaves `KeyVal` as it was.
-// True when a value was read. False, with `KeyVal` emptied, when the key cannot
+// - a value of any other type leaves `text` as it was.
+// True when a value was read. False, with `text` emptied, when the key cannot
 // be opened or the value cannot be read (missing, or larger than
 // kKeyValueBufferSize). Throws EmptyValueError for a value of size 0. The key
 // is closed in every case. A key that refuses kKeyValueAccess is opened for
 // reading only.
-bool GetKeyValue(HKEY KeyRoot, const std::wstring& Keyname, const std::wstring& SubKeyRef, std::wstring& KeyVal,
-                 NarrowKeyOpener open = RegOpenKeyExA);
+bool GetKeyValue(RegistryApi& api, HKEY root, const std::wstring& keyName, const std::wstring& valueName,
+                 std::wstring& text);
 
 // The path of the System Information tool: the registered full path, or else
 // "\MSINFO32.EXE" in the registered folder when that file exists. Nothing when
 // neither is registered or the folder lacks the file. Throws as GetKeyValue does.
-std::optional<std::wstring> SysInfoPath();
+std::optional<std::wstring> SysInfoPath(RegistryApi& api);
 
 // Starts the System Information tool in a normal window. When it is not
 // registered, or cannot be read or started, shows "System Information Is

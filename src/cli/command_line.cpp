@@ -101,9 +101,8 @@ struct Buttons {
     Buttons(const Streams& io, bool replace) : messages(io.err, replace) {}
     SystemRegistry api;
     ErrorStreamMessages messages;
-    RegistryAccess registry{api, messages};
     MyButtonsCatalogue catalogue{api};
-    ToolbarButtons buttons{registry, catalogue, messages, nullptr};
+    ToolbarButtons buttons{api, catalogue, messages, nullptr};
 };
 
 int Failed(const Streams& io, const std::wstring& why) {
@@ -114,8 +113,8 @@ int Failed(const Streams& io, const std::wstring& why) {
 constexpr wchar_t kBusy[] =
     L"Another copy of Barsmith is changing the toolbar buttons and did not finish in time. Please try again.";
 
-int ListCatalogue(const Buttons& tool, const Streams& io) {
-    const auto listed = ListCatalogueButtons(tool.registry, tool.catalogue);
+int ListCatalogue(Buttons& tool, const Streams& io) {
+    const auto listed = ListCatalogueButtons(tool.api, tool.catalogue);
     if (!listed) return Failed(io, kBusy);
     for (const CatalogueButton& button : *listed) {
         const wchar_t* hive = !button.hive ? L"-" : button.hive == HKEY_LOCAL_MACHINE ? L"machine" : L"user";
@@ -124,8 +123,8 @@ int ListCatalogue(const Buttons& tool, const Streams& io) {
     return kExitDone;
 }
 
-int ListRegistry(const Buttons& tool, const Streams& io) {
-    const auto listed = ListRegistryButtons(tool.registry, tool.catalogue);
+int ListRegistry(Buttons& tool, const Streams& io) {
+    const auto listed = ListRegistryButtons(tool.api, tool.catalogue);
     if (!listed) return Failed(io, kBusy);
     for (const RegistryButton& button : *listed) {
         const wchar_t* place = button.hive != HKEY_LOCAL_MACHINE ? L"user"
@@ -141,7 +140,7 @@ int ListRegistry(const Buttons& tool, const Streams& io) {
 int List(const std::vector<std::wstring>& arguments, const Streams& io) {
     if (arguments.size() > 1 || (arguments.size() == 1 && !Is(arguments[0], L"--all")))
         throw UsageError{L"list takes no argument but --all."};
-    const Buttons tool(io, false);
+    Buttons tool(io, false);
     return arguments.empty() ? ListCatalogue(tool, io) : ListRegistry(tool, io);
 }
 

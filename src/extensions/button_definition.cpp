@@ -1,6 +1,5 @@
 #include "extensions/button_definition.h"
 
-#include "extensions/registry_access.h"
 #include "platform/names.h"
 
 namespace barsmith {
@@ -74,18 +73,16 @@ std::vector<FoundKey> FindButtonKeys(RegistryApi& api, const std::wstring& guid)
     std::vector<FoundKey> found;
     if (!IsGuidString(guid)) return found;
     for (const KeyPlace place : AllPlaces()) {
-        LSTATUS status = ERROR_SUCCESS;
         // Read access only: a user without administrator rights can still read
         // the machine-wide hive, and must find the buttons there.
-        RegKey key = OpenRegKey(api, place.root, ExtensionKeyPath(guid), KEY_QUERY_VALUE | place.view, &status);
+        RegKey key;
+        const LSTATUS status = key.Open(api, place.root, ExtensionKeyPath(guid), KEY_QUERY_VALUE | place.view);
         if (status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND) continue;
         found.push_back({place, std::move(key), status});
     }
     return found;
 }
 
-bool IsRunProgramButton(const RegistryAccess& registry, HKEY key) {
-    return key && SameGuid(registry.QueryValue(key, L"CLSID"), kRunProgramButtonClsid);
-}
+bool IsRunProgramButton(const RegKey& key) { return key && SameGuid(key.Text(L"CLSID"), kRunProgramButtonClsid); }
 
 }  // namespace barsmith

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/registry_api.h"
+#include "platform/registry_key.h"
 
 namespace barsmith {
 
@@ -87,9 +87,8 @@ struct FoundKey {
 // for a text that is no GUID string.
 std::vector<FoundKey> FindButtonKeys(RegistryApi& api, const std::wstring& guid);
 
-class RegistryAccess;
 // True when the open key is a button of the kind this program makes: its
 // "CLSID" value names the class of buttons that start a program.
-bool IsRunProgramButton(const RegistryAccess& registry, HKEY key);
+bool IsRunProgramButton(const RegKey& key);
 
 }  // namespace barsmith

@@ -4,25 +4,20 @@
 #include <map>
 
 #include "extensions/button_definition.h"
-#include "extensions/toolbar_buttons.h"
-#include "platform/session_lock.h"
+#include "extensions/buttons_lock.h"
 #include "platform/names.h"
+#include "platform/session_lock.h"
+#include "platform/status_text.h"
 
 namespace barsmith {
 namespace {
 
-// Key names are at most 255 characters long.
-constexpr DWORD kMaxKeyName = 256;
-
-// The names of the sub-keys of the place's Extensions key; none when it is missing or unreadable.
+// The names of the sub-keys of the place's Extensions key, as far as they can be read.
 std::vector<std::wstring> ExtensionKeyNames(RegistryApi& api, KeyPlace place) {
     std::vector<std::wstring> names;
-    const RegKey extensions = OpenRegKey(api, place.root, kExtensionsPath, KEY_ENUMERATE_SUB_KEYS | place.view);
-    if (!extensions) return names;
-    wchar_t name[kMaxKeyName];
-    for (DWORD index = 0, length = kMaxKeyName; api.EnumKey(extensions.get(), index, name, &length) == ERROR_SUCCESS;
-         ++index, length = kMaxKeyName)
-        names.emplace_back(name, length);
+    RegKey extensions;
+    if (extensions.Open(api, place.root, kExtensionsPath, KEY_ENUMERATE_SUB_KEYS | place.view) == ERROR_SUCCESS)
+        extensions.SubKeyNames(names);
     return names;
 }
 
@@ -33,20 +28,20 @@ std::map<std::wstring, bool, NameLess> CataloguedGuids(const MyButtonsCatalogue&
 }
 
 // The sections of one button's keys, or the reason they cannot go into a file.
-std::wstring AddKeysOf(const RegistryAccess& registry, const std::wstring& entry, const std::wstring& guid,
+std::wstring AddKeysOf(RegistryApi& api, const std::wstring& entry, const std::wstring& guid,
                        std::vector<RegistryFileKey>& keys) {
     if (!IsGuidString(guid))
         return L"My Buttons names no registry key for " + Quoted(entry) + L": " + Quoted(guid) + L" is no GUID.";
-    const std::vector<FoundKey> found = FindButtonKeys(registry.Api(), guid);
+    const std::vector<FoundKey> found = FindButtonKeys(api, guid);
     if (found.empty()) return L"The button " + Quoted(entry) + L" has no registry key in either hive.";
     for (const FoundKey& place : found) {
         const std::wstring path = FullExtensionKeyPath(place.place, guid);
         LSTATUS status = place.status;
         std::vector<RegistryValue> values;
-        if (place.key) values = ReadKeyValues(registry.Api(), place.key.get(), ExtensionValueNames(), status);
+        if (place.key) values = ReadKeyValues(place.key, ExtensionValueNames(), status);
         if (status != ERROR_SUCCESS)
             return L"The registry key\n\n" + path + L"\n\ncould not be read: " + StatusText(status);
-        if (!IsRunProgramButton(registry, place.key.get()))
+        if (!IsRunProgramButton(place.key))
             return L"The registry key\n\n" + path + L"\n\nthat My Buttons names for " + Quoted(entry) +
                    L" is no toolbar button made by Barsmith.";
         for (const RegistryValue& value : values) {
@@ -60,38 +55,35 @@ std::wstring AddKeysOf(const RegistryAccess& registry, const std::wstring& entry
 
 }  // namespace
 
-std::optional<std::vector<CatalogueButton>> ListCatalogueButtons(const RegistryAccess& registry,
-                                                                 const MyButtonsCatalogue& catalogue) {
+std::optional<std::vector<CatalogueButton>> ListCatalogueButtons(RegistryApi& api, const MyButtonsCatalogue& catalogue) {
     const SessionLock lock(kButtonsLockName, kButtonsLockTimeoutMs);
     if (!lock.Held()) return std::nullopt;
     std::vector<CatalogueButton> buttons;
     for (const std::wstring& text : catalogue.ButtonTexts()) {
         CatalogueButton button{text, catalogue.GuidOf(text)};
-        const std::vector<FoundKey> found = FindButtonKeys(registry.Api(), button.guid);
+        const std::vector<FoundKey> found = FindButtonKeys(api, button.guid);
         if (!found.empty()) button.hive = found.front().place.root;
         buttons.push_back(std::move(button));
     }
     return buttons;
 }
 
-std::optional<std::vector<RegistryButton>> ListRegistryButtons(const RegistryAccess& registry,
-                                                               const MyButtonsCatalogue& catalogue) {
+std::optional<std::vector<RegistryButton>> ListRegistryButtons(RegistryApi& api, const MyButtonsCatalogue& catalogue) {
     const SessionLock lock(kButtonsLockName, kButtonsLockTimeoutMs);
     if (!lock.Held()) return std::nullopt;
     const auto catalogued = CataloguedGuids(catalogue);
     std::vector<RegistryButton> buttons;
     for (const KeyPlace place : AllPlaces()) {
-        for (const std::wstring& name : ExtensionKeyNames(registry.Api(), place)) {
-            const RegKey key =
-                OpenRegKey(registry.Api(), place.root, ExtensionKeyPath(name), KEY_QUERY_VALUE | place.view);
-            if (!key) continue;
-            if (!IsRunProgramButton(registry, key.get())) continue;
+        for (const std::wstring& name : ExtensionKeyNames(api, place)) {
+            RegKey key;
+            key.Open(api, place.root, ExtensionKeyPath(name), KEY_QUERY_VALUE | place.view);
+            if (!IsRunProgramButton(key)) continue;
             auto same = std::find_if(buttons.begin(), buttons.end(), [&](const RegistryButton& b) {
                 return b.hive == place.root && SameName(b.guid, name);
             });
             if (same == buttons.end()) {
                 same = buttons.insert(buttons.end(),
-                                      {name, place.root, false, false, registry.QueryValue(key.get(), L"ButtonText"),
+                                      {name, place.root, false, false, key.Text(L"ButtonText"),
                                        catalogued.contains(name)});
             }
             (place.view == KEY_WOW64_32KEY ? same->view32 : same->view64) = true;
@@ -103,7 +95,7 @@ std::optional<std::vector<RegistryButton>> ListRegistryButtons(const RegistryAcc
     return buttons;
 }
 
-ExportKeys CollectExportKeys(const RegistryAccess& registry, const MyButtonsCatalogue& catalogue,
+ExportKeys CollectExportKeys(RegistryApi& api, const MyButtonsCatalogue& catalogue,
                              const std::vector<std::wstring>& entries) {
     const std::vector<std::wstring> texts = entries.empty() ? catalogue.ButtonTexts() : entries;
     if (texts.empty()) return {{}, L"My Buttons is empty: there is no button to export."};
@@ -114,7 +106,7 @@ ExportKeys CollectExportKeys(const RegistryAccess& registry, const MyButtonsCata
         if (!guid) return {{}, Quoted(text) + L" is not in My Buttons."};
         if (done.contains(*guid)) continue;  // named twice, or by two entries
         done[*guid] = true;
-        if (std::wstring refusal = AddKeysOf(registry, text, *guid, exported.keys); !refusal.empty())
+        if (std::wstring refusal = AddKeysOf(api, text, *guid, exported.keys); !refusal.empty())
             return {{}, std::move(refusal)};
     }
     return exported;

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "extensions/my_buttons_catalogue.h"
-#include "extensions/registry_access.h"
 #include "extensions/registry_file.h"
 
 namespace barsmith {
@@ -21,7 +20,7 @@ struct CatalogueButton {
     HKEY hive = nullptr;  // the first hive that holds the key; none when neither does
 };
 // The entries in the catalogue's order; nothing when the lock could not be had in time.
-std::optional<std::vector<CatalogueButton>> ListCatalogueButtons(const RegistryAccess& registry,
+std::optional<std::vector<CatalogueButton>> ListCatalogueButtons(RegistryApi& api,
                                                                  const MyButtonsCatalogue& catalogue);
 
 // One key under a hive's Extensions whose "CLSID" is the button class.
@@ -35,7 +34,7 @@ struct RegistryButton {
 };
 // Every such key, sorted by name and the machine-wide hive first; nothing
 // when the lock could not be had in time.
-std::optional<std::vector<RegistryButton>> ListRegistryButtons(const RegistryAccess& registry,
+std::optional<std::vector<RegistryButton>> ListRegistryButtons(RegistryApi& api,
                                                                const MyButtonsCatalogue& catalogue);
 
 // The keys of the named catalogue entries (all of them for none), each in
@@ -45,7 +44,7 @@ struct ExportKeys {
     std::vector<RegistryFileKey> keys;
     std::wstring refusal;
 };
-ExportKeys CollectExportKeys(const RegistryAccess& registry, const MyButtonsCatalogue& catalogue,
+ExportKeys CollectExportKeys(RegistryApi& api, const MyButtonsCatalogue& catalogue,
                              const std::vector<std::wstring>& entries);
 
 }  // namespace barsmith

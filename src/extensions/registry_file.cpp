@@ -93,10 +93,10 @@ std::string RegistryFileBytes(const std::vector<RegistryFileKey>& keys) {
     return bytes;
 }
 
-std::vector<RegistryValue> ReadKeyValues(RegistryApi& api, HKEY key, const std::vector<std::wstring>& firstNames,
+std::vector<RegistryValue> ReadKeyValues(const RegKey& key, const std::vector<std::wstring>& firstNames,
                                          LSTATUS& status) {
-    status = ERROR_SUCCESS;
-    std::vector<RegistryValue> values = EnumerateValues(api, key, &status);
+    std::vector<RegistryValue> values;
+    status = key.Values(values);
     if (status != ERROR_SUCCESS) return {};
     // Names are compared as the registry compares them: case ignored.
     const auto rank = [&](const RegistryValue& value) {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "extensions/registry_access.h"
+#include "platform/registry_key.h"
 
 namespace barsmith {
 
@@ -30,7 +30,7 @@ std::string RegistryFileBytes(const std::vector<RegistryFileKey>& keys);
 // Every value of the open key: those named in `firstNames` first, in that
 // order, then the others in the order the registry enumerates them. The
 // system's status of a failed read in `status`, with nothing returned.
-std::vector<RegistryValue> ReadKeyValues(RegistryApi& api, HKEY key, const std::vector<std::wstring>& firstNames,
+std::vector<RegistryValue> ReadKeyValues(const RegKey& key, const std::vector<std::wstring>& firstNames,
                                          LSTATUS& status);
 
 }  // namespace barsmith

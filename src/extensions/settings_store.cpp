@@ -1,27 +1,25 @@
 #include "extensions/settings_store.h"
 
-#include "extensions/registry_access.h"
-
 namespace barsmith {
 std::wstring SectionPath(const std::wstring& application, const std::wstring& section) {
     return L"Software\\" + application + L"\\" + section;
 }
 
-RegKey SettingsStore::OpenSection(const std::wstring& application, const std::wstring& section, REGSAM access,
-                                  LSTATUS* status) const {
-    return OpenRegKey(api_, HKEY_CURRENT_USER, SectionPath(application, section), access, status);
+LSTATUS SettingsStore::OpenSection(const std::wstring& application, const std::wstring& section, REGSAM access,
+                                   RegKey& key) const {
+    return key.Open(api_, HKEY_CURRENT_USER, SectionPath(application, section), access);
 }
 
 std::vector<SettingsEntry> SettingsStore::GetAllSettings(const std::wstring& application,
                                                          const std::wstring& section) const {
     std::vector<SettingsEntry> entries;
-    const RegKey key = OpenSection(application, section, KEY_QUERY_VALUE);
-    if (!key) return entries;
-
-    for (RegistryValue& value : EnumerateValues(api_, key.get())) {
+    RegKey key;
+    std::vector<RegistryValue> values;
+    if (OpenSection(application, section, KEY_QUERY_VALUE, key) != ERROR_SUCCESS) return entries;
+    key.Values(values);  // as far as it could be read
+    for (RegistryValue& value : values) {
         // The unnamed default value of the section key is not an entry.
-        if (!value.name.empty())
-            entries.push_back({std::move(value.name), TextOf(value.data)});
+        if (!value.name.empty()) entries.push_back({std::move(value.name), TextOf(value.data)});
     }
     return entries;
 }
@@ -35,44 +33,41 @@ std::optional<std::wstring> SettingsStore::FindSetting(const std::wstring& appli
                                                        const std::wstring& key) const {
     // The nameless default value of the section is no entry.
     if (key.empty()) return std::nullopt;
-    const RegKey sectionKey = OpenSection(application, section, KEY_QUERY_VALUE);
-    if (!sectionKey) return std::nullopt;
-    const std::optional<RegistryValue> value = ReadRegistryValue(api_, sectionKey.get(), key);
+    RegKey sectionKey;
+    if (OpenSection(application, section, KEY_QUERY_VALUE, sectionKey) != ERROR_SUCCESS) return std::nullopt;
+    const std::optional<RegistryValue> value = sectionKey.Read(key);
     if (!value) return std::nullopt;
     return TextOf(value->data);
 }
 
 LSTATUS SettingsStore::CanChange(const std::wstring& application, const std::wstring& section) const {
-    LSTATUS status = ERROR_SUCCESS;
-    OpenSection(application, section, KEY_SET_VALUE, &status);
-    return status;
+    RegKey key;
+    return OpenSection(application, section, KEY_SET_VALUE, key);
 }
 
 LSTATUS SettingsStore::SaveSetting(const std::wstring& application, const std::wstring& section,
                                    const std::wstring& key, const std::wstring& value) const {
-    LSTATUS status = ERROR_SUCCESS;
-    const RegKey sectionKey =
-        CreateRegKey(api_, HKEY_CURRENT_USER, SectionPath(application, section), KEY_SET_VALUE, &status);
-    if (!sectionKey) return status;
-    const RegistryValue setting = TextValue(key, value);
-    return api_.SetValue(sectionKey.get(), key, REG_SZ, setting.data.data(), static_cast<DWORD>(setting.data.size()));
+    RegKey sectionKey;
+    const LSTATUS status =
+        sectionKey.Create(api_, HKEY_CURRENT_USER, SectionPath(application, section), KEY_SET_VALUE);
+    return status != ERROR_SUCCESS ? status : sectionKey.Write(TextValue(key, value));
 }
 
 LSTATUS SettingsStore::DeleteSetting(const std::wstring& application, const std::wstring& section,
                                      const std::wstring& key) const {
     if (key.empty()) return ERROR_FILE_NOT_FOUND;  // never the section's default value
-    LSTATUS status = ERROR_SUCCESS;
-    const RegKey sectionKey = OpenSection(application, section, KEY_SET_VALUE, &status);
-    if (!sectionKey) return status;
-    return api_.DeleteValue(sectionKey.get(), key);
+    RegKey sectionKey;
+    const LSTATUS status = OpenSection(application, section, KEY_SET_VALUE, sectionKey);
+    return status != ERROR_SUCCESS ? status : sectionKey.DeleteValue(key);
 }
 
 std::optional<SectionStamp> SettingsStore::Stamp(const std::wstring& application,
                                                  const std::wstring& section) const {
-    const RegKey key = OpenSection(application, section, KEY_QUERY_VALUE);
-    if (!key) return std::nullopt;
+    RegKey key;
     SectionStamp stamp;
-    if (api_.QueryInfoKey(key.get(), &stamp.entries, &stamp.written) != ERROR_SUCCESS) return std::nullopt;
+    if (OpenSection(application, section, KEY_QUERY_VALUE, key) != ERROR_SUCCESS ||
+        key.Stamp(stamp.entries, stamp.written) != ERROR_SUCCESS)
+        return std::nullopt;
     return stamp;
 }
 

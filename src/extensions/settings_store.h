@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/registry_api.h"
+#include "platform/registry_key.h"
 
 namespace barsmith {
 
@@ -57,8 +57,8 @@ public:
     std::optional<SectionStamp> Stamp(const std::wstring& application, const std::wstring& section) const;
 
 private:
-    RegKey OpenSection(const std::wstring& application, const std::wstring& section, REGSAM access,
-                       LSTATUS* status = nullptr) const;
+    LSTATUS OpenSection(const std::wstring& application, const std::wstring& section, REGSAM access,
+                        RegKey& key) const;
 
     RegistryApi& api_;
 };

@@ -5,9 +5,11 @@
 #include <utility>
 
 #include "extensions/button_reading.h"
-#include "platform/session_lock.h"
-#include "platform/whole_file.h"
+#include "extensions/buttons_lock.h"
 #include "platform/names.h"
+#include "platform/session_lock.h"
+#include "platform/status_text.h"
+#include "platform/whole_file.h"
 
 namespace barsmith {
 namespace {
@@ -17,8 +19,6 @@ constexpr wchar_t kNotDeletedTitle[] = L"Button Not Deleted";
 constexpr wchar_t kReplaceTitle[] = L"Replace Button";
 constexpr wchar_t kNotEditedTitle[] = L"Button Not Edited";
 constexpr wchar_t kNotSavedTitle[] = L"Button Not Saved";
-// Values that a button may lack: an edit that empties it removes the value.
-constexpr wchar_t kOptionalValue[] = L"HotIcon";
 
 struct RequiredCheck {
     MissingFieldMessage message;
@@ -54,6 +54,28 @@ bool Holds(const std::vector<KeyPlace>& places, KeyPlace place) {
     return std::find(places.begin(), places.end(), place) != places.end();
 }
 
+// What became of the keys of a creation that failed, for the end of its message.
+std::wstring TakenBackText(const TakenBack& takenBack, const std::wstring& guid) {
+    if (takenBack.found == 0) return L"\n\nNothing was written.";
+    if (takenBack.left.empty()) return L"\n\nThe key has been removed again.";
+    return L"\n\nThe key could not be removed again and must be deleted by hand:" + Listed(takenBack.left, guid);
+}
+
+std::wstring PutBackText(const std::vector<PlaceStatus>& left, const std::wstring& guid) {
+    if (left.empty()) return L"\n\nThe button has been put back as it was.";
+    return L"\n\nThe button could not be put back as it was everywhere:" + Listed(left, guid);
+}
+
+// Each place as "\n\n<key>\n<why>".
+std::wstring Paragraphs(const std::vector<PlaceStatus>& places, const std::wstring& guid) {
+    std::wstring text;
+    for (const PlaceStatus& left : places)
+        text += L"\n\n" + FullExtensionKeyPath(left.place, guid) + L"\n" + StatusText(left.status);
+    return text;
+}
+
+bool IsOurs(const FoundKey& found) { return IsRunProgramButton(found.key); }
+
 }  // namespace
 
 std::optional<MissingFieldMessage> FirstMissingField(const ButtonDefinition& button) {
@@ -61,16 +83,6 @@ std::optional<MissingFieldMessage> FirstMissingField(const ButtonDefinition& but
         if ((button.*check.text).empty()) return check.message;
     }
     return std::nullopt;
-}
-
-std::wstring StatusText(LSTATUS status) {
-    wchar_t buffer[512]{};
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                        static_cast<DWORD>(status), 0, buffer, 512, nullptr);
-    std::wstring text(buffer, length);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
-    if (text.empty()) text = L"error " + std::to_wstring(status) + L".";
-    return text;
 }
 
 void ToolbarButtons::Tell(const std::wstring& text, const std::wstring& title, UINT type) const {
@@ -155,21 +167,23 @@ bool ToolbarButtons::AskReplace(const ButtonDefinition& button) const {
 // The new key is written and recorded before the earlier button of the same
 // text is deleted, so that a refusal at any step leaves that one working.
 CreationResult ToolbarButtons::WriteButton(const ButtonDefinition& button, const std::wstring& earlierGuid) const {
-    const std::vector<FoundKey> existing = FindButtonKeys(registry_.Api(), button.guid);
+    const std::vector<FoundKey> existing = keys_.Find(button.guid);
     if (!existing.empty()) {
         Tell(NotCreated(button) + L"the registry key\n\n" + FullExtensionKeyPath(existing.front().place, button.guid) +
                  L"\n\nexists already. It was left as it is and nothing was written.",
              kNotCreatedTitle);
         return {CreationOutcome::KeyExists};
     }
-    if (auto why = WriteKeys(button)) {
-        Tell(*why, kNotCreatedTitle);
+    TakenBack takenBack;
+    if (const std::optional<KeyFailure> failure = keys_.Write(button, takenBack)) {
+        Tell(NotCreated(button) + Described(*failure, button.guid) + TakenBackText(takenBack, button.guid),
+             kNotCreatedTitle);
         return {CreationOutcome::NotWritten};
     }
-    const LSTATUS recorded = catalogue_.Record(button.buttonText, button.guid);
-    if (recorded != ERROR_SUCCESS) {
+    if (const LSTATUS recorded = catalogue_.Record(button.buttonText, button.guid)) {
+        takenBack = keys_.TakeBack(button.guid);
         Tell(NotCreated(button) + L"it could not be recorded in My Buttons: " + StatusText(recorded) +
-                 TakeBackKeys(button) +
+                 TakenBackText(takenBack, button.guid) +
                  (earlierGuid.empty() ? L"" : L"\n\nThe earlier button " + Quoted(button.buttonText) + L" is unchanged."),
              kNotCreatedTitle);
         return {CreationOutcome::NotRecorded};
@@ -178,86 +192,26 @@ CreationResult ToolbarButtons::WriteButton(const ButtonDefinition& button, const
     return {CreationOutcome::Created};
 }
 
-std::optional<std::wstring> ToolbarButtons::WriteKeys(const ButtonDefinition& button) const {
-    for (const KeyPlace place : PlacesFor(button.rootKey)) {
-        if (auto why = WriteKey(button, place)) return why;
-    }
-    return std::nullopt;
-}
-
-std::optional<std::wstring> ToolbarButtons::WriteKey(const ButtonDefinition& button, KeyPlace place) const {
-    const std::wstring path = ExtensionKeyPath(button.guid);
-    const std::wstring fullPath = FullExtensionKeyPath(place, button.guid);
-    LSTATUS status = ERROR_SUCCESS;
-    if (!registry_.CreateNewKey(place.root, path, &status, place.view)) {
-        return NotCreated(button) + L"the registry key\n\n" + fullPath + L"\n\ncould not be created: " +
-               StatusText(status) + TakeBackKeys(button);
-    }
-    RegKey key = registry_.OpenKey(place.root, path, &status, place.view);
-    if (!key) {
-        return NotCreated(button) + L"the registry key\n\n" + fullPath + L"\n\ncould not be opened for writing: " +
-               StatusText(status) + TakeBackKeys(button);
-    }
-    for (const ExtensionValue& value : ExtensionValues(button)) {
-        status = registry_.SetKeyValue(key.get(), value.name, REG_SZ, value.text);
-        if (status != ERROR_SUCCESS) {
-            key.Close();
-            return NotCreated(button) + L"the value " + Quoted(value.name) +
-                   L" could not be written to the registry key\n\n" + fullPath + L"\n\n" + StatusText(status) +
-                   TakeBackKeys(button);
-        }
-    }
-    return std::nullopt;
-}
-
-// A key that lacks values would still show up in the browser as a broken
-// button, so a creation that fails halfway takes its keys away again. Only
-// keys that this creation made are there to find: the GUID was checked free.
-std::wstring ToolbarButtons::TakeBackKeys(const ButtonDefinition& button) const {
-    const std::vector<FoundKey> made = FindButtonKeys(registry_.Api(), button.guid);
-    if (made.empty()) return L"\n\nNothing was written.";
-    std::wstring left;
-    for (const FoundKey& found : made) {
-        const LSTATUS status = DeleteKeyAt(found.place, button.guid);
-        if (status != ERROR_SUCCESS)
-            left += L"\n" + FullExtensionKeyPath(found.place, button.guid) + L": " + StatusText(status);
-    }
-    if (left.empty()) return L"\n\nThe key has been removed again.";
-    return L"\n\nThe key could not be removed again and must be deleted by hand:" + left;
-}
-
-LSTATUS ToolbarButtons::DeleteKeyAt(KeyPlace place, const std::wstring& guid) const {
-    return registry_.DeleteKey(place.root, ExtensionKeyPath(guid), place.view);
-}
-
-std::wstring ToolbarButtons::DeleteKeysAt(const std::vector<KeyPlace>& places, const std::wstring& guid) const {
-    std::wstring left;
-    for (const KeyPlace place : places) {
-        if (const LSTATUS status = DeleteKeyAt(place, guid); status != ERROR_SUCCESS)
-            left += L"\n\n" + FullExtensionKeyPath(place, guid) + L"\n" + StatusText(status);
-    }
-    return left;
-}
-
 void ToolbarButtons::RetireEarlier(const ButtonDefinition& button, const std::wstring& earlierGuid) const {
-    std::wstring left;
-    for (const FoundKey& found : FindButtonKeys(registry_.Api(), earlierGuid)) {
-        const std::wstring fullPath = FullExtensionKeyPath(found.place, earlierGuid);
-        if (!IsOurs(found)) {
-            left += L"\n\n" + fullPath + L"\nis no button made by Barsmith and was left as it is.";
-            continue;
-        }
-        const LSTATUS status = DeleteKeyAt(found.place, earlierGuid);
-        if (status != ERROR_SUCCESS) left += L"\n\n" + fullPath + L"\ncould not be deleted: " + StatusText(status);
+    std::vector<KeyPlace> ours;
+    std::wstring foreign;
+    for (const FoundKey& found : keys_.Find(earlierGuid)) {
+        if (IsOurs(found))
+            ours.push_back(found.place);
+        else
+            foreign += L"\n\n" + FullExtensionKeyPath(found.place, earlierGuid) +
+                       L"\nis no button made by Barsmith and was left as it is.";
     }
+    std::wstring left = foreign;
+    for (const PlaceStatus& refused : keys_.Delete(earlierGuid, ours))
+        left += L"\n\n" + FullExtensionKeyPath(refused.place, earlierGuid) + L"\ncould not be deleted: " +
+                StatusText(refused.status);
     if (left.empty()) return;
     Tell(L"The button " + Quoted(button.buttonText) +
              L" has been created and My Buttons names it, but the registry key of the button it replaced was left "
              L"behind:" + left,
          kNotDeletedTitle);
 }
-
-bool ToolbarButtons::IsOurs(const FoundKey& found) const { return IsRunProgramButton(registry_, found.key.get()); }
 
 std::vector<std::wstring> ToolbarButtons::Entries() const {
     std::vector<std::wstring> entries;
@@ -269,8 +223,8 @@ ButtonPreview ToolbarButtons::Preview(const std::wstring& entry) const {
     ButtonPreview preview;
     Locked([&] {
         preview.guid = catalogue_.GuidOf(entry);
-        for (const FoundKey& found : FindButtonKeys(registry_.Api(), preview.guid)) {
-            preview.iconPath = registry_.QueryValue(found.key.get(), L"Icon");
+        for (const FoundKey& found : keys_.Find(preview.guid)) {
+            preview.iconPath = found.key.Text(L"Icon");
             if (found.key) break;
         }
     });
@@ -286,13 +240,13 @@ RemovalOutcome ToolbarButtons::Remove(const std::wstring& guid, const std::wstri
 bool ToolbarButtons::Export(const std::vector<std::wstring>& entries, const std::wstring& path) const {
     constexpr wchar_t kNotExportedTitle[] = L"Buttons Not Exported";
     ExportKeys exported;
-    if (!Locked([&] { exported = CollectExportKeys(registry_, catalogue_, entries); })) return false;
+    if (!Locked([&] { exported = CollectExportKeys(keys_.Api(), catalogue_, entries); })) return false;
     if (!exported.refusal.empty()) {
         Tell(exported.refusal + L"\n\nNothing was written.", kNotExportedTitle);
         return false;
     }
     if (const DWORD error = WriteWholeFile(path, RegistryFileBytes(exported.keys))) {
-        Tell(L"The registry file\n\n" + path + L"\n\ncould not be written: " + StatusText(static_cast<LSTATUS>(error)) +
+        Tell(L"The registry file\n\n" + path + L"\n\ncould not be written: " + StatusText(error) +
                  L"\n\nNothing was written.",
              kNotExportedTitle);
         return false;
@@ -302,7 +256,7 @@ bool ToolbarButtons::Export(const std::vector<std::wstring>& entries, const std:
 
 RemovalOutcome ToolbarButtons::RemoveLocked(const std::wstring& guid, const std::wstring& entry) const {
     const std::optional<std::wstring> listed = catalogue_.Lookup(entry);
-    if (!listed && FindButtonKeys(registry_.Api(), guid).empty()) return RemovalOutcome::AlreadyGone;
+    if (!listed && keys_.Find(guid).empty()) return RemovalOutcome::AlreadyGone;
     if (!listed || *listed != guid) {
         Tell(L"The button " + Quoted(entry) +
                  L" was not deleted: My Buttons has changed since it was shown (another copy of Barsmith changed "
@@ -320,7 +274,7 @@ RemovalOutcome ToolbarButtons::RemoveLocked(const std::wstring& guid, const std:
         Tell(L"Incorrect Format:\n\n" + FullExtensionKeyPath(HKEY_LOCAL_MACHINE, guid), kAppTitle, MB_OK);
         return Unlist(entry, RemovalOutcome::NoGuid);
     }
-    const std::vector<FoundKey> keys = FindButtonKeys(registry_.Api(), guid);
+    const std::vector<FoundKey> keys = keys_.Find(guid);
     if (keys.empty()) return Unlist(entry, RemovalOutcome::AlreadyGone);
     for (const FoundKey& found : keys) {
         const std::wstring fullPath = FullExtensionKeyPath(found.place, guid);
@@ -340,9 +294,9 @@ RemovalOutcome ToolbarButtons::RemoveLocked(const std::wstring& guid, const std:
     }
     std::vector<KeyPlace> places;
     for (const FoundKey& found : keys) places.push_back(found.place);
-    if (const std::wstring left = DeleteKeysAt(places, guid); !left.empty()) {
-        Tell(L"The button " + Quoted(entry) + L" was not deleted: its registry key could not be removed from" + left +
-                 L"\n\nIt stays in My Buttons.",
+    if (const std::vector<PlaceStatus> left = keys_.Delete(guid, places); !left.empty()) {
+        Tell(L"The button " + Quoted(entry) + L" was not deleted: its registry key could not be removed from" +
+                 Paragraphs(left, guid) + L"\n\nIt stays in My Buttons.",
              kNotDeletedTitle);
         return RemovalOutcome::NotRemoved;
     }
@@ -363,9 +317,8 @@ std::optional<ButtonDefinition> ToolbarButtons::Load(const std::wstring& entry) 
     std::optional<ButtonDefinition> loaded;
     Locked([&] {
         const std::wstring guid = catalogue_.GuidOf(entry);
-        const std::vector<FoundKey> keys = FindButtonKeys(registry_.Api(), guid);
-        const bool ours = !keys.empty() && std::all_of(keys.begin(), keys.end(),
-                                                        [this](const FoundKey& found) { return IsOurs(found); });
+        const std::vector<FoundKey> keys = keys_.Find(guid);
+        const bool ours = !keys.empty() && std::all_of(keys.begin(), keys.end(), IsOurs);
         if (!ours) {
             Tell(L"The button " + Quoted(entry) + L" cannot be edited: " +
                      (keys.empty() ? L"its registry key is in neither hive."
@@ -374,9 +327,9 @@ std::optional<ButtonDefinition> ToolbarButtons::Load(const std::wstring& entry) 
                  kNotEditedTitle);
             return;
         }
-        const HKEY key = keys.front().key.get();
-        const auto text = [&](const wchar_t* name) { return registry_.QueryValue(key, name); };
-        ButtonDefinition button{guid,           text(L"Exec"),     text(L"Icon"),          text(kOptionalValue),
+        const RegKey& key = keys.front().key;
+        const auto text = [&](const wchar_t* name) { return key.Text(name); };
+        ButtonDefinition button{guid,                text(L"Exec"),     text(L"Icon"),          text(L"HotIcon"),
                                 text(L"ButtonText"), text(L"MenuText"), text(L"MenuStatusBar"), text(L"ToolTip")};
         button.defaultVisible = !SameName(text(L"Default Visible"), L"No");
         button.rootKey = keys.front().place.root;
@@ -395,7 +348,7 @@ CreationResult ToolbarButtons::Save(const ButtonDefinition& button, const std::w
 CreationResult ToolbarButtons::SaveLocked(const ButtonDefinition& button, const std::wstring& entry,
                                           const std::wstring& earlierGuid) const {
     const std::optional<std::wstring> listed = catalogue_.Lookup(entry);
-    const std::vector<FoundKey> before = FindButtonKeys(registry_.Api(), button.guid);
+    const std::vector<FoundKey> before = keys_.Find(button.guid);
     if (!listed || !SameGuid(*listed, button.guid) || before.empty()) {
         Tell(NotSaved(button) + L"My Buttons or its registry key has changed since it was loaded (another copy of "
                                 L"Barsmith changed it).\n\nNothing was written.",
@@ -410,16 +363,17 @@ CreationResult ToolbarButtons::SaveLocked(const ButtonDefinition& button, const 
             return {CreationOutcome::NotWritten};
         }
     }
-    std::vector<Undo> undo;
-    if (auto why = Rewrite(button, before, undo)) {
-        Tell(*why + PutBack(button, undo), kNotSavedTitle);
+    std::vector<KeyUndo> undo;
+    if (const std::optional<KeyFailure> failure = keys_.Rewrite(button, before, undo)) {
+        Tell(NotSaved(button) + Described(*failure, button.guid) + PutBackText(keys_.PutBack(button.guid, undo), button.guid),
+             kNotSavedTitle);
         return {CreationOutcome::NotWritten};
     }
     if (!SameName(entry, button.buttonText)) {
         const LSTATUS recorded = catalogue_.Record(button.buttonText, button.guid);
         if (recorded != ERROR_SUCCESS) {
             Tell(NotSaved(button) + L"its new text could not be recorded in My Buttons: " + StatusText(recorded) +
-                     PutBack(button, undo),
+                     PutBackText(keys_.PutBack(button.guid, undo), button.guid),
                  kNotSavedTitle);
             return {CreationOutcome::NotRecorded};
         }
@@ -437,74 +391,13 @@ CreationResult ToolbarButtons::SaveLocked(const ButtonDefinition& button, const 
     for (const FoundKey& found : before) {
         if (!Holds(targets, found.place)) earlier.push_back(found.place);
     }
-    if (const std::wstring left = DeleteKeysAt(earlier, button.guid); !left.empty()) {
+    if (const std::vector<PlaceStatus> left = keys_.Delete(button.guid, earlier); !left.empty()) {
         Tell(L"The button " + Quoted(button.buttonText) +
-                 L" has been saved, but its registry key could not be deleted from where it was before:" + left,
+                 L" has been saved, but its registry key could not be deleted from where it was before:" +
+                 Paragraphs(left, button.guid),
              kNotDeletedTitle);
     }
     return {CreationOutcome::Saved};
-}
-
-std::optional<std::wstring> ToolbarButtons::Rewrite(const ButtonDefinition& button,
-                                                    const std::vector<FoundKey>& before,
-                                                    std::vector<Undo>& undo) const {
-    const std::wstring path = ExtensionKeyPath(button.guid);
-    for (const KeyPlace place : PlacesFor(button.rootKey)) {
-        const bool existed = std::any_of(before.begin(), before.end(),
-                                         [place](const FoundKey& found) { return found.place == place; });
-        LSTATUS status = ERROR_SUCCESS;
-        RegKey key = existed ? registry_.OpenKey(place.root, path, &status, place.view)
-                             : registry_.CreateNewKey(place.root, path, &status, place.view);
-        if (!key) {
-            return NotSaved(button) + L"the registry key\n\n" + FullExtensionKeyPath(place, button.guid) +
-                   L"\n\ncould not be opened for writing: " + StatusText(status);
-        }
-        Undo& step = undo.emplace_back(Undo{place, !existed, {}});
-        if (existed) {
-            for (const ExtensionValue& value : ExtensionValues(button))
-                step.values.emplace_back(value.name, registry_.ReadValue(key.get(), value.name));
-            if (button.hotIcon.empty())
-                step.values.emplace_back(kOptionalValue, registry_.ReadValue(key.get(), kOptionalValue));
-        }
-        if (auto why = RewriteKey(button, key.get()))
-            return NotSaved(button) + *why + L" in the registry key\n\n" + FullExtensionKeyPath(place, button.guid);
-    }
-    return std::nullopt;
-}
-
-// Writes only what differs, so that saving an unchanged button writes nothing.
-std::optional<std::wstring> ToolbarButtons::RewriteKey(const ButtonDefinition& button, HKEY key) const {
-    for (const ExtensionValue& value : ExtensionValues(button)) {
-        const RegistryValue wanted = TextValue(value.name, value.text);
-        if (registry_.ReadValue(key, value.name) == wanted) continue;
-        if (const LSTATUS status = registry_.WriteValue(key, wanted))
-            return L"the value " + Quoted(value.name) + L" could not be written (" + StatusText(status) + L")";
-    }
-    if (button.hotIcon.empty() && registry_.ReadValue(key, kOptionalValue)) {
-        if (const LSTATUS status = registry_.DeleteValue(key, kOptionalValue))
-            return L"the value " + Quoted(kOptionalValue) + L" could not be removed (" + StatusText(status) + L")";
-    }
-    return std::nullopt;
-}
-
-std::wstring ToolbarButtons::PutBack(const ButtonDefinition& button, const std::vector<Undo>& undo) const {
-    std::wstring left;
-    const std::wstring path = ExtensionKeyPath(button.guid);
-    for (const Undo& step : undo) {
-        LSTATUS status = ERROR_SUCCESS;
-        if (step.made) {
-            status = DeleteKeyAt(step.place, button.guid);
-        } else if (const RegKey key = registry_.OpenKey(step.place.root, path, &status, step.place.view)) {
-            for (const auto& [name, value] : step.values) {
-                const LSTATUS put = value ? registry_.WriteValue(key.get(), *value)
-                                          : registry_.DeleteValue(key.get(), name);
-                if (put != ERROR_SUCCESS && put != ERROR_FILE_NOT_FOUND) status = put;
-            }
-        }
-        if (status != ERROR_SUCCESS) left += L"\n" + FullExtensionKeyPath(step.place, button.guid) + L": " + StatusText(status);
-    }
-    if (left.empty()) return L"\n\nThe button has been put back as it was.";
-    return L"\n\nThe button could not be put back as it was everywhere:" + left;
 }
 
 }  // namespace barsmith

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "extensions/button_definition.h"
+#include "extensions/button_keys.h"
 #include "extensions/my_buttons_catalogue.h"
-#include "extensions/registry_access.h"
 #include "platform/message_box.h"
 
 namespace barsmith {
@@ -30,11 +30,6 @@ struct MissingFieldMessage {
 // The first required field without any character (blanks count as filled), or
 // nothing when every required field is filled.
 std::optional<MissingFieldMessage> FirstMissingField(const ButtonDefinition& button);
-
-// Every read-decide-write sequence on the catalogue and the button keys runs
-// under this lock, shared by every copy of the program in the session.
-inline constexpr wchar_t kButtonsLockName[] = L"Barsmith.Buttons";
-inline constexpr DWORD kButtonsLockTimeoutMs = 15000;
 
 enum class CreationOutcome {
     Created,
@@ -73,9 +68,8 @@ enum class RemovalOutcome {
 
 class ToolbarButtons {
 public:
-    ToolbarButtons(const RegistryAccess& registry, const MyButtonsCatalogue& catalogue, MessageBoxSeam& messages,
-                   HWND owner)
-        : registry_(registry), catalogue_(catalogue), messages_(messages), owner_(owner) {}
+    ToolbarButtons(RegistryApi& api, const MyButtonsCatalogue& catalogue, MessageBoxSeam& messages, HWND owner)
+        : keys_(api), catalogue_(catalogue), messages_(messages), owner_(owner) {}
 
     // Validates the button, writes its key (in both views for a machine-wide
     // button) and records it in the catalogue. A catalogued button of the same
@@ -115,13 +109,6 @@ private:
     template <typename Work>
     bool Locked(Work work) const;
 
-    // How to put one place's key back as it was before a save.
-    struct Undo {
-        KeyPlace place;
-        bool made;  // the save made the key: deleting it undoes it
-        std::vector<std::pair<std::wstring, std::optional<RegistryValue>>> values;
-    };
-
     std::optional<CreationResult> Invalid(const ButtonDefinition& button) const;
     // Runs `write` under the lock once the catalogued entry of the button's
     // text is still what the user agreed to replace, if anything.
@@ -129,37 +116,19 @@ private:
     CreationResult WithAgreedText(const ButtonDefinition& button, bool mayReplace, Write write) const;
     bool AskReplace(const ButtonDefinition& button) const;
     CreationResult WriteButton(const ButtonDefinition& button, const std::wstring& earlierGuid) const;
-    // The reason, when a key could not be created, opened or filled; the keys
-    // made on the way are taken back then.
-    std::optional<std::wstring> WriteKeys(const ButtonDefinition& button) const;
-    std::optional<std::wstring> WriteKey(const ButtonDefinition& button, KeyPlace place) const;
-    // Deletes the keys just made; says whether that worked, for the message.
-    std::wstring TakeBackKeys(const ButtonDefinition& button) const;
-    LSTATUS DeleteKeyAt(KeyPlace place, const std::wstring& guid) const;
-    // Deletes the button's key at each of the places; what was left, each as
-    // "\n\n<key>\n<why>", or nothing.
-    std::wstring DeleteKeysAt(const std::vector<KeyPlace>& places, const std::wstring& guid) const;
     void RetireEarlier(const ButtonDefinition& button, const std::wstring& earlierGuid) const;
     RemovalOutcome RemoveLocked(const std::wstring& guid, const std::wstring& entry) const;
     CreationResult SaveLocked(const ButtonDefinition& button, const std::wstring& entry,
                               const std::wstring& earlierGuid) const;
-    std::optional<std::wstring> Rewrite(const ButtonDefinition& button, const std::vector<FoundKey>& before,
-                                        std::vector<Undo>& undo) const;
-    std::optional<std::wstring> RewriteKey(const ButtonDefinition& button, HKEY key) const;
-    std::wstring PutBack(const ButtonDefinition& button, const std::vector<Undo>& undo) const;
     RemovalOutcome Unlist(const std::wstring& entry, RemovalOutcome done) const;
-    bool IsOurs(const FoundKey& found) const;
     void Tell(const std::wstring& text, const std::wstring& title, UINT type = MB_OK | MB_ICONEXCLAMATION) const;
 
-    const RegistryAccess& registry_;
+    ButtonKeys keys_;
     const MyButtonsCatalogue& catalogue_;
     MessageBoxSeam& messages_;
     HWND owner_;
     mutable bool holding_ = false;
     mutable std::vector<Notice> held_;
 };
-
-// The system's own wording of a status code, without its line break.
-std::wstring StatusText(LSTATUS status);
 
 }  // namespace barsmith

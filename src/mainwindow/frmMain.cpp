@@ -15,7 +15,6 @@ frmMain::frmMain(FormRegistry& forms, const MainWindowServices& services)
     : Form(forms),
       services_(services),
       InfoHeader1(services.messages),
-      registry_(services.registry, services.messages),
       cdlg(services.fileDialog) {}
 
 frmMain::~frmMain() = default;

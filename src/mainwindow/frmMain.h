@@ -9,7 +9,6 @@
 
 #include "about/frmAbout.h"
 #include "extensions/my_buttons_catalogue.h"
-#include "extensions/registry_access.h"
 #include "extensions/toolbar_buttons.h"
 #include "infoheader/InfoHeader.h"
 #include "platform/common_dialog.h"
@@ -168,7 +167,6 @@ private:
 
     MainWindowServices services_;
     InfoHeader InfoHeader1;
-    RegistryAccess registry_;
     // Kept for the window's lifetime: it remembers the list it read last.
     MyButtonsCatalogue catalogue_{services_.registry};
     CommonDialog cdlg;

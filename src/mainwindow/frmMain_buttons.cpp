@@ -59,7 +59,7 @@ void ShowIcon(HWND picture, UniqueIcon& shown, UniqueIcon icon) {
 
 }  // namespace
 
-ToolbarButtons frmMain::Buttons() const { return ToolbarButtons(registry_, catalogue_, services_.messages, Hwnd()); }
+ToolbarButtons frmMain::Buttons() const { return ToolbarButtons(services_.registry, catalogue_, services_.messages, Hwnd()); }
 
 HKEY frmMain::TargetHive() const { return RootKeyFor(IsChecked(Control(IDC_Option1))); }
 

@@ -53,6 +53,8 @@ using UniquePen = UniqueHandle<NullHandleTraits<HPEN, DeleteObject>>;
 using UniqueMemoryDC = UniqueHandle<NullHandleTraits<HDC, DeleteDC>>;
 using UniqueMenu = UniqueHandle<NullHandleTraits<HMENU, DestroyMenu>>;
 using UniqueKernelHandle = UniqueHandle<NullHandleTraits<HANDLE, CloseHandle>>;
+// Memory the system allocated for the caller with LocalAlloc (FormatMessageW's buffer, say).
+using UniqueLocalMemory = UniqueHandle<NullHandleTraits<void*, LocalFree>>;
 
 // CreateFileW says "no handle" with INVALID_HANDLE_VALUE, not with null.
 struct FileHandleTraits {

@@ -67,27 +67,6 @@ LSTATUS QueryCountedValue(HKEY key, const std::wstring& name, DWORD* type, BYTE*
 
 }  // namespace
 
-namespace {
-
-RegKey Opened(RegistryApi& api, LSTATUS result, HKEY key, LSTATUS* status) {
-    if (status) *status = result;
-    return result == ERROR_SUCCESS ? RegKey(api, key) : RegKey();
-}
-
-}  // namespace
-
-RegKey OpenRegKey(RegistryApi& api, HKEY root, const std::wstring& subKey, REGSAM access, LSTATUS* status) {
-    HKEY key = nullptr;
-    const LSTATUS result = api.OpenKey(root, subKey, access, &key);
-    return Opened(api, result, key, status);
-}
-
-RegKey CreateRegKey(RegistryApi& api, HKEY root, const std::wstring& subKey, REGSAM access, LSTATUS* status) {
-    HKEY key = nullptr;
-    const LSTATUS result = api.CreateKey(root, subKey, access, &key);
-    return Opened(api, result, key, status);
-}
-
 LSTATUS SystemRegistry::QueryValue(HKEY key, const std::wstring& name, DWORD* type, BYTE* data, DWORD* size) {
     if (HasNul(name)) return QueryCountedValue(key, name, type, data, size);
     return RegQueryValueExW(key, name.c_str(), nullptr, type, data, size);

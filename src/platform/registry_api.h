@@ -65,43 +65,4 @@ public:
     LSTATUS CloseKey(HKEY key) override { return RegCloseKey(key); }
 };
 
-// An open registry key, closed through the API that opened it. Empty (false)
-// stands for "no key", the 0 handle of the failure results.
-class RegKey {
-public:
-    RegKey() noexcept = default;
-    RegKey(RegistryApi& api, HKEY key) noexcept : api_(&api), key_(key) {}
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    RegKey(RegKey&& other) noexcept : api_(other.api_), key_(other.key_) { other.key_ = nullptr; }
-    RegKey& operator=(RegKey&& other) noexcept {
-        if (this != &other) {
-            Close();
-            api_ = other.api_;
-            key_ = other.key_;
-            other.key_ = nullptr;
-        }
-        return *this;
-    }
-    ~RegKey() { Close(); }
-
-    HKEY get() const noexcept { return key_; }
-    explicit operator bool() const noexcept { return key_ != nullptr; }
-    void Close() noexcept {
-        if (key_) api_->CloseKey(key_);
-        key_ = nullptr;
-    }
-
-private:
-    RegistryApi* api_ = nullptr;
-    HKEY key_ = nullptr;
-};
-
-// Opens the key through `api`: empty on failure, with the system's status in
-// `status` when given.
-RegKey OpenRegKey(RegistryApi& api, HKEY root, const std::wstring& subKey, REGSAM access, LSTATUS* status = nullptr);
-// Creates the key and every missing parent, or opens it when it exists.
-RegKey CreateRegKey(RegistryApi& api, HKEY root, const std::wstring& subKey, REGSAM access,
-                    LSTATUS* status = nullptr);
-
 }  // namespace barsmith

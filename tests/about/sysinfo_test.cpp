@@ -22,7 +22,8 @@ protected:
     HklmValue value{kSysInfoPathKey, kSysInfoPathValue};
     std::wstring text = L"before";
 
-    bool Read() { return GetKeyValue(HKEY_LOCAL_MACHINE, kSysInfoPathKey, kSysInfoPathValue, text); }
+    SystemRegistry api;
+    bool Read() { return GetKeyValue(api, HKEY_LOCAL_MACHINE, kSysInfoPathKey, kSysInfoPathValue, text); }
 };
 
 TEST_F(GetKeyValueTest, MissingKeyOrValueGivesFalseAndEmptiesTheText) {
@@ -30,7 +31,7 @@ TEST_F(GetKeyValueTest, MissingKeyOrValueGivesFalseAndEmptiesTheText) {
     EXPECT_EQ(text, L"");
 
     text = L"before";
-    EXPECT_FALSE(GetKeyValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Barsmith no such key", L"PATH", text));
+    EXPECT_FALSE(GetKeyValue(api, HKEY_LOCAL_MACHINE, L"SOFTWARE\\Barsmith no such key", L"PATH", text));
     EXPECT_EQ(text, L"");
 }
 
@@ -68,19 +69,22 @@ TEST_F(GetKeyValueTest, ValueWithoutDataRaisesAnError) {
 }
 
 // Under HKEY_LOCAL_MACHINE a process that is not elevated may read but not write.
-std::vector<REGSAM> requestedAccess;
-LSTATUS WINAPI OpenRefusingWrites(HKEY root, LPCSTR subKey, DWORD options, REGSAM access, PHKEY key) {
-    requestedAccess.push_back(access);
-    if (access & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK)) return ERROR_ACCESS_DENIED;
-    return RegOpenKeyExA(root, subKey, options, access, key);
-}
+class RefusingWrites final : public testing::RecordingRegistry {
+public:
+    LSTATUS OpenKey(HKEY root, const std::wstring& subKey, REGSAM access, HKEY* key) override {
+        requestedAccess.push_back(access);
+        if (access & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK)) return ERROR_ACCESS_DENIED;
+        return RecordingRegistry::OpenKey(root, subKey, access, key);
+    }
+    std::vector<REGSAM> requestedAccess;
+};
 
 TEST_F(GetKeyValueTest, KeyThatRefusesWriteAccessIsReadAllTheSame) {
     ASSERT_TRUE(value.SetText(L"C:\\Tools\\info.exe"));
-    requestedAccess.clear();
-    EXPECT_TRUE(GetKeyValue(HKEY_LOCAL_MACHINE, kSysInfoPathKey, kSysInfoPathValue, text, OpenRefusingWrites));
+    RefusingWrites refusing;
+    EXPECT_TRUE(GetKeyValue(refusing, HKEY_LOCAL_MACHINE, kSysInfoPathKey, kSysInfoPathValue, text));
     EXPECT_EQ(text, L"C:\\Tools\\info.exe");
-    EXPECT_EQ(requestedAccess, (std::vector<REGSAM>{0x2003F, KEY_READ}));
+    EXPECT_EQ(refusing.requestedAccess, (std::vector<REGSAM>{0x2003F, KEY_READ}));
 }
 
 // The launcher, with both registry entries cleared first.

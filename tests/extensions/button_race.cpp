@@ -12,9 +12,8 @@ int wmain(int argc, wchar_t** argv) {
     if (argc < 5) return 2;
     SystemRegistry api;
     testing::AgreeingMessageBox messages;
-    const RegistryAccess registry(api, messages);
     const MyButtonsCatalogue catalogue(api, argv[1]);
-    const ToolbarButtons buttons(registry, catalogue, messages, nullptr);
+    const ToolbarButtons buttons(api, catalogue, messages, nullptr);
     const std::wstring mode = argv[2];
     if (mode == L"replace")
         return buttons.Create(testing::RaceButton(argv[4], argv[3])).outcome == CreationOutcome::Created ? 0 : 1;

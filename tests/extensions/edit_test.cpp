@@ -43,9 +43,8 @@ protected:
     testing::ScratchKey scratch;
     RecordingRegistry api;
     testing::ScriptedMessageBox messages;
-    RegistryAccess registry{api, messages};
     MyButtonsCatalogue catalogue{api, scratch.Application()};
-    ToolbarButtons buttons{registry, catalogue, messages, nullptr};
+    ToolbarButtons buttons{api, catalogue, messages, nullptr};
 
     ButtonDefinition Made(const std::wstring& text = L"Notes", HKEY root = HKEY_LOCAL_MACHINE) {
         ButtonDefinition button{made.Add(CreateGUID()), L"C:\\Tools\\notes.exe", L"C:\\Icons\\note.ico",
@@ -62,9 +61,8 @@ protected:
         if (!loaded) return CreationOutcome::NotWritten;
         change(*loaded);
         RecordingRegistry& used = through ? *through : api;
-        const RegistryAccess access(used, messages);
         const MyButtonsCatalogue sameCatalogue(used, scratch.Application());
-        return ToolbarButtons(access, sameCatalogue, messages, nullptr).Save(*loaded, entry).outcome;
+        return ToolbarButtons(used, sameCatalogue, messages, nullptr).Save(*loaded, entry).outcome;
     }
 };
 
@@ -78,11 +76,10 @@ TEST_F(EditTest, MachineWideButtonsAreWrittenAlikeInBothViewsAndRefusalInEitherL
             SCOPED_TRACE(view);
             RecordingRegistry refusing;
             refusing.Refuse(call, ERROR_ACCESS_DENIED, call == RegCall::Set ? L"ToolTip" : L"", view);
-            const RegistryAccess access(refusing, messages);
             ButtonDefinition other = button;
             other.guid = made.Add(CreateGUID());
             other.buttonText = L"Other";
-            EXPECT_EQ(ToolbarButtons(access, catalogue, messages, nullptr).Create(other).outcome,
+            EXPECT_EQ(ToolbarButtons(refusing, catalogue, messages, nullptr).Create(other).outcome,
                       CreationOutcome::NotWritten);
             EXPECT_TRUE(ValuesAt(k64, other.guid).empty());
             EXPECT_TRUE(ValuesAt(k32, other.guid).empty());

@@ -53,9 +53,8 @@ protected:
     testing::ScratchKey scratch;
     testing::RecordingRegistry api;
     testing::ScriptedMessageBox messages;
-    RegistryAccess registry{api, messages};
     MyButtonsCatalogue catalogue{api, scratch.Application()};
-    ToolbarButtons buttons{registry, catalogue, messages, nullptr};
+    ToolbarButtons buttons{api, catalogue, messages, nullptr};
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / (L"export " + CreateGUID());
     const std::wstring file = (folder / L"buttons.reg").wstring();
 

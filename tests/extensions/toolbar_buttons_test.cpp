@@ -9,6 +9,7 @@
 #include "support/extension_keys.h"
 #include "support/fakes.h"
 #include "support/scratch_key.h"
+#include "platform/status_text.h"
 
 namespace barsmith {
 namespace {
@@ -26,9 +27,8 @@ protected:
     ScratchKey scratch;
     RecordingRegistry api;
     ScriptedMessageBox messages;
-    RegistryAccess registry{api, messages};
     MyButtonsCatalogue catalogue{api, scratch.Application()};
-    ToolbarButtons buttons{registry, catalogue, messages, nullptr};
+    ToolbarButtons buttons{api, catalogue, messages, nullptr};
 
     ButtonDefinition Filled(const std::wstring& text = L"Notes") {
         return {NewGuid(), L"C:\\Tools\\notes.exe", L"C:\\Icons\\note.ico", L"",
@@ -187,8 +187,7 @@ TEST_F(ToolbarButtonsTest, KeyThatCannotBeCreatedOrOpenedIsToldAndLeavesNothing)
 
     RecordingRegistry openRefused;
     openRefused.Refuse(RegCall::OpenToWrite, ERROR_ACCESS_DENIED, button.guid);
-    const RegistryAccess access(openRefused, messages);
-    EXPECT_EQ(ToolbarButtons(access, catalogue, messages, nullptr).Create(button).outcome,
+    EXPECT_EQ(ToolbarButtons(openRefused, catalogue, messages, nullptr).Create(button).outcome,
               CreationOutcome::NotWritten);
     EXPECT_TRUE(LastTold(L"opened"));
     EXPECT_TRUE(LastTold(L"removed again"));
@@ -282,12 +281,11 @@ TEST_F(ToolbarButtonsTest, RefusedReplacementKeepsTheEarlierButtonWorking) {
         const ButtonDefinition first = Created();
         RecordingRegistry refusing;
         refusing.Refuse(refusal.call, ERROR_ACCESS_DENIED, refusal.name);
-        const RegistryAccess access(refusing, messages);
         const MyButtonsCatalogue sameCatalogue(refusing, scratch.Application());
         messages.answers = {IDYES};
 
         const ButtonDefinition second = Filled(L"Notes");
-        EXPECT_EQ(ToolbarButtons(access, sameCatalogue, messages, nullptr).Create(second).outcome, refusal.outcome);
+        EXPECT_EQ(ToolbarButtons(refusing, sameCatalogue, messages, nullptr).Create(second).outcome, refusal.outcome);
         EXPECT_EQ(LastTitle(), L"Button Not Created");
         EXPECT_TRUE(ValueNames(HKEY_LOCAL_MACHINE, first.guid).contains(L"CLSID")) << "the earlier button works";
         EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, second.guid));
@@ -354,8 +352,7 @@ TEST_F(ToolbarButtonsTest, PreviewNeedsOnlyReadAccess) {
     readOnly.allowedAccess = KEY_READ;
     for (const RegCall call : {RegCall::Create, RegCall::Set, RegCall::DeleteValue, RegCall::DeleteKey})
         readOnly.Refuse(call);
-    const RegistryAccess access(readOnly, messages);
-    EXPECT_EQ(ToolbarButtons(access, catalogue, messages, nullptr).Preview(L"Notes").iconPath, button.icon);
+    EXPECT_EQ(ToolbarButtons(readOnly, catalogue, messages, nullptr).Preview(L"Notes").iconPath, button.icon);
 }
 
 // Removal
@@ -459,10 +456,9 @@ TEST_F(ToolbarButtonsTest, RemovalLeavesWhatItMayNotDeleteAndSaysWhy) {
         } else {
             refusing.Refuse(RegCall::DeleteValue, ERROR_ACCESS_DENIED, L"Notes");
         }
-        const RegistryAccess access(refusing, messages);
         const MyButtonsCatalogue sameCatalogue(refusing, scratch.Application());
 
-        EXPECT_EQ(ToolbarButtons(access, sameCatalogue, messages, nullptr).Remove(shown.guid, L"Notes"), c.outcome);
+        EXPECT_EQ(ToolbarButtons(refusing, sameCatalogue, messages, nullptr).Remove(shown.guid, L"Notes"), c.outcome);
         ASSERT_EQ(messages.shown.size(), 1u);
         EXPECT_EQ(LastTitle(), L"Button Not Deleted");
         EXPECT_EQ(KeyIn(HKEY_LOCAL_MACHINE, guid), c.keyStays);

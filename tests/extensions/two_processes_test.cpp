@@ -73,8 +73,7 @@ protected:
 
 TEST_F(TwoProcessesTest, RacingCopiesLeaveOneKeyPerEntryAndOneEntryPerKey) {
     const MyButtonsCatalogue catalogue = Catalogue();
-    const RegistryAccess registry(api, agreeing);
-    const ToolbarButtons buttons(registry, catalogue, agreeing, nullptr);
+    const ToolbarButtons buttons(api, catalogue, agreeing, nullptr);
     const UniqueKernelHandle other = Start(L"race " + marker + L" B 100");
     EXPECT_TRUE(RunRace(buttons, agreeing, marker, L"A", 100));
     ASSERT_EQ(ExitCode(other), 0u);
@@ -92,8 +91,7 @@ TEST_F(TwoProcessesTest, RacingCopiesLeaveOneKeyPerEntryAndOneEntryPerKey) {
 
 TEST_F(TwoProcessesTest, DeletingAButtonThatAnotherCopyReplacedDeletesNothing) {
     const MyButtonsCatalogue catalogue = Catalogue();
-    const RegistryAccess registry(api, scripted);
-    const ToolbarButtons buttons(registry, catalogue, scripted, nullptr);
+    const ToolbarButtons buttons(api, catalogue, scripted, nullptr);
     ASSERT_EQ(buttons.Create(testing::RaceButton(L"Foo", marker)).outcome, CreationOutcome::Created);
     const ButtonPreview shown = buttons.Preview(L"Foo");
 

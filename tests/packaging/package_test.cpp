@@ -67,12 +67,10 @@ std::wstring Text(HKEY root, const std::wstring& key, const wchar_t* name) {
 std::map<std::wstring, std::wstring> ProgramsAndFeatures() {
     std::map<std::wstring, std::wstring> entries;
     SystemRegistry api;
-    HKEY opened = nullptr;
-    if (api.OpenKey(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_READ, &opened)) return entries;
-    const RegKey key(api, opened);
-    wchar_t code[256];
-    for (DWORD i = 0, length = 256; !RegEnumKeyExW(key.get(), i, code, &length, nullptr, nullptr, nullptr, nullptr);
-         ++i, length = 256) {
+    RegKey key;
+    std::vector<std::wstring> codes;
+    if (key.Open(api, HKEY_LOCAL_MACHINE, kUninstallKey, KEY_READ) || key.SubKeyNames(codes)) return entries;
+    for (const std::wstring& code : codes) {
         const std::wstring entry = std::wstring(kUninstallKey) + L"\\" + code;
         if (Text(HKEY_LOCAL_MACHINE, entry, L"DisplayName") == L"Barsmith")
             entries[code] = Text(HKEY_LOCAL_MACHINE, entry, L"DisplayVersion") + L", " +

@@ -38,7 +38,7 @@ public:
 // OpenToWrite: opening a key with access to change it (reading it stays allowed).
 enum class RegCall { Create, Open, OpenToWrite, Set, Query, Enum, DeleteValue, DeleteKey };
 
-class RecordingRegistry final : public RegistryApi {
+class RecordingRegistry : public RegistryApi {
 public:
     // Calls of this kind fail with `status` (all of them, or only for `onlyName`,
     // matched against the sub-key or value name, and only in the registry view

@@ -1,0 +1,135 @@
+#include "extensions/button_keys.h"
+
+#include <algorithm>
+
+#include "platform/names.h"
+#include "platform/status_text.h"
+
+namespace barsmith {
+
+std::optional<KeyFailure> ButtonKeys::Write(const ButtonDefinition& button, TakenBack& takenBack) const {
+    for (const KeyPlace place : PlacesFor(button.rootKey)) {
+        std::optional<KeyFailure> failure = WriteKey(button, place);
+        if (!failure) continue;
+        // A key that lacks values would still show up in the browser as a broken button.
+        takenBack = TakeBack(button.guid);
+        return failure;
+    }
+    return std::nullopt;
+}
+
+TakenBack ButtonKeys::TakeBack(const std::wstring& guid) const {
+    std::vector<KeyPlace> places;
+    for (const FoundKey& found : Find(guid)) places.push_back(found.place);
+    return {places.size(), Delete(guid, places)};
+}
+
+std::optional<KeyFailure> ButtonKeys::WriteKey(const ButtonDefinition& button, KeyPlace place) const {
+    const std::wstring path = ExtensionKeyPath(button.guid);
+    RegKey key;
+    if (const LSTATUS status = key.Create(api_, place.root, path, kKeyAccess | place.view))
+        return KeyFailure{KeyFailure::Step::Create, place, {}, status};
+    if (const LSTATUS status = key.Open(api_, place.root, path, kKeyAccess | place.view))
+        return KeyFailure{KeyFailure::Step::Open, place, {}, status};
+    for (const ExtensionValue& value : ExtensionValues(button)) {
+        if (value.text.empty()) continue;  // an empty text is no value
+        if (const LSTATUS status = key.Write(TextValue(value.name, value.text)))
+            return KeyFailure{KeyFailure::Step::WriteValue, place, value.name, status};
+    }
+    return std::nullopt;
+}
+
+std::optional<KeyFailure> ButtonKeys::Rewrite(const ButtonDefinition& button, const std::vector<FoundKey>& before,
+                                              std::vector<KeyUndo>& undo) const {
+    const std::wstring path = ExtensionKeyPath(button.guid);
+    for (const KeyPlace place : PlacesFor(button.rootKey)) {
+        const bool existed = std::any_of(before.begin(), before.end(),
+                                         [place](const FoundKey& found) { return found.place == place; });
+        RegKey key;
+        const LSTATUS status = existed ? key.Open(api_, place.root, path, kKeyAccess | place.view)
+                                       : key.Create(api_, place.root, path, kKeyAccess | place.view);
+        if (status != ERROR_SUCCESS) return KeyFailure{KeyFailure::Step::Open, place, {}, status};
+        KeyUndo& step = undo.emplace_back(KeyUndo{place, !existed, {}});
+        if (existed) {
+            for (const std::wstring& name : ExtensionValueNames()) step.values.emplace_back(name, key.Read(name));
+        }
+        if (auto failure = RewriteKey(button, place, key)) return failure;
+    }
+    return std::nullopt;
+}
+
+std::optional<KeyFailure> ButtonKeys::RewriteKey(const ButtonDefinition& button, KeyPlace place,
+                                                 const RegKey& key) const {
+    std::vector<std::wstring> unwritten = ExtensionValueNames();
+    for (const ExtensionValue& value : ExtensionValues(button)) {
+        std::erase_if(unwritten, [&](const std::wstring& name) { return SameName(name, value.name); });
+        const RegistryValue wanted = TextValue(value.name, value.text);
+        if (key.Read(value.name) == wanted) continue;
+        if (const LSTATUS status = key.Write(wanted))
+            return KeyFailure{KeyFailure::Step::WriteValue, place, value.name, status};
+    }
+    // A value the button no longer has (an emptied hot icon) leaves the key,
+    // as creation would not have written it.
+    for (const std::wstring& name : unwritten) {
+        if (!key.Read(name)) continue;
+        if (const LSTATUS status = key.DeleteValue(name))
+            return KeyFailure{KeyFailure::Step::DeleteValue, place, name, status};
+    }
+    return std::nullopt;
+}
+
+std::vector<PlaceStatus> ButtonKeys::PutBack(const std::wstring& guid, const std::vector<KeyUndo>& undo) const {
+    std::vector<PlaceStatus> left;
+    const std::wstring path = ExtensionKeyPath(guid);
+    for (const KeyUndo& step : undo) {
+        LSTATUS status = ERROR_SUCCESS;
+        RegKey key;
+        if (step.made) {
+            status = DeleteAt(step.place, guid);
+        } else if ((status = key.Open(api_, step.place.root, path, kKeyAccess | step.place.view)) == ERROR_SUCCESS) {
+            for (const auto& [name, value] : step.values) {
+                const LSTATUS put = value ? key.Write(*value) : key.DeleteValue(name);
+                if (put != ERROR_SUCCESS && put != ERROR_FILE_NOT_FOUND) status = put;
+            }
+        }
+        if (status != ERROR_SUCCESS) left.push_back({step.place, status});
+    }
+    return left;
+}
+
+std::vector<PlaceStatus> ButtonKeys::Delete(const std::wstring& guid, const std::vector<KeyPlace>& places) const {
+    std::vector<PlaceStatus> left;
+    for (const KeyPlace place : places) {
+        if (const LSTATUS status = DeleteAt(place, guid)) left.push_back({place, status});
+    }
+    return left;
+}
+
+LSTATUS ButtonKeys::DeleteAt(KeyPlace place, const std::wstring& guid) const {
+    return api_.DeleteKey(place.root, ExtensionKeyPath(guid), place.view);
+}
+
+std::wstring Described(const KeyFailure& failure, const std::wstring& guid) {
+    const std::wstring key = FullExtensionKeyPath(failure.place, guid);
+    const std::wstring why = StatusText(failure.status);
+    switch (failure.step) {
+    case KeyFailure::Step::Create: return L"the registry key\n\n" + key + L"\n\ncould not be created: " + why;
+    case KeyFailure::Step::Open: return L"the registry key\n\n" + key + L"\n\ncould not be opened for writing: " + why;
+    case KeyFailure::Step::WriteValue:
+        return L"the value " + Quoted(failure.value) + L" could not be written to the registry key\n\n" + key +
+               L"\n\n" + why;
+    case KeyFailure::Step::DeleteValue:
+        return L"the value " + Quoted(failure.value) + L" could not be removed from the registry key\n\n" + key +
+               L"\n\n" + why;
+    }
+    return {};
+}
+
+std::wstring Listed(const std::vector<PlaceStatus>& places, const std::wstring& guid) {
+    std::wstring listed;
+    for (const PlaceStatus& left : places)
+        listed += L"\n" + FullExtensionKeyPath(left.place, guid) + L": " + StatusText(left.status);
+    return listed;
+}
+
+}  // namespace barsmith

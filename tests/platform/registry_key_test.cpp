@@ -1,0 +1,127 @@
+#include "platform/registry_key.h"
+
+#include <gtest/gtest.h>
+
+#include <cwctype>
+#include <set>
+
+#include "extensions/guid.h"
+#include "support/fakes.h"
+#include "support/scratch_key.h"
+
+namespace barsmith {
+namespace {
+
+using testing::RecordingRegistry;
+using testing::ScratchKey;
+
+class RegKeyTest : public ::testing::Test {
+protected:
+    RecordingRegistry api;
+    ScratchKey scratch;
+
+    bool Exists(const std::wstring& path) {
+        RegKey key;
+        return key.Open(api, HKEY_CURRENT_USER, path, KEY_READ) == ERROR_SUCCESS;
+    }
+    void WriteRaw(const std::wstring& name, DWORD type, const void* data, DWORD size) {
+        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, scratch.path().c_str(), name.c_str(), type, data, size),
+                  ERROR_SUCCESS);
+    }
+    std::wstring Query(const std::wstring& name) {
+        RegKey key;
+        key.Open(api, HKEY_CURRENT_USER, scratch.path(), KEY_READ);
+        return key.Text(name);
+    }
+};
+
+TEST_F(RegKeyTest, CreateMakesMissingParentsAndClosingLeavesNoHandleOpen) {
+    const std::wstring deep = scratch.Sub(L"a\\b\\c");
+    EXPECT_FALSE(Exists(deep));
+    {
+        RegKey created;
+        ASSERT_EQ(created.Create(api, HKEY_CURRENT_USER, deep, KEY_ALL_ACCESS), ERROR_SUCCESS);
+        // Creating an existing key opens it.
+        RegKey again;
+        EXPECT_EQ(again.Create(api, HKEY_CURRENT_USER, deep, KEY_ALL_ACCESS), ERROR_SUCCESS);
+        EXPECT_TRUE(again);
+    }
+    EXPECT_TRUE(Exists(deep));
+    EXPECT_TRUE(Exists(scratch.Sub(L"a\\b")));
+    EXPECT_EQ(api.OpenKeys(), 0u);
+}
+
+TEST_F(RegKeyTest, FailuresGiveTheSystemsStatusAndAnEmptyKey) {
+    api.Refuse(testing::RegCall::Create);
+    api.Refuse(testing::RegCall::Open);
+    RegKey key;
+    EXPECT_EQ(key.Create(api, HKEY_CURRENT_USER, scratch.path(), KEY_ALL_ACCESS), ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(key);
+    EXPECT_EQ(key.Open(api, HKEY_CURRENT_USER, L"Software", KEY_READ), ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(key);
+    EXPECT_FALSE(Exists(L"Software"));
+}
+
+TEST_F(RegKeyTest, ValuesRoundTripAsUnicodeText) {
+    RegKey key;
+    ASSERT_EQ(key.Create(api, HKEY_CURRENT_USER, scratch.path(), KEY_ALL_ACCESS), ERROR_SUCCESS);
+    const std::wstring greek = L"\u039a\u03bf\u03c5\u03bc\u03c0\u03af \u6309\u94ae";
+    EXPECT_EQ(key.Write(TextValue(L"ButtonText", greek)), ERROR_SUCCESS);
+    EXPECT_EQ(key.Text(L"ButtonText"), greek);
+
+    DWORD type = 0;
+    DWORD size = 0;
+    ASSERT_EQ(RegQueryValueExW(key.get(), L"ButtonText", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(size, (greek.size() + 1) * sizeof(wchar_t)) << "stored with its terminating NUL";
+}
+
+TEST_F(RegKeyTest, TextReadsDataWithOrWithoutTerminatingNul) {
+    const std::wstring text = L"C:\\Icons\\star.ico";
+    WriteRaw(L"with", REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    WriteRaw(L"without", REG_SZ, text.c_str(), static_cast<DWORD>(text.size() * sizeof(wchar_t)));
+    WriteRaw(L"empty", REG_SZ, L"", 0);
+    const DWORD number = 0x105;
+    WriteRaw(L"number", REG_DWORD, &number, sizeof number);
+
+    EXPECT_EQ(Query(L"with"), text);
+    EXPECT_EQ(Query(L"without"), text);
+    EXPECT_EQ(Query(L"empty"), L"");
+    EXPECT_EQ(Query(L"missing"), L"");
+    EXPECT_EQ(Query(L"number"), std::wstring(1, static_cast<wchar_t>(0x105))) << "the type plays no part";
+}
+
+TEST_F(RegKeyTest, ReadingWithoutKeyMakesNoCall) {
+    const int before = api.calls;
+    const RegKey none;
+    EXPECT_EQ(none.Text(L"Icon"), L"");
+    EXPECT_EQ(api.calls, before);
+}
+
+TEST_F(RegKeyTest, RootKeyNameKnowsTheSevenRoots) {
+    EXPECT_EQ(RootKeyName(HKEY_CLASSES_ROOT), L"HKEY_CLASSES_ROOT");
+    EXPECT_EQ(RootKeyName(HKEY_CURRENT_USER), L"HKEY_CURRENT_USER");
+    EXPECT_EQ(RootKeyName(HKEY_LOCAL_MACHINE), L"HKEY_LOCAL_MACHINE");
+    EXPECT_EQ(RootKeyName(HKEY_USERS), L"HKEY_USERS");
+    EXPECT_EQ(RootKeyName(HKEY_PERFORMANCE_DATA), L"HKEY_PERFORMANCE_DATA");
+    EXPECT_EQ(RootKeyName(HKEY_CURRENT_CONFIG), L"HKEY_CURRENT_CONFIG");
+    EXPECT_EQ(RootKeyName(HKEY_DYN_DATA), L"HKEY_DYN_DATA");
+    EXPECT_EQ(RootKeyName(nullptr), L"");
+}
+
+TEST(CreateGUIDTest, GivesDistinctUpperCaseRegistryStrings) {
+    std::set<std::wstring> seen;
+    for (int i = 0; i < 2; ++i) {
+        const std::wstring guid = CreateGUID();
+        ASSERT_EQ(guid.size(), 38u);
+        EXPECT_EQ(guid.front(), L'{');
+        EXPECT_EQ(guid.back(), L'}');
+        for (const size_t dash : {9u, 14u, 19u, 24u}) EXPECT_EQ(guid[dash], L'-');
+        for (const wchar_t c : guid) EXPECT_FALSE(std::iswlower(c)) << "upper case only";
+        seen.insert(guid);
+    }
+    EXPECT_EQ(seen.size(), 2u);
+}
+
+}  // namespace
+}  // namespace barsmith
