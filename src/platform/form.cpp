@@ -14,10 +14,14 @@ constexpr wchar_t kFrameClass[] = L"BarsmithFrame";
 constexpr int kSmallestFontHeight = 8;  // pixels: captions are not shrunk below this
 constexpr int kLabelGapTwips = 60;      // between a label's caption and the next control on its line
 
-bool IsButtonOfType(HWND control, LONG type) {
-    wchar_t cls[16]{};
+bool IsButtonClass(HWND control) {
+    wchar_t cls[16]{};  // room for any class name it is compared with: a longer one differs
     GetClassNameW(control, cls, 16);
-    return lstrcmpiW(cls, WC_BUTTONW) == 0 && (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == type;
+    return lstrcmpiW(cls, WC_BUTTONW) == 0;
+}
+
+bool IsButtonOfType(HWND control, LONG type) {
+    return IsButtonClass(control) && (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == type;
 }
 
 bool IsPushButton(HWND control) {
@@ -133,18 +137,18 @@ void PaintFrame(HWND frame) {
     box.top = tm.tmHeight / 2;
     DrawEdge(dc, &box, EDGE_ETCHED, BF_RECT);
 
-    wchar_t caption[256]{};
-    const int length = GetWindowTextW(frame, caption, 256);
-    if (length > 0) {
+    const std::wstring caption = WindowText(frame);
+    if (!caption.empty()) {
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
         SetBkMode(dc, OPAQUE);
         SetTextColor(dc, GetSysColor(IsWindowEnabled(frame) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
         const int pad = tm.tmAveCharWidth / 2;
         RECT text{tm.tmAveCharWidth, 0, rc.right - tm.tmAveCharWidth, tm.tmHeight};
-        DrawTextW(dc, caption, length, &text, DT_SINGLELINE | DT_LEFT | DT_TOP | DT_CALCRECT);
+        const int length = static_cast<int>(caption.size());
+        DrawTextW(dc, caption.c_str(), length, &text, DT_SINGLELINE | DT_LEFT | DT_TOP | DT_CALCRECT);
         RECT back{text.left - pad, text.top, text.right + pad, text.bottom};
         ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &back, nullptr, 0, nullptr);
-        DrawTextW(dc, caption, length, &text, DT_SINGLELINE | DT_LEFT | DT_TOP);
+        DrawTextW(dc, caption.c_str(), length, &text, DT_SINGLELINE | DT_LEFT | DT_TOP);
     }
     EndPaint(frame, &ps);
 }
@@ -673,10 +677,10 @@ bool Form::MoveFocus(bool backwards) {
 bool Form::HandleAccessKey(wchar_t key) {
     const wchar_t wanted = static_cast<wchar_t>(std::towlower(key));
     for (const HWND control : tabOrder_) {
-        if (!IsWindowVisible(control) || !IsWindowEnabled(control)) continue;
-        wchar_t caption[256]{};
-        GetWindowTextW(control, caption, 256);
-        for (const wchar_t* p = caption; *p; ++p) {
+        // Only buttons carry access keys: a "&" typed into a text box is text.
+        if (!IsWindowVisible(control) || !IsWindowEnabled(control) || !IsButtonClass(control)) continue;
+        const std::wstring caption = WindowText(control);
+        for (const wchar_t* p = caption.c_str(); *p; ++p) {
             if (*p != L'&') continue;
             if (p[1] == L'&') {
                 ++p;
