@@ -7,8 +7,8 @@ namespace barsmith {
 std::wstring CreateGUID() {
     GUID guid{};
     if (CoCreateGuid(&guid) != S_OK) return {};
-    wchar_t buffer[260]{};
-    const int written = StringFromGUID2(guid, buffer, 260);  // counts the terminating NUL
+    wchar_t buffer[39]{};  // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" and its NUL
+    const int written = StringFromGUID2(guid, buffer, 39);  // counts the terminating NUL
     if (written <= 0) return {};
     return std::wstring(buffer, static_cast<size_t>(written - 1));
 }

@@ -245,8 +245,8 @@ bool ToolbarButtons::Export(const std::vector<std::wstring>& entries, const std:
         Tell(exported.refusal + L"\n\nNothing was written.", kNotExportedTitle);
         return false;
     }
-    if (const DWORD error = WriteWholeFile(path, RegistryFileBytes(exported.keys))) {
-        Tell(L"The registry file\n\n" + path + L"\n\ncould not be written: " + StatusText(error) +
+    if (const std::optional<FileError> error = WriteWholeFile(path, RegistryFileBytes(exported.keys))) {
+        Tell(L"The registry file\n\n" + path + L"\n\ncould not be written: " + error->reason +
                  L"\n\nNothing was written.",
              kNotExportedTitle);
         return false;

@@ -1,55 +1,125 @@
 #include "platform/whole_file.h"
 
 #include <algorithm>
+#include <cwctype>
 #include <vector>
 
 #include "platform/handles.h"
+#include "platform/names.h"
+#include "platform/status_text.h"
 
 namespace barsmith {
 namespace {
 
-// The full path of `path` and, in `folder`, the folder it names a file in.
-DWORD FullPath(const std::wstring& path, std::wstring& full, std::wstring& folder) {
-    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return GetLastError();
-    std::vector<wchar_t> buffer(needed);
-    wchar_t* name = nullptr;
-    const DWORD length = GetFullPathNameW(path.c_str(), needed, buffer.data(), &name);
-    if (length == 0 || length >= needed) return GetLastError() ? GetLastError() : ERROR_BAD_PATHNAME;
-    if (!name) return ERROR_DIRECTORY;  // the path ends in a separator: no file name
-    full.assign(buffer.data(), length);
-    folder.assign(buffer.data(), static_cast<size_t>(name - buffer.data()));
-    return 0;
+// The system's limits: a whole path with the "\\?\" prefix, and one name in it.
+constexpr size_t kMaxPathLength = 32767;
+constexpr size_t kMaxNameLength = 255;
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// Names the system takes as devices in any folder, with any extension.
+bool IsDeviceName(std::wstring name) {
+    while (!name.empty() && (name.back() == L' ' || name.back() == L'.')) name.pop_back();
+    name = name.substr(0, name.find(L'.'));
+    while (!name.empty() && name.back() == L' ') name.pop_back();
+    for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"}) {
+        if (SameName(name, device)) return true;
+    }
+    return name.size() == 4 && (SameName(name.substr(0, 3), L"COM") || SameName(name.substr(0, 3), L"LPT")) &&
+           name[3] >= L'1' && name[3] <= L'9';
 }
 
-DWORD WriteNewFile(const std::wstring& path, const std::string& bytes) {
-    const UniqueFile file(
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return GetLastError();
+bool LongestNameFits(const std::wstring& path) {
+    size_t run = 0;
+    for (const wchar_t c : path) {
+        run = IsSeparator(c) ? 0 : run + 1;
+        if (run > kMaxNameLength) return false;
+    }
+    return true;
+}
+
+FileError Refused(DWORD code, const std::wstring& reason) { return {code, reason}; }
+FileError SystemError(DWORD code) { return {code, StatusText(code)}; }
+
+// The full path, as the file calls take it beyond MAX_PATH characters.
+std::wstring Extended(const std::wstring& full) {
+    if (full.size() < MAX_PATH || full.starts_with(L"\\\\?\\")) return full;
+    if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+// The full path of `path` and the folder it names a file in, or why it names none.
+std::optional<FileError> Target(const std::wstring& path, std::wstring& full, std::wstring& folder) {
+    const size_t slash = path.find_last_of(L"\\/");
+    const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    if (path.empty()) return Refused(ERROR_INVALID_NAME, L"no file is named.");
+    if (name.empty() || name == L"." || name == L"..")
+        return Refused(ERROR_DIRECTORY, L"it names a folder, not a file.");
+    if (IsDeviceName(name)) return Refused(ERROR_INVALID_NAME, Quoted(name) + L" is the name of a device, not of a file.");
+    if (path.size() > kMaxPathLength || !LongestNameFits(path))
+        return Refused(ERROR_FILENAME_EXCED_RANGE, L"the name is too long.");
+
+    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return SystemError(GetLastError());
+    std::vector<wchar_t> buffer(needed);
+    wchar_t* file = nullptr;
+    const DWORD length = GetFullPathNameW(path.c_str(), needed, buffer.data(), &file);
+    if (length == 0 || length >= needed || !file) return SystemError(length == 0 ? GetLastError() : ERROR_BAD_PATHNAME);
+    full.assign(buffer.data(), length);
+    folder.assign(buffer.data(), static_cast<size_t>(file - buffer.data()));
+    if (full.size() > kMaxPathLength - 8) return Refused(ERROR_FILENAME_EXCED_RANGE, L"the name is too long.");
+
+    const DWORD folderAttributes = GetFileAttributesW(Extended(folder).c_str());
+    if (folderAttributes == INVALID_FILE_ATTRIBUTES || !(folderAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return Refused(ERROR_PATH_NOT_FOUND, L"the folder " + Quoted(folder) + L" does not exist.");
+    const DWORD attributes = GetFileAttributesW(Extended(full).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return Refused(ERROR_DIRECTORY, L"it is a folder.");
+    return std::nullopt;
+}
+
+// A new, empty file of a name no other file has, in `folder`.
+UniqueFile CreateTemporary(const std::wstring& folder, std::wstring& name, DWORD& error) {
+    for (unsigned attempt = 0; attempt < 1000; ++attempt) {
+        name = folder + L"~bsm" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt) + L".tmp";
+        UniqueFile file(CreateFileW(Extended(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        error = file ? 0 : GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return file;
+    }
+    return {};
+}
+
+DWORD WriteAll(HANDLE file, const std::string& bytes, WriteChunkFn writeChunk) {
     size_t done = 0;
     while (done < bytes.size()) {
         const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
         DWORD written = 0;
-        if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr)) return GetLastError();
+        if (!writeChunk(file, bytes.data() + done, chunk, &written, nullptr)) return GetLastError();
         if (written == 0) return ERROR_WRITE_FAULT;
         done += written;
     }
-    return FlushFileBuffers(file.get()) ? 0 : GetLastError();
+    return FlushFileBuffers(file) ? 0 : GetLastError();
 }
 
 }  // namespace
 
-DWORD WriteWholeFile(const std::wstring& path, const std::string& bytes) {
+std::optional<FileError> WriteWholeFile(const std::wstring& path, const std::string& bytes, WriteChunkFn writeChunk) {
     std::wstring full;
     std::wstring folder;
-    if (const DWORD error = FullPath(path, full, folder)) return error;
-    wchar_t temporary[MAX_PATH + 1]{};
-    if (!GetTempFileNameW(folder.c_str(), L"bsm", 0, temporary)) return GetLastError();
-    DWORD error = WriteNewFile(temporary, bytes);
-    if (!error && !MoveFileExW(temporary, full.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (auto refused = Target(path, full, folder)) return refused;
+    std::wstring temporary;
+    DWORD error = 0;
+    UniqueFile file = CreateTemporary(folder, temporary, error);
+    if (!file) return SystemError(error ? error : ERROR_FILE_EXISTS);
+    error = WriteAll(file.get(), bytes, writeChunk);
+    file.reset();
+    if (!error &&
+        !MoveFileExW(Extended(temporary).c_str(), Extended(full).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         error = GetLastError();
-    if (error) DeleteFileW(temporary);
-    return error;
+    if (!error) return std::nullopt;
+    DeleteFileW(Extended(temporary).c_str());
+    return SystemError(error);
 }
 
 }  // namespace barsmith

@@ -3,13 +3,28 @@
 // part of the new one.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 namespace barsmith {
 
+// Why a file could not be written: the system's code, and the reason in
+// words the user can act on (the system's own text where that says it).
+struct FileError {
+    DWORD code = 0;
+    std::wstring reason;
+};
+
+// As WriteFile; tests put one in that fails part-way.
+using WriteChunkFn = BOOL(WINAPI*)(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped);
+
 // Writes `bytes` to a new file of a temporary name in the folder of `path`
-// and renames it to `path`, replacing a file of that name. Gives 0, or the
-// system's error code with the temporary file gone and `path` untouched.
-DWORD WriteWholeFile(const std::wstring& path, const std::string& bytes);
+// and renames it to `path`, replacing a file of that name. Paths of any
+// length the system allows work. Nothing when written; on failure the
+// temporary file is gone and `path` is untouched. A device name (NUL, CON,
+// COM1...), a folder, a missing folder or a name too long is refused before
+// anything is written.
+std::optional<FileError> WriteWholeFile(const std::wstring& path, const std::string& bytes,
+                                        WriteChunkFn writeChunk = WriteFile);
 
 }  // namespace barsmith

@@ -1,0 +1,84 @@
+#include "platform/whole_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "extensions/guid.h"
+
+namespace barsmith {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Read(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class WholeFileTest : public ::testing::Test {
+protected:
+    const fs::path folder = fs::temp_directory_path() / (L"whole " + CreateGUID());
+    WholeFileTest() { fs::create_directories(folder); }
+    ~WholeFileTest() override {
+        std::error_code ignored;
+        fs::remove_all(L"\\\\?\\" + folder.wstring(), ignored);
+    }
+    // Nothing but the files named is left in the folder.
+    size_t Files() const { return static_cast<size_t>(std::distance(fs::directory_iterator(folder), {})); }
+};
+
+TEST_F(WholeFileTest, LongPathsWorkAndWhatNamesNoWritableFileIsRefusedWithTheRealReason) {
+    // A folder of about 290 characters, beyond MAX_PATH, is written like any other.
+    const fs::path deep = folder / std::wstring(200, L'd') / std::wstring(90, L'e');
+    fs::create_directories(L"\\\\?\\" + deep.wstring());
+    const std::wstring longFile = (deep / L"x.reg").wstring();
+    ASSERT_FALSE(WriteWholeFile(longFile, "deep"));
+    EXPECT_EQ(Read(L"\\\\?\\" + longFile), "deep");
+
+    const struct {
+        std::wstring path;
+        const wchar_t* reason;
+    } refused[] = {
+        {(folder / L"NUL").wstring(), L"\"NUL\" is the name of a device"},
+        {(folder / L"con.reg").wstring(), L"\"con.reg\" is the name of a device"},
+        {(folder / L"COM1 .txt").wstring(), L"is the name of a device"},
+        {(folder / L"LPT9").wstring(), L"is the name of a device"},
+        {folder.wstring(), L"it is a folder."},
+        {folder.wstring() + L"\\", L"it names a folder, not a file."},
+        {(folder / L"missing" / L"x.reg").wstring(), L"does not exist."},
+        {(folder / (std::wstring(256, L'n') + L".reg")).wstring(), L"the name is too long."},
+        {L"C:\\" + std::wstring(32800, L'p'), L"the name is too long."},
+        {L"", L"no file is named."},
+    };
+    for (const auto& row : refused) {
+        SCOPED_TRACE(row.path.substr(0, 80));
+        const std::optional<FileError> error = WriteWholeFile(row.path, "data");
+        ASSERT_TRUE(error);
+        EXPECT_NE(error->reason.find(row.reason), std::wstring::npos) << error->reason;
+    }
+    EXPECT_EQ(Files(), 1u) << "only the deep folder: nothing was written anywhere";
+    // COM10 and LPT0 are ordinary names.
+    EXPECT_FALSE(WriteWholeFile((folder / L"COM10").wstring(), "not a device"));
+}
+
+BOOL WINAPI WriteHalfThenFailDiskFull(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED) {
+    WriteFile(file, data, size / 2, written, nullptr);
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+
+TEST_F(WholeFileTest, WriteThatFailsAfterTheFileIsOpenedLeavesTheEarlierFileAsItWas) {
+    const fs::path file = folder / L"buttons.reg";
+    ASSERT_FALSE(WriteWholeFile(file.wstring(), "earlier"));
+
+    const std::optional<FileError> error = WriteWholeFile(file.wstring(), "the new contents", WriteHalfThenFailDiskFull);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, static_cast<DWORD>(ERROR_DISK_FULL));
+    EXPECT_EQ(Read(file), "earlier");
+    EXPECT_EQ(Files(), 1u) << "the temporary file is gone";
+}
+
+}  // namespace
+}  // namespace barsmith
