@@ -30,6 +30,7 @@ std::map<std::wstring, bool, NameLess> CataloguedGuids(const MyButtonsCatalogue&
 // The sections of one button's keys, or the reason they cannot go into a file.
 std::wstring AddKeysOf(RegistryApi& api, const std::wstring& entry, const std::wstring& guid,
                        std::vector<RegistryFileKey>& keys) {
+    // Only a GUID string names a key in the file: no other name reaches it.
     if (!IsGuidString(guid))
         return L"My Buttons names no registry key for " + Quoted(entry) + L": " + Quoted(guid) + L" is no GUID.";
     const std::vector<FoundKey> found = FindButtonKeys(api, guid);
@@ -45,8 +46,12 @@ std::wstring AddKeysOf(RegistryApi& api, const std::wstring& entry, const std::w
             return L"The registry key\n\n" + path + L"\n\nthat My Buttons names for " + Quoted(entry) +
                    L" is no toolbar button made by Barsmith.";
         for (const RegistryValue& value : values) {
-            if (value.name.find(L'\0') != std::wstring::npos)
-                return L"The registry key\n\n" + path + L"\n\nholds a value whose name no registry file can hold.";
+            // A line break or NUL in a name would end the line that names it,
+            // and the rest would be read as lines of their own: keys and values
+            // anywhere in the registry of whoever imports the file.
+            if (!FitsRegistryFile(value.name))
+                return L"The registry key\n\n" + path + L"\n\nholds the value " + Quoted(Escaped(value.name)) +
+                       L", whose name no registry file can hold: it has a line break or a NUL character in it.";
         }
         keys.push_back({path, std::move(values)});
     }

@@ -41,6 +41,10 @@ std::wstring HexPrefix(DWORD type) {
 
 }  // namespace
 
+bool FitsRegistryFile(std::wstring_view name) {
+    return name.find_first_of(std::wstring_view(L"\r\n\0", 3)) == std::wstring_view::npos;
+}
+
 std::wstring EscapeRegistryString(const std::wstring& text) {
     std::wstring escaped;
     escaped.reserve(text.size());

@@ -16,6 +16,9 @@ struct RegistryFileKey {
     std::vector<RegistryValue> values;
 };
 
+// False for a key or value name that a registry file cannot hold: one with a
+// line break (CR or LF) or a NUL character.
+bool FitsRegistryFile(std::wstring_view name);
 // `\` and `"` escaped for a quoted name or string.
 std::wstring EscapeRegistryString(const std::wstring& text);
 // `"Name"="Data"` for a string that a quoted text gives back byte for byte;

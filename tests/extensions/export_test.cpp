@@ -111,6 +111,12 @@ TEST_F(ExportTest, RefusalsAreToldAndLeaveAnEarlierFileAsItWas) {
     catalogue.Record(L"Foreign", foreign);
     catalogue.Record(L"Gone", made.Add(CreateGUID()));
     catalogue.Record(L"Odd", L"..\\Elsewhere");
+    // Any program of the user may add values to a button's key: a name with a
+    // line break would put lines of its own into the file.
+    for (const auto& [text, name] : {std::pair{L"Return", L"x\r[HKEY_CURRENT_USER]"}, {L"Feed", L"y\n@"}}) {
+        const ButtonDefinition injected = Created(text, HKEY_LOCAL_MACHINE);
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(injected.guid).c_str(), name, REG_SZ, L"", 2);
+    }
     std::ofstream(folder / L"buttons.reg") << "earlier";
 
     const struct {
@@ -123,6 +129,8 @@ TEST_F(ExportTest, RefusalsAreToldAndLeaveAnEarlierFileAsItWas) {
         {{L"Foreign"}, file, {}, L"is no toolbar button made by Barsmith"},
         {{L"Gone"}, file, {}, L"has no registry key in either hive"},
         {{L"Odd"}, file, {}, L"is no GUID"},
+        {{L"Alpha", L"Return"}, file, {}, L"holds the value \"x\\u000D[HKEY_CURRENT_USER]\", whose name no registry"},
+        {{}, file, {}, L"holds the value \"y\\u000A@\""},
         {{L"Alpha"}, (folder / L"missing" / L"b.reg").wstring(), {}, L"could not be written"},
         {{L"Alpha"}, file, testing::RegCall::Enum, L"could not be read"},
     };
