@@ -226,24 +226,26 @@ int Create(const std::vector<std::wstring>& arguments, const Streams& io) {
     }
 }
 
+// A button is named by its text, or by its GUID: a GUID names the button of
+// that GUID, listed or left behind, never an entry whose text it is.
 int Remove(const std::vector<std::wstring>& arguments, const Streams& io) {
     if (arguments.size() != 1) throw UsageError{L"remove takes one button text or {GUID}."};
     const Buttons tool(io, false);
-    std::wstring entry = arguments[0];
-    std::optional<std::wstring> guid = tool.catalogue.Lookup(entry);
-    if (!guid && IsGuidString(entry)) {
-        for (const std::wstring& text : tool.buttons.Entries()) {
-            if (SameGuid(tool.catalogue.GuidOf(text), arguments[0])) {
-                entry = text;
-                guid = tool.catalogue.GuidOf(text);
-                break;
-            }
+    const std::wstring& named = arguments[0];
+    if (IsGuidString(named) && !tool.catalogue.TextNaming(named)) {
+        switch (tool.buttons.RemoveUnlisted(named)) {
+        case RemovalOutcome::Removed: return kExitDone;
+        case RemovalOutcome::AlreadyGone:
+            return Failed(io, named + L" is neither in My Buttons nor a toolbar button's key. Nothing was deleted.");
+        default: return kExitFailed;  // told through the messages
         }
     }
-    if (!guid) return Failed(io, Quoted(entry) + L" is not in My Buttons. Nothing was deleted.");
-    switch (tool.buttons.Remove(*guid, entry)) {
+    const std::optional<std::wstring> entry = IsGuidString(named) ? tool.catalogue.TextNaming(named) : named;
+    const std::optional<std::wstring> guid = entry ? tool.catalogue.Lookup(*entry) : std::nullopt;
+    if (!guid) return Failed(io, Quoted(named) + L" is not in My Buttons. Nothing was deleted.");
+    switch (tool.buttons.Remove(*guid, *entry)) {
     case RemovalOutcome::AlreadyGone:
-        io.err.Line(L"The button " + Quoted(entry) +
+        io.err.Line(L"The button " + Quoted(*entry) +
                     L" had no registry key in either hive; its entry has left My Buttons.");
         return kExitDone;
     case RemovalOutcome::Removed:

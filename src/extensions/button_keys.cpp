@@ -7,12 +7,21 @@
 
 namespace barsmith {
 
-std::optional<KeyFailure> ButtonKeys::Write(const ButtonDefinition& button, TakenBack& takenBack) const {
-    for (const KeyPlace place : PlacesFor(button.rootKey)) {
-        std::optional<KeyFailure> failure = WriteKey(button, place);
+std::vector<RegistryValue> KeyValuesOf(const ButtonDefinition& button) {
+    std::vector<RegistryValue> values;
+    for (const ExtensionValue& value : ExtensionValues(button)) {
+        if (!value.text.empty()) values.push_back(TextValue(value.name, value.text));  // an empty text is no value
+    }
+    return values;
+}
+
+std::optional<KeyFailure> ButtonKeys::Write(const std::wstring& guid, HKEY hive,
+                                            const std::vector<RegistryValue>& values, TakenBack& takenBack) const {
+    for (const KeyPlace place : PlacesFor(hive)) {
+        std::optional<KeyFailure> failure = WriteKey(guid, place, values);
         if (!failure) continue;
         // A key that lacks values would still show up in the browser as a broken button.
-        takenBack = TakeBack(button.guid);
+        takenBack = TakeBack(guid);
         return failure;
     }
     return std::nullopt;
@@ -24,25 +33,26 @@ TakenBack ButtonKeys::TakeBack(const std::wstring& guid) const {
     return {places.size(), Delete(guid, places)};
 }
 
-std::optional<KeyFailure> ButtonKeys::WriteKey(const ButtonDefinition& button, KeyPlace place) const {
-    const std::wstring path = ExtensionKeyPath(button.guid);
+std::optional<KeyFailure> ButtonKeys::WriteKey(const std::wstring& guid, KeyPlace place,
+                                               const std::vector<RegistryValue>& values) const {
+    const std::wstring path = ExtensionKeyPath(guid);
     RegKey key;
     if (const LSTATUS status = key.Create(api_, place.root, path, kKeyAccess | place.view))
         return KeyFailure{KeyFailure::Step::Create, place, {}, status};
     if (const LSTATUS status = key.Open(api_, place.root, path, kKeyAccess | place.view))
         return KeyFailure{KeyFailure::Step::Open, place, {}, status};
-    for (const ExtensionValue& value : ExtensionValues(button)) {
-        if (value.text.empty()) continue;  // an empty text is no value
-        if (const LSTATUS status = key.Write(TextValue(value.name, value.text)))
+    for (const RegistryValue& value : values) {
+        if (const LSTATUS status = key.Write(value))
             return KeyFailure{KeyFailure::Step::WriteValue, place, value.name, status};
     }
     return std::nullopt;
 }
 
-std::optional<KeyFailure> ButtonKeys::Rewrite(const ButtonDefinition& button, const std::vector<FoundKey>& before,
-                                              std::vector<KeyUndo>& undo) const {
-    const std::wstring path = ExtensionKeyPath(button.guid);
-    for (const KeyPlace place : PlacesFor(button.rootKey)) {
+std::optional<KeyFailure> ButtonKeys::Rewrite(const std::wstring& guid, HKEY hive,
+                                              const std::vector<RegistryValue>& values,
+                                              const std::vector<FoundKey>& before, std::vector<KeyUndo>& undo) const {
+    const std::wstring path = ExtensionKeyPath(guid);
+    for (const KeyPlace place : PlacesFor(hive)) {
         const bool existed = std::any_of(before.begin(), before.end(),
                                          [place](const FoundKey& found) { return found.place == place; });
         RegKey key;
@@ -53,19 +63,18 @@ std::optional<KeyFailure> ButtonKeys::Rewrite(const ButtonDefinition& button, co
         if (existed) {
             for (const std::wstring& name : ExtensionValueNames()) step.values.emplace_back(name, key.Read(name));
         }
-        if (auto failure = RewriteKey(button, place, key)) return failure;
+        if (auto failure = RewriteKey(place, key, values)) return failure;
     }
     return std::nullopt;
 }
 
-std::optional<KeyFailure> ButtonKeys::RewriteKey(const ButtonDefinition& button, KeyPlace place,
-                                                 const RegKey& key) const {
+std::optional<KeyFailure> ButtonKeys::RewriteKey(KeyPlace place, const RegKey& key,
+                                                 const std::vector<RegistryValue>& values) const {
     std::vector<std::wstring> unwritten = ExtensionValueNames();
-    for (const ExtensionValue& value : ExtensionValues(button)) {
+    for (const RegistryValue& value : values) {
         std::erase_if(unwritten, [&](const std::wstring& name) { return SameName(name, value.name); });
-        const RegistryValue wanted = TextValue(value.name, value.text);
-        if (key.Read(value.name) == wanted) continue;
-        if (const LSTATUS status = key.Write(wanted))
+        if (key.Read(value.name) == value) continue;
+        if (const LSTATUS status = key.Write(value))
             return KeyFailure{KeyFailure::Step::WriteValue, place, value.name, status};
     }
     // A value the button no longer has (an emptied hot icon) leaves the key,
@@ -76,6 +85,21 @@ std::optional<KeyFailure> ButtonKeys::RewriteKey(const ButtonDefinition& button,
             return KeyFailure{KeyFailure::Step::DeleteValue, place, name, status};
     }
     return std::nullopt;
+}
+
+bool ButtonKeys::Hold(HKEY hive, const std::vector<RegistryValue>& values, const std::vector<FoundKey>& before) const {
+    const std::vector<KeyPlace> targets = PlacesFor(hive);
+    if (before.size() != targets.size()) return false;
+    for (const FoundKey& found : before) {
+        if (std::find(targets.begin(), targets.end(), found.place) == targets.end()) return false;
+        for (const std::wstring& name : ExtensionValueNames()) {
+            const auto wanted = std::find_if(values.begin(), values.end(),
+                                             [&](const RegistryValue& value) { return SameName(value.name, name); });
+            const std::optional<RegistryValue> held = found.key.Read(name);
+            if (wanted == values.end() ? held.has_value() : held != *wanted) return false;
+        }
+    }
+    return true;
 }
 
 std::vector<PlaceStatus> ButtonKeys::PutBack(const std::wstring& guid, const std::vector<KeyUndo>& undo) const {
@@ -103,6 +127,19 @@ std::vector<PlaceStatus> ButtonKeys::Delete(const std::wstring& guid, const std:
         if (const LSTATUS status = DeleteAt(place, guid)) left.push_back({place, status});
     }
     return left;
+}
+
+Retired ButtonKeys::Retire(const std::wstring& guid) const {
+    Retired retired;
+    std::vector<KeyPlace> ours;
+    for (const FoundKey& found : Find(guid)) {
+        if (IsRunProgramButton(found.key))
+            ours.push_back(found.place);
+        else
+            retired.foreign.push_back(found.place);
+    }
+    retired.left = Delete(guid, ours);
+    return retired;
 }
 
 LSTATUS ButtonKeys::DeleteAt(KeyPlace place, const std::wstring& guid) const {

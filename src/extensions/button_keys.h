@@ -49,6 +49,16 @@ struct KeyUndo {
     std::vector<std::pair<std::wstring, std::optional<RegistryValue>>> values;
 };
 
+// What deleting the keys of a replaced button left: keys of another kind,
+// which are never deleted, and keys that could not be.
+struct Retired {
+    std::vector<KeyPlace> foreign;
+    std::vector<PlaceStatus> left;
+};
+
+// The values of the button's key as they are written, in order.
+std::vector<RegistryValue> KeyValuesOf(const ButtonDefinition& button);
+
 class ButtonKeys {
 public:
     explicit ButtonKeys(RegistryApi& api) : api_(api) {}
@@ -56,25 +66,36 @@ public:
     RegistryApi& Api() const { return api_; }
     std::vector<FoundKey> Find(const std::wstring& guid) const { return FindButtonKeys(api_, guid); }
 
-    // Creates the button's key in every place of its hive and writes its
+    // Creates the key of `guid` in every place of `hive` and writes the
     // values in order. On failure the keys made are taken back.
-    std::optional<KeyFailure> Write(const ButtonDefinition& button, TakenBack& takenBack) const;
+    std::optional<KeyFailure> Write(const std::wstring& guid, HKEY hive, const std::vector<RegistryValue>& values,
+                                    TakenBack& takenBack) const;
     // Deletes every key of a button whose creation failed: only keys that
     // creation made are there to find, since the GUID was checked free before.
     TakenBack TakeBack(const std::wstring& guid) const;
-    // Writes the button into every place of its hive, making keys that are
-    // missing, and changes only the values that differ (so that an unchanged
-    // button writes nothing). `undo` gathers the way back, to be used on failure.
-    std::optional<KeyFailure> Rewrite(const ButtonDefinition& button, const std::vector<FoundKey>& before,
-                                      std::vector<KeyUndo>& undo) const;
+    // Writes the values into every place of `hive`, making keys that are
+    // missing (`before` says which are there), and changes only the values
+    // that differ, so that an unchanged button writes nothing; a value a
+    // button may have that is not among them leaves the key. `undo` gathers
+    // the way back, to be used on failure.
+    std::optional<KeyFailure> Rewrite(const std::wstring& guid, HKEY hive, const std::vector<RegistryValue>& values,
+                                      const std::vector<FoundKey>& before, std::vector<KeyUndo>& undo) const;
+    // True when the keys `before` are exactly the places of `hive`, each
+    // holding these values and no other value a button may have: a rewrite
+    // would change nothing.
+    bool Hold(HKEY hive, const std::vector<RegistryValue>& values, const std::vector<FoundKey>& before) const;
     // What could not be put back.
     std::vector<PlaceStatus> PutBack(const std::wstring& guid, const std::vector<KeyUndo>& undo) const;
     // Deletes the key at each place; what could not be deleted.
     std::vector<PlaceStatus> Delete(const std::wstring& guid, const std::vector<KeyPlace>& places) const;
+    // Deletes the keys of this program's kind of a button another replaced.
+    Retired Retire(const std::wstring& guid) const;
 
 private:
-    std::optional<KeyFailure> WriteKey(const ButtonDefinition& button, KeyPlace place) const;
-    std::optional<KeyFailure> RewriteKey(const ButtonDefinition& button, KeyPlace place, const RegKey& key) const;
+    std::optional<KeyFailure> WriteKey(const std::wstring& guid, KeyPlace place,
+                                       const std::vector<RegistryValue>& values) const;
+    std::optional<KeyFailure> RewriteKey(KeyPlace place, const RegKey& key,
+                                         const std::vector<RegistryValue>& values) const;
     LSTATUS DeleteAt(KeyPlace place, const std::wstring& guid) const;
 
     RegistryApi& api_;

@@ -6,7 +6,6 @@
 #include "extensions/button_definition.h"
 #include "extensions/buttons_lock.h"
 #include "platform/names.h"
-#include "platform/session_lock.h"
 #include "platform/status_text.h"
 
 namespace barsmith {
@@ -60,8 +59,9 @@ std::wstring AddKeysOf(RegistryApi& api, const std::wstring& entry, const std::w
 
 }  // namespace
 
-std::optional<std::vector<CatalogueButton>> ListCatalogueButtons(RegistryApi& api, const MyButtonsCatalogue& catalogue) {
-    const SessionLock lock(kButtonsLockName, kButtonsLockTimeoutMs);
+std::optional<std::vector<CatalogueButton>> ListCatalogueButtons(RegistryApi& api,
+                                                                 const MyButtonsCatalogue& catalogue) {
+    const ButtonsLock lock(api, catalogue);
     if (!lock.Held()) return std::nullopt;
     std::vector<CatalogueButton> buttons;
     for (const std::wstring& text : catalogue.ButtonTexts()) {
@@ -73,8 +73,9 @@ std::optional<std::vector<CatalogueButton>> ListCatalogueButtons(RegistryApi& ap
     return buttons;
 }
 
-std::optional<std::vector<RegistryButton>> ListRegistryButtons(RegistryApi& api, const MyButtonsCatalogue& catalogue) {
-    const SessionLock lock(kButtonsLockName, kButtonsLockTimeoutMs);
+std::optional<std::vector<RegistryButton>> ListRegistryButtons(RegistryApi& api,
+                                                               const MyButtonsCatalogue& catalogue) {
+    const ButtonsLock lock(api, catalogue);
     if (!lock.Held()) return std::nullopt;
     const auto catalogued = CataloguedGuids(catalogue);
     std::vector<RegistryButton> buttons;

@@ -37,6 +37,20 @@ const std::vector<std::wstring>& MyButtonsCatalogue::ButtonTexts() const {
     return texts_;
 }
 
+std::vector<SettingsEntry> MyButtonsCatalogue::Entries() const {
+    std::vector<SettingsEntry> entries = store_.GetAllSettings(application_, kCatalogueSection);
+    std::sort(entries.begin(), entries.end(),
+              [](const SettingsEntry& a, const SettingsEntry& b) { return Less(a.key, b.key); });
+    return entries;
+}
+
+std::optional<std::wstring> MyButtonsCatalogue::TextNaming(const std::wstring& guid) const {
+    for (const SettingsEntry& entry : store_.GetAllSettings(application_, kCatalogueSection)) {
+        if (SameName(entry.value, guid)) return entry.key;
+    }
+    return std::nullopt;
+}
+
 std::wstring MyButtonsCatalogue::GuidOf(const std::wstring& buttonText) const {
     return store_.GetSetting(application_, kCatalogueSection, buttonText);
 }
@@ -47,14 +61,35 @@ std::optional<std::wstring> MyButtonsCatalogue::Lookup(const std::wstring& butto
 
 LSTATUS MyButtonsCatalogue::CanChange() const { return store_.CanChange(application_, kCatalogueSection); }
 
+std::optional<std::wstring> MyButtonsCatalogue::Spelling(const std::wstring& buttonText) const {
+    if (!Lookup(buttonText)) return std::nullopt;
+    const std::vector<std::wstring>& texts = ButtonTexts();
+    const auto at = std::lower_bound(texts.begin(), texts.end(), buttonText, Less);
+    if (at == texts.end() || !SameName(*at, buttonText)) return std::nullopt;
+    return *at;
+}
+
 LSTATUS MyButtonsCatalogue::Record(const std::wstring& buttonText, const std::wstring& guid) const {
+    const std::optional<std::wstring> spelled = Spelling(buttonText);
     if (!Current()) stamp_.reset();
-    const LSTATUS status = store_.SaveSetting(application_, kCatalogueSection, buttonText, guid);
     // A refused write leaves the store, and so the list, as it was.
-    if (!stamp_ || status != ERROR_SUCCESS) return status;
+    LSTATUS status = store_.SaveSetting(application_, kCatalogueSection, buttonText, guid);
+    if (status == ERROR_SUCCESS && spelled && *spelled != buttonText) {
+        // The registry keeps the first spelling of a value's name: the entry
+        // is written anew, so that it shows the text as it is now.
+        status = store_.DeleteSetting(application_, kCatalogueSection, *spelled);
+        if (status == ERROR_SUCCESS) status = store_.SaveSetting(application_, kCatalogueSection, buttonText, guid);
+    }
+    if (!stamp_ || status != ERROR_SUCCESS) {
+        stamp_.reset();
+        return status;
+    }
     const auto at = std::lower_bound(texts_.begin(), texts_.end(), buttonText, Less);
     const bool added = at == texts_.end() || !SameName(*at, buttonText);
-    if (added) texts_.insert(at, buttonText);
+    if (added)
+        texts_.insert(at, buttonText);
+    else
+        *at = buttonText;
     Restamp(added ? 1 : 0);
     return status;
 }

@@ -31,6 +31,10 @@ public:
     // the last read (by another process, say), so that a catalogue of
     // thousands of buttons lists at once.
     const std::vector<std::wstring>& ButtonTexts() const;
+    // Every entry with the GUID it names, in the order of ButtonTexts.
+    std::vector<SettingsEntry> Entries() const;
+    // The text of an entry that names `guid`, or nothing when none does.
+    std::optional<std::wstring> TextNaming(const std::wstring& guid) const;
     // The GUID recorded for the button text, or the empty text.
     std::wstring GuidOf(const std::wstring& buttonText) const;
     // The GUID recorded for the button text, or nothing when it has no entry.
@@ -38,6 +42,8 @@ public:
     // ERROR_SUCCESS when entries may be changed and removed now.
     LSTATUS CanChange() const;
     bool Contains(const std::wstring& buttonText) const { return !GuidOf(buttonText).empty(); }
+    // Creates or replaces the entry; it takes the text as given, also when
+    // only the case of its letters changed.
     LSTATUS Record(const std::wstring& buttonText, const std::wstring& guid) const;
     // ERROR_FILE_NOT_FOUND when the text was not catalogued.
     LSTATUS Remove(const std::wstring& buttonText) const;
@@ -45,6 +51,8 @@ public:
     const std::wstring& Application() const { return application_; }
 
 private:
+    // How the entry of the text is spelled in the store, when there is one.
+    std::optional<std::wstring> Spelling(const std::wstring& buttonText) const;
     // True when the texts read last still match the store.
     bool Current() const;
     // After a change of our own: `texts_` was edited to match, and the

@@ -7,7 +7,6 @@
 #include "extensions/button_reading.h"
 #include "extensions/buttons_lock.h"
 #include "platform/names.h"
-#include "platform/session_lock.h"
 #include "platform/status_text.h"
 #include "platform/whole_file.h"
 
@@ -76,6 +75,11 @@ std::wstring Paragraphs(const std::vector<PlaceStatus>& places, const std::wstri
 
 bool IsOurs(const FoundKey& found) { return IsRunProgramButton(found.key); }
 
+std::wstring NotNoted(LSTATUS status) {
+    return L"Barsmith could not note the change in its settings first (" + StatusText(status) +
+           L"), so that it could be finished if Barsmith were ended half-way.";
+}
+
 }  // namespace
 
 std::optional<MissingFieldMessage> FirstMissingField(const ButtonDefinition& button) {
@@ -96,7 +100,7 @@ template <typename Work>
 bool ToolbarButtons::Locked(Work work) const {
     bool held = false;
     {
-        const SessionLock lock(kButtonsLockName, kButtonsLockTimeoutMs);
+        const ButtonsLock lock(keys_.Api(), catalogue_);
         held = lock.Held();
         if (held) {
             // Told from here on waits for the lock to go, also if `work` throws.
@@ -104,6 +108,10 @@ bool ToolbarButtons::Locked(Work work) const {
                 bool& flag;
                 ~Holding() { flag = false; }
             } holding{holding_ = true};
+            if (!lock.Unsettled().empty())
+                Tell(L"Barsmith could not finish what another copy of it left undone:" + lock.Unsettled() +
+                         L"\n\nIt will try again with the next change.",
+                     kAppTitle);
             work();
         }
     }
@@ -174,14 +182,23 @@ CreationResult ToolbarButtons::WriteButton(const ButtonDefinition& button, const
              kNotCreatedTitle);
         return {CreationOutcome::KeyExists};
     }
+    if (const LSTATUS status = journal_.Begin({.operation = JournalEntry::Operation::Create,
+                                               .guid = button.guid,
+                                               .entry = button.buttonText,
+                                               .earlier = earlierGuid})) {
+        Tell(NotCreated(button) + NotNoted(status) + L"\n\nNothing was written.", kNotCreatedTitle);
+        return {CreationOutcome::NotRecorded};
+    }
     TakenBack takenBack;
-    if (const std::optional<KeyFailure> failure = keys_.Write(button, takenBack)) {
+    if (const auto failure = keys_.Write(button.guid, button.rootKey, KeyValuesOf(button), takenBack)) {
+        journal_.End(button.guid);
         Tell(NotCreated(button) + Described(*failure, button.guid) + TakenBackText(takenBack, button.guid),
              kNotCreatedTitle);
         return {CreationOutcome::NotWritten};
     }
     if (const LSTATUS recorded = catalogue_.Record(button.buttonText, button.guid)) {
         takenBack = keys_.TakeBack(button.guid);
+        journal_.End(button.guid);
         Tell(NotCreated(button) + L"it could not be recorded in My Buttons: " + StatusText(recorded) +
                  TakenBackText(takenBack, button.guid) +
                  (earlierGuid.empty() ? L"" : L"\n\nThe earlier button " + Quoted(button.buttonText) + L" is unchanged."),
@@ -189,21 +206,17 @@ CreationResult ToolbarButtons::WriteButton(const ButtonDefinition& button, const
         return {CreationOutcome::NotRecorded};
     }
     if (!earlierGuid.empty() && !SameGuid(earlierGuid, button.guid)) RetireEarlier(button, earlierGuid);
+    journal_.End(button.guid);
     return {CreationOutcome::Created};
 }
 
 void ToolbarButtons::RetireEarlier(const ButtonDefinition& button, const std::wstring& earlierGuid) const {
-    std::vector<KeyPlace> ours;
-    std::wstring foreign;
-    for (const FoundKey& found : keys_.Find(earlierGuid)) {
-        if (IsOurs(found))
-            ours.push_back(found.place);
-        else
-            foreign += L"\n\n" + FullExtensionKeyPath(found.place, earlierGuid) +
-                       L"\nis no button made by Barsmith and was left as it is.";
-    }
-    std::wstring left = foreign;
-    for (const PlaceStatus& refused : keys_.Delete(earlierGuid, ours))
+    const Retired retired = keys_.Retire(earlierGuid);
+    std::wstring left;
+    for (const KeyPlace place : retired.foreign)
+        left += L"\n\n" + FullExtensionKeyPath(place, earlierGuid) +
+                L"\nis no button made by Barsmith and was left as it is.";
+    for (const PlaceStatus& refused : retired.left)
         left += L"\n\n" + FullExtensionKeyPath(refused.place, earlierGuid) + L"\ncould not be deleted: " +
                 StatusText(refused.status);
     if (left.empty()) return;
@@ -235,6 +248,30 @@ RemovalOutcome ToolbarButtons::Remove(const std::wstring& guid, const std::wstri
     RemovalOutcome outcome = RemovalOutcome::Busy;
     Locked([&] { outcome = RemoveLocked(guid, entry); });
     return outcome;
+}
+
+RemovalOutcome ToolbarButtons::RemoveUnlisted(const std::wstring& guid) const {
+    RemovalOutcome outcome = RemovalOutcome::Busy;
+    Locked([&] { outcome = RemoveUnlistedLocked(guid); });
+    return outcome;
+}
+
+RemovalOutcome ToolbarButtons::RemoveUnlistedLocked(const std::wstring& guid) const {
+    // Listed meanwhile by another copy of the program: removed as its entry.
+    if (const std::optional<std::wstring> text = catalogue_.TextNaming(guid)) return RemoveLocked(guid, *text);
+    const std::vector<FoundKey> keys = keys_.Find(guid);
+    if (keys.empty()) return RemovalOutcome::AlreadyGone;
+    for (const FoundKey& found : keys) {
+        if (!IsOurs(found)) {
+            Tell(L"The registry key\n\n" + FullExtensionKeyPath(found.place, guid) +
+                     L"\n\nis no toolbar button made by Barsmith" +
+                     (found.key ? L"" : L", or cannot be read (" + StatusText(found.status) + L")") +
+                     L", so it was left as it is.",
+                 kNotDeletedTitle);
+            return RemovalOutcome::NotOurs;
+        }
+    }
+    return DeleteKeys(guid, L"", keys);
 }
 
 bool ToolbarButtons::Export(const std::vector<std::wstring>& entries, const std::wstring& path) const {
@@ -292,15 +329,44 @@ RemovalOutcome ToolbarButtons::RemoveLocked(const std::wstring& guid, const std:
             return Unlist(entry, RemovalOutcome::NotOurs);
         }
     }
+    return DeleteKeys(guid, entry, keys);
+}
+
+// Deletes the keys, then the entry (when there is one), noting the change in
+// the journal first.
+RemovalOutcome ToolbarButtons::DeleteKeys(const std::wstring& guid, const std::wstring& entry,
+                                          const std::vector<FoundKey>& keys) const {
+    const std::wstring name = Quoted(entry.empty() ? guid : entry);
+    std::optional<std::wstring> refusal;
+    for (const FoundKey& found : keys) {
+        // The system refuses to delete a key with sub-keys as "access denied";
+        // a button's key has none, so someone else put them there.
+        if (found.key.HasSubKeys())
+            refusal = L"its registry key\n\n" + FullExtensionKeyPath(found.place, guid) +
+                      L"\n\nholds sub-keys, which no toolbar button has, so it was left as it is.";
+    }
+    if (!refusal) {
+        const LSTATUS status =
+            journal_.Begin({.operation = JournalEntry::Operation::Remove, .guid = guid, .entry = entry});
+        if (status != ERROR_SUCCESS) refusal = NotNoted(status);
+    }
+    const std::wstring stays = entry.empty() ? L"" : L"\n\nIt stays in My Buttons.";
+    if (refusal) {
+        Tell(L"The button " + name + L" was not deleted: " + *refusal + stays, kNotDeletedTitle);
+        return RemovalOutcome::NotRemoved;
+    }
     std::vector<KeyPlace> places;
     for (const FoundKey& found : keys) places.push_back(found.place);
     if (const std::vector<PlaceStatus> left = keys_.Delete(guid, places); !left.empty()) {
-        Tell(L"The button " + Quoted(entry) + L" was not deleted: its registry key could not be removed from" +
-                 Paragraphs(left, guid) + L"\n\nIt stays in My Buttons.",
+        journal_.End(guid);
+        Tell(L"The button " + name + L" was not deleted: its registry key could not be removed from" +
+                 Paragraphs(left, guid) + stays,
              kNotDeletedTitle);
         return RemovalOutcome::NotRemoved;
     }
-    return Unlist(entry, RemovalOutcome::Removed);
+    const RemovalOutcome outcome = entry.empty() ? RemovalOutcome::Removed : Unlist(entry, RemovalOutcome::Removed);
+    journal_.End(guid);
+    return outcome;
 }
 
 RemovalOutcome ToolbarButtons::Unlist(const std::wstring& entry, RemovalOutcome done) const {
@@ -363,21 +429,33 @@ CreationResult ToolbarButtons::SaveLocked(const ButtonDefinition& button, const 
             return {CreationOutcome::NotWritten};
         }
     }
-    std::vector<KeyUndo> undo;
-    if (const std::optional<KeyFailure> failure = keys_.Rewrite(button, before, undo)) {
-        Tell(NotSaved(button) + Described(*failure, button.guid) + PutBackText(keys_.PutBack(button.guid, undo), button.guid),
-             kNotSavedTitle);
+    const std::vector<RegistryValue> values = KeyValuesOf(button);
+    // Saving an unchanged button writes nothing at all.
+    if (entry == button.buttonText && earlierGuid.empty() && keys_.Hold(button.rootKey, values, before))
+        return {CreationOutcome::Saved};
+    if (const LSTATUS status = journal_.Begin({JournalEntry::Operation::Save, button.guid, entry, button.buttonText,
+                                               earlierGuid, button.rootKey, values})) {
+        Tell(NotSaved(button) + NotNoted(status) + L"\n\nNothing was written.", kNotSavedTitle);
         return {CreationOutcome::NotWritten};
     }
-    if (!SameName(entry, button.buttonText)) {
-        const LSTATUS recorded = catalogue_.Record(button.buttonText, button.guid);
-        if (recorded != ERROR_SUCCESS) {
+    std::vector<KeyUndo> undo;
+    if (const auto failure = keys_.Rewrite(button.guid, button.rootKey, values, before, undo)) {
+        const std::wstring putBack = PutBackText(keys_.PutBack(button.guid, undo), button.guid);
+        journal_.End(button.guid);
+        Tell(NotSaved(button) + Described(*failure, button.guid) + putBack, kNotSavedTitle);
+        return {CreationOutcome::NotWritten};
+    }
+    // A new text, or a new case of its letters, takes the entry along.
+    if (entry != button.buttonText) {
+        if (const LSTATUS recorded = catalogue_.Record(button.buttonText, button.guid)) {
+            const std::wstring putBack = PutBackText(keys_.PutBack(button.guid, undo), button.guid);
+            journal_.End(button.guid);
             Tell(NotSaved(button) + L"its new text could not be recorded in My Buttons: " + StatusText(recorded) +
-                     PutBackText(keys_.PutBack(button.guid, undo), button.guid),
+                     putBack,
                  kNotSavedTitle);
             return {CreationOutcome::NotRecorded};
         }
-        const LSTATUS unlisted = catalogue_.Remove(entry);
+        const LSTATUS unlisted = SameName(entry, button.buttonText) ? ERROR_SUCCESS : catalogue_.Remove(entry);
         if (unlisted != ERROR_SUCCESS && unlisted != ERROR_FILE_NOT_FOUND) {
             Tell(L"The button " + Quoted(button.buttonText) + L" has been saved, but its earlier entry " +
                      Quoted(entry) + L" could not be removed from My Buttons: " + StatusText(unlisted),
@@ -397,6 +475,7 @@ CreationResult ToolbarButtons::SaveLocked(const ButtonDefinition& button, const 
                  Paragraphs(left, button.guid),
              kNotDeletedTitle);
     }
+    journal_.End(button.guid);
     return {CreationOutcome::Saved};
 }
 

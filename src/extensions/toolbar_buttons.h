@@ -13,6 +13,7 @@
 
 #include "extensions/button_definition.h"
 #include "extensions/button_keys.h"
+#include "extensions/change_journal.h"
 #include "extensions/my_buttons_catalogue.h"
 #include "platform/message_box.h"
 
@@ -69,7 +70,11 @@ enum class RemovalOutcome {
 class ToolbarButtons {
 public:
     ToolbarButtons(RegistryApi& api, const MyButtonsCatalogue& catalogue, MessageBoxSeam& messages, HWND owner)
-        : keys_(api), catalogue_(catalogue), messages_(messages), owner_(owner) {}
+        : keys_(api),
+          catalogue_(catalogue),
+          journal_(api, catalogue.Application()),
+          messages_(messages),
+          owner_(owner) {}
 
     // Validates the button, writes its key (in both views for a machine-wide
     // button) and records it in the catalogue. A catalogued button of the same
@@ -81,6 +86,10 @@ public:
     ButtonPreview Preview(const std::wstring& entry) const;
     // `guid` is the one shown by the last preview of `entry`.
     RemovalOutcome Remove(const std::wstring& guid, const std::wstring& entry) const;
+    // Deletes the keys of `guid` when they are a button of this program's
+    // kind that no entry of My Buttons names (one left behind); never a key
+    // of another kind.
+    RemovalOutcome RemoveUnlisted(const std::wstring& guid) const;
     // Writes the buttons of the catalogue entries, exactly as listed (all of
     // them for none), to `path` as a registry file: every key of each button
     // with its values as the registry holds them. The file is written whole
@@ -118,6 +127,9 @@ private:
     CreationResult WriteButton(const ButtonDefinition& button, const std::wstring& earlierGuid) const;
     void RetireEarlier(const ButtonDefinition& button, const std::wstring& earlierGuid) const;
     RemovalOutcome RemoveLocked(const std::wstring& guid, const std::wstring& entry) const;
+    RemovalOutcome RemoveUnlistedLocked(const std::wstring& guid) const;
+    RemovalOutcome DeleteKeys(const std::wstring& guid, const std::wstring& entry,
+                              const std::vector<FoundKey>& keys) const;
     CreationResult SaveLocked(const ButtonDefinition& button, const std::wstring& entry,
                               const std::wstring& earlierGuid) const;
     RemovalOutcome Unlist(const std::wstring& entry, RemovalOutcome done) const;
@@ -125,6 +137,7 @@ private:
 
     ButtonKeys keys_;
     const MyButtonsCatalogue& catalogue_;
+    ChangeJournal journal_;
     MessageBoxSeam& messages_;
     HWND owner_;
     mutable bool holding_ = false;

@@ -28,11 +28,11 @@ public:
     // As RegDeleteKeyExW: `view` is 0, KEY_WOW64_64KEY or KEY_WOW64_32KEY.
     virtual LSTATUS DeleteKey(HKEY key, const std::wstring& subKey, REGSAM view) = 0;
     virtual LSTATUS CloseKey(HKEY key) = 0;
-    // As RegQueryInfoKeyW, for the number of values and the time of the key's
-    // last change. Not pure, so that every registry that passes calls to the
-    // system answers it without more ado.
-    virtual LSTATUS QueryInfoKey(HKEY key, DWORD* values, FILETIME* lastWrite) {
-        return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, values, nullptr, nullptr,
+    // As RegQueryInfoKeyW, for the number of sub-keys and values and the time
+    // of the key's last change. Not pure, so that every registry that passes
+    // calls to the system answers it without more ado.
+    virtual LSTATUS QueryInfoKey(HKEY key, DWORD* subKeys, DWORD* values, FILETIME* lastWrite) {
+        return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, subKeys, nullptr, nullptr, values, nullptr, nullptr,
                                 nullptr, lastWrite);
     }
 };

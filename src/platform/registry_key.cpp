@@ -54,20 +54,19 @@ RegKey& RegKey::operator=(RegKey&& other) noexcept {
 
 LSTATUS RegKey::Open(RegistryApi& api, HKEY root, const std::wstring& subKey, REGSAM access) {
     Close();
-    return Hold(api, api.OpenKey(root, subKey, access, &key_));
+    api_ = &api;  // before the call: whatever it leaves in `key_` is closed through it
+    return Held(api.OpenKey(root, subKey, access, &key_));
 }
 
 LSTATUS RegKey::Create(RegistryApi& api, HKEY root, const std::wstring& subKey, REGSAM access) {
     Close();
-    return Hold(api, api.CreateKey(root, subKey, access, &key_));
+    api_ = &api;
+    return Held(api.CreateKey(root, subKey, access, &key_));
 }
 
-LSTATUS RegKey::Hold(RegistryApi& api, LSTATUS status) {
+LSTATUS RegKey::Held(LSTATUS status) {
     // A failed call may still have written to the handle it was given.
-    if (status == ERROR_SUCCESS)
-        api_ = &api;
-    else
-        key_ = nullptr;
+    if (status != ERROR_SUCCESS) key_ = nullptr;
     return status;
 }
 
@@ -135,7 +134,12 @@ LSTATUS RegKey::SubKeyNames(std::vector<std::wstring>& names) const {
 }
 
 LSTATUS RegKey::Stamp(DWORD& values, FILETIME& written) const {
-    return key_ ? api_->QueryInfoKey(key_, &values, &written) : ERROR_INVALID_HANDLE;
+    return key_ ? api_->QueryInfoKey(key_, nullptr, &values, &written) : ERROR_INVALID_HANDLE;
+}
+
+bool RegKey::HasSubKeys() const {
+    DWORD subKeys = 0;
+    return key_ && api_->QueryInfoKey(key_, &subKeys, nullptr, nullptr) == ERROR_SUCCESS && subKeys > 0;
 }
 
 }  // namespace barsmith

@@ -66,10 +66,12 @@ public:
     LSTATUS SubKeyNames(std::vector<std::wstring>& names) const;
     // The number of values and the time of the key's last change.
     LSTATUS Stamp(DWORD& values, FILETIME& written) const;
+    // True when the key is known to hold sub-keys.
+    bool HasSubKeys() const;
 
 private:
-    // Keeps `key_`, just set by a call of `api` that gave `status`.
-    LSTATUS Hold(RegistryApi& api, LSTATUS status);
+    // Keeps `key_`, just set by a call that gave `status`, when it succeeded.
+    LSTATUS Held(LSTATUS status);
 
     RegistryApi* api_ = nullptr;
     HKEY key_ = nullptr;

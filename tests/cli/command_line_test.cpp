@@ -7,11 +7,14 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
+#include <set>
 
 #include "extensions/guid.h"
 #include "extensions/my_buttons_catalogue.h"
 #include "platform/handles.h"
 #include "platform/shell.h"
+#include "support/consistency.h"
 #include "support/extension_keys.h"
 
 namespace barsmith {
@@ -81,12 +84,13 @@ protected:
         std::filesystem::remove_all(folder);
     }
 
-    Outcome Barsmith(const std::vector<std::wstring>& arguments) {
-        const std::wstring program = ExecutableFolder() + L"\\barsmith.exe";
-        std::wstring command = Quote(program);
+    static std::wstring Program() { return ExecutableFolder() + L"\\barsmith.exe"; }
+    static std::wstring CommandLine(const std::vector<std::wstring>& arguments) {
+        std::wstring command = Quote(Program());
         for (const std::wstring& argument : arguments) command += L" " + Quote(argument);
-        return Start(program, command);
+        return command;
     }
+    Outcome Barsmith(const std::vector<std::wstring>& arguments) { return Start(Program(), CommandLine(arguments)); }
     // Both outputs go to files, as a script's redirections send them.
     Outcome Start(const std::wstring& program, std::wstring command) {
         SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
@@ -246,8 +250,8 @@ TEST_F(CommandLineTest, ExportedFileImportsBackByteForByteAndListsAsOtherPeoples
     EXPECT_TRUE(Has(Listed(true), L"\r\n" + machine + L"\tmachine-32\t" + machineText + L"\tother\r\n"));
 }
 
-// A settings key that takes no lasting sub-key refuses the catalogue's
-// record, as a read-only one would: the button's key, written first, goes again.
+// A settings key that takes no lasting sub-key refuses the note of the change
+// (and the catalogue's record): the creation stops before it writes a key.
 TEST_F(CommandLineTest, CatalogueThatRefusesTheRecordLeavesNoKeyAndExitsOne) {
     const std::wstring settings = L"Software\\Barsmith";
     // The test holds the settings lock: nobody else reads or writes them meanwhile.
@@ -262,10 +266,61 @@ TEST_F(CommandLineTest, CatalogueThatRefusesTheRecordLeavesNoKeyAndExitsOne) {
     RegDeleteTreeW(HKEY_CURRENT_USER, settings.c_str());
 
     EXPECT_TRUE(run.exit == 1 && run.out.empty()) << run.exit;
-    EXPECT_TRUE(Has(run.err, L"could not be recorded in My Buttons") &&
-                Has(run.err, L"The key has been removed again."))
-        << run.err;
+    EXPECT_TRUE(Has(run.err, L"could not note the change") && Has(run.err, L"Nothing was written.")) << run.err;
     EXPECT_FALSE(Has(Listed(true), L"\tuser\tRefused " + tag));
+}
+
+// Commands ended at random moments, as by a user or the system, while they
+// replace and remove a button: one ordinary command later nothing is half made.
+TEST_F(CommandLineTest, CommandsEndedAtRandomMomentsLeaveNothingHalfMade) {
+    const std::wstring text = L"Ended " + tag;
+    const std::wstring marker = L"C:\\ended " + tag + L".exe";
+    const std::vector<std::wstring> create = CreateCommand({L"--text", text, L"--program", marker, L"--replace"});
+    const auto started = [](const std::vector<std::wstring>& arguments) {
+        std::wstring command = CommandLine(arguments);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        EXPECT_TRUE(CreateProcessW(Program().c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                   &startup, &process));
+        CloseHandle(process.hThread);
+        return UniqueKernelHandle(process.hProcess);
+    };
+    Created({L"--text", text, L"--program", marker});
+    // Each run is ended a random few milliseconds after it begins to change
+    // anything: the moment Barsmith's settings get the note of the change.
+    RegKey settings;
+    ASSERT_EQ(settings.Create(api, HKEY_CURRENT_USER, L"Software\\Barsmith", KEY_NOTIFY), ERROR_SUCCESS);
+    const UniqueKernelHandle changing(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::mt19937 random(std::hash<std::wstring>{}(tag));
+    std::uniform_int_distribution<DWORD> delay(0, 6);
+    for (int run = 0; run < 24; ++run) {
+        ResetEvent(changing.get());
+        RegNotifyChangeKeyValue(settings.get(), TRUE, REG_NOTIFY_CHANGE_NAME, changing.get(), TRUE);
+        const UniqueKernelHandle process = started(run % 4 == 3 ? std::vector<std::wstring>{L"remove", text} : create);
+        const HANDLE either[] = {process.get(), changing.get()};
+        if (WaitForMultipleObjects(2, either, FALSE, 60000) == WAIT_OBJECT_0 + 1) {
+            Sleep(delay(random));
+            TerminateProcess(process.get(), 9);
+        }
+        WaitForSingleObject(process.get(), 60000);
+    }
+    Barsmith({L"list"});
+
+    std::set<std::wstring> guids;
+    for (const KeyPlace place : AllPlaces()) {
+        RegKey extensions;
+        std::vector<std::wstring> names;
+        extensions.Open(api, place.root, kExtensionsPath, KEY_READ | place.view);
+        extensions.SubKeyNames(names);
+        for (const std::wstring& name : names) {
+            RegKey key;
+            key.Open(api, place.root, ExtensionKeyPath(name), KEY_READ | place.view);
+            if (key.Text(L"Exec") == marker) guids.insert(made.Add(name));
+        }
+    }
+    if (const std::optional<std::wstring> listed = catalogue.Lookup(text)) guids.insert(*listed);
+    EXPECT_TRUE(testing::Consistent(api, catalogue, guids));
 }
 
 }  // namespace

@@ -101,7 +101,7 @@ protected:
     }
 };
 
-TEST_F(CatalogueListTest, ButtonsAreKeyedByTextSortedAndCaseDoesNotMakeANewEntry) {
+TEST_F(CatalogueListTest, ButtonsAreKeyedByTextSortedAndCaseDoesNotMakeANewEntryButTheTextFollows) {
     EXPECT_TRUE(catalogue.ButtonTexts().empty());
     catalogue.Record(L"web", L"{11111111-1111-1111-1111-111111111111}");
     catalogue.Record(L"Mail", L"{22222222-2222-2222-2222-222222222222}");
@@ -109,7 +109,8 @@ TEST_F(CatalogueListTest, ButtonsAreKeyedByTextSortedAndCaseDoesNotMakeANewEntry
     catalogue.Record(L"NOTES", L"{4}");
     catalogue.Record(L"Mail", L"{44444444-4444-4444-4444-444444444444}");
 
-    EXPECT_EQ(catalogue.ButtonTexts(), (std::vector<std::wstring>{L"Mail", L"notes", L"web"}));
+    EXPECT_EQ(catalogue.ButtonTexts(), (std::vector<std::wstring>{L"Mail", L"NOTES", L"web"}));
+    EXPECT_EQ(store.GetAllSettings(app, kCatalogueSection).size(), 3u);
     EXPECT_EQ(catalogue.GuidOf(L"Notes"), L"{4}");
     EXPECT_EQ(catalogue.GuidOf(L"Mail"), L"{44444444-4444-4444-4444-444444444444}");
     EXPECT_EQ(store.GetSetting(app, kCatalogueSection, L"web"), L"{11111111-1111-1111-1111-111111111111}");
@@ -129,7 +130,7 @@ TEST_F(CatalogueListTest, OwnChangesKeepTheListWithoutReadingTheStoreAgain) {
     catalogue.Record(L"alpha", L"{3}");
     catalogue.Remove(L"Gamma");
     catalogue.Remove(L"Never there");
-    EXPECT_EQ(catalogue.ButtonTexts(), (std::vector<std::wstring>{L"Alpha", L"Beta", L"Delta"}));
+    EXPECT_EQ(catalogue.ButtonTexts(), (std::vector<std::wstring>{L"alpha", L"Beta", L"Delta"}));
 }
 
 TEST_F(CatalogueListTest, ChangesByAnotherProgramAreSeen) {

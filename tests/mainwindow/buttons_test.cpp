@@ -150,7 +150,7 @@ TEST_F(ButtonsTest, HiddenOptionsChooseTheHiveAndVisibility) {
 TEST_F(ButtonsTest, RegistryRefusalsAreToldAndLoseNothing) {
     Fill(L"Notes", icon.path());
     const std::wstring refused = main->Text(IDC_Text1);
-    registry.Refuse(RegCall::Create, ERROR_ACCESS_DENIED, refused);
+    registry.Refuse(RegCall::Create, ERROR_ACCESS_DENIED, ExtensionKeyPath(refused));
     Create();
 
     ASSERT_EQ(messages.shown.size(), 1u);

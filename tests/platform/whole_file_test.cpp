@@ -73,7 +73,8 @@ TEST_F(WholeFileTest, WriteThatFailsAfterTheFileIsOpenedLeavesTheEarlierFileAsIt
     const fs::path file = folder / L"buttons.reg";
     ASSERT_FALSE(WriteWholeFile(file.wstring(), "earlier"));
 
-    const std::optional<FileError> error = WriteWholeFile(file.wstring(), "the new contents", WriteHalfThenFailDiskFull);
+    const std::optional<FileError> error =
+        WriteWholeFile(file.wstring(), "the new contents", WriteHalfThenFailDiskFull);
     ASSERT_TRUE(error);
     EXPECT_EQ(error->code, static_cast<DWORD>(ERROR_DISK_FULL));
     EXPECT_EQ(Read(file), "earlier");

@@ -62,6 +62,7 @@ public:
         for (const std::wstring& guid : guids_) DeleteButtonKeys(guid);
     }
     const std::wstring& Add(const std::wstring& guid) { return *guids_.insert(guid).first; }
+    const std::set<std::wstring>& Guids() const { return guids_; }
 
 private:
     std::set<std::wstring> guids_;

@@ -35,6 +35,9 @@ public:
     std::deque<int> answers;  // IDYES, IDNO...; when none is left: OK, or No for a question
 };
 
+// What ends a change in the middle: the program stopped by the user or the system.
+struct Interrupted {};
+
 // OpenToWrite: opening a key with access to change it (reading it stays allowed).
 enum class RegCall { Create, Open, OpenToWrite, Set, Query, Enum, DeleteValue, DeleteKey };
 
@@ -50,10 +53,16 @@ public:
     int calls = 0;
     REGSAM allowedAccess = ~REGSAM{0};  // keys asked for with more access are refused, as to a plain user
     std::vector<std::wstring> written;  // names of the values set, in order
+    // After this many changes of the registry (keys made or deleted, values
+    // set or deleted), the next one is made and then Interrupted is thrown,
+    // as if the program had been ended right after it; -1: never.
+    int interruptAfter = -1;
 
     LSTATUS CreateKey(HKEY root, const std::wstring& subKey, REGSAM access, HKEY* key) override {
         if (const LSTATUS s = Refused(RegCall::Create, subKey, access)) return s;
-        return Track(real_.CreateKey(root, subKey, access, key), key, access);
+        const LSTATUS status = Track(real_.CreateKey(root, subKey, access, key), key, access);
+        if (status == ERROR_SUCCESS) Changed(*key);
+        return status;
     }
     LSTATUS OpenKey(HKEY root, const std::wstring& subKey, REGSAM access, HKEY* key) override {
         if (const LSTATUS s = Refused(RegCall::Open, subKey, access)) return s;
@@ -66,7 +75,7 @@ public:
     LSTATUS SetValue(HKEY key, const std::wstring& name, DWORD type, const BYTE* data, DWORD size) override {
         written.push_back(name);
         if (const LSTATUS s = Refused(RegCall::Set, name, ViewOf(key))) return s;
-        return real_.SetValue(key, name, type, data, size);
+        return Changed(real_.SetValue(key, name, type, data, size));
     }
     LSTATUS QueryValue(HKEY key, const std::wstring& name, DWORD* type, BYTE* data, DWORD* size) override {
         if (const LSTATUS s = Refused(RegCall::Query, name)) return s;
@@ -79,11 +88,11 @@ public:
     }
     LSTATUS DeleteValue(HKEY key, const std::wstring& name) override {
         if (const LSTATUS s = Refused(RegCall::DeleteValue, name, ViewOf(key))) return s;
-        return real_.DeleteValue(key, name);
+        return Changed(real_.DeleteValue(key, name));
     }
     LSTATUS DeleteKey(HKEY key, const std::wstring& subKey, REGSAM view) override {
         if (const LSTATUS s = Refused(RegCall::DeleteKey, subKey, view)) return s;
-        return real_.DeleteKey(key, subKey, view);
+        return Changed(real_.DeleteKey(key, subKey, view));
     }
     LSTATUS CloseKey(HKEY key) override {
         open_.erase(key);
@@ -91,6 +100,11 @@ public:
     }
 
 private:
+    template <typename Result>
+    Result Changed(Result result) {
+        if (interruptAfter >= 0 && changes_++ == interruptAfter) throw Interrupted{};
+        return result;
+    }
     struct Refusal {
         RegCall call;
         LSTATUS status;
@@ -120,6 +134,7 @@ private:
     SystemRegistry real_;
     std::vector<Refusal> refusals_;
     std::map<HKEY, REGSAM> open_;  // with the view each was opened in
+    int changes_ = 0;
 };
 
 }  // namespace barsmith::testing

@@ -1,0 +1,13 @@
+#include "extensions/buttons_lock.h"
+
+#include "extensions/change_journal.h"
+
+namespace barsmith {
+
+ButtonsLock::ButtonsLock(RegistryApi& api, const MyButtonsCatalogue& catalogue)
+    : lock_(kButtonsLockName, kButtonsLockTimeoutMs) {
+    if (lock_.Held())
+        unsettled_ = SettlePendingChanges(ChangeJournal(api, catalogue.Application()), ButtonKeys(api), catalogue);
+}
+
+}  // namespace barsmith

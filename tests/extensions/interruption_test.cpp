@@ -1,0 +1,101 @@
+// Changes ended after each of their steps, as when the program is ended half
+// way: the next copy of the program to take the buttons lock settles what was
+// left, and the buttons and My Buttons agree again.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "extensions/change_journal.h"
+#include "extensions/guid.h"
+#include "extensions/toolbar_buttons.h"
+#include "support/consistency.h"
+#include "support/extension_keys.h"
+#include "support/fakes.h"
+#include "support/scratch_key.h"
+
+namespace barsmith {
+namespace {
+
+using testing::RecordingRegistry;
+
+struct Change {
+    const char* name;
+    // Makes what the change starts from, through `buttons`; gives the change.
+    std::function<std::function<void(const ToolbarButtons&)>(const ToolbarButtons&, testing::MadeKeys&)> prepare;
+};
+
+ButtonDefinition Button(testing::MadeKeys& made, const std::wstring& text, HKEY root = HKEY_LOCAL_MACHINE) {
+    ButtonDefinition button{made.Add(CreateGUID()), L"C:\\Tools\\a.exe", L"C:\\Icons\\a.ico", L"",
+                            text,                   L"Menu",             L"Status",           L"Tip"};
+    button.rootKey = root;
+    return button;
+}
+
+const Change kChanges[] = {
+    {"create", [](const ToolbarButtons&, testing::MadeKeys& made) {
+         return [button = Button(made, L"Notes")](const ToolbarButtons& b) { b.Create(button); };
+     }},
+    {"create replacing another",
+     [](const ToolbarButtons& setUp, testing::MadeKeys& made) {
+         setUp.Create(Button(made, L"notes", HKEY_CURRENT_USER));
+         return [button = Button(made, L"Notes")](const ToolbarButtons& b) { b.Create(button); };
+     }},
+    {"save with a new text, hive and values replacing another",
+     [](const ToolbarButtons& setUp, testing::MadeKeys& made) {
+         setUp.Create(Button(made, L"Notes"));
+         setUp.Create(Button(made, L"Jots", HKEY_CURRENT_USER));
+         ButtonDefinition edited = *setUp.Load(L"Notes");
+         edited.buttonText = L"Jots";
+         edited.rootKey = HKEY_CURRENT_USER;
+         edited.hotIcon = L"C:\\Icons\\hot.ico";
+         return [edited](const ToolbarButtons& b) { b.Save(edited, L"Notes"); };
+     }},
+    {"save with a new case of the text",
+     [](const ToolbarButtons& setUp, testing::MadeKeys& made) {
+         setUp.Create(Button(made, L"Notes"));
+         ButtonDefinition edited = *setUp.Load(L"Notes");
+         edited.buttonText = L"NOTES";
+         return [edited](const ToolbarButtons& b) { b.Save(edited, L"Notes"); };
+     }},
+    {"remove",
+     [](const ToolbarButtons& setUp, testing::MadeKeys& made) {
+         setUp.Create(Button(made, L"Notes"));
+         return [](const ToolbarButtons& b) { b.Remove(b.Preview(L"Notes").guid, L"Notes"); };
+     }},
+};
+
+TEST(InterruptionTest, ChangesEndedAfterAnyStepAreSettledByTheNextHolderOfTheLock) {
+    for (const Change& change : kChanges) {
+        bool finished = false;
+        for (int steps = 0; !finished; ++steps) {
+            SCOPED_TRACE(std::string(change.name) + ", ended after step " + std::to_string(steps));
+            testing::MadeKeys made;
+            const testing::ScratchKey scratch;
+            RecordingRegistry api;
+            testing::ScriptedMessageBox messages;
+            messages.answers = {IDYES, IDYES};
+            const MyButtonsCatalogue catalogue(api, scratch.Application());
+            const ToolbarButtons buttons(api, catalogue, messages, nullptr);
+            const auto run = change.prepare(buttons, made);
+
+            api.interruptAfter = steps;
+            try {
+                run(buttons);
+                finished = true;
+            } catch (const testing::Interrupted&) {
+            }
+            api.interruptAfter = -1;
+
+            // The next copy of the program, with a catalogue read afresh.
+            const MyButtonsCatalogue next(api, scratch.Application());
+            ToolbarButtons(api, next, messages, nullptr).Entries();
+            EXPECT_TRUE(testing::Consistent(api, next, made.Guids()));
+            EXPECT_TRUE(ChangeJournal(api, scratch.Application()).Pending().empty());
+            for (const auto& shown : messages.shown) EXPECT_NE(shown.title, L"Barsmith") << shown.text;
+            ASSERT_LT(steps, 200) << "the change never finished";
+        }
+    }
+}
+
+}  // namespace
+}  // namespace barsmith
