@@ -12,6 +12,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
+find_program(BARSMITH_MINGW_CXX ${CMAKE_CXX_COMPILER})
+if(NOT BARSMITH_MINGW_CXX)
+  message(FATAL_ERROR "${CMAKE_CXX_COMPILER} not found: install the Debian packages "
+    "'g++-mingw-w64-x86-64-posix' and 'binutils-mingw-w64-x86-64' (scripts/setup.sh does).")
+endif()
+
 # Tests and tools built here run under Wine.
 find_program(WINE64 NAMES wine64 PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
 if(WINE64)

@@ -8,8 +8,9 @@ BUILD="${BARSMITH_BUILD_DIR:-$ROOT/build}"
 WINE_DIR=/usr/lib/wine
 # fonts-wine: Wine's own fonts (Tahoma and the rest), so that the program looks
 # as it does on Windows rather than in whatever fonts Linux substitutes.
+# fp-utils: chmcmd, the help compiler; wixl: the MSI maker.
 PACKAGES=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 fonts-wine xvfb xauth fp-utils
-          googletest)
+          wixl googletest)
 
 install_missing() {
     local missing=()
