@@ -4,7 +4,7 @@
 // area's bottom edge are out of view by design: they hold working state.
 #include <span>
 
-#include "mainwindow/frmMain.h"
+#include "mainwindow/main_window.h"
 #include "platform/form.h"
 #include "platform/twips.h"
 

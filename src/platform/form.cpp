@@ -698,7 +698,7 @@ bool Form::HandleAccessKey(wchar_t key) {
 
 bool Form::PreTranslateMessage(MSG& msg) {
     if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
-        Form_KeyDown(static_cast<WORD>(msg.wParam), CurrentShiftState());
+        OnKeyDown(static_cast<WORD>(msg.wParam), CurrentShiftState());
         if (!IsLoaded()) return true;  // the handler closed the form
     }
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && !(GetKeyState(VK_CONTROL) < 0))

@@ -166,7 +166,7 @@ protected:
     // The text colour of a label (static control); labels sit on the button face.
     virtual COLORREF LabelTextColor(HWND /*label*/) const { return GetSysColor(COLOR_BTNTEXT); }
     // Key preview: every key pressed anywhere in the form comes here first.
-    virtual void Form_KeyDown(WORD /*keyCode*/, WORD /*shift*/) {}
+    virtual void OnKeyDown(WORD /*keyCode*/, WORD /*shift*/) {}
 
     FormRegistry& forms_;
 
