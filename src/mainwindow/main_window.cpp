@@ -48,7 +48,7 @@ HWND MainWindow::CreateCustomControl(const ControlSpec& spec, HWND parent) {
 
 void MainWindow::ReadHeaderProperties() {
     try {
-        header_.UserControl_ReadProperties(MainWindowHeaderProperties(CurrentDpi()));
+        header_.ReadProperties(MainWindowHeaderProperties(CurrentDpi()));
     } catch (const PropertyTypeError&) {
         // The window goes on with the header as far as it was restored.
     }
