@@ -81,7 +81,7 @@ void Print(const wchar_t* what, const Figures& f) {
     std::wprintf(L"%-44ls best %7.1f ms   median %7.1f ms   worst %7.1f ms\n", what, f.best, f.median, f.worst);
 }
 
-LRESULT ListCount(const MainWindow& main) { return SendMessageW(main.Control(IDC_MyButtonsList), LB_GETCOUNT, 0, 0); }
+LRESULT ListCount(MainWindow& main) { return SendMessageW(main.Control(IDC_MyButtonsList), LB_GETCOUNT, 0, 0); }
 
 void FillForm(MainWindow& main, int n) {
     main.SetText(IDC_ApplicationPath, L"C:\\Tools\\bench.exe");
@@ -150,7 +150,7 @@ int wmain(int argc, wchar_t** argv) {
         std::vector<double> create;
         for (int run = 0; run < kRuns; ++run) {
             FillForm(main, run);
-            guids.push_back(main.Text(IDC_NextGuid));
+            guids.push_back(main.NextGuid());
             create.push_back(Time([&] { main.OnCreateButton(); }));
             if (ListCount(main) != count + run + 1) status = 1;
         }

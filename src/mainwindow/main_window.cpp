@@ -73,21 +73,29 @@ void MainWindow::OnDpiChanged() {
 
 int MainWindow::PreviewSize() const {
     RECT client{};
-    GetClientRect(Control(IDC_Preview), &client);
+    GetClientRect(ExistingControl(IDC_Preview), &client);
     return std::max<int>(1, std::min(client.right, client.bottom));
 }
 
 void MainWindow::CreateControls() {
     Form::CreateControls(MainWindowLayout());
     SendMessageW(Control(IDC_ButtonText), EM_LIMITTEXT, kButtonTextMaxLength, 0);
-    SetTarget(HKEY_LOCAL_MACHINE, true);
     FitCaptions();
     SetStatusDefault();
 }
 
-// The My Buttons view is made when it is first shown (or asked for).
+// The My Buttons view is made when it is first shown, and the controls out of
+// view when they are first asked for.
 void MainWindow::OnGroupMade(const ControlSpec& group) {
-    if (group.id != IDC_MyButtonsFrame) return;
+    switch (group.id) {
+    case IDC_NextGuid: ShowText(IDC_NextGuid, nextGuid_); return;
+    case IDC_PreviewedGuid: ShowText(IDC_PreviewedGuid, previewedGuid_); return;
+    case IDC_PreviewedIconPath: ShowText(IDC_PreviewedIconPath, previewedIconPath_); return;
+    case IDC_HiveFrame:
+    case IDC_ButtonVisible: ShowTarget(); return;
+    case IDC_MyButtonsFrame: break;
+    default: return;
+    }
     EnableWindow(Control(IDC_DeleteSelected), FALSE);
     // The preview shows the program's icon until the first button is previewed.
     previewIcon_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_BARSMITH),
@@ -95,11 +103,11 @@ void MainWindow::OnGroupMade(const ControlSpec& group) {
     SendMessageW(Control(IDC_Preview), STM_SETICON, reinterpret_cast<WPARAM>(previewIcon_.get()), 0);
 }
 
-HWND MainWindow::Control(ControlId id) const { return ControlById(id); }
+HWND MainWindow::Control(ControlId id) { return ControlById(id); }
 
-std::wstring MainWindow::Text(ControlId id) const { return WindowText(Control(id)); }
+std::wstring MainWindow::Text(ControlId id) const { return WindowText(ExistingControl(id)); }
 
-void MainWindow::SetText(ControlId id, const std::wstring& text) const { SetWindowTextW(Control(id), text.c_str()); }
+void MainWindow::SetText(ControlId id, const std::wstring& text) { SetWindowTextW(Control(id), text.c_str()); }
 
 void MainWindow::SetStatusDefault() {
     statusColor_ = kStatusDefaultColor;
@@ -119,7 +127,7 @@ void MainWindow::SetStatusNews(const std::wstring& text) {
     InvalidateRect(Control(IDC_Status), nullptr, TRUE);
 }
 
-bool MainWindow::InToolsMenuMode() const { return IsWindowVisible(Control(IDC_MenuFrame)) != FALSE; }
+bool MainWindow::InToolsMenuMode() const { return IsWindowVisible(ExistingControl(IDC_MenuFrame)) != FALSE; }
 
 // --- Handlers ---------------------------------------------------------------
 
@@ -130,7 +138,7 @@ void MainWindow::OnLoad() {
 
 void MainWindow::OnKeyDown(WORD keyCode, WORD /*shift*/) {
     if (keyCode == VK_F1) OnHelp();
-    if (keyCode == VK_RETURN && GetFocus() == Control(IDC_MyButtonsList)) OnEditSelected();
+    if (keyCode == VK_RETURN && GetFocus() == ExistingControl(IDC_MyButtonsList)) OnEditSelected();
 }
 
 void MainWindow::OnHelp() {
@@ -188,9 +196,15 @@ void MainWindow::RunPicker(const Picker& picker) {
 
 // --- Messages ---------------------------------------------------------------
 
-// The list's notifications and the commands of its shortcut menu; clicks on
-// the window's buttons go to the handlers named in its table.
-void MainWindow::OnCommand(int id, int code, HWND /*control*/) {
+// The list's notifications, the commands of its shortcut menu and the GUID
+// field's changes; clicks on the window's buttons go to the handlers named in
+// its table.
+void MainWindow::OnCommand(int id, int code, HWND control) {
+    if (id == IDC_NextGuid && code == EN_CHANGE) {
+        // Typed, or set from nextGuid_ (which then comes back unchanged).
+        nextGuid_ = WindowText(control);
+        return;
+    }
     if (id == IDC_MyButtonsList) {
         if (code == LBN_SELCHANGE) OnSelectionChanged();
         if (code == LBN_DBLCLK) OnEditSelected();
@@ -209,7 +223,7 @@ void MainWindow::ReportUnexpected(const std::wstring& text) {
 }
 
 COLORREF MainWindow::LabelTextColor(HWND label) const {
-    return label == Control(IDC_Status) ? statusColor_ : Form::LabelTextColor(label);
+    return label == ExistingControl(IDC_Status) ? statusColor_ : Form::LabelTextColor(label);
 }
 
 }  // namespace barsmith

@@ -90,11 +90,13 @@ public:
     bool Load();
     void Show(int showCommand);
 
-    HWND Control(ControlId id) const;
+    // The control, made on first use if the first paint does not show it.
+    HWND Control(ControlId id);
     const InfoHeader& Header() const { return header_; }
     COLORREF StatusColor() const { return statusColor_; }
+    // The text of a control that has been made; empty for one that has not.
     std::wstring Text(ControlId id) const;
-    void SetText(ControlId id, const std::wstring& text) const;
+    void SetText(ControlId id, const std::wstring& text);
 
     // Event handlers, named after what they do.
     void OnLoad();
@@ -113,6 +115,9 @@ public:
     // button for editing.
     void OnEditSelected();
     void OnExportSelected();
+    // The options and the box out of view, clicked: the target follows them.
+    void OnChooseHive();
+    void OnChooseVisibility();
     void LoadMyButtons();
     // Empties the list and the previewed GUID, then fills the list again.
     void RefillList();
@@ -122,11 +127,12 @@ public:
     void SetStatusCreated(const std::wstring& buttonText);
     void SetStatusNews(const std::wstring& text);
 
-    // The working state that the window keeps in controls out of view.
-    std::wstring NextGuid() const { return Text(IDC_NextGuid); }  // the GUID the next button gets
-    HKEY TargetHive() const;                                      // where the next button goes
-    bool ButtonVisible() const;                                   // whether it shows at first
-    std::wstring PreviewedGuid() const { return Text(IDC_PreviewedGuid); }
+    // The working state. The controls out of view show it once they are made.
+    const std::wstring& NextGuid() const { return nextGuid_; }  // the GUID the next button gets
+    HKEY TargetHive() const { return targetHive_; }              // where the next button goes
+    bool ButtonVisible() const { return buttonVisible_; }        // whether it shows at first
+    const std::wstring& PreviewedGuid() const { return previewedGuid_; }
+    const std::wstring& PreviewedIconPath() const { return previewedIconPath_; }
 
     // The catalogue entry whose button the form holds for editing, if any.
     const std::optional<std::wstring>& EditedEntry() const { return editing_; }
@@ -155,9 +161,13 @@ private:
     void RunPicker(const Picker& picker);
     bool InToolsMenuMode() const;
     ToolbarButtons Buttons() const;
-    void SetNextGuid(const std::wstring& guid) const { SetText(IDC_NextGuid, guid); }
-    void SetTarget(HKEY hive, bool visible) const;
-    void SetPreviewedGuid(const std::wstring& guid) const { SetText(IDC_PreviewedGuid, guid); }
+    // The working state, kept here and shown by those of its controls that have been made.
+    void SetNextGuid(const std::wstring& guid);
+    void SetTarget(HKEY hive, bool visible);
+    void SetPreviewedGuid(const std::wstring& guid);
+    void SetPreviewedIconPath(const std::wstring& path);
+    void ShowTarget();
+    void ShowText(ControlId id, const std::wstring& text);
     void StartEditing(const std::wstring& entry, const ButtonDefinition& button);
     // Leaves editing with nothing written: fields emptied, caption restored.
     void LeaveEditing();
@@ -177,6 +187,11 @@ private:
     UniqueIcon previewIcon_;
     std::vector<std::wstring> listed_;  // the catalogue entries, as the list shows them
     std::optional<std::wstring> editing_;
+    std::wstring nextGuid_;
+    HKEY targetHive_ = HKEY_LOCAL_MACHINE;
+    bool buttonVisible_ = true;
+    std::wstring previewedGuid_;
+    std::wstring previewedIconPath_;  // kept when the preview is emptied, until the next one
 };
 
 }  // namespace barsmith

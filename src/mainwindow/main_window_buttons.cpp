@@ -1,5 +1,6 @@
-// The handlers that create, list, preview and delete buttons. The decisions
-// and the registry work are ToolbarButtons'; these only read and set controls.
+// The handlers that create, list, preview and delete buttons, and the working
+// state they keep. The decisions and the registry work are ToolbarButtons';
+// these only read and set the form.
 #include "mainwindow/main_window.h"
 
 #include <commctrl.h>
@@ -62,18 +63,47 @@ void ShowIcon(HWND picture, UniqueIcon& shown, UniqueIcon icon) {
 
 ToolbarButtons MainWindow::Buttons() const { return ToolbarButtons(registry_, catalogue_, services_.messages, Hwnd()); }
 
-HKEY MainWindow::TargetHive() const { return RootKeyFor(IsChecked(Control(IDC_CurrentUserOnly))); }
-
-// Only an unticked box hides the button; a greyed one counts as ticked.
-bool MainWindow::ButtonVisible() const {
-    return SendMessageW(Control(IDC_ButtonVisible), BM_GETCHECK, 0, 0) != BST_UNCHECKED;
+void MainWindow::SetNextGuid(const std::wstring& guid) {
+    nextGuid_ = guid;
+    ShowText(IDC_NextGuid, guid);
 }
 
-void MainWindow::SetTarget(HKEY hive, bool visible) const {
-    const bool user = hive == HKEY_CURRENT_USER;
-    SendMessageW(Control(IDC_CurrentUserOnly), BM_SETCHECK, user ? BST_CHECKED : BST_UNCHECKED, 0);
-    SendMessageW(Control(IDC_AllUsers), BM_SETCHECK, user ? BST_UNCHECKED : BST_CHECKED, 0);
-    SendMessageW(Control(IDC_ButtonVisible), BM_SETCHECK, visible ? BST_CHECKED : BST_UNCHECKED, 0);
+void MainWindow::SetTarget(HKEY hive, bool visible) {
+    targetHive_ = RootKeyFor(hive == HKEY_CURRENT_USER);
+    buttonVisible_ = visible;
+    ShowTarget();
+}
+
+void MainWindow::SetPreviewedGuid(const std::wstring& guid) {
+    previewedGuid_ = guid;
+    ShowText(IDC_PreviewedGuid, guid);
+}
+
+void MainWindow::SetPreviewedIconPath(const std::wstring& path) {
+    previewedIconPath_ = path;
+    ShowText(IDC_PreviewedIconPath, path);
+}
+
+void MainWindow::ShowTarget() {
+    const bool user = targetHive_ == HKEY_CURRENT_USER;
+    if (const HWND option = ExistingControl(IDC_CurrentUserOnly))
+        SendMessageW(option, BM_SETCHECK, user ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (const HWND option = ExistingControl(IDC_AllUsers))
+        SendMessageW(option, BM_SETCHECK, user ? BST_UNCHECKED : BST_CHECKED, 0);
+    if (const HWND box = ExistingControl(IDC_ButtonVisible))
+        SendMessageW(box, BM_SETCHECK, buttonVisible_ ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+// A control made later takes its text then (OnGroupMade).
+void MainWindow::ShowText(ControlId id, const std::wstring& text) {
+    if (const HWND control = ExistingControl(id)) SetWindowTextW(control, text.c_str());
+}
+
+void MainWindow::OnChooseHive() { targetHive_ = RootKeyFor(IsChecked(ExistingControl(IDC_CurrentUserOnly))); }
+
+// Only an unticked box hides the button; a greyed one counts as ticked.
+void MainWindow::OnChooseVisibility() {
+    buttonVisible_ = SendMessageW(ExistingControl(IDC_ButtonVisible), BM_GETCHECK, 0, 0) != BST_UNCHECKED;
 }
 
 void MainWindow::LoadMyButtons() {
@@ -99,7 +129,9 @@ void MainWindow::RefillList() {
 }
 
 std::wstring MainWindow::SelectedEntry() const {
-    const LRESULT index = SendMessageW(Control(IDC_MyButtonsList), LB_GETCURSEL, 0, 0);
+    const HWND list = ExistingControl(IDC_MyButtonsList);
+    if (!list) return {};
+    const LRESULT index = SendMessageW(list, LB_GETCURSEL, 0, 0);
     if (index < 0 || static_cast<size_t>(index) >= listed_.size()) return {};
     return listed_[static_cast<size_t>(index)];
 }
@@ -114,7 +146,7 @@ void MainWindow::OnSelectionChanged() {
     ShowIcon(picture, previewIcon_, {});
     const ButtonPreview preview = Buttons().Preview(entry);
     SetPreviewedGuid(preview.guid);
-    SetText(IDC_PreviewedIconPath, preview.iconPath);
+    SetPreviewedIconPath(preview.iconPath);
     // A file that is missing or holds no picture leaves the preview empty.
     ShowIcon(picture, previewIcon_, LoadPictureIcon(preview.iconPath, PreviewSize()));
     EnableWindow(Control(IDC_DeleteSelected), TRUE);

@@ -37,7 +37,7 @@ protected:
     }
     // Presses "Create Button" and gives the GUID it used.
     std::wstring Create() {
-        const std::wstring guid = made.Add(main->Text(IDC_NextGuid));
+        const std::wstring guid = made.Add(main->NextGuid());
         Click(IDC_CreateButton);
         return guid;
     }
@@ -73,16 +73,17 @@ TEST_F(ButtonsTest, CreateListPreviewAndDeleteAButton) {
     for (const ControlId box : {IDC_ApplicationPath, IDC_IconPath, IDC_ButtonText, IDC_HotIconPath, IDC_MenuText,
                                 IDC_StatusBarText, IDC_ToolTip})
         EXPECT_EQ(main->Text(box), L"") << box;
-    EXPECT_EQ(main->Text(IDC_NextGuid).size(), 38u);
-    EXPECT_NE(main->Text(IDC_NextGuid), guid) << "the next button gets a new GUID";
+    EXPECT_EQ(main->NextGuid().size(), 38u);
+    EXPECT_NE(main->NextGuid(), guid) << "the next button gets a new GUID";
     ASSERT_EQ(ItemCount(), 1);
     EXPECT_EQ(Item(0), L"Notes");
     EXPECT_FALSE(Selected());
 
     Click(IDC_SwitchView);
     ClickItem(0);
-    EXPECT_EQ(main->Text(IDC_PreviewedGuid), guid);
-    EXPECT_EQ(main->Text(IDC_PreviewedIconPath), icon.path());
+    EXPECT_EQ(main->PreviewedGuid(), guid);
+    EXPECT_EQ(main->PreviewedIconPath(), icon.path());
+    EXPECT_EQ(WindowText(Ctl(IDC_PreviewedGuid)), guid) << "made after the preview, the label shows it";
     EXPECT_NE(Preview(), nullptr);
     EXPECT_TRUE(Enabled(IDC_DeleteSelected));
 
@@ -91,8 +92,9 @@ TEST_F(ButtonsTest, CreateListPreviewAndDeleteAButton) {
     EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, guid));
     EXPECT_EQ(ItemCount(), 0);
     EXPECT_EQ(Preview(), nullptr);
-    EXPECT_EQ(main->Text(IDC_PreviewedGuid), L"");
-    EXPECT_EQ(main->Text(IDC_PreviewedIconPath), icon.path()) << "the path of the last preview stays";
+    EXPECT_EQ(main->PreviewedGuid(), L"");
+    EXPECT_EQ(WindowText(Ctl(IDC_PreviewedGuid)), L"");
+    EXPECT_EQ(main->PreviewedIconPath(), icon.path()) << "the path of the last preview stays";
     EXPECT_FALSE(Enabled(IDC_DeleteSelected));
     EXPECT_EQ(main->Text(IDC_Status), kDefaultStatus);
     EXPECT_EQ(main->StatusColor(), kStatusDefaultColor);
@@ -115,20 +117,21 @@ TEST_F(ButtonsTest, MissingPathsOpenTheirPickersAndMissingTextsTakeTheFocus) {
     Fill(L"Notes", icon.path());
     main->SetText(IDC_MenuText, L"");
     SetFocus(Ctl(IDC_ApplicationPath));
-    const std::wstring guid = main->Text(IDC_NextGuid);
+    const std::wstring guid = main->NextGuid();
     Click(IDC_CreateButton);
     EXPECT_EQ(messages.shown.back().title, L"No Menu Text Entered");
     EXPECT_EQ(GetFocus(), Ctl(IDC_MenuText));
     EXPECT_EQ(main->Text(IDC_ButtonText), L"Notes") << "the form keeps its contents";
-    EXPECT_EQ(main->Text(IDC_NextGuid), guid);
+    EXPECT_EQ(main->NextGuid(), guid);
     EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, guid));
     EXPECT_EQ(ItemCount(), 0);
 }
 
 TEST_F(ButtonsTest, HiddenOptionsChooseTheHiveAndVisibility) {
-    SendMessageW(Ctl(IDC_AllUsers), BM_SETCHECK, BST_UNCHECKED, 0);
-    SendMessageW(Ctl(IDC_CurrentUserOnly), BM_SETCHECK, BST_CHECKED, 0);
-    SendMessageW(Ctl(IDC_ButtonVisible), BM_SETCHECK, BST_UNCHECKED, 0);
+    Click(IDC_CurrentUserOnly);
+    Click(IDC_ButtonVisible);
+    EXPECT_EQ(main->TargetHive(), HKEY_CURRENT_USER);
+    EXPECT_FALSE(main->ButtonVisible());
     Fill(L"Mine", icon.path());
     main->SetText(IDC_HotIconPath, L"C:\\Icons\\hot.ico");
     const std::wstring guid = Create();
@@ -141,7 +144,7 @@ TEST_F(ButtonsTest, HiddenOptionsChooseTheHiveAndVisibility) {
     // A button of the current user only is previewed and deleted all the same.
     Click(IDC_SwitchView);
     ClickItem(0);
-    EXPECT_EQ(main->Text(IDC_PreviewedIconPath), icon.path());
+    EXPECT_EQ(main->PreviewedIconPath(), icon.path());
     EXPECT_NE(Preview(), nullptr);
     Click(IDC_DeleteSelected);
     EXPECT_FALSE(KeyIn(HKEY_CURRENT_USER, guid));
@@ -150,7 +153,7 @@ TEST_F(ButtonsTest, HiddenOptionsChooseTheHiveAndVisibility) {
 
 TEST_F(ButtonsTest, RegistryRefusalsAreToldAndLoseNothing) {
     Fill(L"Notes", icon.path());
-    const std::wstring refused = main->Text(IDC_NextGuid);
+    const std::wstring refused = main->NextGuid();
     registry.Refuse(RegCall::Create, ERROR_ACCESS_DENIED, refused);
     Create();
 
@@ -206,16 +209,17 @@ TEST_F(ButtonsTest, ItemsMapToTheirEntriesByPlaceNotByTheTextShown) {
     ASSERT_EQ(ItemCount(), 2);
     EXPECT_EQ(Item(1), L"Foo") << "the list shows the name up to its NUL";
     ClickItem(1);
-    EXPECT_EQ(main->Text(IDC_PreviewedGuid), other);
+    EXPECT_EQ(main->PreviewedGuid(), other);
     Click(IDC_DeleteSelected);
     ASSERT_EQ(ItemCount(), 1);
     ClickItem(0);
-    EXPECT_EQ(main->Text(IDC_PreviewedGuid), foo) << "the other entry is left as it was";
+    EXPECT_EQ(main->PreviewedGuid(), foo) << "the other entry is left as it was";
 }
 
 TEST_F(ButtonsTest, MissingGuidIsToldAndTheNextAttemptGetsOne) {
     Fill(L"Notes", icon.path());
-    main->SetText(IDC_NextGuid, L"");
+    main->SetText(IDC_NextGuid, L"");  // the field out of view, emptied: the window takes it
+    ASSERT_EQ(main->NextGuid(), L"");
     Click(IDC_CreateButton);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].title, L"Button Not Created");
@@ -241,8 +245,8 @@ TEST_F(ButtonsTest, SecondButtonOfTheSameTextReplacesTheFirstOnYes) {
     ASSERT_EQ(ItemCount(), 1);
     Click(IDC_SwitchView);
     ClickItem(0);
-    EXPECT_EQ(main->Text(IDC_PreviewedGuid), replacement);
-    EXPECT_EQ(main->Text(IDC_PreviewedIconPath), second.path());
+    EXPECT_EQ(main->PreviewedGuid(), replacement);
+    EXPECT_EQ(main->PreviewedIconPath(), second.path());
     EXPECT_NE(Preview(), nullptr) << "bitmap files preview too";
 }
 
@@ -266,11 +270,11 @@ TEST_F(ButtonsTest, ListShowsTheCatalogueAndAnUnloadablePictureLeavesThePreviewE
     ClickItem(0);
     EXPECT_NE(Preview(), nullptr);
     ClickItem(1);
-    EXPECT_EQ(main->Text(IDC_PreviewedIconPath), notAPicture.path());
+    EXPECT_EQ(main->PreviewedIconPath(), notAPicture.path());
     EXPECT_EQ(Preview(), nullptr);
     EXPECT_TRUE(Enabled(IDC_DeleteSelected));
     ClickItem(2);
-    EXPECT_EQ(main->Text(IDC_PreviewedIconPath), L"");
+    EXPECT_EQ(main->PreviewedIconPath(), L"");
     EXPECT_TRUE(Enabled(IDC_DeleteSelected));
 
     // The key has gone already: deleting drops the entry without a word.
@@ -283,7 +287,7 @@ TEST_F(ButtonsTest, ListShowsTheCatalogueAndAnUnloadablePictureLeavesThePreviewE
     Click(IDC_SwitchView);
     Click(IDC_SwitchView);
     EXPECT_FALSE(Selected());
-    EXPECT_EQ(main->Text(IDC_PreviewedGuid), L"");
+    EXPECT_EQ(main->PreviewedGuid(), L"");
     EXPECT_FALSE(Enabled(IDC_DeleteSelected));
 }
 
@@ -298,7 +302,7 @@ TEST_F(ButtonsTest, DoubleClickOrEnterEditsAndSaveRewritesTheSameKey) {
     ExpectMode(false);
     EXPECT_EQ(main->Text(IDC_ButtonText), L"Notes");
     EXPECT_EQ(main->Text(IDC_IconPath), icon.path());
-    EXPECT_EQ(main->Text(IDC_NextGuid), guid);
+    EXPECT_EQ(main->NextGuid(), guid);
     EXPECT_EQ(main->Text(IDC_CreateButton), L"Save &Button");
     EXPECT_EQ(main->Text(IDC_Status), L"Editing the Notes Button");
     EXPECT_EQ(main->StatusColor(), kStatusCreatedColor);
@@ -308,7 +312,7 @@ TEST_F(ButtonsTest, DoubleClickOrEnterEditsAndSaveRewritesTheSameKey) {
     EXPECT_EQ(main->Text(IDC_Status), L"The Notes Button has been saved!");
     EXPECT_EQ(main->Text(IDC_CreateButton), L"Create &Button");
     EXPECT_EQ(main->Text(IDC_ButtonText), L"");
-    EXPECT_NE(main->Text(IDC_NextGuid), guid);
+    EXPECT_NE(main->NextGuid(), guid);
     EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, guid, L"MenuText"), L"Open Jots");
     EXPECT_EQ(ItemCount(), 1);
 
@@ -355,7 +359,7 @@ TEST_F(ButtonsTest, ShortcutMenuOfTheSelectedEntryEditsAndDeletes) {
     ClickItem(0);
     menuKey(L'e');
     EXPECT_EQ(main->Text(IDC_CreateButton), L"Save &Button");
-    EXPECT_EQ(main->Text(IDC_NextGuid), guid);
+    EXPECT_EQ(main->NextGuid(), guid);
 
     // Export asks where with the Save As dialog and writes a registry file there.
     const TempFile exported{L".reg", {}};

@@ -217,7 +217,7 @@ TEST_F(MainWindowTest, WhatTheFirstPaintDoesNotShowIsMadeWhenFirstAskedFor) {
         return search.second;
     };
     for (const int id : {IDC_MyButtonsFrame, IDC_MyButtonsList, IDC_DeleteSelected, IDC_Preview, IDC_PreviewedGuid,
-                         IDC_PreviewedIconPath, IDC_MakeGuid})
+                         IDC_NextGuid, IDC_PreviewedIconPath, IDC_HiveFrame, IDC_ButtonVisible, IDC_MakeGuid})
         EXPECT_FALSE(made(id)) << id;
 
     // Asked for in the Tools Menu view, the My Buttons view is made as that view
@@ -244,13 +244,17 @@ TEST_F(MainWindowTest, AnErrorThatReachesTheWindowIsToldAndTheWindowGoesOn) {
 TEST_F(MainWindowTest, StartsInToolsMenuModeWithFreshGuid) {
     ExpectMode(false);
     EXPECT_FALSE(Enabled(IDC_DeleteSelected));
+    EXPECT_EQ(main->TargetHive(), HKEY_LOCAL_MACHINE);
+    EXPECT_TRUE(main->ButtonVisible());
+    // The controls out of view, made now, show the state.
     EXPECT_FALSE(Checked(IDC_CurrentUserOnly));
     EXPECT_TRUE(Checked(IDC_AllUsers));
     EXPECT_TRUE(Checked(IDC_ButtonVisible));
     EXPECT_EQ(main->Text(IDC_Status), kDefaultStatus);
     EXPECT_EQ(main->StatusColor(), kStatusDefaultColor);
-    EXPECT_EQ(main->Text(IDC_NextGuid).size(), 38u);
-    EXPECT_EQ(main->Text(IDC_PreviewedGuid), L"");
+    EXPECT_EQ(main->NextGuid().size(), 38u);
+    EXPECT_EQ(Caption(Ctl(IDC_NextGuid)), main->NextGuid());
+    EXPECT_EQ(main->PreviewedGuid(), L"");
     EXPECT_EQ(GetFocus(), Ctl(IDC_ApplicationPath));
 }
 
@@ -316,11 +320,11 @@ TEST_F(MainWindowTest, F1AnywhereOpensHelpAndOtherKeysDoNothing) {
 }
 
 TEST_F(MainWindowTest, MakeGuidReplacesTheGuid) {
-    const std::wstring first = main->Text(IDC_NextGuid);
+    const std::wstring first = main->NextGuid();
     Click(IDC_MakeGuid);
-    const std::wstring second = main->Text(IDC_NextGuid);
+    const std::wstring second = main->NextGuid();
     Click(IDC_MakeGuid);
-    const std::wstring third = main->Text(IDC_NextGuid);
+    const std::wstring third = main->NextGuid();
     EXPECT_EQ(third.size(), 38u);
     EXPECT_NE(first, second);
     EXPECT_NE(second, third);

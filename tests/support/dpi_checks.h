@@ -30,7 +30,7 @@ inline RECT PlaceInParent(HWND control) {
     return r;
 }
 
-inline void ExpectMainWindowLaidOutFor(const MainWindow& main, const Dpi& dpi) {
+inline void ExpectMainWindowLaidOutFor(MainWindow& main, const Dpi& dpi) {
     EXPECT_EQ(main.CurrentDpi().x, dpi.x);
     for (const ControlSpec& spec : MainWindowLayout()) {
         const RECT seen = PlaceInParent(main.ControlById(spec.id));
