@@ -15,7 +15,7 @@
 
 #include "extensions/button_definition.h"
 #include "extensions/my_buttons_catalogue.h"
-#include "mainwindow/frmMain.h"
+#include "mainwindow/main_window.h"
 #include "platform/com.h"
 #include "platform/form.h"
 
@@ -81,15 +81,15 @@ void Print(const wchar_t* what, const Figures& f) {
     std::wprintf(L"%-44ls best %7.1f ms   median %7.1f ms   worst %7.1f ms\n", what, f.best, f.median, f.worst);
 }
 
-LRESULT ListCount(const frmMain& main) { return SendMessageW(main.Control(IDC_List1), LB_GETCOUNT, 0, 0); }
+LRESULT ListCount(MainWindow& main) { return SendMessageW(main.Control(IDC_MyButtonsList), LB_GETCOUNT, 0, 0); }
 
-void FillForm(frmMain& main, int n) {
-    main.SetText(IDC_Text2, L"C:\\Tools\\bench.exe");
-    main.SetText(IDC_Text3, L"C:\\Icons\\bench.ico");
-    main.SetText(IDC_Text4, L"Bench extra " + std::to_wstring(n));
-    main.SetText(IDC_Text6, L"Bench menu");
-    main.SetText(IDC_Text7, L"Bench status");
-    main.SetText(IDC_Text8, L"Bench tip");
+void FillForm(MainWindow& main, int n) {
+    main.SetText(IDC_ApplicationPath, L"C:\\Tools\\bench.exe");
+    main.SetText(IDC_IconPath, L"C:\\Icons\\bench.ico");
+    main.SetText(IDC_ButtonText, L"Bench extra " + std::to_wstring(n));
+    main.SetText(IDC_MenuText, L"Bench menu");
+    main.SetText(IDC_StatusBarText, L"Bench status");
+    main.SetText(IDC_ToolTip, L"Bench tip");
 }
 
 }  // namespace
@@ -130,7 +130,7 @@ int wmain(int argc, wchar_t** argv) {
     forms.onLastFormGone = [] {};
     int status = 0;
     {
-        frmMain main(forms, MainWindowServices{messages, dialogs, shell, registry});
+        MainWindow main(forms, MainWindowServices{messages, dialogs, shell, registry});
         const double load = Time([&] {
             main.Load();
             main.Show(SW_SHOWNORMAL);
@@ -140,9 +140,9 @@ int wmain(int argc, wchar_t** argv) {
 
         std::vector<double> enter;
         for (int run = 0; run < kRuns; ++run) {
-            enter.push_back(Time([&] { main.cmdMyKeys_Click(); }));
+            enter.push_back(Time([&] { main.OnSwitchView(); }));
             if (ListCount(main) != count) status = 1;
-            main.cmdMyKeys_Click();  // back to Tools Menu mode, untimed
+            main.OnSwitchView();  // back to Tools Menu mode, untimed
             Pump();
         }
         Print(L"Entering My Buttons mode", Summarise(enter));
@@ -150,8 +150,8 @@ int wmain(int argc, wchar_t** argv) {
         std::vector<double> create;
         for (int run = 0; run < kRuns; ++run) {
             FillForm(main, run);
-            guids.push_back(main.Text(IDC_Text1));
-            create.push_back(Time([&] { main.Command2_Click(); }));
+            guids.push_back(main.NextGuid());
+            create.push_back(Time([&] { main.OnCreateButton(); }));
             if (ListCount(main) != count + run + 1) status = 1;
         }
         Print(L"Creating one more button", Summarise(create));
@@ -160,9 +160,9 @@ int wmain(int argc, wchar_t** argv) {
         std::vector<double> changed;
         for (int run = 0; run < kRuns; ++run) {
             catalogue.Record(L"Changed elsewhere " + std::to_wstring(run), L"{00000000-0000-0000-0000-000000000000}");
-            changed.push_back(Time([&] { main.cmdMyKeys_Click(); }));
+            changed.push_back(Time([&] { main.OnSwitchView(); }));
             if (ListCount(main) != count + kRuns + run + 1) status = 1;
-            main.cmdMyKeys_Click();
+            main.OnSwitchView();
             Pump();
         }
         Print(L"Entering My Buttons mode after a change", Summarise(changed));

@@ -2,7 +2,7 @@
 #include <commctrl.h>
 
 #include "cli/command_line.h"
-#include "mainwindow/frmMain.h"
+#include "mainwindow/main_window.h"
 #include "platform/common_dialog.h"
 #include "platform/form.h"
 #include "platform/message_box.h"
@@ -19,7 +19,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int showCommand) {
     barsmith::SystemShell shell;
     barsmith::SystemRegistry registry;
     barsmith::FormRegistry forms;
-    barsmith::frmMain main(forms, {messages, fileDialog, shell, registry});
+    barsmith::MainWindow main(forms, {messages, fileDialog, shell, registry});
     if (!main.Load()) return 1;
     main.Show(showCommand);
     return barsmith::RunMessageLoop(forms);

@@ -22,12 +22,21 @@ InfoHeader::InfoHeader(MessageBoxSeam& messages, PropertyChanged propertyChanged
       propertyChanged_(std::move(propertyChanged)),
       dpi_(dpi),
       extent_{TwipsToPixels(kDesignWidth, dpi.x), TwipsToPixels(kDesignHeight, dpi.y)},
-      picGrad_(dpi),
-      imgIco_(dpi),
-      lblCaption_(dpi) {
-    picGrad_.Move(extent_.cx, extent_.cy);
-    imgIco_.SetPicture(StdPicture::FromIconResource(IDI_HEADER_ARROW, ScaleFrom96(kBuiltInIconSize, dpi.x)));
-    UserControl_Initialize();
+      strip_(dpi),
+      icon_(dpi),
+      label_(dpi),
+      leftColor_(TranslateColor(kButtonShadow)),
+      rightColor_(TranslateColor(kButtonFace)) {
+    strip_.Move(extent_.cx, extent_.cy);
+    icon_.SetPicture(StdPicture::FromIconResource(IDI_HEADER_ARROW, ScaleFrom96(kBuiltInIconSize, dpi.x)));
+    // The default caption: bold 10-point Tahoma in the 3D dark shadow's colour.
+    const std::shared_ptr<StdFont>& font = label_.Font();
+    font->SetName(kDefaultFace);
+    font->SetBold(true);
+    font->SetSize(10);
+    label_.SetForeColor(TranslateColor(kDarkShadow3D));
+    label_.SetCaption(kDefaultCaption);
+    Redraw(true);
 }
 
 bool InfoHeader::Create(HWND parent, const RECT& at, UINT_PTR id) {
@@ -43,83 +52,66 @@ bool InfoHeader::Create(HWND parent, const RECT& at, UINT_PTR id) {
     GetClientRect(Hwnd(), &client);
     if (client.right != extent_.cx || client.bottom != extent_.cy) {
         extent_ = SIZE{client.right, client.bottom};
-        UserControl_Resize();
+        OnResize();
     }
     return true;
 }
 
 void InfoHeader::Resize(int widthPixels, int heightPixels) {
     if (Hwnd()) {
-        // The window's WM_SIZE runs UserControl_Resize.
+        // The window's WM_SIZE runs OnResize.
         SetWindowPos(Hwnd(), nullptr, 0, 0, widthPixels, heightPixels, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         return;
     }
     extent_ = SIZE{widthPixels, heightPixels};
-    UserControl_Resize();
+    OnResize();
 }
 
 void InfoHeader::SetDpi(const Dpi& dpi) {
     dpi_ = dpi;
-    picGrad_.SetDpi(dpi);
-    imgIco_.SetDpi(dpi);
-    lblCaption_.SetDpi(dpi);
-    reDraw(false);
+    strip_.SetDpi(dpi);
+    icon_.SetDpi(dpi);
+    label_.SetDpi(dpi);
+    Redraw(false);
 }
 
-void InfoHeader::UserControl_Initialize() {
-    gradientStyle_ = 0;
-    leftColor_ = TranslateColor(kButtonShadow);
-    rightColor_ = TranslateColor(kButtonFace);
-    maxFill_ = 100;
-    const std::shared_ptr<StdFont>& font = lblCaption_.Font();
-    font->SetName(kDefaultFace);
-    lblCaption_.SetForeColor(TranslateColor(kDarkShadow3D));
-    font->SetBold(true);
-    font->SetSize(10);
-    lblCaption_.SetCaption(kDefaultCaption);
-    alignment_ = 0;
-    multiLine_ = false;
-    hasIcon_ = true;
-    reDraw(true);
+void InfoHeader::OnResize() {
+    strip_.Move(extent_.cx, extent_.cy);
+    Redraw(true);
 }
 
-void InfoHeader::UserControl_Resize() {
-    picGrad_.Move(extent_.cx, extent_.cy);
-    reDraw(true);
-}
-
-void InfoHeader::UserControl_ReadProperties(const PropertyBag& bag) {
+void InfoHeader::ReadProperties(const PropertyBag& bag) {
     gradientStyle_ = ToInt32(bag.ReadProperty(L"GradientStyle", std::int32_t{0}));
     leftColor_ = static_cast<OleColor>(
         ToInt32(bag.ReadProperty(L"LeftColor", static_cast<std::int32_t>(TranslateColor(kButtonShadow)))));
     rightColor_ = static_cast<OleColor>(
         ToInt32(bag.ReadProperty(L"RightColor", static_cast<std::int32_t>(TranslateColor(kButtonFace)))));
     maxFill_ = ToInt16(bag.ReadProperty(L"MaxFill", maxFill_));
-    lblCaption_.SetForeColor(static_cast<OleColor>(
+    label_.SetForeColor(static_cast<OleColor>(
         ToInt32(bag.ReadProperty(L"ForeColor", static_cast<std::int32_t>(TranslateColor(kDarkShadow3D))))));
     // Only the face is stored; the font keeps its size and weight.
-    lblCaption_.Font()->SetName(ToText(bag.ReadProperty(L"FontName", std::wstring(kDefaultFace))));
+    label_.Font()->SetName(ToText(bag.ReadProperty(L"FontName", std::wstring(kDefaultFace))));
     // Stored as displayed: a multi-line caption already holds its CR LF pairs.
-    lblCaption_.SetCaption(ToText(bag.ReadProperty(L"Caption", std::wstring(kDefaultCaption))));
+    label_.SetCaption(ToText(bag.ReadProperty(L"Caption", std::wstring(kDefaultCaption))));
     multiLine_ = ToBoolean(bag.ReadProperty(L"MultiLine", false));
     alignment_ = ToInt32(bag.ReadProperty(L"Alignment", std::int32_t{0}));
     hasIcon_ = ToBoolean(bag.ReadProperty(L"HasIcon", true));
-    imgIco_.SetPicture(ToPicture(bag.ReadProperty(L"Picture", imgIco_.Picture())));
-    reDraw(true);
+    icon_.SetPicture(ToPicture(bag.ReadProperty(L"Picture", icon_.Picture())));
+    Redraw(true);
 }
 
-void InfoHeader::UserControl_WriteProperties(PropertyBag& bag) const {
+void InfoHeader::WriteProperties(PropertyBag& bag) const {
     bag.WriteProperty(L"GradientStyle", gradientStyle_);
     bag.WriteProperty(L"LeftColor", static_cast<std::int32_t>(leftColor_));
     bag.WriteProperty(L"RightColor", static_cast<std::int32_t>(rightColor_));
     bag.WriteProperty(L"MaxFill", maxFill_);
-    bag.WriteProperty(L"FontName", lblCaption_.Font()->Name());
-    bag.WriteProperty(L"ForeColor", static_cast<std::int32_t>(lblCaption_.ForeColor()));
-    bag.WriteProperty(L"Caption", lblCaption_.Caption());
+    bag.WriteProperty(L"FontName", label_.Font()->Name());
+    bag.WriteProperty(L"ForeColor", static_cast<std::int32_t>(label_.ForeColor()));
+    bag.WriteProperty(L"Caption", label_.Caption());
     bag.WriteProperty(L"MultiLine", multiLine_);
     bag.WriteProperty(L"Alignment", alignment_);
     bag.WriteProperty(L"HasIcon", hasIcon_);
-    bag.WriteProperty(L"Picture", imgIco_.Picture());
+    bag.WriteProperty(L"Picture", icon_.Picture());
 }
 
 // --- Properties ----------------------------------------------------------------
@@ -127,45 +119,45 @@ void InfoHeader::UserControl_WriteProperties(PropertyBag& bag) const {
 void InfoHeader::SetGradientStyle(std::int32_t style) {
     gradientStyle_ = style;
     Notify(L"GradientStyle");
-    reDraw(true);
+    Redraw(true);
 }
 
 void InfoHeader::SetMaxFill(std::int16_t percent) {
     maxFill_ = percent > 100 ? std::int16_t{100} : percent;
     Notify(L"MaxFill");
-    reDraw(true);
+    Redraw(true);
 }
 
 void InfoHeader::SetLeftColor(OleColor colour) {
     leftColor_ = TranslateColor(colour);
     Notify(L"LeftColor");
-    reDraw(true);
+    Redraw(true);
 }
 
 void InfoHeader::SetRightColor(OleColor colour) {
     rightColor_ = TranslateColor(colour);
     Notify(L"RightColor");
-    reDraw(true);
+    Redraw(true);
 }
 
 void InfoHeader::SetFontName(std::shared_ptr<StdFont> font) {
     // The caption always has a font to measure and paint with.
     if (!font) throw std::invalid_argument("FontName needs a font object");
-    lblCaption_.SetFont(std::move(font));
+    label_.SetFont(std::move(font));
     Notify(L"FontName");
-    reDraw(false);
+    Redraw(false);
 }
 
 void InfoHeader::SetForeColor(OleColor colour) {
-    lblCaption_.SetForeColor(colour);
+    label_.SetForeColor(colour);
     Notify(L"ForeColor");
-    reDraw(false);
+    Redraw(false);
 }
 
 void InfoHeader::SetCaption(const std::wstring& caption) {
-    lblCaption_.SetCaption(multiLine_ ? DoMultiLining(caption) : caption);
+    label_.SetCaption(multiLine_ ? DoMultiLining(caption) : caption);
     Notify(L"Caption");
-    reDraw(false);
+    Redraw(false);
 }
 
 void InfoHeader::SetAlignment(std::int32_t alignment) {
@@ -176,15 +168,15 @@ void InfoHeader::SetAlignment(std::int32_t alignment) {
     }
     alignment_ = alignment;
     Notify(L"Alignment");
-    reDraw(false);
+    Redraw(false);
 }
 
 void InfoHeader::SetMultiLine(bool on) {
     multiLine_ = on;
-    const std::wstring shown = lblCaption_.Caption();
-    lblCaption_.SetCaption(on ? DoMultiLining(shown) : RemoveCRLF(shown));
+    const std::wstring shown = label_.Caption();
+    label_.SetCaption(on ? DoMultiLining(shown) : RemoveCRLF(shown));
     Notify(L"MultiLine");
-    reDraw(false);
+    Redraw(false);
 }
 
 void InfoHeader::SetHasIcon(bool on) {
@@ -196,13 +188,13 @@ void InfoHeader::SetHasIcon(bool on) {
     }
     hasIcon_ = on;
     Notify(L"HasIcon");
-    reDraw(false);
+    Redraw(false);
 }
 
 void InfoHeader::SetPicture(std::shared_ptr<StdPicture> picture) {
-    imgIco_.SetPicture(std::move(picture));
+    icon_.SetPicture(std::move(picture));
     Notify(L"Picture");
-    reDraw(false);
+    Redraw(false);
 }
 
 void InfoHeader::Notify(const wchar_t* property) {
@@ -211,22 +203,22 @@ void InfoHeader::Notify(const wchar_t* property) {
 
 // --- Drawing -------------------------------------------------------------------
 
-void InfoHeader::reDraw(bool reDrawGrad) {
-    if (reDrawGrad) {
-        picGrad_.Cls();
-        DrawGradient(picGrad_, leftColor_, rightColor_, maxFill_, gradientStyle_);
+void InfoHeader::Redraw(bool repaintBlend) {
+    if (repaintBlend) {
+        strip_.Cls();
+        DrawGradient(strip_, leftColor_, rightColor_, maxFill_, gradientStyle_);
     }
     // The font object is shared: another holder may have changed it since the
     // label last measured its text.
-    lblCaption_.AutoSize();
-    const StripMeasures strip{picGrad_.Width(),       picGrad_.Height(),           picGrad_.ScaleWidth(),
-                              picGrad_.ScaleHeight(), TwipsPerPixel(dpi_.x), TwipsPerPixel(dpi_.y)};
-    ChildPlacement children{imgIco_.Visible(), imgIco_.Bounds(), lblCaption_.Bounds(), lblCaption_.Alignment()};
+    label_.AutoSize();
+    const StripMeasures strip{strip_.Width(),       strip_.Height(),           strip_.ScaleWidth(),
+                              strip_.ScaleHeight(), TwipsPerPixel(dpi_.x), TwipsPerPixel(dpi_.y)};
+    ChildPlacement children{icon_.Visible(), icon_.Bounds(), label_.Bounds(), label_.Alignment()};
     PlaceIconAndCaption(strip, PlacementOptions{hasIcon_, multiLine_, alignment_}, children);
-    imgIco_.SetVisible(children.iconVisible);
-    imgIco_.Move(children.icon.left, children.icon.top);
-    lblCaption_.Move(children.caption.left, children.caption.top);
-    lblCaption_.SetAlignment(children.captionAlign);
+    icon_.SetVisible(children.iconVisible);
+    icon_.Move(children.icon.left, children.icon.top);
+    label_.Move(children.caption.left, children.caption.top);
+    label_.SetAlignment(children.captionAlign);
     if (Hwnd()) InvalidateRect(Hwnd(), nullptr, FALSE);
 }
 
@@ -241,14 +233,14 @@ void InfoHeader::Paint() {
     if (buffer && image) {
         const SelectObjectGuard selectImage(buffer.get(), image.get());
         FillRect(buffer.get(), &client, GetSysColorBrush(COLOR_BTNFACE));
-        picGrad_.PaintTo(buffer.get());
-        imgIco_.Draw(buffer.get());
-        lblCaption_.Draw(buffer.get());
+        strip_.PaintTo(buffer.get());
+        icon_.Draw(buffer.get());
+        label_.Draw(buffer.get());
         BitBlt(dc, 0, 0, client.right, client.bottom, buffer.get(), 0, 0, SRCCOPY);
     } else {
-        picGrad_.PaintTo(dc);
-        imgIco_.Draw(dc);
-        lblCaption_.Draw(dc);
+        strip_.PaintTo(dc);
+        icon_.Draw(dc);
+        label_.Draw(dc);
     }
     EndPaint(Hwnd(), &ps);
 }
@@ -259,7 +251,7 @@ LRESULT InfoHeader::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         const SIZE size{LOWORD(lParam), HIWORD(lParam)};
         if (size.cx != extent_.cx || size.cy != extent_.cy) {
             extent_ = size;
-            UserControl_Resize();
+            OnResize();
         }
         return 0;
     }

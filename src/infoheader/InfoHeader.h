@@ -40,14 +40,12 @@ public:
     void SetDpi(const Dpi& dpi);
     const Dpi& CurrentDpi() const { return dpi_; }
 
-    // Host events.
-    void UserControl_Resize();
     // Restores every property from the bag, as stored: no clamp, translation or
     // guard. A value that cannot be converted throws PropertyTypeError; the
     // properties restored before it keep their values and nothing is redrawn.
-    void UserControl_ReadProperties(const PropertyBag& bag);
+    void ReadProperties(const PropertyBag& bag);
     // Writes all eleven properties, whether or not they hold their defaults.
-    void UserControl_WriteProperties(PropertyBag& bag) const;
+    void WriteProperties(PropertyBag& bag) const;
 
     std::int32_t GradientStyle() const { return gradientStyle_; }
     void SetGradientStyle(std::int32_t style);
@@ -60,13 +58,13 @@ public:
     OleColor RightColor() const { return rightColor_; }
     void SetRightColor(OleColor colour);
     // The caption's font object, shared with the caller.
-    std::shared_ptr<StdFont> FontName() const { return lblCaption_.Font(); }
+    std::shared_ptr<StdFont> FontName() const { return label_.Font(); }
     void SetFontName(std::shared_ptr<StdFont> font);
     // Stored as given, system colours untranslated.
-    OleColor ForeColor() const { return lblCaption_.ForeColor(); }
+    OleColor ForeColor() const { return label_.ForeColor(); }
     void SetForeColor(OleColor colour);
     // As displayed: in multi-line mode with CR LF where the caption had "|".
-    std::wstring Caption() const { return lblCaption_.Caption(); }
+    std::wstring Caption() const { return label_.Caption(); }
     void SetCaption(const std::wstring& caption);
     // 0 left, 1 centred, 2 right, 3 caption under the icon (only while HasIcon).
     std::int32_t Alignment() const { return alignment_; }
@@ -76,14 +74,15 @@ public:
     // Turning the icon off moves a caption that stood under it to the left.
     bool HasIcon() const { return hasIcon_; }
     void SetHasIcon(bool on);
-    std::shared_ptr<StdPicture> Picture() const { return imgIco_.Picture(); }
+    std::shared_ptr<StdPicture> Picture() const { return icon_.Picture(); }
     void SetPicture(std::shared_ptr<StdPicture> picture);
 
-    // The children, for the window's painting and for tests.
-    PictureBox& picGrad() { return picGrad_; }
-    const PictureBox& picGrad() const { return picGrad_; }
-    const ImageControl& imgIco() const { return imgIco_; }
-    const CaptionLabel& lblCaption() const { return lblCaption_; }
+    // The children, for the window's painting and for tests: the strip that
+    // carries the blend, the icon's image and the caption's label.
+    PictureBox& Strip() { return strip_; }
+    const PictureBox& Strip() const { return strip_; }
+    const ImageControl& Icon() const { return icon_; }
+    const CaptionLabel& Label() const { return label_; }
 
     static constexpr int kDesignWidth = 4050;  // twips
     static constexpr int kDesignHeight = 390;  // twips
@@ -92,10 +91,11 @@ protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void UserControl_Initialize();
-    // With reDrawGrad the strip is cleared and the blend painted again; then the
-    // icon and the caption are placed.
-    void reDraw(bool reDrawGrad);
+    // The strip takes the control's new inner size and its blend is painted again.
+    void OnResize();
+    // With `repaintBlend` the strip is cleared and the blend painted again; then
+    // the icon and the caption are placed.
+    void Redraw(bool repaintBlend);
     void Notify(const wchar_t* property);
     void Paint();
 
@@ -104,9 +104,9 @@ private:
     Dpi dpi_;
     SIZE extent_;  // the control's inner size in pixels
 
-    PictureBox picGrad_;
-    ImageControl imgIco_;
-    CaptionLabel lblCaption_;
+    PictureBox strip_;
+    ImageControl icon_;
+    CaptionLabel label_;
 
     std::int32_t alignment_ = 0;
     bool multiLine_ = false;

@@ -24,7 +24,7 @@ UniqueBitmap CreateImage(int width, int height) {
 
 }  // namespace
 
-// --- picGrad -------------------------------------------------------------------
+// --- The strip -----------------------------------------------------------------
 
 PictureBox::PictureBox(const Dpi& dpi) : dpi_(dpi), dc_(CreateCompatibleDC(nullptr)) {}
 
@@ -98,7 +98,7 @@ void PictureBox::PaintTo(HDC dc) const {
     if (bitmap_) BitBlt(dc, 0, 0, width_, height_, dc_.get(), 0, 0, SRCCOPY);
 }
 
-// --- imgIco --------------------------------------------------------------------
+// --- The icon's image ----------------------------------------------------------
 
 Box ImageControl::Bounds() const {
     if (!picture_) return Box{left_, top_, 0, 0};
@@ -110,7 +110,7 @@ void ImageControl::Draw(HDC dc) const {
     picture_->Draw(dc, ToWhole(left_ / TwipsPerPixel(dpi_.x)), ToWhole(top_ / TwipsPerPixel(dpi_.y)));
 }
 
-// --- lblCaption ----------------------------------------------------------------
+// --- The caption's label -------------------------------------------------------
 
 namespace {
 // "&" is shown as itself: a header caption has no access key.

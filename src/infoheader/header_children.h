@@ -1,6 +1,6 @@
 #pragma once
-// The three children of the header: the strip `picGrad` that carries the blend,
-// the image `imgIco` and the label `lblCaption`. None is a window of its own:
+// The three children of the header: the strip that carries the blend, the
+// icon's image and the caption's label. None is a window of its own:
 // the header's window paints all three, so they work (and can be tested)
 // whether or not that window exists. Positions are twips from the strip's top
 // left corner; the strip fills the header.
@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "infoheader/gradient_painter.h"
 #include "infoheader/header_layout.h"
-#include "infoheader/modGradient.h"
 #include "infoheader/std_objects.h"
 #include "platform/handles.h"
 #include "platform/twips.h"

@@ -1,6 +1,6 @@
 #include "infoheader/header_layout.h"
 
-#include "infoheader/modGradient.h"
+#include "infoheader/gradient_painter.h"
 
 namespace barsmith {
 namespace {
@@ -85,11 +85,11 @@ void PlaceIconAndCaption(const StripMeasures& strip, const PlacementOptions& opt
     }
 }
 
-std::wstring DoMultiLining(const std::wstring& sText) {
-    if (sText.find(L'|') == std::wstring::npos) return sText;
+std::wstring DoMultiLining(const std::wstring& text) {
+    if (text.find(L'|') == std::wstring::npos) return text;
     std::wstring result;
-    result.reserve(sText.size() + 16);
-    for (const wchar_t ch : sText) {
+    result.reserve(text.size() + 16);
+    for (const wchar_t ch : text) {
         if (ch == L'|') {
             result += L"\r\n";
         } else {
@@ -99,10 +99,10 @@ std::wstring DoMultiLining(const std::wstring& sText) {
     return result;
 }
 
-std::wstring RemoveCRLF(const std::wstring& sText) {
+std::wstring RemoveCRLF(const std::wstring& text) {
     std::wstring result;
-    result.reserve(sText.size());
-    for (const wchar_t ch : sText) {
+    result.reserve(text.size());
+    for (const wchar_t ch : text) {
         if (ch == L'\n') continue;
         result += ch == L'\r' ? L'|' : ch;
     }

@@ -49,8 +49,8 @@ long Half(double x);
 void PlaceIconAndCaption(const StripMeasures& strip, const PlacementOptions& options, ChildPlacement& children);
 
 // Every "|" becomes a CR LF pair; text without "|" comes back unchanged.
-std::wstring DoMultiLining(const std::wstring& sText);
+std::wstring DoMultiLining(const std::wstring& text);
 // Every CR becomes "|", every LF is dropped.
-std::wstring RemoveCRLF(const std::wstring& sText);
+std::wstring RemoveCRLF(const std::wstring& text);
 
 }  // namespace barsmith

@@ -4,7 +4,7 @@
 
 namespace barsmith {
 
-// The stored property set of the main window's header InfoHeader1, with its keys
+// The stored property set of the main window's header, with its keys
 // in lower case as its host keeps them: a white-to-blue blend from top to bottom,
 // the web-page icon (32 pixels at 96 DPI, made for `dpi`) and "   Barsmith" in white.
 PropertyBag MainWindowHeaderProperties(const Dpi& dpi = Dpi{});

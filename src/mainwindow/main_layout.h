@@ -1,10 +1,10 @@
 #pragma once
 // Where every control of the main window sits, in twips, with its kind, caption,
 // tool tip, place in the tab order and click handler. Controls below the client
-// area's bottom edge are out of view by design: they hold working state.
+// area's bottom edge are out of view by design: they show the window's working state.
 #include <span>
 
-#include "mainwindow/frmMain.h"
+#include "mainwindow/main_window.h"
 #include "platform/form.h"
 #include "platform/twips.h"
 

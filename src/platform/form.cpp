@@ -356,7 +356,7 @@ void Form::CreateControls(std::span<const ControlSpec> table) {
 }
 
 void Form::MakeControl(const ControlSpec& spec) {
-    const HWND parent = spec.container == kOnForm ? Hwnd() : MadeControl(spec.container);
+    const HWND parent = spec.container == kOnForm ? Hwnd() : ExistingControl(spec.container);
     HWND control = nullptr;
     if (spec.kind == ControlKind::Custom) {
         control = CreateCustomControl(spec, parent);
@@ -379,7 +379,7 @@ void Form::MakeGroup(const ControlSpec& group) {
                                        [&spec](const auto& control) { return control.first == spec.id; });
         if (tried || &GroupOf(spec) != &group) continue;
         MakeControl(spec);
-        made.push_back(MadeControl(spec.id));
+        made.push_back(ExistingControl(spec.id));
     }
     UpdateTabOrder();
     // Fitted as the first paint's controls were, without moving those: the
@@ -394,7 +394,7 @@ void Form::MakeGroup(const ControlSpec& group) {
 void Form::UpdateTabOrder() {
     std::vector<std::pair<int, HWND>> tabOrder;
     for (const ControlSpec& spec : table_) {
-        const HWND control = MadeControl(spec.id);
+        const HWND control = ExistingControl(spec.id);
         if (control && spec.tabIndex != kNoTabStop && !IsOutOfView(spec)) tabOrder.emplace_back(spec.tabIndex, control);
     }
     std::stable_sort(tabOrder.begin(), tabOrder.end(),
@@ -419,20 +419,18 @@ const ControlSpec* Form::SpecOf(int id) const {
     return found == table_.end() ? nullptr : &*found;
 }
 
-HWND Form::MadeControl(int id) const {
+HWND Form::ExistingControl(int id) const {
     const auto found =
         std::find_if(controls_.begin(), controls_.end(), [id](const auto& control) { return control.first == id; });
     return found == controls_.end() ? nullptr : found->second;
 }
 
-HWND Form::ControlById(int id) const {
-    if (const HWND made = MadeControl(id)) return made;
+HWND Form::ControlById(int id) {
+    if (const HWND made = ExistingControl(id)) return made;
     const ControlSpec* spec = SpecOf(id);
     if (!spec || !Hwnd() || !MadeOnFirstUse(*spec)) return nullptr;
-    // Making a control on first use changes nothing the form's callers can see
-    // but the time it takes: the form is the same form before and after.
-    const_cast<Form*>(this)->MakeGroup(GroupOf(*spec));
-    return MadeControl(id);
+    MakeGroup(GroupOf(*spec));
+    return ExistingControl(id);
 }
 
 bool Form::IsOutOfView(const ControlSpec& spec) const {
@@ -602,7 +600,7 @@ void Form::FitButtons() {
         captions.push_back({WindowText(placed.control), {client.right, client.bottom}});
     }
     for (const ControlSpec& spec : table_) {
-        if (spec.kind != ControlKind::Button || MadeControl(spec.id)) continue;
+        if (spec.kind != ControlKind::Button || ExistingControl(spec.id)) continue;
         const RECT box = ToPixels(spec.at, dpi_);
         captions.push_back({spec.caption, {box.right - box.left, box.bottom - box.top}});
     }
@@ -702,7 +700,7 @@ bool Form::HandleAccessKey(wchar_t key) {
 
 bool Form::PreTranslateMessage(MSG& msg) {
     if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
-        Form_KeyDown(static_cast<WORD>(msg.wParam), CurrentShiftState());
+        OnKeyDown(static_cast<WORD>(msg.wParam), CurrentShiftState());
         if (!IsLoaded()) return true;  // the handler closed the form
     }
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && !(GetKeyState(VK_CONTROL) < 0))

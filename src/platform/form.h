@@ -112,7 +112,9 @@ public:
     // The control of the form's table with this id, or 0. A control that the
     // first paint does not show (out of view, or hidden at start, or placed in
     // such a frame) is made with the rest of its frame when it is first asked for.
-    HWND ControlById(int id) const;
+    HWND ControlById(int id);
+    // The control of the form's table with this id if it has been made, or 0.
+    HWND ExistingControl(int id) const;
 
 protected:
     struct FormStyle {
@@ -166,7 +168,7 @@ protected:
     // The text colour of a label (static control); labels sit on the button face.
     virtual COLORREF LabelTextColor(HWND /*label*/) const { return GetSysColor(COLOR_BTNTEXT); }
     // Key preview: every key pressed anywhere in the form comes here first.
-    virtual void Form_KeyDown(WORD /*keyCode*/, WORD /*shift*/) {}
+    virtual void OnKeyDown(WORD /*keyCode*/, WORD /*shift*/) {}
 
     FormRegistry& forms_;
 
@@ -218,7 +220,6 @@ private:
     // The row placed on the form that holds `spec`, through its frames, or `spec` itself.
     const ControlSpec& GroupOf(const ControlSpec& spec) const;
     bool MadeOnFirstUse(const ControlSpec& spec) const;
-    HWND MadeControl(int id) const;
     void MakeControl(const ControlSpec& spec);
     void MakeGroup(const ControlSpec& group);
     void UpdateTabOrder();

@@ -1,4 +1,4 @@
-#include "infoheader/modGradient.h"
+#include "infoheader/gradient_painter.h"
 
 #include <gtest/gtest.h>
 

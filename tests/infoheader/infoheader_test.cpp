@@ -36,13 +36,13 @@ protected:
 
     // One pixel of the strip that only a new painting of the blend overwrites.
     void Mark() {
-        PictureBox& strip = header.picGrad();
+        PictureBox& strip = header.Strip();
         strip.SetScaleMode(ScaleMode::Pixels);
         strip.Line(5, 0, 6, 0, kMarker);
         strip.SetScaleMode(ScaleMode::Twips);
         ASSERT_EQ(strip.Pixel(5, 0), kMarker);
     }
-    bool Repainted() const { return header.picGrad().Pixel(5, 0) != kMarker; }
+    bool Repainted() const { return header.Strip().Pixel(5, 0) != kMarker; }
 };
 
 TEST_F(InfoHeaderTest, ANewInstanceShowsTheDefaultsWithoutNotifying) {
@@ -63,7 +63,7 @@ TEST_F(InfoHeaderTest, ANewInstanceShowsTheDefaultsWithoutNotifying) {
     EXPECT_TRUE(changed.empty());
 
     // Painted at the design size: button shadow at the left, button face at the right.
-    const PictureBox& strip = header.picGrad();
+    const PictureBox& strip = header.Strip();
     EXPECT_EQ(strip.WidthPixels(), 270);
     EXPECT_EQ(strip.HeightPixels(), 26);
     EXPECT_TRUE(strip.AutoRedraw());
@@ -71,9 +71,9 @@ TEST_F(InfoHeaderTest, ANewInstanceShowsTheDefaultsWithoutNotifying) {
     EXPECT_EQ(strip.Pixel(0, 13), GetSysColor(COLOR_BTNSHADOW));
     EXPECT_EQ(strip.Pixel(269, 13), GetSysColor(COLOR_BTNFACE));
 
-    const Box icon = header.imgIco().Bounds();
-    const Box caption = header.lblCaption().Bounds();
-    EXPECT_TRUE(header.imgIco().Visible());
+    const Box icon = header.Icon().Bounds();
+    const Box caption = header.Label().Bounds();
+    EXPECT_TRUE(header.Icon().Visible());
     EXPECT_EQ(icon.left, 60);
     EXPECT_EQ(icon.top, 75);
     EXPECT_EQ(caption.left, 405);
@@ -113,7 +113,7 @@ TEST_F(InfoHeaderTest, TurningTheIconOffMovesAStackedCaptionLeftFirst) {
     header.SetAlignment(3);
     changed.clear();
     std::vector<std::pair<bool, double>> seen;  // icon shown, caption left, at each notice
-    onChange = [&] { seen.emplace_back(header.imgIco().Visible(), header.lblCaption().Bounds().left); };
+    onChange = [&] { seen.emplace_back(header.Icon().Visible(), header.Label().Bounds().left); };
 
     header.SetHasIcon(false);
     EXPECT_EQ(changed, (std::vector<std::wstring>{L"Alignment", L"HasIcon"}));
@@ -123,8 +123,8 @@ TEST_F(InfoHeaderTest, TurningTheIconOffMovesAStackedCaptionLeftFirst) {
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_TRUE(seen[1].first);
     EXPECT_EQ(seen[1].second, 60 + 240 + 105);
-    EXPECT_FALSE(header.imgIco().Visible());
-    EXPECT_EQ(header.lblCaption().Bounds().left, 60);
+    EXPECT_FALSE(header.Icon().Visible());
+    EXPECT_EQ(header.Label().Bounds().left, 60);
 }
 
 TEST_F(InfoHeaderTest, TurningTheIconOffKeepsOtherAlignments) {
@@ -142,18 +142,18 @@ TEST_F(InfoHeaderTest, TurningTheIconOffKeepsOtherAlignments) {
 TEST_F(InfoHeaderTest, MultiLineTurnsBarsIntoLineBreaksAndBack) {
     header.SetCaption(L"Top|Bottom");
     EXPECT_EQ(header.Caption(), L"Top|Bottom");
-    const double oneLine = header.lblCaption().Bounds().height;
+    const double oneLine = header.Label().Bounds().height;
 
     header.SetMultiLine(true);
     EXPECT_EQ(header.Caption(), L"Top\r\nBottom");
-    EXPECT_EQ(header.lblCaption().Bounds().height, 2 * oneLine);
+    EXPECT_EQ(header.Label().Bounds().height, 2 * oneLine);
     header.SetMultiLine(false);
     EXPECT_EQ(header.Caption(), L"Top|Bottom");
 
     header.SetMultiLine(true);
     header.SetCaption(L"One|Two|Three");
     EXPECT_EQ(header.Caption(), L"One\r\nTwo\r\nThree");
-    EXPECT_EQ(header.lblCaption().Bounds().height, 3 * oneLine);
+    EXPECT_EQ(header.Label().Bounds().height, 3 * oneLine);
 }
 
 TEST_F(InfoHeaderTest, OnlyTheFourBlendPropertiesRepaintTheStrip) {
@@ -190,7 +190,7 @@ TEST_F(InfoHeaderTest, ARepaintClearsTheStripSoAPartialFillShowsTheBackground) {
     header.SetLeftColor(0x0000FF);
     header.SetRightColor(0xFF0000);
     header.SetMaxFill(50);  // N = 135 of 270 columns
-    const PictureBox& strip = header.picGrad();
+    const PictureBox& strip = header.Strip();
     EXPECT_EQ(strip.Pixel(0, 5), 0x0000FFu);
     EXPECT_EQ(strip.Pixel(135, 5), 0xFF0000u);
     EXPECT_EQ(strip.Pixel(136, 5), GetSysColor(COLOR_BTNFACE));
@@ -201,19 +201,19 @@ TEST_F(InfoHeaderTest, AWiderControlIsRepaintedAndKeepsARightCaptionFourPixelsFr
     header.SetRightColor(0xFF0000);
     header.SetAlignment(2);
     header.Resize(400, 30);
-    const PictureBox& strip = header.picGrad();
+    const PictureBox& strip = header.Strip();
     EXPECT_EQ(strip.WidthPixels(), 400);
     EXPECT_EQ(strip.HeightPixels(), 30);
     EXPECT_EQ(strip.Pixel(399, 10), 0xFF0000u);
-    const Box caption = header.lblCaption().Bounds();
+    const Box caption = header.Label().Bounds();
     EXPECT_EQ(caption.left + caption.width, 400 * 15 - 60);
-    EXPECT_EQ(header.lblCaption().Alignment(), TextAlign::Right);
-    EXPECT_EQ(header.imgIco().Bounds().top, Half(450 - 240));
+    EXPECT_EQ(header.Label().Alignment(), TextAlign::Right);
+    EXPECT_EQ(header.Icon().Bounds().top, Half(450 - 240));
 }
 
 TEST_F(InfoHeaderTest, ASaveWritesAllElevenPropertiesEvenAtTheirDefaults) {
     PropertyBag bag;
-    header.UserControl_WriteProperties(bag);
+    header.WriteProperties(bag);
     const std::vector<std::wstring> keys{L"GradientStyle", L"LeftColor", L"RightColor", L"MaxFill",
                                          L"FontName",      L"ForeColor", L"Caption",    L"MultiLine",
                                          L"Alignment",     L"HasIcon",   L"Picture"};
@@ -229,7 +229,7 @@ TEST_F(InfoHeaderTest, ASaveWritesAllElevenPropertiesEvenAtTheirDefaults) {
 }
 
 TEST_F(InfoHeaderTest, TheMainWindowsLowerCaseSetIsRestoredAsStored) {
-    header.UserControl_ReadProperties(MainWindowHeaderProperties());
+    header.ReadProperties(MainWindowHeaderProperties());
     EXPECT_EQ(header.GradientStyle(), 1);
     EXPECT_EQ(header.LeftColor(), 0xFFFFFFu);
     EXPECT_EQ(header.RightColor(), 0xFF0000u);
@@ -240,15 +240,15 @@ TEST_F(InfoHeaderTest, TheMainWindowsLowerCaseSetIsRestoredAsStored) {
     EXPECT_EQ(header.Picture()->Width(), 32);
     EXPECT_TRUE(changed.empty());
     // Repainted top to bottom: white above, near blue in the last row.
-    EXPECT_EQ(header.picGrad().Pixel(100, 0), 0xFFFFFFu);
-    const COLORREF bottom = header.picGrad().Pixel(100, 25);
+    EXPECT_EQ(header.Strip().Pixel(100, 0), 0xFFFFFFu);
+    const COLORREF bottom = header.Strip().Pixel(100, 25);
     EXPECT_LE(GetRValue(bottom), 10);
     EXPECT_LE(GetGValue(bottom), 10);
     EXPECT_EQ(GetBValue(bottom), 255);
 }
 
 TEST_F(InfoHeaderTest, ARestoreTakesValuesAsStoredWithoutTheSettersRules) {
-    header.UserControl_ReadProperties(PropertyBag{{L"maxfill", std::int16_t{150}},
+    header.ReadProperties(PropertyBag{{L"maxfill", std::int16_t{150}},
                                                   {L"leftcolor", static_cast<std::int32_t>(0x80000010)},
                                                   {L"alignment", std::int32_t{3}},
                                                   {L"hasicon", false},
@@ -262,21 +262,21 @@ TEST_F(InfoHeaderTest, ARestoreTakesValuesAsStoredWithoutTheSettersRules) {
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_TRUE(changed.empty());
     // Under a hidden icon the caption keeps its left edge and text alignment.
-    EXPECT_FALSE(header.imgIco().Visible());
-    EXPECT_EQ(header.lblCaption().Bounds().left, 405);
-    EXPECT_EQ(header.lblCaption().Alignment(), TextAlign::Left);
-    EXPECT_EQ(header.lblCaption().Bounds().top, Half(390 - header.lblCaption().Bounds().height));
+    EXPECT_FALSE(header.Icon().Visible());
+    EXPECT_EQ(header.Label().Bounds().left, 405);
+    EXPECT_EQ(header.Label().Alignment(), TextAlign::Left);
+    EXPECT_EQ(header.Label().Bounds().top, Half(390 - header.Label().Bounds().height));
 }
 
 TEST_F(InfoHeaderTest, AMultiLineCaptionSurvivesASaveAndRestore) {
     header.SetMultiLine(true);
     header.SetCaption(L"First|Second");
     PropertyBag bag;
-    header.UserControl_WriteProperties(bag);
+    header.WriteProperties(bag);
     EXPECT_EQ(bag.ReadProperty(L"Caption", false), PropertyValue(std::wstring(L"First\r\nSecond")));
 
     InfoHeader restored{messages, {}, k96};
-    restored.UserControl_ReadProperties(bag);
+    restored.ReadProperties(bag);
     EXPECT_TRUE(restored.MultiLine());
     EXPECT_EQ(restored.Caption(), L"First\r\nSecond");
 }
@@ -292,7 +292,7 @@ TEST_F(InfoHeaderTest, AnEmptyBagGivesTheDefaultsButKeepsMaxFillAndPicture) {
     header.SetPicture(picture);
     changed.clear();
 
-    header.UserControl_ReadProperties(PropertyBag{});
+    header.ReadProperties(PropertyBag{});
     EXPECT_EQ(header.GradientStyle(), 0);
     EXPECT_EQ(header.MaxFill(), -5);
     EXPECT_EQ(header.LeftColor(), GetSysColor(COLOR_BTNSHADOW));
@@ -308,17 +308,17 @@ TEST_F(InfoHeaderTest, AFontIsSharedWholeButOnlyItsFaceIsSaved) {
     const auto arial = std::make_shared<StdFont>(L"Arial", 14, false, true);
     header.SetFontName(arial);
     EXPECT_EQ(header.FontName(), arial);
-    const double bigHeight = header.lblCaption().Bounds().height;
+    const double bigHeight = header.Label().Bounds().height;
 
     PropertyBag bag;
-    header.UserControl_WriteProperties(bag);
+    header.WriteProperties(bag);
     InfoHeader restored{messages, {}, k96};
-    restored.UserControl_ReadProperties(bag);
+    restored.ReadProperties(bag);
     EXPECT_EQ(restored.FontName()->Name(), L"Arial");
     EXPECT_EQ(restored.FontName()->Size(), 10);
     EXPECT_TRUE(restored.FontName()->Bold());
     EXPECT_FALSE(restored.FontName()->Italic());
-    EXPECT_LT(restored.lblCaption().Bounds().height, bigHeight);
+    EXPECT_LT(restored.Label().Bounds().height, bigHeight);
 
     // The caption always keeps a font to measure and paint with.
     changed.clear();
@@ -332,7 +332,7 @@ TEST_F(InfoHeaderTest, AValueOfTheWrongKindStopsTheRestoreWhereItIs) {
     const PropertyBag bag{{L"GradientStyle", std::int32_t{1}},
                           {L"MaxFill", std::wstring(L"lots")},
                           {L"Caption", std::wstring(L"never read")}};
-    EXPECT_THROW(header.UserControl_ReadProperties(bag), PropertyTypeError);
+    EXPECT_THROW(header.ReadProperties(bag), PropertyTypeError);
     EXPECT_EQ(header.GradientStyle(), 1);
     EXPECT_EQ(header.Caption(), L"Information Header v1.0");
     EXPECT_FALSE(Repainted());
@@ -345,15 +345,15 @@ TEST_F(InfoHeaderTest, TheWindowSizesTheStripAndPaintsFromItsImageAlone) {
         CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 800, 100, nullptr, nullptr,
                         GetModuleHandleW(nullptr), nullptr));
     ASSERT_TRUE(header.Create(parent.get(), RECT{0, 0, 493, 41}));
-    EXPECT_EQ(header.picGrad().WidthPixels(), 493);
-    EXPECT_EQ(header.picGrad().HeightPixels(), 41);
+    EXPECT_EQ(header.Strip().WidthPixels(), 493);
+    EXPECT_EQ(header.Strip().HeightPixels(), 41);
     EXPECT_FALSE(GetWindowLongW(header.Hwnd(), GWL_STYLE) & WS_TABSTOP);
 
     MoveWindow(header.Hwnd(), 0, 0, 600, 41, FALSE);
-    EXPECT_EQ(header.picGrad().WidthPixels(), 600);
+    EXPECT_EQ(header.Strip().WidthPixels(), 600);
     header.Resize(650, 50);
-    EXPECT_EQ(header.picGrad().WidthPixels(), 650);
-    EXPECT_EQ(header.picGrad().HeightPixels(), 50);
+    EXPECT_EQ(header.Strip().WidthPixels(), 650);
+    EXPECT_EQ(header.Strip().HeightPixels(), 50);
 
     // Uncovering the window paints it from the strip's image, marker included;
     // the blend is not drawn again.
@@ -362,7 +362,7 @@ TEST_F(InfoHeaderTest, TheWindowSizesTheStripAndPaintsFromItsImageAlone) {
     EXPECT_FALSE(Repainted());
     const WindowDC shown(header.Hwnd());
     EXPECT_EQ(GetPixel(shown.get(), 5, 0), kMarker);
-    EXPECT_EQ(GetPixel(shown.get(), 6, 0), header.picGrad().Pixel(6, 0));
+    EXPECT_EQ(GetPixel(shown.get(), 6, 0), header.Strip().Pixel(6, 0));
 }
 
 }  // namespace

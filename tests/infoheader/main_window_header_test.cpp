@@ -11,7 +11,7 @@ namespace {
 using MainWindowHeaderTest = testing::MainWindowTest;
 
 TEST_F(MainWindowHeaderTest, TheTitleStripBlendsFromWhiteAtTheTopToBlueAtTheBottom) {
-    const HWND header = Ctl(IDC_InfoHeader1);
+    const HWND header = Ctl(IDC_Header);
     ASSERT_TRUE(header);
     EXPECT_EQ(GetParent(header), main->Hwnd());
     RECT client{};

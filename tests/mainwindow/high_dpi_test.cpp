@@ -16,13 +16,13 @@ TEST_F(HighDpiTest, StartedAt144DpiBothWindowsAreLaidOutForIt) {
     EXPECT_EQ(client.right, TwipsToPixels(7320, 144));
     EXPECT_EQ(client.bottom, TwipsToPixels(5115, 144));
     testing::ExpectMainWindowLaidOutFor(*main, Dpi{144, 144});
-    Click(IDC_cmdMyKeys);
+    Click(IDC_SwitchView);
     testing::ExpectCaptionsWhole(main->Hwnd());
 
-    main->cmdAbout_Click();
+    main->OnAbout();
     const HWND about = FindWindowW(L"BarsmithAbout", nullptr);
     ASSERT_TRUE(about);
-    const HWND icon = GetDlgItem(about, frmAbout::IDC_Image1);
+    const HWND icon = GetDlgItem(about, AboutWindow::IDC_ProgramIcon);
     EXPECT_EQ(testing::IconWidth(reinterpret_cast<HICON>(SendMessageW(icon, STM_GETICON, 0, 0))), 48);
     testing::ExpectCaptionsWhole(about);
 }

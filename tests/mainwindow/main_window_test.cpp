@@ -57,28 +57,28 @@ TEST_F(MainWindowTest, ControlsSitInTheirFramesAtTheirPlaces) {
         ControlId id;
         const wchar_t* cls;
         const wchar_t* caption;
-        ControlId frame;  // IDC_InfoHeader1 stands for the window itself
+        ControlId frame;  // IDC_Header stands for the window itself
         TwipsRect at;
     };
     const Expected expected[] = {
-        {IDC_Text2, L"Edit", L"", IDC_FraButton, {1560, 360, 4935, 315}},
-        {IDC_cmdApp, L"Button", L"&A", IDC_FraButton, {6600, 360, 315, 315}},
-        {IDC_Command4, L"Button", L"&H", IDC_FraButton, {6600, 1080, 315, 315}},
-        {IDC_Label3, L"Static", L"Button Text", IDC_FraButton, {240, 1500, 825, 195}},
-        {IDC_Text8, L"Edit", L"", IDC_FraMenu, {1560, 1080, 4935, 315}},
-        {IDC_Label6, L"Static", L"Status Bar Text", IDC_FraMenu, {240, 780, 1095, 195}},
-        {IDC_List1, L"ListBox", L"", IDC_FraMine, {240, 360, 4335, 1035}},
-        {IDC_Command5, L"Button", L"&Delete Selected", IDC_FraMine, {5160, 360, 1455, 375}},
-        {IDC_Picture1, L"Static", L"", IDC_FraMine, {5640, 920, 480, 480}},
-        {IDC_FraMenu, L"BarsmithFrame", L"Tools Menu", IDC_InfoHeader1, {120, 2960, 7095, 1575}},
-        {IDC_FraMine, L"BarsmithFrame", L"My Buttons", IDC_InfoHeader1, {120, 2960, 7095, 1575}},
-        {IDC_lblMessage, L"Static", kDefaultStatus, IDC_InfoHeader1, {120, 2740, 7095, 225}},
-        {IDC_cmdMyKeys, L"Button", L"&My Buttons", IDC_InfoHeader1, {3000, 4640, 1335, 375}},
-        {IDC_cmdClose, L"Button", L"&Close", IDC_InfoHeader1, {5880, 4640, 1335, 375}},
-        {IDC_Text1, L"Edit", nullptr, IDC_InfoHeader1, {960, 6480, 4935, 315}},
-        {IDC_Option1, L"Button", L"Create Button for current user only", IDC_Frame1, {360, 260, 3135, 255}},
-        {IDC_Check1, L"Button", L"Button visible", IDC_InfoHeader1, {240, 7680, 1695, 255}},
-        {IDC_Command1, L"Button", L"Make GUID", IDC_InfoHeader1, {360, 8040, 1455, 375}},
+        {IDC_ApplicationPath, L"Edit", L"", IDC_ButtonFrame, {1560, 360, 4935, 315}},
+        {IDC_PickApplication, L"Button", L"&A", IDC_ButtonFrame, {6600, 360, 315, 315}},
+        {IDC_PickHotIcon, L"Button", L"&H", IDC_ButtonFrame, {6600, 1080, 315, 315}},
+        {IDC_ButtonTextLabel, L"Static", L"Button Text", IDC_ButtonFrame, {240, 1500, 825, 195}},
+        {IDC_ToolTip, L"Edit", L"", IDC_MenuFrame, {1560, 1080, 4935, 315}},
+        {IDC_StatusBarTextLabel, L"Static", L"Status Bar Text", IDC_MenuFrame, {240, 780, 1095, 195}},
+        {IDC_MyButtonsList, L"ListBox", L"", IDC_MyButtonsFrame, {240, 360, 4335, 1035}},
+        {IDC_DeleteSelected, L"Button", L"&Delete Selected", IDC_MyButtonsFrame, {5160, 360, 1455, 375}},
+        {IDC_Preview, L"Static", L"", IDC_MyButtonsFrame, {5640, 920, 480, 480}},
+        {IDC_MenuFrame, L"BarsmithFrame", L"Tools Menu", IDC_Header, {120, 2960, 7095, 1575}},
+        {IDC_MyButtonsFrame, L"BarsmithFrame", L"My Buttons", IDC_Header, {120, 2960, 7095, 1575}},
+        {IDC_Status, L"Static", kDefaultStatus, IDC_Header, {120, 2740, 7095, 225}},
+        {IDC_SwitchView, L"Button", L"&My Buttons", IDC_Header, {3000, 4640, 1335, 375}},
+        {IDC_Close, L"Button", L"&Close", IDC_Header, {5880, 4640, 1335, 375}},
+        {IDC_NextGuid, L"Edit", nullptr, IDC_Header, {960, 6480, 4935, 315}},
+        {IDC_CurrentUserOnly, L"Button", L"Create Button for current user only", IDC_HiveFrame, {360, 260, 3135, 255}},
+        {IDC_ButtonVisible, L"Button", L"Button visible", IDC_Header, {240, 7680, 1695, 255}},
+        {IDC_MakeGuid, L"Button", L"Make GUID", IDC_Header, {360, 8040, 1455, 375}},
     };
     for (const Expected& e : expected) {
         SCOPED_TRACE(e.id);
@@ -88,11 +88,11 @@ TEST_F(MainWindowTest, ControlsSitInTheirFramesAtTheirPlaces) {
         if (e.caption) {
             EXPECT_EQ(Caption(control), e.caption);
         }
-        EXPECT_EQ(GetParent(control), e.frame == IDC_InfoHeader1 ? main->Hwnd() : Ctl(e.frame));
+        EXPECT_EQ(GetParent(control), e.frame == IDC_Header ? main->Hwnd() : Ctl(e.frame));
         const auto place = [](RECT r) { return std::array{r.left, r.top, r.right - r.left, r.bottom - r.top}; };
         auto expected = place(ToPixels(e.at, main->CurrentDpi()));
         const auto seen = place(PlaceInParent(control));
-        if (e.id == IDC_Label3 || e.id == IDC_Label6 || e.id == IDC_lblMessage) {
+        if (e.id == IDC_ButtonTextLabel || e.id == IDC_StatusBarTextLabel || e.id == IDC_Status) {
             // A label starts at its place and takes its caption's width (checked with every caption below).
             EXPECT_GE(seen[3], expected[3]);
             expected[2] = seen[2];
@@ -103,7 +103,8 @@ TEST_F(MainWindowTest, ControlsSitInTheirFramesAtTheirPlaces) {
     // The working-state controls lie below the client area.
     RECT client;
     GetClientRect(main->Hwnd(), &client);
-    for (const ControlId id : {IDC_Label8, IDC_Text1, IDC_lblPath, IDC_Frame1, IDC_Check1, IDC_Command1})
+    for (const ControlId id :
+         {IDC_PreviewedGuid, IDC_NextGuid, IDC_PreviewedIconPath, IDC_HiveFrame, IDC_ButtonVisible, IDC_MakeGuid})
         EXPECT_GE(PlaceInParent(Ctl(id)).top, client.bottom) << id;
 }
 
@@ -120,13 +121,13 @@ TEST_F(MainWindowTest, EveryCaptionOfBothWindowsIsWholeInTheDefaultFontAndInTheW
             EXPECT_EQ(font.lfFaceName, widest);
         }
         main->SetStatusCreated(L"WWWWWWWWWWWWWWWWWWWWWWWWW");
-        const auto buttonFont = SendMessageW(Ctl(IDC_cmdClose), WM_GETFONT, 0, 0);
+        const auto buttonFont = SendMessageW(Ctl(IDC_Close), WM_GETFONT, 0, 0);
         testing::ExpectMainWindowLaidOutFor(*main, main->CurrentDpi());  // makes every control
-        for (const ControlId id : {IDC_cmdClose, IDC_Command5})
+        for (const ControlId id : {IDC_Close, IDC_DeleteSelected})
             EXPECT_EQ(SendMessageW(Ctl(id), WM_GETFONT, 0, 0), buttonFont) << "one font for the push buttons, made early or late";
-        Click(IDC_cmdMyKeys);  // the status line takes its default text again
+        Click(IDC_SwitchView);  // the status line takes its default text again
         testing::ExpectCaptionsWhole(main->Hwnd());
-        main->cmdAbout_Click();
+        main->OnAbout();
         testing::ExpectCaptionsWhole(FindWindowW(L"BarsmithAbout", nullptr));
     }
 }
@@ -149,45 +150,46 @@ TEST_F(MainWindowTest, ToolTipsAreMadeWhenTheMouseFirstComesOverTheWindow) {
         return LRESULT{-1};
     };
     // The mouse over the Hot Icon picker, inside its frame (the pointer may have been over the window already).
-    SendMessageW(Ctl(IDC_Command4), WM_SETCURSOR, reinterpret_cast<WPARAM>(Ctl(IDC_Command4)),
+    SendMessageW(Ctl(IDC_PickHotIcon), WM_SETCURSOR, reinterpret_cast<WPARAM>(Ctl(IDC_PickHotIcon)),
                  MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     EXPECT_EQ(tips(), 3);
 }
 
 TEST_F(MainWindowTest, TabOrderFollowsTheDesignAcrossFramesAndLeavesOutWhatIsOutOfView) {
     const ControlId expected[] = {
-        IDC_cmdApp,   IDC_Command3, IDC_Command4,  IDC_Text2,    IDC_Text3,    IDC_Text5,   IDC_Text4,
-        IDC_Text6,    IDC_Text7,    IDC_Text8,     IDC_cmdAbout, IDC_cmdHelp,  IDC_cmdMyKeys, IDC_Command2,
-        IDC_cmdClose, IDC_FraButton, IDC_Label4,   IDC_Label3,   IDC_Label2,   IDC_Label1,  IDC_FraMenu,
-        IDC_Label7,   IDC_Label6,   IDC_Label5,    IDC_FraMine,  IDC_List1,    IDC_Command5, IDC_Picture1,
-        IDC_lblMessage,
+        IDC_PickApplication, IDC_PickIcon,         IDC_PickHotIcon,        IDC_ApplicationPath, IDC_IconPath,
+        IDC_HotIconPath,     IDC_ButtonText,       IDC_MenuText,           IDC_StatusBarText,   IDC_ToolTip,
+        IDC_About,           IDC_Help,             IDC_SwitchView,         IDC_CreateButton,    IDC_Close,
+        IDC_ButtonFrame,     IDC_HotIconLabel,     IDC_ButtonTextLabel,    IDC_IconLabel,       IDC_ApplicationLabel,
+        IDC_MenuFrame,       IDC_ToolTipLabel,     IDC_StatusBarTextLabel, IDC_MenuTextLabel,   IDC_MyButtonsFrame,
+        IDC_MyButtonsList,   IDC_DeleteSelected,   IDC_Preview,            IDC_Status,
     };
     const auto order = [this] {
         std::vector<int> ids;
         for (const HWND control : main->TabOrder()) {
-            if (GetDlgCtrlID(control) != IDC_InfoHeader1) ids.push_back(GetDlgCtrlID(control));
+            if (GetDlgCtrlID(control) != IDC_Header) ids.push_back(GetDlgCtrlID(control));
         }
         return ids;
     };
     // The My Buttons view is made when it is first shown, and takes its place then.
     const std::vector<int> all(std::begin(expected), std::end(expected));
     std::vector<int> atStart = all;
-    std::erase_if(atStart, [](int id) { return id >= IDC_FraMine && id <= IDC_Picture1; });
+    std::erase_if(atStart, [](int id) { return id >= IDC_MyButtonsFrame && id <= IDC_Preview; });
     EXPECT_EQ(order(), atStart);
-    Click(IDC_cmdMyKeys);
+    Click(IDC_SwitchView);
     EXPECT_EQ(order(), all);
-    Click(IDC_cmdMyKeys);
+    Click(IDC_SwitchView);
 
     // Tab walks that order over the controls that can take the focus.
-    SetFocus(Ctl(IDC_Text4));
+    SetFocus(Ctl(IDC_ButtonText));
     const auto tab = [this](bool shift) {
         PressKey(GetFocus(), WM_KEYDOWN, VK_TAB, shift ? VK_SHIFT : 0);
         return GetDlgCtrlID(GetFocus());
     };
-    EXPECT_EQ(tab(false), IDC_Text6);
-    SetFocus(Ctl(IDC_Text8));
-    EXPECT_EQ(tab(false), IDC_cmdAbout);
-    EXPECT_EQ(tab(true), IDC_Text8);
+    EXPECT_EQ(tab(false), IDC_MenuText);
+    SetFocus(Ctl(IDC_ToolTip));
+    EXPECT_EQ(tab(false), IDC_About);
+    EXPECT_EQ(tab(true), IDC_ToolTip);
     // A whole round never reaches a control the user cannot see.
     RECT client;
     GetClientRect(main->Hwnd(), &client);
@@ -214,22 +216,23 @@ TEST_F(MainWindowTest, WhatTheFirstPaintDoesNotShowIsMadeWhenFirstAskedFor) {
             reinterpret_cast<LPARAM>(&search));
         return search.second;
     };
-    for (const int id : {IDC_FraMine, IDC_List1, IDC_Command5, IDC_Picture1, IDC_Label8, IDC_lblPath, IDC_Command1})
+    for (const int id : {IDC_MyButtonsFrame, IDC_MyButtonsList, IDC_DeleteSelected, IDC_Preview, IDC_PreviewedGuid,
+                         IDC_NextGuid, IDC_PreviewedIconPath, IDC_HiveFrame, IDC_ButtonVisible, IDC_MakeGuid})
         EXPECT_FALSE(made(id)) << id;
 
     // Asked for in the Tools Menu view, the My Buttons view is made as that view
     // starts: hidden, nothing to delete, the program's icon in the preview.
-    ASSERT_TRUE(Ctl(IDC_List1));
-    EXPECT_TRUE(made(IDC_FraMine) && made(IDC_Command5) && made(IDC_Picture1));
-    EXPECT_FALSE(IsWindowVisible(Ctl(IDC_FraMine)));
-    EXPECT_FALSE(IsWindowEnabled(Ctl(IDC_Command5)));
-    EXPECT_NE(SendMessageW(Ctl(IDC_Picture1), STM_GETICON, 0, 0), 0);
-    EXPECT_FALSE(made(IDC_Label8)) << "each group on its own";
+    ASSERT_TRUE(Ctl(IDC_MyButtonsList));
+    EXPECT_TRUE(made(IDC_MyButtonsFrame) && made(IDC_DeleteSelected) && made(IDC_Preview));
+    EXPECT_FALSE(IsWindowVisible(Ctl(IDC_MyButtonsFrame)));
+    EXPECT_FALSE(IsWindowEnabled(Ctl(IDC_DeleteSelected)));
+    EXPECT_NE(SendMessageW(Ctl(IDC_Preview), STM_GETICON, 0, 0), 0);
+    EXPECT_FALSE(made(IDC_PreviewedGuid)) << "each group on its own";
 }
 
 TEST_F(MainWindowTest, AnErrorThatReachesTheWindowIsToldAndTheWindowGoesOn) {
     dialogs.throws = "the dialog broke";
-    Click(IDC_cmdApp);
+    Click(IDC_PickApplication);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].owner, main->Hwnd());
     EXPECT_EQ(messages.shown[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
@@ -240,54 +243,58 @@ TEST_F(MainWindowTest, AnErrorThatReachesTheWindowIsToldAndTheWindowGoesOn) {
 
 TEST_F(MainWindowTest, StartsInToolsMenuModeWithFreshGuid) {
     ExpectMode(false);
-    EXPECT_FALSE(Enabled(IDC_Command5));
-    EXPECT_FALSE(Checked(IDC_Option1));
-    EXPECT_TRUE(Checked(IDC_Option2));
-    EXPECT_TRUE(Checked(IDC_Check1));
-    EXPECT_EQ(main->Text(IDC_lblMessage), kDefaultStatus);
+    EXPECT_FALSE(Enabled(IDC_DeleteSelected));
+    EXPECT_EQ(main->TargetHive(), HKEY_LOCAL_MACHINE);
+    EXPECT_TRUE(main->ButtonVisible());
+    // The controls out of view, made now, show the state.
+    EXPECT_FALSE(Checked(IDC_CurrentUserOnly));
+    EXPECT_TRUE(Checked(IDC_AllUsers));
+    EXPECT_TRUE(Checked(IDC_ButtonVisible));
+    EXPECT_EQ(main->Text(IDC_Status), kDefaultStatus);
     EXPECT_EQ(main->StatusColor(), kStatusDefaultColor);
-    EXPECT_EQ(main->Text(IDC_Text1).size(), 38u);
-    EXPECT_EQ(main->Text(IDC_Label8), L"");
-    EXPECT_EQ(GetFocus(), Ctl(IDC_Text2));
+    EXPECT_EQ(main->NextGuid().size(), 38u);
+    EXPECT_EQ(Caption(Ctl(IDC_NextGuid)), main->NextGuid());
+    EXPECT_EQ(main->PreviewedGuid(), L"");
+    EXPECT_EQ(GetFocus(), Ctl(IDC_ApplicationPath));
 }
 
 TEST_F(MainWindowTest, ButtonTextTakesAtMost25Characters) {
-    SetFocus(Ctl(IDC_Text4));
-    for (int i = 0; i < 26; ++i) SendMessageW(Ctl(IDC_Text4), WM_CHAR, L'a' + i % 26, 0);
-    EXPECT_EQ(main->Text(IDC_Text4), L"abcdefghijklmnopqrstuvwxy");
+    SetFocus(Ctl(IDC_ButtonText));
+    for (int i = 0; i < 26; ++i) SendMessageW(Ctl(IDC_ButtonText), WM_CHAR, L'a' + i % 26, 0);
+    EXPECT_EQ(main->Text(IDC_ButtonText), L"abcdefghijklmnopqrstuvwxy");
 }
 
 TEST_F(MainWindowTest, ModeSwitchKeepsTypedTextAndResetsStatusOnlyOnTheWayIn) {
-    main->SetText(IDC_Text6, L"Run it");
-    main->SetText(IDC_Text7, L"Runs the tool");
-    main->SetText(IDC_Text8, L"Tool");
+    main->SetText(IDC_MenuText, L"Run it");
+    main->SetText(IDC_StatusBarText, L"Runs the tool");
+    main->SetText(IDC_ToolTip, L"Tool");
     main->SetStatusCreated(L"Tool");
 
-    Click(IDC_cmdMyKeys);
+    Click(IDC_SwitchView);
     ExpectMode(true);
-    EXPECT_FALSE(Enabled(IDC_Command5));
-    EXPECT_EQ(main->Text(IDC_lblMessage), kDefaultStatus);
+    EXPECT_FALSE(Enabled(IDC_DeleteSelected));
+    EXPECT_EQ(main->Text(IDC_Status), kDefaultStatus);
     EXPECT_EQ(main->StatusColor(), kStatusDefaultColor);
 
     main->SetStatusCreated(L"Tool");
-    Click(IDC_cmdMyKeys);
+    Click(IDC_SwitchView);
     ExpectMode(false);
-    EXPECT_EQ(main->Text(IDC_lblMessage), L"The Tool Button has been created!");
+    EXPECT_EQ(main->Text(IDC_Status), L"The Tool Button has been created!");
     EXPECT_EQ(main->StatusColor(), kStatusCreatedColor);
-    EXPECT_EQ(main->Text(IDC_Text6), L"Run it");
-    EXPECT_EQ(main->Text(IDC_Text7), L"Runs the tool");
-    EXPECT_EQ(main->Text(IDC_Text8), L"Tool");
+    EXPECT_EQ(main->Text(IDC_MenuText), L"Run it");
+    EXPECT_EQ(main->Text(IDC_StatusBarText), L"Runs the tool");
+    EXPECT_EQ(main->Text(IDC_ToolTip), L"Tool");
 }
 
 TEST_F(MainWindowTest, AccessKeysPressTheirButtons) {
-    main->SetText(IDC_Text6, L"Re&mix");  // comes first in the tab order, but an "&" typed in is text
-    SetFocus(Ctl(IDC_Text6));
-    PostMessageW(Ctl(IDC_Text6), WM_SYSCHAR, L'm', 1 << 29);
+    main->SetText(IDC_MenuText, L"Re&mix");  // comes first in the tab order, but an "&" typed in is text
+    SetFocus(Ctl(IDC_MenuText));
+    PostMessageW(Ctl(IDC_MenuText), WM_SYSCHAR, L'm', 1 << 29);
     Pump();
-    EXPECT_EQ(main->Text(IDC_cmdMyKeys), L"&Tools Menu");
-    PostMessageW(Ctl(IDC_Text2), WM_SYSCHAR, L'T', 1 << 29);
+    EXPECT_EQ(main->Text(IDC_SwitchView), L"&Tools Menu");
+    PostMessageW(Ctl(IDC_ApplicationPath), WM_SYSCHAR, L'T', 1 << 29);
     Pump();
-    EXPECT_EQ(main->Text(IDC_cmdMyKeys), L"&My Buttons");
+    EXPECT_EQ(main->Text(IDC_SwitchView), L"&My Buttons");
 }
 
 TEST_F(MainWindowTest, F1AnywhereOpensHelpAndOtherKeysDoNothing) {
@@ -295,14 +302,14 @@ TEST_F(MainWindowTest, F1AnywhereOpensHelpAndOtherKeysDoNothing) {
         SetFocus(Ctl(where));
         PressKey(Ctl(where), message, key, modifier);
     };
-    press(IDC_Text6, WM_KEYDOWN, VK_F1, 0);
-    press(IDC_Text2, WM_KEYDOWN, VK_F1, VK_SHIFT);
-    press(IDC_Text4, WM_KEYDOWN, VK_F1, VK_CONTROL);
-    press(IDC_Text8, WM_SYSKEYDOWN, VK_F1, VK_MENU);
-    press(IDC_Text6, WM_KEYDOWN, VK_F2, 0);
+    press(IDC_MenuText, WM_KEYDOWN, VK_F1, 0);
+    press(IDC_ApplicationPath, WM_KEYDOWN, VK_F1, VK_SHIFT);
+    press(IDC_ButtonText, WM_KEYDOWN, VK_F1, VK_CONTROL);
+    press(IDC_ToolTip, WM_SYSKEYDOWN, VK_F1, VK_MENU);
+    press(IDC_MenuText, WM_KEYDOWN, VK_F2, 0);
     ASSERT_EQ(shell.executed.size(), 4u);
 
-    Click(IDC_cmdHelp);
+    Click(IDC_Help);
     ASSERT_EQ(shell.executed.size(), 5u);
     for (const auto& request : shell.executed) {
         EXPECT_EQ(request.owner, main->Hwnd());
@@ -314,11 +321,11 @@ TEST_F(MainWindowTest, F1AnywhereOpensHelpAndOtherKeysDoNothing) {
 }
 
 TEST_F(MainWindowTest, MakeGuidReplacesTheGuid) {
-    const std::wstring first = main->Text(IDC_Text1);
-    Click(IDC_Command1);
-    const std::wstring second = main->Text(IDC_Text1);
-    Click(IDC_Command1);
-    const std::wstring third = main->Text(IDC_Text1);
+    const std::wstring first = main->NextGuid();
+    Click(IDC_MakeGuid);
+    const std::wstring second = main->NextGuid();
+    Click(IDC_MakeGuid);
+    const std::wstring third = main->NextGuid();
     EXPECT_EQ(third.size(), 38u);
     EXPECT_NE(first, second);
     EXPECT_NE(second, third);
@@ -326,17 +333,17 @@ TEST_F(MainWindowTest, MakeGuidReplacesTheGuid) {
 
 TEST_F(MainWindowTest, PickersFillTheirFieldsAndIconPickersStartInIcons) {
     dialogs.answers = {L"C:\\Tools\\tool.exe", L"C:\\Icons\\star.ico", L"C:\\Icons\\hot.ico", L""};
-    Click(IDC_cmdApp);
-    Click(IDC_Command3);
+    Click(IDC_PickApplication);
+    Click(IDC_PickIcon);
     main->SetStatusCreated(L"Tool");
-    Click(IDC_Command4);
+    Click(IDC_PickHotIcon);
     EXPECT_EQ(main->StatusColor(), kStatusDefaultColor) << "a picker resets the status line";
-    main->SetText(IDC_Text2, L"C:\\Tools\\edited.exe");
-    Click(IDC_cmdApp);  // cancelled
+    main->SetText(IDC_ApplicationPath, L"C:\\Tools\\edited.exe");
+    Click(IDC_PickApplication);  // cancelled
 
-    EXPECT_EQ(main->Text(IDC_Text2), L"C:\\Tools\\edited.exe");
-    EXPECT_EQ(main->Text(IDC_Text3), L"C:\\Icons\\star.ico");
-    EXPECT_EQ(main->Text(IDC_Text5), L"C:\\Icons\\hot.ico");
+    EXPECT_EQ(main->Text(IDC_ApplicationPath), L"C:\\Tools\\edited.exe");
+    EXPECT_EQ(main->Text(IDC_IconPath), L"C:\\Icons\\star.ico");
+    EXPECT_EQ(main->Text(IDC_HotIconPath), L"C:\\Icons\\hot.ico");
     ASSERT_EQ(dialogs.requests.size(), 4u);
     EXPECT_EQ(dialogs.requests[0].title, L"Choose your program");
     EXPECT_EQ(dialogs.requests[0].filter, std::wstring(L"Executables (*.exe)\0*.exe\0", 26));
@@ -351,7 +358,7 @@ TEST_F(MainWindowTest, PickersFillTheirFieldsAndIconPickersStartInIcons) {
 }
 
 TEST_F(MainWindowTest, CloseAndTheCloseBoxUnloadEveryFormAndEndTheProgram) {
-    Click(IDC_cmdClose);
+    Click(IDC_Close);
     EXPECT_FALSE(main->IsLoaded());
     EXPECT_EQ(forms.Count(), 0u);
     EXPECT_EQ(lastFormGone, 1);
@@ -370,7 +377,7 @@ protected:
 };
 
 TEST_F(RealDialogTest, CancellingTheRealDialogKeepsTheFieldAndResetsStatus) {
-    main->SetText(IDC_Text2, L"C:\\kept.exe");
+    main->SetText(IDC_ApplicationPath, L"C:\\kept.exe");
     main->SetStatusCreated(L"Tool");
     std::atomic<bool> found{false};
     std::thread canceller([&found] {
@@ -382,11 +389,11 @@ TEST_F(RealDialogTest, CancellingTheRealDialogKeepsTheFieldAndResetsStatus) {
             Sleep(50);
         }
     });
-    main->cmdApp_Click();  // modal until the other thread cancels
+    main->OnPickApplication();  // modal until the other thread cancels
     canceller.join();
     EXPECT_TRUE(found);
-    EXPECT_EQ(main->Text(IDC_Text2), L"C:\\kept.exe");
-    EXPECT_EQ(main->Text(IDC_lblMessage), kDefaultStatus);
+    EXPECT_EQ(main->Text(IDC_ApplicationPath), L"C:\\kept.exe");
+    EXPECT_EQ(main->Text(IDC_Status), kDefaultStatus);
     EXPECT_EQ(main->StatusColor(), kStatusDefaultColor);
 }
 

@@ -31,40 +31,40 @@ TEST(CommonDialogTest, FilterBecomesNulSeparatedPairs) {
 TEST(CommonDialogTest, PropertiesPersistBetweenUses) {
     testing::ScriptedFileDialog dialogs;
     dialogs.answers = {L"C:\\Icons\\star.ico", L""};
-    CommonDialog cdlg(dialogs);
-    cdlg.Filter = L"Icons (*.ico)|*.ico";
-    cdlg.DialogTitle = L"Choose your default icon";
-    cdlg.InitDir = L"C:\\Icons";
-    cdlg.ShowOpen(nullptr);
-    EXPECT_EQ(cdlg.FileName, L"C:\\Icons\\star.ico");
+    CommonDialog picker(dialogs);
+    picker.Filter = L"Icons (*.ico)|*.ico";
+    picker.DialogTitle = L"Choose your default icon";
+    picker.InitDir = L"C:\\Icons";
+    picker.ShowOpen(nullptr);
+    EXPECT_EQ(picker.FileName, L"C:\\Icons\\star.ico");
 
     // The next use changes only the title: the last pick is offered again.
-    cdlg.DialogTitle = L"Choose your program";
-    cdlg.ShowOpen(nullptr);  // cancelled, CancelError off: quietly nothing
+    picker.DialogTitle = L"Choose your program";
+    picker.ShowOpen(nullptr);  // cancelled, CancelError off: quietly nothing
     ASSERT_EQ(dialogs.requests.size(), 2u);
     EXPECT_EQ(dialogs.requests[1].fileName, L"C:\\Icons\\star.ico");
     EXPECT_EQ(dialogs.requests[1].initialDir, L"C:\\Icons");
     EXPECT_EQ(dialogs.requests[1].title, L"Choose your program");
     EXPECT_EQ(dialogs.requests[1].filter, std::wstring(L"Icons (*.ico)\0*.ico\0", 20));
-    EXPECT_EQ(cdlg.FileName, L"C:\\Icons\\star.ico");
+    EXPECT_EQ(picker.FileName, L"C:\\Icons\\star.ico");
 }
 
 TEST(CommonDialogTest, CancelRaisesOnlyWithCancelError) {
     testing::ScriptedFileDialog dialogs;
-    CommonDialog cdlg(dialogs);
-    cdlg.FileName = L"kept.exe";
-    cdlg.CancelError = true;
-    EXPECT_THROW(cdlg.ShowOpen(nullptr), DialogCancelled);
-    EXPECT_EQ(cdlg.FileName, L"kept.exe");
+    CommonDialog picker(dialogs);
+    picker.FileName = L"kept.exe";
+    picker.CancelError = true;
+    EXPECT_THROW(picker.ShowOpen(nullptr), DialogCancelled);
+    EXPECT_EQ(picker.FileName, L"kept.exe");
 }
 
 TEST(CommonDialogTest, LongPathsFit) {
     testing::ScriptedFileDialog dialogs;
     const std::wstring longPath = L"\\\\?\\C:\\" + std::wstring(1000, L'a') + L"\\b.exe";
     dialogs.answers = {longPath};
-    CommonDialog cdlg(dialogs);
-    cdlg.ShowOpen(nullptr);
-    EXPECT_EQ(cdlg.FileName, longPath);
+    CommonDialog picker(dialogs);
+    picker.ShowOpen(nullptr);
+    EXPECT_EQ(picker.FileName, longPath);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "mainwindow/frmMain.h"
+#include "mainwindow/main_window.h"
 #include "mainwindow/main_layout.h"
 #include "platform/twips.h"
 #include "support/captions.h"
@@ -30,7 +30,7 @@ inline RECT PlaceInParent(HWND control) {
     return r;
 }
 
-inline void ExpectMainWindowLaidOutFor(const frmMain& main, const Dpi& dpi) {
+inline void ExpectMainWindowLaidOutFor(MainWindow& main, const Dpi& dpi) {
     EXPECT_EQ(main.CurrentDpi().x, dpi.x);
     for (const ControlSpec& spec : MainWindowLayout()) {
         const RECT seen = PlaceInParent(main.ControlById(spec.id));
@@ -43,10 +43,10 @@ inline void ExpectMainWindowLaidOutFor(const frmMain& main, const Dpi& dpi) {
         }
     }
     RECT header{};
-    GetClientRect(main.Control(IDC_InfoHeader1), &header);
+    GetClientRect(main.Control(IDC_Header), &header);
     EXPECT_EQ(header.bottom, TwipsToPixels(615, dpi.y));
     EXPECT_EQ(main.Header().Picture()->Width(), ScaleFrom96(32, dpi.x)) << "the header's icon";
-    const auto preview = reinterpret_cast<HICON>(SendMessageW(main.Control(IDC_Picture1), STM_GETICON, 0, 0));
+    const auto preview = reinterpret_cast<HICON>(SendMessageW(main.Control(IDC_Preview), STM_GETICON, 0, 0));
     EXPECT_EQ(IconWidth(preview), TwipsToPixels(480, dpi.x)) << "the preview";
     LOGFONTW wanted{};
     LOGFONTW made{};

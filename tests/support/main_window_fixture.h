@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "mainwindow/frmMain.h"
+#include "mainwindow/main_window.h"
 #include "support/fakes.h"
 
 namespace barsmith::testing {
@@ -21,13 +21,13 @@ protected:
     RecordingRegistry registry;
     FormRegistry forms;
     int lastFormGone = 0;
-    std::unique_ptr<frmMain> main;
+    std::unique_ptr<MainWindow> main;
 
     void SetUp() override { Open(dialogs); }
     void Open(FileDialogSeam& fileDialog) {
         ForgetCatalogue();
         forms.onLastFormGone = [this] { ++lastFormGone; };
-        main = std::make_unique<frmMain>(forms, MainWindowServices{messages, fileDialog, shell, registry});
+        main = std::make_unique<MainWindow>(forms, MainWindowServices{messages, fileDialog, shell, registry});
         ASSERT_TRUE(main->Load());
         main->Show(SW_SHOWNORMAL);
         Pump();
@@ -69,10 +69,10 @@ protected:
     bool Checked(ControlId id) const { return SendMessageW(Ctl(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     // Tools Menu mode shows its frame; My Buttons mode its own, with the list. The button names the other mode.
     void ExpectMode(bool myButtons) const {
-        EXPECT_EQ(main->Text(IDC_cmdMyKeys), myButtons ? L"&Tools Menu" : L"&My Buttons");
-        EXPECT_EQ(Visible(IDC_FraMenu), !myButtons);
-        EXPECT_EQ(Visible(IDC_FraMine), myButtons);
-        EXPECT_EQ(Visible(IDC_List1), myButtons) << "the frame hides what it holds";
+        EXPECT_EQ(main->Text(IDC_SwitchView), myButtons ? L"&Tools Menu" : L"&My Buttons");
+        EXPECT_EQ(Visible(IDC_MenuFrame), !myButtons);
+        EXPECT_EQ(Visible(IDC_MyButtonsFrame), myButtons);
+        EXPECT_EQ(Visible(IDC_MyButtonsList), myButtons) << "the frame hides what it holds";
     }
 };
 

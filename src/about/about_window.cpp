@@ -1,4 +1,4 @@
-#include "about/frmAbout.h"
+#include "about/about_window.h"
 
 #include <commctrl.h>
 
@@ -28,30 +28,31 @@ constexpr wchar_t kDisclaimer[] =
     L"of it, without the permission of the Barsmith Project is not allowed and may lead to civil and "
     L"criminal penalties.";
 
-constexpr TwipsRect kPicIconAt{120, 120, 1065, 2205};
-constexpr TwipsRect kImage1At{5040, 120, 480, 480};
+constexpr TwipsRect kLogoAt{120, 120, 1065, 2205};
+constexpr TwipsRect kProgramIconAt{5040, 120, 480, 480};
 
 using K = ControlKind;
-using F = frmAbout;
+using A = AboutWindow;
 
 // Every control in tab order; frames come before the controls they hold.
 constexpr ControlSpec kControls[] = {
-    {F::IDC_picIcon, K::Bitmap, kOnForm, L"", kPublisherName, kPicIconAt, 0, Click<&F::picIcon_Click>},
-    {F::IDC_lblTitle, K::WrappingLabel, kOnForm, L"", nullptr, {1560, 240, 2805, 240}, 1},
-    {F::IDC_lblVersion, K::WrappingLabel, kOnForm, L"", nullptr, {1560, 600, 2325, 225}, 2},
-    {F::IDC_Frame1, K::Frame, kOnForm, L"", nullptr, {120, 2405, 4095, 1455}, 3},
-    {F::IDC_lblDisclaimer, K::WrappingLabel, F::IDC_Frame1, kDisclaimer, nullptr, {120, 240, 3870, 1185}, 4},
-    {F::IDC_Frame2, K::Frame, kOnForm, L"", nullptr, {1560, 840, 3975, 1095}, 5},
-    {F::IDC_lblDescription, K::WrappingLabel, F::IDC_Frame2, kDescription, nullptr, {120, 120, 3795, 810}, 6},
-    {F::IDC_Command1, K::Button, kOnForm, L"&Join our mailing list", L"Join our mailing list",
-     {1560, 2040, 2295, 345}, 7, Click<&F::Command1_Click>},
-    {F::IDC_Command2, K::Button, kOnForm, L"&Barsmith Project", L"Visit the Barsmith Project",
-     {4320, 2040, 1245, 345}, 8, Click<&F::Command2_Click>},
-    {F::IDC_Command3, K::Button, kOnForm, L"Clos&e", L"Close this window", {4290, 2777, 1245, 345}, 9,
-     Click<&F::Command3_Click>},
-    {F::IDC_Command4, K::Button, kOnForm, L"&System Info", L"Info about your computer", {4290, 3480, 1245, 345}, 10,
-     Click<&F::Command4_Click>},
-    {F::IDC_Image1, K::Icon, kOnForm, L"", nullptr, kImage1At, 11, Click<&F::Image1_Click>},
+    {A::IDC_Logo, K::Bitmap, kOnForm, L"", kPublisherName, kLogoAt, 0, Click<&A::OnOpenHomePage>},
+    {A::IDC_Title, K::WrappingLabel, kOnForm, L"", nullptr, {1560, 240, 2805, 240}, 1},
+    {A::IDC_Version, K::WrappingLabel, kOnForm, L"", nullptr, {1560, 600, 2325, 225}, 2},
+    {A::IDC_DisclaimerFrame, K::Frame, kOnForm, L"", nullptr, {120, 2405, 4095, 1455}, 3},
+    {A::IDC_Disclaimer, K::WrappingLabel, A::IDC_DisclaimerFrame, kDisclaimer, nullptr, {120, 240, 3870, 1185}, 4},
+    {A::IDC_DescriptionFrame, K::Frame, kOnForm, L"", nullptr, {1560, 840, 3975, 1095}, 5},
+    {A::IDC_Description, K::WrappingLabel, A::IDC_DescriptionFrame, kDescription, nullptr, {120, 120, 3795, 810}, 6},
+    {A::IDC_MailingList, K::Button, kOnForm, L"&Join our mailing list", L"Join our mailing list",
+     {1560, 2040, 2295, 345}, 7, Click<&A::OnOpenMailingList>},
+    {A::IDC_HomePage, K::Button, kOnForm, L"&Barsmith Project", L"Visit the Barsmith Project",
+     {4320, 2040, 1245, 345}, 8, Click<&A::OnOpenHomePage>},
+    {A::IDC_Close, K::Button, kOnForm, L"Clos&e", L"Close this window", {4290, 2777, 1245, 345}, 9,
+     Click<&A::OnClose>},
+    {A::IDC_SystemInfo, K::Button, kOnForm, L"&System Info", L"Info about your computer", {4290, 3480, 1245, 345}, 10,
+     Click<&A::OnStartSystemInfo>},
+    // "start" is no program of its own on Windows: the shell opens the page as the other links do.
+    {A::IDC_ProgramIcon, K::Icon, kOnForm, L"", nullptr, kProgramIconAt, 11, Click<&A::OnOpenHomePage>},
 };
 
 UniqueFont CreateTitleFont(const Dpi& dpi) {
@@ -71,15 +72,15 @@ ProgramVersion RunningVersion() {
 
 }  // namespace
 
-frmAbout::frmAbout(FormRegistry& forms, MessageBoxSeam& messages, ShellSeam& shell)
+AboutWindow::AboutWindow(FormRegistry& forms, MessageBoxSeam& messages, ShellSeam& shell)
     : Form(forms), messages_(messages), shell_(shell) {}
 
-frmAbout::~frmAbout() {
+AboutWindow::~AboutWindow() {
     // Destroy the window while its fonts and pictures still exist.
     Unload();
 }
 
-bool frmAbout::ShowModeless() {
+bool AboutWindow::ShowModeless() {
     const bool loading = !IsLoaded();
     if (loading && !Load()) return false;
     ShowWindow(Hwnd(), SW_SHOWNORMAL);
@@ -88,7 +89,7 @@ bool frmAbout::ShowModeless() {
     return true;
 }
 
-bool frmAbout::Load() {
+bool AboutWindow::Load() {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     if (!owner_) {
         owner_.reset(CreateWindowExW(0, WC_STATICW, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr));
@@ -99,31 +100,31 @@ bool frmAbout::Load() {
     style.owner = owner_.get();
     if (!CreateForm(cls, L"", style)) return false;
     CreateControls();
-    Form_Load();
+    OnLoad();
     FitCaptions();
     return true;
 }
 
-void frmAbout::CreateControls() {
+void AboutWindow::CreateControls() {
     Form::CreateControls(kControls);
-    lblTitle_ = ControlById(IDC_lblTitle);
-    lblVersion_ = ControlById(IDC_lblVersion);
+    titleLabel_ = ControlById(IDC_Title);
+    versionLabel_ = ControlById(IDC_Version);
     SetFonts();
     SetPictures();
 }
 
-void frmAbout::SetFonts() {
+void AboutWindow::SetFonts() {
     // The push buttons are the form's: it fits their captions.
     UniqueFont fresh = CreateTitleFont(CurrentDpi());
     if (!fresh) return;
-    SendMessageW(lblTitle_, WM_SETFONT, reinterpret_cast<WPARAM>(fresh.get()), FALSE);
-    SendMessageW(lblVersion_, WM_SETFONT, reinterpret_cast<WPARAM>(fresh.get()), FALSE);
+    SendMessageW(titleLabel_, WM_SETFONT, reinterpret_cast<WPARAM>(fresh.get()), FALSE);
+    SendMessageW(versionLabel_, WM_SETFONT, reinterpret_cast<WPARAM>(fresh.get()), FALSE);
     titleFont_ = std::move(fresh);  // the labels have let go of the font before
 }
 
-void frmAbout::SetPictures() {
+void AboutWindow::SetPictures() {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    const HWND picIcon = ControlById(IDC_picIcon);
+    const HWND logoBox = ControlById(IDC_Logo);
     UniqueBitmap logo(static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(IDB_LOGO), IMAGE_BITMAP, 0, 0, 0)));
     BITMAP size{};
     if (logo && GetObjectW(logo.get(), sizeof size, &size)) {
@@ -135,54 +136,49 @@ void frmAbout::SetPictures() {
                 logo.reset(static_cast<HBITMAP>(scaled));
         }
     }
-    SendMessageW(picIcon, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo.get()));
+    SendMessageW(logoBox, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo.get()));
     logo_ = std::move(logo);
     // A bitmap static takes the bitmap's size; the picture box keeps its own.
-    const RECT box = ToPixels(kPicIconAt, CurrentDpi());
-    SetWindowPos(picIcon, nullptr, 0, 0, box.right - box.left, box.bottom - box.top, SWP_NOMOVE | SWP_NOZORDER);
+    const RECT box = ToPixels(kLogoAt, CurrentDpi());
+    SetWindowPos(logoBox, nullptr, 0, 0, box.right - box.left, box.bottom - box.top, SWP_NOMOVE | SWP_NOZORDER);
 
-    const int iconSize = TwipsToPixels(kImage1At.width, CurrentDpi().x);
+    const int iconSize = TwipsToPixels(kProgramIconAt.width, CurrentDpi().x);
     UniqueIcon icon(
         static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_WEBPAGE), IMAGE_ICON, iconSize, iconSize, 0)));
-    SendMessageW(ControlById(IDC_Image1), STM_SETICON, reinterpret_cast<WPARAM>(icon.get()), 0);
+    SendMessageW(ControlById(IDC_ProgramIcon), STM_SETICON, reinterpret_cast<WPARAM>(icon.get()), 0);
     programIcon_ = std::move(icon);
 }
 
-void frmAbout::OnDpiChanged() {
+void AboutWindow::OnDpiChanged() {
     SetFonts();
     SetPictures();
 }
 
 // --- Event handlers -------------------------------------------------------
 
-void frmAbout::Form_Load() {
+void AboutWindow::OnLoad() {
     SetWindowTextW(Hwnd(), (std::wstring(L"About ") + kAppTitle).c_str());
-    SetWindowTextW(lblVersion_, VersionText(RunningVersion()).c_str());
-    SetWindowTextW(lblTitle_, kAppTitle);
+    SetWindowTextW(versionLabel_, VersionText(RunningVersion()).c_str());
+    SetWindowTextW(titleLabel_, kAppTitle);
 }
 
-void frmAbout::Command1_Click() { OpenPage(kMailingListPage); }
+void AboutWindow::OnOpenMailingList() { OpenPage(kMailingListPage); }
 
-void frmAbout::Command2_Click() { OpenPage(kHomePage); }
+void AboutWindow::OnOpenHomePage() { OpenPage(kHomePage); }
 
-void frmAbout::Command3_Click() { Unload(); }
+void AboutWindow::OnClose() { Unload(); }
 
-void frmAbout::Command4_Click() { StartSysInfo(Hwnd(), shell_, messages_); }
+void AboutWindow::OnStartSystemInfo() { StartSysInfo(Hwnd(), shell_, messages_); }
 
-void frmAbout::picIcon_Click() { OpenPage(kHomePage); }
-
-// "start" is no program of its own on Windows: the shell opens the page as the other links do.
-void frmAbout::Image1_Click() { OpenPage(kHomePage); }
-
-void frmAbout::OpenPage(const wchar_t* address) {
+void AboutWindow::OpenPage(const wchar_t* address) {
     // Nothing is reported when the page cannot be opened.
     shell_.Execute(Hwnd(), L"open", address, L"", SW_SHOWNORMAL);
 }
 
 // --- Messages ---------------------------------------------------------------
 
-COLORREF frmAbout::LabelTextColor(HWND label) const {
-    return label == lblTitle_ || label == lblVersion_ ? kTitleColor : Form::LabelTextColor(label);
+COLORREF AboutWindow::LabelTextColor(HWND label) const {
+    return label == titleLabel_ || label == versionLabel_ ? kTitleColor : Form::LabelTextColor(label);
 }
 
 }  // namespace barsmith

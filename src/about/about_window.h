@@ -11,39 +11,38 @@
 
 namespace barsmith {
 
-class frmAbout final : public Form {
+class AboutWindow final : public Form {
 public:
     // Control identifiers, one per control of the window.
     enum ControlId : int {
-        IDC_picIcon = 300,
-        IDC_lblTitle,
-        IDC_lblVersion,
-        IDC_Frame1,
-        IDC_lblDisclaimer,
-        IDC_Frame2,
-        IDC_lblDescription,
-        IDC_Command1,
-        IDC_Command2,
-        IDC_Command3,
-        IDC_Command4,
-        IDC_Image1,
+        IDC_Logo = 300,
+        IDC_Title,
+        IDC_Version,
+        IDC_DisclaimerFrame,
+        IDC_Disclaimer,
+        IDC_DescriptionFrame,
+        IDC_Description,
+        IDC_MailingList,
+        IDC_HomePage,
+        IDC_Close,
+        IDC_SystemInfo,
+        IDC_ProgramIcon,
     };
 
-    frmAbout(FormRegistry& forms, MessageBoxSeam& messages, ShellSeam& shell);
-    ~frmAbout() override;
+    AboutWindow(FormRegistry& forms, MessageBoxSeam& messages, ShellSeam& shell);
+    ~AboutWindow() override;
 
-    // Loads the window when it is not loaded (which runs Form_Load) and shows it;
+    // Loads the window when it is not loaded (which runs OnLoad) and shows it;
     // an open window is only brought forward. False when it cannot be created.
     bool ShowModeless();
 
-    // Event handlers, named after their control and event.
-    void Form_Load();
-    void Command1_Click();
-    void Command2_Click();
-    void Command3_Click();
-    void Command4_Click();
-    void picIcon_Click();
-    void Image1_Click();
+    // Event handlers, named after what they do. The logo and the program's
+    // icon open the home page too.
+    void OnLoad();
+    void OnOpenMailingList();
+    void OnOpenHomePage();
+    void OnClose();
+    void OnStartSystemInfo();
 
 protected:
     COLORREF LabelTextColor(HWND label) const override;
@@ -66,8 +65,8 @@ private:
     UniqueFont titleFont_;
     UniqueBitmap logo_;
     UniqueIcon programIcon_;
-    HWND lblTitle_ = nullptr;
-    HWND lblVersion_ = nullptr;
+    HWND titleLabel_ = nullptr;
+    HWND versionLabel_ = nullptr;
 };
 
 }  // namespace barsmith

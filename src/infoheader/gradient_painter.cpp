@@ -1,4 +1,4 @@
-#include "infoheader/modGradient.h"
+#include "infoheader/gradient_painter.h"
 
 #include <windows.h>
 #include <olectl.h>
@@ -65,12 +65,12 @@ void DrawGradient(DrawingSurface& surface, OleColor first, OleColor second, std:
     if (style == 0) n = static_cast<long long>(RoundHalfEven(surface.ScaleWidth() / 100.0 * fill));
     if (style == 1) n = static_cast<long long>(RoundHalfEven(surface.ScaleHeight() / 100.0 * fill));
 
-    // A blend of no steps has no colour step, (R2 - R1) / 0: it draws nothing, so
+    // A blend of no steps has no colour step, (red2 - red1) / 0: it draws nothing, so
     // a fill of 0 or below never paints, however small the surface.
     for (long long i = 0; n > 0 && i <= n; ++i) {
-        const long red = Blend(c.R1, c.R2, n, i);
-        const long green = Blend(c.G1, c.G2, n, i);
-        const long blue = Blend(c.B1, c.B2, n, i);
+        const long red = Blend(c.red1, c.red2, n, i);
+        const long green = Blend(c.green1, c.green2, n, i);
+        const long blue = Blend(c.blue1, c.blue2, n, i);
         const auto colour = static_cast<OleColor>(red + 256 * green + 65536 * blue);
         const auto at = static_cast<double>(i);
         if (style == 0) surface.Line(at, 0, at, surface.ScaleHeight(), colour);

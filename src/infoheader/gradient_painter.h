@@ -35,8 +35,8 @@ struct Rgb {
 
 // The six colour components of one painting: first colour, then second.
 struct ColourComponents {
-    std::int16_t R1, G1, B1;
-    std::int16_t R2, G2, B2;
+    std::int16_t red1, green1, blue1;
+    std::int16_t red2, green2, blue2;
     bool operator==(const ColourComponents&) const = default;
 };
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "about/frmAbout.h"
+#include "about/about_window.h"
 #include "extensions/my_buttons_catalogue.h"
 #include "extensions/toolbar_buttons.h"
 #include "infoheader/InfoHeader.h"
@@ -29,44 +29,44 @@ struct MainWindowServices {
 
 // Control identifiers, one per control of the window.
 enum ControlId : int {
-    IDC_FraButton = 100,
-    IDC_Label1,
-    IDC_Text2,
-    IDC_cmdApp,
-    IDC_Label2,
-    IDC_Text3,
-    IDC_Command3,
-    IDC_Label4,
-    IDC_Text5,
-    IDC_Command4,
-    IDC_Label3,
-    IDC_Text4,
-    IDC_lblMessage,
-    IDC_FraMenu,
-    IDC_Label5,
-    IDC_Text6,
-    IDC_Label6,
-    IDC_Text7,
-    IDC_Label7,
-    IDC_Text8,
-    IDC_FraMine,
-    IDC_List1,
-    IDC_Command5,
-    IDC_Picture1,
-    IDC_cmdAbout,
-    IDC_cmdHelp,
-    IDC_cmdMyKeys,
-    IDC_Command2,
-    IDC_cmdClose,
-    IDC_Label8,
-    IDC_Text1,
-    IDC_lblPath,
-    IDC_Frame1,
-    IDC_Option1,
-    IDC_Option2,
-    IDC_Check1,
-    IDC_Command1,
-    IDC_InfoHeader1,
+    IDC_ButtonFrame = 100,
+    IDC_ApplicationLabel,
+    IDC_ApplicationPath,
+    IDC_PickApplication,
+    IDC_IconLabel,
+    IDC_IconPath,
+    IDC_PickIcon,
+    IDC_HotIconLabel,
+    IDC_HotIconPath,
+    IDC_PickHotIcon,
+    IDC_ButtonTextLabel,
+    IDC_ButtonText,
+    IDC_Status,
+    IDC_MenuFrame,
+    IDC_MenuTextLabel,
+    IDC_MenuText,
+    IDC_StatusBarTextLabel,
+    IDC_StatusBarText,
+    IDC_ToolTipLabel,
+    IDC_ToolTip,
+    IDC_MyButtonsFrame,
+    IDC_MyButtonsList,
+    IDC_DeleteSelected,
+    IDC_Preview,
+    IDC_About,
+    IDC_Help,
+    IDC_SwitchView,
+    IDC_CreateButton,
+    IDC_Close,
+    IDC_PreviewedGuid,
+    IDC_NextGuid,
+    IDC_PreviewedIconPath,
+    IDC_HiveFrame,
+    IDC_CurrentUserOnly,
+    IDC_AllUsers,
+    IDC_ButtonVisible,
+    IDC_MakeGuid,
+    IDC_Header,
 };
 
 // The commands of the My Buttons list's shortcut menu.
@@ -79,40 +79,44 @@ inline constexpr wchar_t kDefaultStatus[] = L"All fields are required except \"H
 inline constexpr COLORREF kStatusDefaultColor = 0x000000;  // black
 inline constexpr COLORREF kStatusCreatedColor = 0xFF0000;  // blue, as 0x00BBGGRR
 
-class frmMain final : public Form {
+class MainWindow final : public Form {
 public:
-    frmMain(FormRegistry& forms, const MainWindowServices& services);
-    ~frmMain() override;
+    MainWindow(FormRegistry& forms, const MainWindowServices& services);
+    ~MainWindow() override;
 
-    // Creates the window and its controls and runs Form_Load; the window stays
+    // Creates the window and its controls and runs OnLoad; the window stays
     // hidden until Show.
     bool Load();
     void Show(int showCommand);
 
-    HWND Control(ControlId id) const;
-    const InfoHeader& Header() const { return InfoHeader1; }
+    // The control, made on first use if the first paint does not show it.
+    HWND Control(ControlId id);
+    const InfoHeader& Header() const { return header_; }
     COLORREF StatusColor() const { return statusColor_; }
+    // The text of a control that has been made; empty for one that has not.
     std::wstring Text(ControlId id) const;
-    void SetText(ControlId id, const std::wstring& text) const;
+    void SetText(ControlId id, const std::wstring& text);
 
-    // Event handlers, named after their control and event.
-    void Form_Load();
-    void cmdHelp_Click();
-    void cmdMyKeys_Click();
-    void cmdClose_Click();
-    void cmdAbout_Click();
-    void Command1_Click();
-    void cmdApp_Click();
-    void Command3_Click();
-    void Command4_Click();
-    void Command2_Click();
-    void Command5_Click();
-    void List1_Click();
-    // Double-click, or Enter, on an entry: loads its button for editing.
-    void List1_DblClick();
-    void mnuEdit_Click() { List1_DblClick(); }
-    void mnuExport_Click();
-    void mnuDelete_Click() { Command5_Click(); }
+    // Event handlers, named after what they do.
+    void OnLoad();
+    void OnHelp();
+    void OnSwitchView();
+    void OnClose();
+    void OnAbout();
+    void OnMakeGuid();
+    void OnPickApplication();
+    void OnPickIcon();
+    void OnPickHotIcon();
+    void OnCreateButton();
+    void OnDeleteSelected();
+    void OnSelectionChanged();
+    // Double-click, Enter or the shortcut menu's Edit on an entry: loads its
+    // button for editing.
+    void OnEditSelected();
+    void OnExportSelected();
+    // The options and the box out of view, clicked: the target follows them.
+    void OnChooseHive();
+    void OnChooseVisibility();
     void LoadMyButtons();
     // Empties the list and the previewed GUID, then fills the list again.
     void RefillList();
@@ -122,11 +126,12 @@ public:
     void SetStatusCreated(const std::wstring& buttonText);
     void SetStatusNews(const std::wstring& text);
 
-    // The working state that the window keeps in controls out of view.
-    std::wstring NextGuid() const { return Text(IDC_Text1); }  // the GUID the next button gets
-    HKEY TargetHive() const;                                      // where the next button goes
-    bool ButtonVisible() const;                                   // whether it shows at first
-    std::wstring PreviewedGuid() const { return Text(IDC_Label8); }
+    // The working state. The controls out of view show it once they are made.
+    const std::wstring& NextGuid() const { return nextGuid_; }  // the GUID the next button gets
+    HKEY TargetHive() const { return targetHive_; }              // where the next button goes
+    bool ButtonVisible() const { return buttonVisible_; }        // whether it shows at first
+    const std::wstring& PreviewedGuid() const { return previewedGuid_; }
+    const std::wstring& PreviewedIconPath() const { return previewedIconPath_; }
 
     // The catalogue entry whose button the form holds for editing, if any.
     const std::optional<std::wstring>& EditedEntry() const { return editing_; }
@@ -134,7 +139,7 @@ public:
 protected:
     COLORREF LabelTextColor(HWND label) const override;
     void OnCommand(int id, int code, HWND control) override;
-    void Form_KeyDown(WORD keyCode, WORD shift) override;
+    void OnKeyDown(WORD keyCode, WORD shift) override;
     void OnContextMenu(HWND control, POINT at) override;
     void ReportUnexpected(const std::wstring& text) override;
     void OnDpiChanged() override;
@@ -155,9 +160,13 @@ private:
     void RunPicker(const Picker& picker);
     bool InToolsMenuMode() const;
     ToolbarButtons Buttons() const;
-    void SetNextGuid(const std::wstring& guid) const { SetText(IDC_Text1, guid); }
-    void SetTarget(HKEY hive, bool visible) const;
-    void SetPreviewedGuid(const std::wstring& guid) const { SetText(IDC_Label8, guid); }
+    // The working state, kept here and shown by those of its controls that have been made.
+    void SetNextGuid(const std::wstring& guid);
+    void SetTarget(HKEY hive, bool visible);
+    void SetPreviewedGuid(const std::wstring& guid);
+    void SetPreviewedIconPath(const std::wstring& path);
+    void ShowTarget();
+    void ShowText(ControlId id, const std::wstring& text);
     void StartEditing(const std::wstring& entry, const ButtonDefinition& button);
     // Leaves editing with nothing written: fields emptied, caption restored.
     void LeaveEditing();
@@ -166,16 +175,21 @@ private:
     std::wstring SelectedEntry() const;
 
     MainWindowServices services_;
-    InfoHeader InfoHeader1;
+    InfoHeader header_;
     // Kept for the window's lifetime: it remembers the list it read last.
     MyButtonsCatalogue catalogue_{services_.registry};
-    CommonDialog cdlg;
+    CommonDialog filePicker_;
     CommonDialog exportDialog_{services_.fileDialog};  // its own, so the pickers keep offering their files
-    frmAbout about_{forms_, services_.messages, services_.shell};
+    AboutWindow about_{forms_, services_.messages, services_.shell};
     COLORREF statusColor_ = kStatusDefaultColor;
-    UniqueIcon pictureIcon_;
+    UniqueIcon previewIcon_;
     std::vector<std::wstring> listed_;  // the catalogue entries, as the list shows them
     std::optional<std::wstring> editing_;
+    std::wstring nextGuid_;
+    HKEY targetHive_ = HKEY_LOCAL_MACHINE;
+    bool buttonVisible_ = true;
+    std::wstring previewedGuid_;
+    std::wstring previewedIconPath_;  // kept when the preview is emptied, until the next one
 };
 
 }  // namespace barsmith

@@ -1,4 +1,4 @@
-#include "about/frmAbout.h"
+#include "about/about_window.h"
 
 #include <gtest/gtest.h>
 
@@ -46,7 +46,7 @@ protected:
     HWND Control(int id) const {
         const HWND direct = GetDlgItem(about.Hwnd(), id);
         if (direct) return direct;
-        for (const int frame : {frmAbout::IDC_Frame1, frmAbout::IDC_Frame2}) {
+        for (const int frame : {AboutWindow::IDC_DisclaimerFrame, AboutWindow::IDC_DescriptionFrame}) {
             if (const HWND inside = GetDlgItem(GetDlgItem(about.Hwnd(), frame), id)) return inside;
         }
         return nullptr;
@@ -56,21 +56,21 @@ protected:
     int lastFormGone = 0;
     ScriptedMessageBox messages;
     RecordingShell shell;
-    frmAbout about{forms, messages, shell};
+    AboutWindow about{forms, messages, shell};
 };
 
 TEST_F(AboutWindowTest, LoadShowsTitleAndVersionInBlueBold) {
     ASSERT_TRUE(about.ShowModeless());
     EXPECT_EQ(TextOf(about.Hwnd()), L"About Barsmith");
-    EXPECT_EQ(TextOf(Control(frmAbout::IDC_lblTitle)), L"Barsmith");
-    EXPECT_EQ(TextOf(Control(frmAbout::IDC_lblVersion)), L"Version " BARSMITH_VERSION_STRING);
+    EXPECT_EQ(TextOf(Control(AboutWindow::IDC_Title)), L"Barsmith");
+    EXPECT_EQ(TextOf(Control(AboutWindow::IDC_Version)), L"Version " BARSMITH_VERSION_STRING);
 
-    for (const int id : {frmAbout::IDC_lblTitle, frmAbout::IDC_lblVersion, frmAbout::IDC_lblDescription}) {
+    for (const int id : {AboutWindow::IDC_Title, AboutWindow::IDC_Version, AboutWindow::IDC_Description}) {
         const HWND label = Control(id);
         const HDC dc = CreateCompatibleDC(nullptr);
         SendMessageW(GetParent(label), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                      reinterpret_cast<LPARAM>(label));
-        const bool title = id != frmAbout::IDC_lblDescription;
+        const bool title = id != AboutWindow::IDC_Description;
         EXPECT_EQ(GetTextColor(dc), title ? RGB(0, 0, 255) : GetSysColor(COLOR_BTNTEXT)) << id;
         DeleteDC(dc);
 
@@ -112,19 +112,19 @@ TEST_F(AboutWindowTest, FixedCentredDialogOutOfTheTaskbarWithTheProgramsIcon) {
     EXPECT_EQ(reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICON)),
               LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_BARSMITH)));
     // The logo keeps the picture box's size; the program's icon is shown.
-    EXPECT_TRUE(SendMessageW(Control(frmAbout::IDC_picIcon), STM_GETIMAGE, IMAGE_BITMAP, 0));
+    EXPECT_TRUE(SendMessageW(Control(AboutWindow::IDC_Logo), STM_GETIMAGE, IMAGE_BITMAP, 0));
     RECT logo{};
-    GetWindowRect(Control(frmAbout::IDC_picIcon), &logo);
+    GetWindowRect(Control(AboutWindow::IDC_Logo), &logo);
     EXPECT_EQ(logo.right - logo.left, TwipsToPixels(1065, about.CurrentDpi().x));
     EXPECT_EQ(logo.bottom - logo.top, TwipsToPixels(2205, about.CurrentDpi().y));
-    EXPECT_TRUE(SendMessageW(Control(frmAbout::IDC_Image1), STM_GETICON, 0, 0));
+    EXPECT_TRUE(SendMessageW(Control(AboutWindow::IDC_ProgramIcon), STM_GETICON, 0, 0));
 }
 
 TEST_F(AboutWindowTest, ButtonCaptionsFitInALargeSystemFont) {
     const testing::MessageFontSetting larger(nullptr, -16);
     ASSERT_TRUE(about.ShowModeless());
-    for (const int id : {frmAbout::IDC_Command1, frmAbout::IDC_Command2, frmAbout::IDC_Command3,
-                         frmAbout::IDC_Command4}) {
+    for (const int id : {AboutWindow::IDC_MailingList, AboutWindow::IDC_HomePage, AboutWindow::IDC_Close,
+                         AboutWindow::IDC_SystemInfo}) {
         const auto [extent, client] = TextExtentAndClient(Control(id));
         EXPECT_LE(extent.cx, client.right - 2 * GetSystemMetrics(SM_CXBORDER)) << TextOf(Control(id));
     }
@@ -134,7 +134,7 @@ TEST_F(AboutWindowTest, ADpiChangeGrowsThePicturesAndKeepsTheCaptionsWhole) {
     ASSERT_TRUE(about.ShowModeless());
     const auto logoWidth = [this] {
         BITMAP logo{};
-        GetObjectW(reinterpret_cast<HBITMAP>(SendMessageW(Control(frmAbout::IDC_picIcon), STM_GETIMAGE, IMAGE_BITMAP, 0)),
+        GetObjectW(reinterpret_cast<HBITMAP>(SendMessageW(Control(AboutWindow::IDC_Logo), STM_GETIMAGE, IMAGE_BITMAP, 0)),
                    sizeof logo, &logo);
         return logo.bmWidth;
     };
@@ -145,9 +145,9 @@ TEST_F(AboutWindowTest, ADpiChangeGrowsThePicturesAndKeepsTheCaptionsWhole) {
     GetWindowRect(about.Hwnd(), &window);
     EXPECT_TRUE(EqualRect(&window, &suggested));
     EXPECT_EQ(logoWidth(), ScaleFrom96(drawnWidth, 144));
-    const auto icon = reinterpret_cast<HICON>(SendMessageW(Control(frmAbout::IDC_Image1), STM_GETICON, 0, 0));
+    const auto icon = reinterpret_cast<HICON>(SendMessageW(Control(AboutWindow::IDC_ProgramIcon), STM_GETICON, 0, 0));
     EXPECT_EQ(testing::IconWidth(icon), TwipsToPixels(480, 144));
-    const RECT box = testing::PlaceInParent(Control(frmAbout::IDC_Command4));
+    const RECT box = testing::PlaceInParent(Control(AboutWindow::IDC_SystemInfo));
     EXPECT_EQ(box.left, TwipsToPixels(4290, 144));
     EXPECT_EQ(box.bottom - box.top, TwipsToPixels(345, 144));
     testing::ExpectCaptionsWhole(about.Hwnd());
@@ -156,11 +156,11 @@ TEST_F(AboutWindowTest, ADpiChangeGrowsThePicturesAndKeepsTheCaptionsWhole) {
 TEST_F(AboutWindowTest, ShowingAgainBringsTheOpenWindowForwardWithoutLoadingIt) {
     ASSERT_TRUE(about.ShowModeless());
     const HWND first = about.Hwnd();
-    SetWindowTextW(Control(frmAbout::IDC_lblVersion), L"changed since load");
+    SetWindowTextW(Control(AboutWindow::IDC_Version), L"changed since load");
 
     ASSERT_TRUE(about.ShowModeless());
     EXPECT_EQ(about.Hwnd(), first);
-    EXPECT_EQ(TextOf(Control(frmAbout::IDC_lblVersion)), L"changed since load");
+    EXPECT_EQ(TextOf(Control(AboutWindow::IDC_Version)), L"changed since load");
     EXPECT_EQ(GetForegroundWindow(), first);
 
     // Closed with its close box, it loads anew on the next request.
@@ -168,16 +168,16 @@ TEST_F(AboutWindowTest, ShowingAgainBringsTheOpenWindowForwardWithoutLoadingIt) 
     EXPECT_FALSE(about.IsLoaded());
     EXPECT_EQ(lastFormGone, 1);
     ASSERT_TRUE(about.ShowModeless());
-    EXPECT_EQ(TextOf(Control(frmAbout::IDC_lblVersion)), L"Version " BARSMITH_VERSION_STRING);
+    EXPECT_EQ(TextOf(Control(AboutWindow::IDC_Version)), L"Version " BARSMITH_VERSION_STRING);
     EXPECT_EQ(testing::CountAboutWindows(), 1);
 }
 
 TEST_F(AboutWindowTest, LinksOpenThePublishersPages) {
     ASSERT_TRUE(about.ShowModeless());
-    SendMessageW(Control(frmAbout::IDC_Command1), BM_CLICK, 0, 0);
-    SendMessageW(Control(frmAbout::IDC_Command2), BM_CLICK, 0, 0);
+    SendMessageW(Control(AboutWindow::IDC_MailingList), BM_CLICK, 0, 0);
+    SendMessageW(Control(AboutWindow::IDC_HomePage), BM_CLICK, 0, 0);
     // The two pictures answer a click of the mouse.
-    for (const int picture : {frmAbout::IDC_picIcon, frmAbout::IDC_Image1}) {
+    for (const int picture : {AboutWindow::IDC_Logo, AboutWindow::IDC_ProgramIcon}) {
         SendMessageW(Control(picture), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
         SendMessageW(Control(picture), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     }
@@ -207,7 +207,7 @@ TEST(AboutWindowSystemInfo, UnavailableToolIsReportedInARealMessageBox) {
     forms.onLastFormGone = [] {};
     SystemMessageBox messages;
     RecordingShell shell;
-    frmAbout about{forms, messages, shell};
+    AboutWindow about{forms, messages, shell};
     ASSERT_TRUE(about.ShowModeless());
 
     std::wstring shownText;
@@ -224,7 +224,7 @@ TEST(AboutWindowSystemInfo, UnavailableToolIsReportedInARealMessageBox) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
     });
-    SendMessageW(GetDlgItem(about.Hwnd(), frmAbout::IDC_Command4), BM_CLICK, 0, 0);
+    SendMessageW(GetDlgItem(about.Hwnd(), AboutWindow::IDC_SystemInfo), BM_CLICK, 0, 0);
     dismissed = true;
     user.join();
 

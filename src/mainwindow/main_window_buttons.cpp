@@ -1,6 +1,7 @@
-// The handlers that create, list, preview and delete buttons. The decisions
-// and the registry work are ToolbarButtons'; these only read and set controls.
-#include "mainwindow/frmMain.h"
+// The handlers that create, list, preview and delete buttons, and the working
+// state they keep. The decisions and the registry work are ToolbarButtons';
+// these only read and set the form.
+#include "mainwindow/main_window.h"
 
 #include <commctrl.h>
 
@@ -32,9 +33,10 @@ std::wstring FileNameFor(std::wstring entry) {
     return entry;
 }
 
-ButtonDefinition ButtonFromForm(const frmMain& form) {
-    ButtonDefinition button{form.NextGuid(),      form.Text(IDC_Text2), form.Text(IDC_Text3), form.Text(IDC_Text5),
-                            form.Text(IDC_Text4), form.Text(IDC_Text6), form.Text(IDC_Text7), form.Text(IDC_Text8)};
+ButtonDefinition ButtonFromForm(const MainWindow& form) {
+    ButtonDefinition button{form.NextGuid(),          form.Text(IDC_ApplicationPath), form.Text(IDC_IconPath),
+                            form.Text(IDC_HotIconPath), form.Text(IDC_ButtonText),      form.Text(IDC_MenuText),
+                            form.Text(IDC_StatusBarText), form.Text(IDC_ToolTip)};
     button.defaultVisible = form.ButtonVisible();
     button.rootKey = form.TargetHive();
     return button;
@@ -42,10 +44,10 @@ ButtonDefinition ButtonFromForm(const frmMain& form) {
 
 ControlId TextBoxOf(RequiredField field) {
     switch (field) {
-    case RequiredField::ButtonText: return IDC_Text4;
-    case RequiredField::MenuText: return IDC_Text6;
-    case RequiredField::StatusBarText: return IDC_Text7;
-    default: return IDC_Text8;
+    case RequiredField::ButtonText: return IDC_ButtonText;
+    case RequiredField::MenuText: return IDC_MenuText;
+    case RequiredField::StatusBarText: return IDC_StatusBarText;
+    default: return IDC_ToolTip;
     }
 }
 
@@ -59,26 +61,57 @@ void ShowIcon(HWND picture, UniqueIcon& shown, UniqueIcon icon) {
 
 }  // namespace
 
-ToolbarButtons frmMain::Buttons() const { return ToolbarButtons(services_.registry, catalogue_, services_.messages, Hwnd()); }
+ToolbarButtons MainWindow::Buttons() const {
+    return ToolbarButtons(services_.registry, catalogue_, services_.messages, Hwnd());
+}
 
-HKEY frmMain::TargetHive() const { return RootKeyFor(IsChecked(Control(IDC_Option1))); }
+void MainWindow::SetNextGuid(const std::wstring& guid) {
+    nextGuid_ = guid;
+    ShowText(IDC_NextGuid, guid);
+}
+
+void MainWindow::SetTarget(HKEY hive, bool visible) {
+    targetHive_ = RootKeyFor(hive == HKEY_CURRENT_USER);
+    buttonVisible_ = visible;
+    ShowTarget();
+}
+
+void MainWindow::SetPreviewedGuid(const std::wstring& guid) {
+    previewedGuid_ = guid;
+    ShowText(IDC_PreviewedGuid, guid);
+}
+
+void MainWindow::SetPreviewedIconPath(const std::wstring& path) {
+    previewedIconPath_ = path;
+    ShowText(IDC_PreviewedIconPath, path);
+}
+
+void MainWindow::ShowTarget() {
+    const bool user = targetHive_ == HKEY_CURRENT_USER;
+    if (const HWND option = ExistingControl(IDC_CurrentUserOnly))
+        SendMessageW(option, BM_SETCHECK, user ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (const HWND option = ExistingControl(IDC_AllUsers))
+        SendMessageW(option, BM_SETCHECK, user ? BST_UNCHECKED : BST_CHECKED, 0);
+    if (const HWND box = ExistingControl(IDC_ButtonVisible))
+        SendMessageW(box, BM_SETCHECK, buttonVisible_ ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+// A control made later takes its text then (OnGroupMade).
+void MainWindow::ShowText(ControlId id, const std::wstring& text) {
+    if (const HWND control = ExistingControl(id)) SetWindowTextW(control, text.c_str());
+}
+
+void MainWindow::OnChooseHive() { targetHive_ = RootKeyFor(IsChecked(ExistingControl(IDC_CurrentUserOnly))); }
 
 // Only an unticked box hides the button; a greyed one counts as ticked.
-bool frmMain::ButtonVisible() const {
-    return SendMessageW(Control(IDC_Check1), BM_GETCHECK, 0, 0) != BST_UNCHECKED;
+void MainWindow::OnChooseVisibility() {
+    buttonVisible_ = SendMessageW(ExistingControl(IDC_ButtonVisible), BM_GETCHECK, 0, 0) != BST_UNCHECKED;
 }
 
-void frmMain::SetTarget(HKEY hive, bool visible) const {
-    const bool user = hive == HKEY_CURRENT_USER;
-    SendMessageW(Control(IDC_Option1), BM_SETCHECK, user ? BST_CHECKED : BST_UNCHECKED, 0);
-    SendMessageW(Control(IDC_Option2), BM_SETCHECK, user ? BST_UNCHECKED : BST_CHECKED, 0);
-    SendMessageW(Control(IDC_Check1), BM_SETCHECK, visible ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-void frmMain::LoadMyButtons() {
+void MainWindow::LoadMyButtons() {
     listed_ = Buttons().Entries();
     if (listed_.empty()) return;
-    const HWND list = Control(IDC_List1);
+    const HWND list = Control(IDC_MyButtonsList);
     size_t characters = 0;
     for (const std::wstring& text : listed_) characters += text.size() + 1;
     // One allocation and one repaint for the whole catalogue, not one per item.
@@ -89,37 +122,39 @@ void frmMain::LoadMyButtons() {
     InvalidateRect(list, nullptr, TRUE);
 }
 
-void frmMain::RefillList() {
-    SendMessageW(Control(IDC_List1), LB_RESETCONTENT, 0, 0);
+void MainWindow::RefillList() {
+    SendMessageW(Control(IDC_MyButtonsList), LB_RESETCONTENT, 0, 0);
     SetPreviewedGuid(L"");
     LoadMyButtons();
     // Nothing is selected after a refill, so there is nothing to delete.
-    EnableWindow(Control(IDC_Command5), FALSE);
+    EnableWindow(Control(IDC_DeleteSelected), FALSE);
 }
 
-std::wstring frmMain::SelectedEntry() const {
-    const LRESULT index = SendMessageW(Control(IDC_List1), LB_GETCURSEL, 0, 0);
+std::wstring MainWindow::SelectedEntry() const {
+    const HWND list = ExistingControl(IDC_MyButtonsList);
+    if (!list) return {};
+    const LRESULT index = SendMessageW(list, LB_GETCURSEL, 0, 0);
     if (index < 0 || static_cast<size_t>(index) >= listed_.size()) return {};
     return listed_[static_cast<size_t>(index)];
 }
 
-void frmMain::List1_Click() {
+void MainWindow::OnSelectionChanged() {
     const std::wstring entry = SelectedEntry();
     if (entry.empty()) {
-        EnableWindow(Control(IDC_Command5), FALSE);
+        EnableWindow(Control(IDC_DeleteSelected), FALSE);
         return;
     }
-    const HWND picture = Control(IDC_Picture1);
-    ShowIcon(picture, pictureIcon_, {});
+    const HWND picture = Control(IDC_Preview);
+    ShowIcon(picture, previewIcon_, {});
     const ButtonPreview preview = Buttons().Preview(entry);
     SetPreviewedGuid(preview.guid);
-    SetText(IDC_lblPath, preview.iconPath);
+    SetPreviewedIconPath(preview.iconPath);
     // A file that is missing or holds no picture leaves the preview empty.
-    ShowIcon(picture, pictureIcon_, LoadPictureIcon(preview.iconPath, PreviewSize()));
-    EnableWindow(Control(IDC_Command5), TRUE);
+    ShowIcon(picture, previewIcon_, LoadPictureIcon(preview.iconPath, PreviewSize()));
+    EnableWindow(Control(IDC_DeleteSelected), TRUE);
 }
 
-void frmMain::Command2_Click() {
+void MainWindow::OnCreateButton() {
     const ButtonDefinition button = ButtonFromForm(*this);
     const CreationResult result = editing_ ? Buttons().Save(button, *editing_) : Buttons().Create(button);
     switch (result.outcome) {
@@ -127,7 +162,7 @@ void frmMain::Command2_Click() {
         SetStatusCreated(button.buttonText);
         RefillList();
         ClearTextBoxes(*this);
-        Command1_Click();
+        OnMakeGuid();
         return;
     case CreationOutcome::Saved:
     case CreationOutcome::ListChanged:
@@ -137,9 +172,9 @@ void frmMain::Command2_Click() {
         return;
     case CreationOutcome::MissingField:
         if (result.missing == RequiredField::Application) {
-            cmdApp_Click();
+            OnPickApplication();
         } else if (result.missing == RequiredField::DefaultIcon) {
-            Command3_Click();
+            OnPickIcon();
         } else {
             SetFocus(Control(TextBoxOf(result.missing)));
         }
@@ -148,47 +183,51 @@ void frmMain::Command2_Click() {
     case CreationOutcome::KeyExists:
         // The GUID field lies out of view, so the user cannot mend it: the
         // next attempt gets a fresh GUID instead.
-        if (!editing_) Command1_Click();
+        if (!editing_) OnMakeGuid();
         return;
     default:
         return;
     }
 }
 
-void frmMain::List1_DblClick() {
+void MainWindow::OnEditSelected() {
     const std::wstring entry = SelectedEntry();
     if (entry.empty()) return;
     if (const std::optional<ButtonDefinition> button = Buttons().Load(entry)) StartEditing(entry, *button);
 }
 
-void frmMain::StartEditing(const std::wstring& entry, const ButtonDefinition& button) {
-    if (!InToolsMenuMode()) cmdMyKeys_Click();
+void MainWindow::StartEditing(const std::wstring& entry, const ButtonDefinition& button) {
+    if (!InToolsMenuMode()) OnSwitchView();
     const std::pair<ControlId, const std::wstring*> fields[] = {
-        {IDC_Text2, &button.exec},       {IDC_Text3, &button.icon},     {IDC_Text5, &button.hotIcon},
-        {IDC_Text4, &button.buttonText}, {IDC_Text6, &button.menuText}, {IDC_Text7, &button.menuStatusBar},
-        {IDC_Text8, &button.toolTip},
+        {IDC_ApplicationPath, &button.exec},
+        {IDC_IconPath, &button.icon},
+        {IDC_HotIconPath, &button.hotIcon},
+        {IDC_ButtonText, &button.buttonText},
+        {IDC_MenuText, &button.menuText},
+        {IDC_StatusBarText, &button.menuStatusBar},
+        {IDC_ToolTip, &button.toolTip},
     };
     for (const auto& [id, text] : fields) SetText(id, *text);
     SetNextGuid(button.guid);
     SetTarget(button.rootKey, button.defaultVisible);
-    SetText(IDC_Command2, kSaveCaption);
+    SetText(IDC_CreateButton, kSaveCaption);
     editing_ = entry;
     SetStatusNews(L"Editing the " + button.buttonText + L" Button");
-    SetFocus(Control(IDC_Text2));
+    SetFocus(Control(IDC_ApplicationPath));
 }
 
-void frmMain::LeaveEditing() {
+void MainWindow::LeaveEditing() {
     if (!editing_) return;
     editing_.reset();
     ClearTextBoxes(*this);
     SetNextGuid(CreateGUID());
     SetTarget(HKEY_LOCAL_MACHINE, true);
-    SetText(IDC_Command2, kCreateCaption);
+    SetText(IDC_CreateButton, kCreateCaption);
     SetStatusDefault();
 }
 
-void frmMain::OnContextMenu(HWND control, POINT at) {
-    const HWND list = Control(IDC_List1);
+void MainWindow::OnContextMenu(HWND control, POINT at) {
+    const HWND list = Control(IDC_MyButtonsList);
     if (control != list) return;
     const bool fromKeyboard = at.x == -1 && at.y == -1;
     if (!fromKeyboard) {
@@ -198,7 +237,7 @@ void frmMain::OnContextMenu(HWND control, POINT at) {
         const LRESULT hit = SendMessageW(list, LB_ITEMFROMPOINT, 0, MAKELPARAM(client.x, client.y));
         if (HIWORD(hit) == 0 && static_cast<LRESULT>(LOWORD(hit)) != SendMessageW(list, LB_GETCURSEL, 0, 0)) {
             SendMessageW(list, LB_SETCURSEL, LOWORD(hit), 0);
-            List1_Click();
+            OnSelectionChanged();
         }
     }
     if (SelectedEntry().empty()) return;
@@ -216,7 +255,7 @@ void frmMain::OnContextMenu(HWND control, POINT at) {
     TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, Hwnd(), nullptr);
 }
 
-void frmMain::mnuExport_Click() {
+void MainWindow::OnExportSelected() {
     const std::wstring entry = SelectedEntry();
     if (entry.empty()) return;
     exportDialog_.CancelError = true;
@@ -233,13 +272,13 @@ void frmMain::mnuExport_Click() {
         SetStatusNews(L"The " + entry + L" Button has been exported to " + exportDialog_.FileName);
 }
 
-void frmMain::Command5_Click() {
+void MainWindow::OnDeleteSelected() {
     SetStatusDefault();
     const std::wstring entry = SelectedEntry();
     if (entry.empty()) return;
     Buttons().Remove(PreviewedGuid(), entry);
-    ShowIcon(Control(IDC_Picture1), pictureIcon_, {});
-    RefillList();  // lblPath keeps the path of the last preview
+    ShowIcon(Control(IDC_Preview), previewIcon_, {});
+    RefillList();  // the previewed icon path stays that of the last preview
 }
 
 }  // namespace barsmith
