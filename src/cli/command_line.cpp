@@ -7,6 +7,7 @@
 #include <set>
 
 #include "cli/output_stream.h"
+#include "extensions/button_fields.h"
 #include "extensions/button_reading.h"
 #include "extensions/guid.h"
 #include "extensions/toolbar_buttons.h"
@@ -19,29 +20,55 @@ constexpr int kExitDone = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
-constexpr wchar_t kUsage[] =
-    L"Usage:\n"
-    L"  barsmith.exe                     opens the Barsmith window\n"
-    L"  barsmith.exe list [--all]\n"
-    L"  barsmith.exe create --text TEXT --program PATH --icon PATH [--hot-icon PATH]\n"
-    L"                      --menu-text TEXT --status-text TEXT --tooltip TEXT\n"
-    L"                      [--user] [--hidden] [--replace]\n"
-    L"  barsmith.exe remove TEXT|{GUID}\n"
-    L"  barsmith.exe export FILE [TEXT...]\n"
-    L"  barsmith.exe /? | -h | --help\n"
-    L"\n"
-    L"  list          one line per My Buttons entry:\n"
-    L"                TEXT<tab>{GUID}<tab>machine|user|-<tab>ok|missing\n"
-    L"  list --all    one line per toolbar button key in the registry:\n"
-    L"                {GUID}<tab>machine|machine-32|machine-64|user<tab>BUTTON TEXT<tab>mine|other\n"
-    L"  create        creates a button for all users (--user: for the current user only),\n"
-    L"                not shown at first with --hidden, and prints its GUID; a button of\n"
-    L"                the same text in My Buttons is replaced only with --replace\n"
-    L"  remove        deletes the button's registry keys and its My Buttons entry\n"
-    L"  export        writes the named buttons (all of My Buttons when none is named)\n"
-    L"                to FILE as a registry file for reg import\n"
-    L"\n"
-    L"Exit codes: 0 done, 1 the operation failed, 2 the command line was wrong.\n";
+// The create command's options, from the table of fields, wrapped as the
+// usage shows them.
+std::wstring CreateOptions() {
+    std::vector<std::wstring> parts;
+    for (const ButtonField& row : ButtonFields()) {
+        if (!row.option) continue;
+        const std::wstring part = row.optionValue ? std::wstring(row.option) + L" " + row.optionValue : row.option;
+        parts.push_back(row.required ? part : L"[" + part + L"]");
+    }
+    parts.insert(parts.end(), {L"[--user]", L"[--replace]"});
+    constexpr wchar_t kIndent[] = L"\n                      ";
+    std::wstring lines = L"  barsmith.exe create";
+    size_t column = lines.size();
+    for (const std::wstring& part : parts) {
+        if (column + 1 + part.size() > 90) {
+            lines += kIndent;
+            column = wcslen(kIndent) - 2;
+        } else {
+            lines += L' ';
+            ++column;
+        }
+        lines += part;
+        column += part.size();
+    }
+    return lines + L"\n";
+}
+
+std::wstring Usage() {
+    return L"Usage:\n"
+           L"  barsmith.exe                     opens the Barsmith window\n"
+           L"  barsmith.exe list [--all]\n" +
+           CreateOptions() +
+           L"  barsmith.exe remove TEXT|{GUID}\n"
+           L"  barsmith.exe export FILE [TEXT...]\n"
+           L"  barsmith.exe /? | -h | --help\n"
+           L"\n"
+           L"  list          one line per My Buttons entry:\n"
+           L"                TEXT<tab>{GUID}<tab>machine|user|-<tab>ok|missing\n"
+           L"  list --all    one line per toolbar button key in the registry:\n"
+           L"                {GUID}<tab>machine|machine-32|machine-64|user<tab>BUTTON TEXT<tab>mine|other\n"
+           L"  create        creates a button for all users (--user: for the current user only),\n"
+           L"                not shown at first with --hidden, and prints its GUID; a button of\n"
+           L"                the same text in My Buttons is replaced only with --replace\n"
+           L"  remove        deletes the button's registry keys and its My Buttons entry\n"
+           L"  export        writes the named buttons (all of My Buttons when none is named)\n"
+           L"                to FILE as a registry file for reg import\n"
+           L"\n"
+           L"Exit codes: 0 done, 1 the operation failed, 2 the command line was wrong.\n";
+}
 
 // A command line that names no command, an unknown one, or options that do
 // not fit it: told with the usage, exit code 2.
@@ -144,55 +171,42 @@ int List(const std::vector<std::wstring>& arguments, const Streams& io) {
     return arguments.empty() ? ListCatalogue(tool, io) : ListRegistry(tool, io);
 }
 
-struct TextOption {
-    const wchar_t* name;
-    std::wstring ButtonDefinition::*field;
-};
-
-const std::array<TextOption, 7> kTextOptions{{
-    {L"--text", &ButtonDefinition::buttonText},
-    {L"--program", &ButtonDefinition::exec},
-    {L"--icon", &ButtonDefinition::icon},
-    {L"--hot-icon", &ButtonDefinition::hotIcon},
-    {L"--menu-text", &ButtonDefinition::menuText},
-    {L"--status-text", &ButtonDefinition::menuStatusBar},
-    {L"--tooltip", &ButtonDefinition::toolTip},
-}};
-
 struct CreateRequest {
     ButtonDefinition button;
     bool replace = false;
 };
 
+// The row of the table whose option `argument` is, if any.
+const ButtonField* OptionRow(const std::wstring& argument) {
+    for (const ButtonField& row : ButtonFields()) {
+        if (row.option && Is(argument, row.option)) return &row;
+    }
+    return nullptr;
+}
+
 CreateRequest ParseCreate(const std::vector<std::wstring>& arguments) {
     CreateRequest request;
     bool user = false;
-    bool hidden = false;
     std::set<std::wstring> given;
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::wstring& argument = arguments[i];
-        const TextOption* text = nullptr;
-        for (const TextOption& option : kTextOptions) {
-            if (Is(argument, option.name)) text = &option;
-        }
-        bool* flag = Is(argument, L"--user")      ? &user
-                     : Is(argument, L"--hidden")  ? &hidden
-                     : Is(argument, L"--replace") ? &request.replace
-                                                  : nullptr;
-        if (!text && !flag) throw UsageError{L"create does not know " + Quoted(argument) + L"."};
-        std::wstring name = text ? text->name : argument;
+        const ButtonField* row = OptionRow(argument);
+        bool* flag = Is(argument, L"--user") ? &user : Is(argument, L"--replace") ? &request.replace : nullptr;
+        if (!row && !flag) throw UsageError{L"create does not know " + Quoted(argument) + L"."};
+        std::wstring name = row ? row->option : argument;
         for (wchar_t& c : name) c = static_cast<wchar_t>(towlower(c));
         if (!given.insert(name).second) throw UsageError{L"The option " + name + L" is given twice."};
         if (flag) {
             *flag = true;
+        } else if (!row->optionValue) {
+            row->take(request.button, row->flagText);
         } else if (i + 1 == arguments.size()) {
             throw UsageError{L"The option " + name + L" needs a value."};
         } else {
-            request.button.*(text->field) = arguments[++i];
+            row->take(request.button, arguments[++i]);
         }
     }
     request.button.guid = CreateGUID();
-    request.button.defaultVisible = !hidden;
     request.button.rootKey = RootKeyFor(user);
     return request;
 }
@@ -201,9 +215,10 @@ CreateRequest ParseCreate(const std::vector<std::wstring>& arguments) {
 std::wstring ButtonTextRefusal(const std::wstring& text) {
     if (text.find_first_of(L"\t\r\n") != std::wstring::npos)
         return L"The Button Text " + Quoted(text) + L" holds a tab or a line break; it must be one line.";
-    if (text.size() > kButtonTextMaxLength)
+    const size_t limit = FieldOf(ButtonDefinition(), FieldId::ButtonText).maxLength;
+    if (text.size() > limit)
         return L"The Button Text " + Quoted(text) + L" has " + std::to_wstring(text.size()) +
-               L" characters; it may have at most " + std::to_wstring(kButtonTextMaxLength) + L".";
+               L" characters; it may have at most " + std::to_wstring(limit) + L".";
     return {};
 }
 
@@ -281,7 +296,7 @@ int Dispatch(const std::vector<std::wstring>& arguments, const Streams& io) {
     const std::vector<std::wstring> rest(arguments.begin() + 1, arguments.end());
     // "barsmith.exe /?" and "barsmith.exe create /?" alike.
     if (IsHelp(arguments.front()) || (arguments.size() == 2 && IsHelp(arguments[1]))) {
-        io.out.Write(kUsage);
+        io.out.Write(Usage());
         return kExitDone;
     }
     for (const Command& command : kCommands) {
@@ -304,7 +319,7 @@ int RunCommandLine(const std::vector<std::wstring>& arguments) {
     try {
         return Dispatch(arguments, io);
     } catch (const UsageError& error) {
-        io.err.Write(error.message + L"\n\n" + kUsage);
+        io.err.Write(error.message + L"\n\n" + Usage());
         return kExitUsage;
     }
 }

@@ -11,28 +11,6 @@ bool IsHexDigit(wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'a' && c 
 
 HKEY RootKeyFor(bool currentUserOnly) { return currentUserOnly ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
 
-std::vector<ExtensionValue> ExtensionValues(const ButtonDefinition& button) {
-    std::vector<ExtensionValue> values;
-    values.push_back({L"Exec", button.exec});
-    values.push_back({L"Icon", button.icon});
-    if (!button.hotIcon.empty()) values.push_back({L"HotIcon", button.hotIcon});
-    values.push_back({L"ButtonText", button.buttonText});
-    values.push_back({L"CLSID", kRunProgramButtonClsid});
-    values.push_back({L"Default Visible", button.defaultVisible ? L"Yes" : L"No"});
-    values.push_back({L"MenuText", button.menuText});
-    values.push_back({L"MenuStatusBar", button.menuStatusBar});
-    values.push_back({L"ToolTip", button.toolTip});
-    return values;
-}
-
-std::vector<std::wstring> ExtensionValueNames() {
-    ButtonDefinition withHotIcon;
-    withHotIcon.hotIcon = L"-";
-    std::vector<std::wstring> names;
-    for (const ExtensionValue& value : ExtensionValues(withHotIcon)) names.push_back(value.name);
-    return names;
-}
-
 std::wstring ExtensionKeyPath(const std::wstring& guid) { return std::wstring(kExtensionsPath) + L"\\" + guid; }
 
 std::vector<KeyPlace> PlacesFor(HKEY root) {

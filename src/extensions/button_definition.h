@@ -17,35 +17,27 @@ inline constexpr wchar_t kExtensionsPath[] = L"Software\\Microsoft\\Internet Exp
 // written exactly so, lower-case "d" included.
 inline constexpr wchar_t kRunProgramButtonClsid[] = L"{1FBA04EE-3024-11d2-8F1F-0000F87ABD16}";
 
+// One entry of the browser's: a toolbar button with its menu item, or a menu
+// item only, that starts a program or runs a script. Which values its key
+// holds is the table of button_fields.h's.
 struct ButtonDefinition {
     std::wstring guid;
-    std::wstring exec;
+    std::wstring exec;        // the program it starts, or the script it runs
     std::wstring icon;
-    std::wstring hotIcon;  // optional
-    std::wstring buttonText;
+    std::wstring hotIcon;     // optional
+    std::wstring buttonText;  // also its name in My Buttons
     std::wstring menuText;
     std::wstring menuStatusBar;
     std::wstring toolTip;
     bool defaultVisible = true;
     HKEY rootKey = HKEY_LOCAL_MACHINE;
+    bool script = false;    // `exec` is a script, not a program
+    bool menuOnly = false;  // a menu item with no toolbar button
+    bool helpMenu = false;  // the item is in the Help menu, not the Tools menu
 };
-
-// The window's Button Text box takes at most this many characters, on one line.
-inline constexpr size_t kButtonTextMaxLength = 25;
 
 // HKEY_CURRENT_USER for a button of the current user only, else HKEY_LOCAL_MACHINE.
 HKEY RootKeyFor(bool currentUserOnly);
-
-struct ExtensionValue {
-    const wchar_t* name;
-    std::wstring text;
-};
-
-// The values of the button's key, in the order the browser documents them;
-// "HotIcon" only when the button has a hot icon.
-std::vector<ExtensionValue> ExtensionValues(const ButtonDefinition& button);
-// The names of every value a button's key may have, in the same order.
-std::vector<std::wstring> ExtensionValueNames();
 
 // The path of the button's key below its root.
 std::wstring ExtensionKeyPath(const std::wstring& guid);

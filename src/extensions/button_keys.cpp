@@ -7,14 +7,6 @@
 
 namespace barsmith {
 
-std::vector<RegistryValue> KeyValuesOf(const ButtonDefinition& button) {
-    std::vector<RegistryValue> values;
-    for (const ExtensionValue& value : ExtensionValues(button)) {
-        if (!value.text.empty()) values.push_back(TextValue(value.name, value.text));  // an empty text is no value
-    }
-    return values;
-}
-
 std::optional<KeyFailure> ButtonKeys::Write(const std::wstring& guid, HKEY hive,
                                             const std::vector<RegistryValue>& values, TakenBack& takenBack) const {
     for (const KeyPlace place : PlacesFor(hive)) {

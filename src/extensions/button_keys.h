@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "extensions/button_definition.h"
+#include "extensions/button_fields.h"
 
 namespace barsmith {
 
@@ -55,9 +55,6 @@ struct Retired {
     std::vector<KeyPlace> foreign;
     std::vector<PlaceStatus> left;
 };
-
-// The values of the button's key as they are written, in order.
-std::vector<RegistryValue> KeyValuesOf(const ButtonDefinition& button);
 
 class ButtonKeys {
 public:

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <map>
 
-#include "extensions/button_definition.h"
+#include "extensions/button_fields.h"
 #include "extensions/buttons_lock.h"
 #include "platform/names.h"
 #include "platform/status_text.h"

@@ -1,7 +1,6 @@
 #include "extensions/toolbar_buttons.h"
 
 #include <algorithm>
-#include <array>
 #include <utility>
 
 #include "extensions/button_reading.h"
@@ -18,28 +17,6 @@ constexpr wchar_t kNotDeletedTitle[] = L"Button Not Deleted";
 constexpr wchar_t kReplaceTitle[] = L"Replace Button";
 constexpr wchar_t kNotEditedTitle[] = L"Button Not Edited";
 constexpr wchar_t kNotSavedTitle[] = L"Button Not Saved";
-
-struct RequiredCheck {
-    MissingFieldMessage message;
-    const std::wstring ButtonDefinition::*text;
-};
-
-// Checked top to bottom; the first empty field wins.
-const std::array<RequiredCheck, 6> kRequiredFields{{
-    {{RequiredField::Application, L"Please choose an application     ", L"No Application Chosen"},
-     &ButtonDefinition::exec},
-    {{RequiredField::DefaultIcon, L"Please choose the Default Icon     ", L"No Icon Chosen"},
-     &ButtonDefinition::icon},
-    {{RequiredField::ButtonText, L"Please enter a name for the Button Text     ", L"No Button Name Entered"},
-     &ButtonDefinition::buttonText},
-    {{RequiredField::MenuText, L"Please enter the Menu Text     ", L"No Menu Text Entered"},
-     &ButtonDefinition::menuText},
-    {{RequiredField::StatusBarText, L"Please enter the Status Bar Text     ", L"No Status Bar Text Entered"},
-     &ButtonDefinition::menuStatusBar},
-    {{RequiredField::ToolTip, L"Please enter the Tool Tip Text     ", L"No Tool Tip Text Entered"},
-     &ButtonDefinition::toolTip},
-}};
-
 
 std::wstring NotCreated(const ButtonDefinition& button) {
     return L"The button " + Quoted(button.buttonText) + L" was not created: ";
@@ -82,13 +59,6 @@ std::wstring NotNoted(LSTATUS status) {
 
 }  // namespace
 
-std::optional<MissingFieldMessage> FirstMissingField(const ButtonDefinition& button) {
-    for (const RequiredCheck& check : kRequiredFields) {
-        if ((button.*check.text).empty()) return check.message;
-    }
-    return std::nullopt;
-}
-
 void ToolbarButtons::Tell(const std::wstring& text, const std::wstring& title, UINT type) const {
     if (holding_)
         held_.push_back({text, title, type});
@@ -127,9 +97,9 @@ bool ToolbarButtons::Locked(Work work) const {
 }
 
 std::optional<CreationResult> ToolbarButtons::Invalid(const ButtonDefinition& button) const {
-    if (const auto missing = FirstMissingField(button)) {
-        messages_.Show(owner_, missing->text, missing->title, MB_OK | MB_ICONINFORMATION);
-        return CreationResult{CreationOutcome::MissingField, missing->field};
+    if (const ButtonField* missing = FirstMissingField(button)) {
+        messages_.Show(owner_, missing->missingText, missing->missingTitle, MB_OK | MB_ICONINFORMATION);
+        return CreationResult{CreationOutcome::MissingField, *missing->field};
     }
     // Only a GUID string may name the key: anything else in the GUID field
     // could make a key elsewhere below the browser's extensions.
@@ -393,13 +363,7 @@ std::optional<ButtonDefinition> ToolbarButtons::Load(const std::wstring& entry) 
                  kNotEditedTitle);
             return;
         }
-        const RegKey& key = keys.front().key;
-        const auto text = [&](const wchar_t* name) { return key.Text(name); };
-        ButtonDefinition button{guid,                text(L"Exec"),     text(L"Icon"),          text(L"HotIcon"),
-                                text(L"ButtonText"), text(L"MenuText"), text(L"MenuStatusBar"), text(L"ToolTip")};
-        button.defaultVisible = !SameName(text(L"Default Visible"), L"No");
-        button.rootKey = keys.front().place.root;
-        loaded = std::move(button);
+        loaded = EntryFromKey(keys.front().key, guid, keys.front().place.root, entry);
     });
     return loaded;
 }

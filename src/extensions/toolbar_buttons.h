@@ -19,19 +19,6 @@
 
 namespace barsmith {
 
-// The fields that creation requires, in the order they are checked.
-enum class RequiredField { Application, DefaultIcon, ButtonText, MenuText, StatusBarText, ToolTip };
-
-struct MissingFieldMessage {
-    RequiredField field;
-    const wchar_t* text;
-    const wchar_t* title;
-};
-
-// The first required field without any character (blanks count as filled), or
-// nothing when every required field is filled.
-std::optional<MissingFieldMessage> FirstMissingField(const ButtonDefinition& button);
-
 enum class CreationOutcome {
     Created,
     MissingField,    // its message was shown; the caller carries out the follow-up
@@ -47,7 +34,7 @@ enum class CreationOutcome {
 
 struct CreationResult {
     CreationOutcome outcome = CreationOutcome::Created;
-    RequiredField missing = RequiredField::Application;  // for MissingField
+    FieldId missing = FieldId::Path;  // for MissingField
 };
 
 // What a click in the list shows: the GUID recorded for the button text and

@@ -5,32 +5,41 @@ namespace {
 
 using K = ControlKind;
 
+constexpr int Edits(FieldId field) { return static_cast<int>(field); }
+
 constexpr ControlSpec kLayout[] = {
     // The title strip takes no focus, so it stays out of the tab order.
     {IDC_Header, K::Custom, kOnForm, L"", nullptr, {0, 0, 7395, 615}, kNoTabStop},
     {IDC_ButtonFrame, K::Frame, kOnForm, L"IE Toolbar Button", nullptr, {120, 720, 7095, 1935}, 21},
     {IDC_ApplicationLabel, K::Label, IDC_ButtonFrame, L"Application", nullptr, {240, 420, 780, 195}, 25},
-    {IDC_ApplicationPath, K::TextBox, IDC_ButtonFrame, L"", nullptr, {1560, 360, 4935, 315}, 4},
+    {IDC_ApplicationPath, K::TextBox, IDC_ButtonFrame, L"", nullptr, {1560, 360, 4935, 315}, 4, nullptr, false,
+     Edits(FieldId::Path)},
     {IDC_PickApplication, K::Button, IDC_ButtonFrame, L"&A", L"Select an Application", {6600, 360, 315, 315}, 1,
      Click<&MainWindow::OnPickApplication>},
     {IDC_IconLabel, K::Label, IDC_ButtonFrame, L"Default Icon", nullptr, {240, 780, 870, 195}, 24},
-    {IDC_IconPath, K::TextBox, IDC_ButtonFrame, L"", nullptr, {1560, 720, 4935, 315}, 5},
+    {IDC_IconPath, K::TextBox, IDC_ButtonFrame, L"", nullptr, {1560, 720, 4935, 315}, 5, nullptr, false,
+     Edits(FieldId::Icon)},
     {IDC_PickIcon, K::Button, IDC_ButtonFrame, L"&D", L"Select the Default Icon", {6600, 720, 315, 315}, 2,
      Click<&MainWindow::OnPickIcon>},
     {IDC_HotIconLabel, K::Label, IDC_ButtonFrame, L"Hot Icon", nullptr, {240, 1140, 615, 195}, 22},
-    {IDC_HotIconPath, K::TextBox, IDC_ButtonFrame, L"", nullptr, {1560, 1080, 4935, 315}, 6},
+    {IDC_HotIconPath, K::TextBox, IDC_ButtonFrame, L"", nullptr, {1560, 1080, 4935, 315}, 6, nullptr, false,
+     Edits(FieldId::HotIcon)},
     {IDC_PickHotIcon, K::Button, IDC_ButtonFrame, L"&H", L"Select the Hot Icon (Optional) ", {6600, 1080, 315, 315}, 3,
      Click<&MainWindow::OnPickHotIcon>},
     {IDC_ButtonTextLabel, K::Label, IDC_ButtonFrame, L"Button Text", nullptr, {240, 1500, 825, 195}, 23},
-    {IDC_ButtonText, K::TextBox, IDC_ButtonFrame, L"", nullptr, {1560, 1440, 4935, 315}, 7},
+    {IDC_ButtonText, K::TextBox, IDC_ButtonFrame, L"", nullptr, {1560, 1440, 4935, 315}, 7, nullptr, false,
+     Edits(FieldId::ButtonText)},
     {IDC_Status, K::Label, kOnForm, L"", nullptr, {120, 2740, 7095, 225}, 37},
     {IDC_MenuFrame, K::Frame, kOnForm, L"Tools Menu", nullptr, {120, 2960, 7095, 1575}, 26},
     {IDC_MenuTextLabel, K::Label, IDC_MenuFrame, L"Menu Text", nullptr, {240, 420, 765, 195}, 29},
-    {IDC_MenuText, K::TextBox, IDC_MenuFrame, L"", nullptr, {1560, 360, 4935, 315}, 8},
+    {IDC_MenuText, K::TextBox, IDC_MenuFrame, L"", nullptr, {1560, 360, 4935, 315}, 8, nullptr, false,
+     Edits(FieldId::MenuText)},
     {IDC_StatusBarTextLabel, K::Label, IDC_MenuFrame, L"Status Bar Text", nullptr, {240, 780, 1095, 195}, 28},
-    {IDC_StatusBarText, K::TextBox, IDC_MenuFrame, L"", nullptr, {1560, 720, 4935, 315}, 9},
+    {IDC_StatusBarText, K::TextBox, IDC_MenuFrame, L"", nullptr, {1560, 720, 4935, 315}, 9, nullptr, false,
+     Edits(FieldId::StatusBarText)},
     {IDC_ToolTipLabel, K::Label, IDC_MenuFrame, L"Tool Tip", nullptr, {240, 1140, 585, 195}, 27},
-    {IDC_ToolTip, K::TextBox, IDC_MenuFrame, L"", nullptr, {1560, 1080, 4935, 315}, 10},
+    {IDC_ToolTip, K::TextBox, IDC_MenuFrame, L"", nullptr, {1560, 1080, 4935, 315}, 10, nullptr, false,
+     Edits(FieldId::ToolTip)},
     // Shown instead of the Tools Menu frame, in the My Buttons view.
     {IDC_MyButtonsFrame, K::Frame, kOnForm, L"My Buttons", nullptr, {120, 2960, 7095, 1575}, 30, nullptr,
      kHiddenAtStart},
@@ -63,5 +72,20 @@ constexpr ControlSpec kLayout[] = {
 }  // namespace
 
 std::span<const ControlSpec> MainWindowLayout() { return kLayout; }
+
+std::vector<FieldBox> FieldBoxes() {
+    std::vector<FieldBox> boxes;
+    for (const ControlSpec& spec : kLayout) {
+        if (spec.binding != kUnbound) boxes.push_back({static_cast<ControlId>(spec.id), static_cast<FieldId>(spec.binding)});
+    }
+    return boxes;
+}
+
+ControlId BoxOf(FieldId field) {
+    for (const FieldBox& box : FieldBoxes()) {
+        if (box.field == field) return box.box;
+    }
+    return IDC_ButtonText;  // every field has its box
+}
 
 }  // namespace barsmith

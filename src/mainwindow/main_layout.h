@@ -4,6 +4,9 @@
 // area's bottom edge are out of view by design: they show the window's working state.
 #include <span>
 
+#include <vector>
+
+#include "extensions/button_fields.h"
 #include "mainwindow/main_window.h"
 #include "platform/form.h"
 #include "platform/twips.h"
@@ -15,5 +18,14 @@ inline constexpr int kClientHeight = 5115;  // twips
 
 // In creation order: every frame comes before the controls it holds.
 std::span<const ControlSpec> MainWindowLayout();
+
+// The text boxes of the layout that edit a field of an entry, in its order.
+struct FieldBox {
+    ControlId box;
+    FieldId field;
+};
+std::vector<FieldBox> FieldBoxes();
+// The text box that edits the field.
+ControlId BoxOf(FieldId field);
 
 }  // namespace barsmith

@@ -78,7 +78,10 @@ int MainWindow::PreviewSize() const {
 
 void MainWindow::CreateControls() {
     Form::CreateControls(MainWindowLayout());
-    SendMessageW(Control(IDC_ButtonText), EM_LIMITTEXT, kButtonTextMaxLength, 0);
+    for (const FieldBox& box : FieldBoxes()) {
+        const size_t limit = FieldOf(ButtonDefinition(), box.field).maxLength;
+        if (limit) SendMessageW(Control(box.box), EM_LIMITTEXT, limit, 0);
+    }
     FitCaptions();
     SetStatusDefault();
 }

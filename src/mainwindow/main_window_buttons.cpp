@@ -8,6 +8,7 @@
 #include "extensions/guid.h"
 #include "extensions/picture_file.h"
 #include "extensions/toolbar_buttons.h"
+#include "mainwindow/main_layout.h"
 
 namespace barsmith {
 namespace {
@@ -34,21 +35,12 @@ std::wstring FileNameFor(std::wstring entry) {
 }
 
 ButtonDefinition ButtonFromForm(const MainWindow& form) {
-    ButtonDefinition button{form.NextGuid(),          form.Text(IDC_ApplicationPath), form.Text(IDC_IconPath),
-                            form.Text(IDC_HotIconPath), form.Text(IDC_ButtonText),      form.Text(IDC_MenuText),
-                            form.Text(IDC_StatusBarText), form.Text(IDC_ToolTip)};
+    ButtonDefinition button;
+    button.guid = form.NextGuid();
     button.defaultVisible = form.ButtonVisible();
     button.rootKey = form.TargetHive();
+    for (const FieldBox& box : FieldBoxes()) FieldOf(button, box.field).take(button, form.Text(box.box));
     return button;
-}
-
-ControlId TextBoxOf(RequiredField field) {
-    switch (field) {
-    case RequiredField::ButtonText: return IDC_ButtonText;
-    case RequiredField::MenuText: return IDC_MenuText;
-    case RequiredField::StatusBarText: return IDC_StatusBarText;
-    default: return IDC_ToolTip;
-    }
 }
 
 // Puts `icon` into the picture box and keeps it in `shown`; the icon shown
@@ -171,12 +163,12 @@ void MainWindow::OnCreateButton() {
         RefillList();
         return;
     case CreationOutcome::MissingField:
-        if (result.missing == RequiredField::Application) {
+        if (result.missing == FieldId::Path) {
             OnPickApplication();
-        } else if (result.missing == RequiredField::DefaultIcon) {
+        } else if (result.missing == FieldId::Icon) {
             OnPickIcon();
         } else {
-            SetFocus(Control(TextBoxOf(result.missing)));
+            SetFocus(Control(BoxOf(result.missing)));
         }
         return;
     case CreationOutcome::NoGuid:
@@ -198,16 +190,7 @@ void MainWindow::OnEditSelected() {
 
 void MainWindow::StartEditing(const std::wstring& entry, const ButtonDefinition& button) {
     if (!InToolsMenuMode()) OnSwitchView();
-    const std::pair<ControlId, const std::wstring*> fields[] = {
-        {IDC_ApplicationPath, &button.exec},
-        {IDC_IconPath, &button.icon},
-        {IDC_HotIconPath, &button.hotIcon},
-        {IDC_ButtonText, &button.buttonText},
-        {IDC_MenuText, &button.menuText},
-        {IDC_StatusBarText, &button.menuStatusBar},
-        {IDC_ToolTip, &button.toolTip},
-    };
-    for (const auto& [id, text] : fields) SetText(id, *text);
+    for (const FieldBox& box : FieldBoxes()) SetText(box.box, FieldOf(button, box.field).text(button));
     SetNextGuid(button.guid);
     SetTarget(button.rootKey, button.defaultVisible);
     SetText(IDC_CreateButton, kSaveCaption);

@@ -40,6 +40,7 @@ enum class ControlKind {
 inline constexpr int kOnForm = 0;  // the container of the controls placed on the form itself
 inline constexpr int kNoTabStop = -1;
 inline constexpr bool kHiddenAtStart = true;
+inline constexpr int kUnbound = -1;
 
 // What a click on a control runs: a member function of the form, as Click<&Form::Handler>.
 using ClickHandler = void (*)(Form&);
@@ -65,6 +66,7 @@ struct ControlSpec {
     int tabIndex;            // the place in the tab order, or kNoTabStop
     ClickHandler onClick = nullptr;
     bool hiddenAtStart = false;  // a control placed on the form that the window shows later
+    int binding = kUnbound;      // the piece of the form's data it edits, in the form's own numbering
 };
 
 // The forms that are loaded now. When the last one is unloaded, `onLastFormGone`

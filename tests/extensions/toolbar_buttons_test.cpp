@@ -69,15 +69,15 @@ protected:
 
 TEST_F(ToolbarButtonsTest, FirstEmptyRequiredFieldStopsCreationWithItsMessage) {
     using B = ButtonDefinition;
-    using F = RequiredField;
+    using F = FieldId;
     const struct {
         std::wstring B::*field;
-        RequiredField required;
+        FieldId required;
         std::wstring text;  // followed by five blanks in the message
         const wchar_t* title;
     } table[] = {
-        {&B::exec, F::Application, L"Please choose an application", L"No Application Chosen"},
-        {&B::icon, F::DefaultIcon, L"Please choose the Default Icon", L"No Icon Chosen"},
+        {&B::exec, F::Path, L"Please choose an application", L"No Application Chosen"},
+        {&B::icon, F::Icon, L"Please choose the Default Icon", L"No Icon Chosen"},
         {&B::buttonText, F::ButtonText, L"Please enter a name for the Button Text", L"No Button Name Entered"},
         {&B::menuText, F::MenuText, L"Please enter the Menu Text", L"No Menu Text Entered"},
         {&B::menuStatusBar, F::StatusBarText, L"Please enter the Status Bar Text", L"No Status Bar Text Entered"},

@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "extensions/button_definition.h"
+#include "extensions/button_fields.h"
 #include "extensions/my_buttons_catalogue.h"
 
 namespace barsmith::testing {

@@ -1,0 +1,57 @@
+#pragma once
+// The values of an entry's key, one row each, in the order they are written:
+// which kinds of entry hold the value, whether it may be left out, the field
+// the user gives it in (with its label, command-line option and limits), and
+// how it is read back. Creation, saving, reading back, export, the command
+// line and validation all go through this table: a new value is one row.
+#include <windows.h>
+
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "extensions/button_definition.h"
+
+namespace barsmith {
+
+// The texts the user gives, each edited by one control of the window.
+enum class FieldId { Path, Icon, HotIcon, ButtonText, MenuText, StatusBarText, ToolTip };
+
+struct ButtonField {
+    const wchar_t* value;                     // the registry value
+    bool (*holds)(const ButtonDefinition&);   // whether an entry of this kind has it
+    std::wstring (*text)(const ButtonDefinition&);  // the value's text
+    // Takes the value's text into the entry: read back from a key, or given
+    // as the command-line option.
+    void (*take)(ButtonDefinition&, const std::wstring&);
+    std::optional<FieldId> field;             // the text the user gives it in, if any
+    bool required;                            // an entry that has it may not leave it empty
+    const wchar_t* label;                     // the field's name in messages
+    const wchar_t* option;                    // on the command line, if it has one
+    const wchar_t* optionValue;               // what the option takes ("PATH"), or none: a flag
+    const wchar_t* flagText;                  // the text a flag gives the value
+    size_t maxLength;                         // 0: no limit of the program's own
+    const wchar_t* missingText;               // the window's message when a required field is empty
+    const wchar_t* missingTitle;
+};
+
+// Every row, in the order the browser documents the values and they are written.
+std::span<const ButtonField> ButtonFields();
+// The row of the text the user gives in `field` that the entry's key holds.
+const ButtonField& FieldOf(const ButtonDefinition& button, FieldId field);
+
+// The names of every value an entry's key may have, in the table's order.
+std::vector<std::wstring> ExtensionValueNames();
+
+// The values of the entry's key, in order: each value its kind holds, but
+// for an optional one left empty.
+std::vector<RegistryValue> KeyValuesOf(const ButtonDefinition& button);
+// The entry its key describes: every value the table knows read back, and
+// the kind told by the values there are. `name` is its My Buttons entry.
+ButtonDefinition EntryFromKey(const RegKey& key, const std::wstring& guid, HKEY hive, const std::wstring& name);
+
+// The first required field the entry leaves empty (blanks count as filled).
+const ButtonField* FirstMissingField(const ButtonDefinition& button);
+
+}  // namespace barsmith
