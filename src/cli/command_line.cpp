@@ -145,7 +145,9 @@ int ListCatalogue(Buttons& tool, const Streams& io) {
     if (!listed) return Failed(io, kBusy);
     for (const CatalogueButton& button : *listed) {
         const wchar_t* hive = !button.hive ? L"-" : button.hive == HKEY_LOCAL_MACHINE ? L"machine" : L"user";
-        io.out.Line(button.text + L"\t" + button.guid + L"\t" + hive + L"\t" + (button.hive ? L"ok" : L"missing"));
+        // Texts another program wrote may hold control characters: shown escaped.
+        io.out.Line(Escaped(button.text) + L"\t" + Escaped(button.guid) + L"\t" + hive + L"\t" +
+                    (button.hive ? L"ok" : L"missing"));
     }
     return kExitDone;
 }
@@ -158,7 +160,7 @@ int ListRegistry(Buttons& tool, const Streams& io) {
                                : button.view32 && button.view64  ? L"machine"
                                : button.view32                   ? L"machine-32"
                                                                  : L"machine-64";
-        io.out.Line(button.guid + L"\t" + place + L"\t" + button.buttonText + L"\t" +
+        io.out.Line(button.guid + L"\t" + place + L"\t" + Escaped(button.buttonText) + L"\t" +
                     (button.catalogued ? L"mine" : L"other"));
     }
     return kExitDone;
@@ -174,6 +176,7 @@ int List(const std::vector<std::wstring>& arguments, const Streams& io) {
 struct CreateRequest {
     ButtonDefinition button;
     bool replace = false;
+    std::set<std::wstring> given;  // the options given, in lower case
 };
 
 // The row of the table whose option `argument` is, if any.
@@ -187,7 +190,7 @@ const ButtonField* OptionRow(const std::wstring& argument) {
 CreateRequest ParseCreate(const std::vector<std::wstring>& arguments) {
     CreateRequest request;
     bool user = false;
-    std::set<std::wstring> given;
+    std::set<std::wstring>& given = request.given;
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::wstring& argument = arguments[i];
         const ButtonField* row = OptionRow(argument);
@@ -211,22 +214,33 @@ CreateRequest ParseCreate(const std::vector<std::wstring>& arguments) {
     return request;
 }
 
-// What the window's one-line Button Text box would not take, or nothing.
-std::wstring ButtonTextRefusal(const std::wstring& text) {
-    if (text.find_first_of(L"\t\r\n") != std::wstring::npos)
-        return L"The Button Text " + Quoted(text) + L" holds a tab or a line break; it must be one line.";
-    const size_t limit = FieldOf(ButtonDefinition(), FieldId::ButtonText).maxLength;
-    if (text.size() > limit)
-        return L"The Button Text " + Quoted(text) + L" has " + std::to_wstring(text.size()) +
-               L" characters; it may have at most " + std::to_wstring(limit) + L".";
-    return {};
+// "--program PATH", or every option that gives the row's field: "--program PATH or --script PATH".
+std::wstring OptionsOf(const ButtonField& missing) {
+    std::wstring options;
+    for (const ButtonField& row : ButtonFields()) {
+        if (row.field != missing.field || !row.option) continue;
+        options += (options.empty() ? L"" : L" or ") + std::wstring(row.option) + L" " + row.optionValue;
+    }
+    return options;
+}
+
+// A required option left out, or given empty, is a wrong command line.
+void RequireOptions(const ButtonDefinition& button, const std::set<std::wstring>& given) {
+    const ButtonField* missing = FirstMissingField(button);
+    if (!missing) return;
+    if (given.contains(missing->option)) throw UsageError{L"The option " + std::wstring(missing->option) + L" may not be empty."};
+    throw UsageError{L"create needs " + OptionsOf(*missing) + L"."};
 }
 
 int Create(const std::vector<std::wstring>& arguments, const Streams& io) {
     const CreateRequest request = ParseCreate(arguments);
     const ButtonDefinition& button = request.button;
-    if (const std::wstring refusal = ButtonTextRefusal(button.buttonText); !refusal.empty())
-        return Failed(io, refusal + L"\n\nNothing was written.");
+    RequireOptions(button, request.given);
+    if (const std::optional<TextProblem> problem = FirstTextProblem(button)) {
+        return Failed(io, L"The option " + std::wstring(problem->field->option) + L" " +
+                              Quoted(Escaped(problem->field->text(button))) + L" " + Described(*problem, button) +
+                              L"\n\nNothing was written.");
+    }
     const Buttons tool(io, request.replace);
     switch (tool.buttons.Create(button).outcome) {
     case CreationOutcome::Created:

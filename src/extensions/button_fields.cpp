@@ -106,6 +106,27 @@ ButtonDefinition EntryFromKey(const RegKey& key, const std::wstring& guid, HKEY 
     return button;
 }
 
+std::optional<TextProblem> FirstTextProblem(const ButtonDefinition& button) {
+    for (const ButtonField& row : kFields) {
+        // Every text the user gives, also one its kind does not write (the
+        // name in My Buttons of a menu item), in the row that holds it.
+        if (!row.field || &FieldOf(button, *row.field) != &row) continue;
+        const std::wstring text = row.text(button);
+        const auto bad = std::find_if(text.begin(), text.end(), IsControlCharacter);
+        if (bad != text.end()) return TextProblem{&row, *bad};
+        if (row.maxLength && text.size() > row.maxLength) return TextProblem{&row, 0};
+    }
+    return std::nullopt;
+}
+
+std::wstring Described(const TextProblem& problem, const ButtonDefinition& button) {
+    if (problem.character)
+        return L"holds the control character U+" + Escaped(std::wstring(1, problem.character)).substr(2) +
+               L"; it must be one line of text.";
+    return L"has " + std::to_wstring(problem.field->text(button).size()) + L" characters; it may have at most " +
+           std::to_wstring(problem.field->maxLength) + L".";
+}
+
 const ButtonField* FirstMissingField(const ButtonDefinition& button) {
     for (const ButtonField& row : kFields) {
         if (row.required && row.holds(button) && row.text(button).empty()) return &row;

@@ -54,4 +54,16 @@ ButtonDefinition EntryFromKey(const RegKey& key, const std::wstring& guid, HKEY 
 // The first required field the entry leaves empty (blanks count as filled).
 const ButtonField* FirstMissingField(const ButtonDefinition& button);
 
+// A text the entry may not have: one with a control character (a C0 or C1
+// control, DEL, a line or paragraph separator), which the browser's menus
+// and tips cannot show and which would break the lines of a list, or one
+// longer than its field takes.
+struct TextProblem {
+    const ButtonField* field;
+    wchar_t character = 0;  // the first control character, or 0 when the text is too long
+};
+std::optional<TextProblem> FirstTextProblem(const ButtonDefinition& button);
+// What is wrong, after the field's name: "holds the control character U+001B."
+std::wstring Described(const TextProblem& problem, const ButtonDefinition& button);
+
 }  // namespace barsmith

@@ -19,11 +19,11 @@ constexpr wchar_t kNotEditedTitle[] = L"Button Not Edited";
 constexpr wchar_t kNotSavedTitle[] = L"Button Not Saved";
 
 std::wstring NotCreated(const ButtonDefinition& button) {
-    return L"The button " + Quoted(button.buttonText) + L" was not created: ";
+    return L"The button " + Quoted(Escaped(button.buttonText)) + L" was not created: ";
 }
 
 std::wstring NotSaved(const ButtonDefinition& button) {
-    return L"The button " + Quoted(button.buttonText) + L" was not saved: ";
+    return L"The button " + Quoted(Escaped(button.buttonText)) + L" was not saved: ";
 }
 
 bool Holds(const std::vector<KeyPlace>& places, KeyPlace place) {
@@ -96,10 +96,16 @@ bool ToolbarButtons::Locked(Work work) const {
     return held;
 }
 
-std::optional<CreationResult> ToolbarButtons::Invalid(const ButtonDefinition& button) const {
+std::optional<CreationResult> ToolbarButtons::Invalid(const ButtonDefinition& button, const wchar_t* title) const {
     if (const ButtonField* missing = FirstMissingField(button)) {
         messages_.Show(owner_, missing->missingText, missing->missingTitle, MB_OK | MB_ICONINFORMATION);
         return CreationResult{CreationOutcome::MissingField, *missing->field};
+    }
+    if (const std::optional<TextProblem> problem = FirstTextProblem(button)) {
+        Tell(L"The " + std::wstring(problem->field->label) + L" " + Quoted(Escaped(problem->field->text(button))) +
+                 L" " + Described(*problem, button) + L"\n\nNothing was written.",
+             title);
+        return CreationResult{CreationOutcome::BadText, *problem->field->field};
     }
     // Only a GUID string may name the key: anything else in the GUID field
     // could make a key elsewhere below the browser's extensions.
@@ -131,7 +137,7 @@ CreationResult ToolbarButtons::WithAgreedText(const ButtonDefinition& button, bo
 }
 
 CreationResult ToolbarButtons::Create(const ButtonDefinition& button) const {
-    if (auto invalid = Invalid(button)) return *invalid;
+    if (auto invalid = Invalid(button, kNotCreatedTitle)) return *invalid;
     return WithAgreedText(button, true, [&](const std::wstring& earlier) { return WriteButton(button, earlier); });
 }
 
@@ -369,7 +375,7 @@ std::optional<ButtonDefinition> ToolbarButtons::Load(const std::wstring& entry) 
 }
 
 CreationResult ToolbarButtons::Save(const ButtonDefinition& button, const std::wstring& entry) const {
-    if (auto invalid = Invalid(button)) return *invalid;
+    if (auto invalid = Invalid(button, kNotSavedTitle)) return *invalid;
     const bool renamed = !SameName(entry, button.buttonText);
     return WithAgreedText(button, renamed,
                           [&](const std::wstring& earlier) { return SaveLocked(button, entry, earlier); });

@@ -22,6 +22,7 @@ namespace barsmith {
 enum class CreationOutcome {
     Created,
     MissingField,    // its message was shown; the caller carries out the follow-up
+    BadText,         // a field holds what no entry may have: told; the caller shows the field
     NoGuid,          // none, or not a GUID string: nothing written
     KeyExists,       // a key of that GUID is in one of the hives: left untouched
     NotReplaced,     // the user kept the catalogued button of the same text
@@ -34,7 +35,7 @@ enum class CreationOutcome {
 
 struct CreationResult {
     CreationOutcome outcome = CreationOutcome::Created;
-    FieldId missing = FieldId::Path;  // for MissingField
+    FieldId missing = FieldId::Path;  // for MissingField and BadText
 };
 
 // What a click in the list shows: the GUID recorded for the button text and
@@ -105,7 +106,7 @@ private:
     template <typename Work>
     bool Locked(Work work) const;
 
-    std::optional<CreationResult> Invalid(const ButtonDefinition& button) const;
+    std::optional<CreationResult> Invalid(const ButtonDefinition& button, const wchar_t* title) const;
     // Runs `write` under the lock once the catalogued entry of the button's
     // text is still what the user agreed to replace, if anything.
     template <typename Write>

@@ -162,6 +162,9 @@ void MainWindow::OnCreateButton() {
         if (result.outcome == CreationOutcome::Saved) SetStatusNews(L"The " + button.buttonText + L" Button has been saved!");
         RefillList();
         return;
+    case CreationOutcome::BadText:
+        SetFocus(Control(BoxOf(result.missing)));
+        return;
     case CreationOutcome::MissingField:
         if (result.missing == FieldId::Path) {
             OnPickApplication();

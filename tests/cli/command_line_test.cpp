@@ -106,7 +106,7 @@ protected:
         Outcome outcome;
         if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                             &process)) {
-            ADD_FAILURE() << "cannot start " << program;
+            ADD_FAILURE() << "cannot start " << program << ": error " << GetLastError();
             return outcome;
         }
         const UniqueKernelHandle child(process.hProcess);
@@ -176,20 +176,24 @@ TEST_F(CommandLineTest, HelpGoesToStandardOutputAndAWrongCommandLineExitsTwoWith
     }
 }
 
-TEST_F(CommandLineTest, RefusedCreationTellsTheWindowsMessageWritesNothingAndExitsOne) {
+TEST_F(CommandLineTest, RefusedCreationNamesTheOptionWritesNothingAndExitsOneOrTwo) {
     const std::wstring text = L"No " + tag;
     const struct {
         std::vector<std::wstring> arguments;
+        DWORD exit;
         const wchar_t* told;
     } table[] = {
-        {{L"create", L"--text", text, L"--icon", L"i.ico"}, L"Please choose an application\r\n"},
-        {CreateCommand({L"--text", text, L"--tooltip", L""}), L"Please enter the Tool Tip Text\r\n"},
-        {CreateCommand({L"--text", text + L" twenty-six chars"}), L"may have at most 25."},
-        {CreateCommand({L"--text", L"Two\nlines " + tag}), L"holds a tab or a line break"},
+        {{L"create", L"--text", text, L"--icon", L"i.ico"}, 2, L"create needs --program PATH.\r\n"},
+        {CreateCommand({L"--text", text, L"--tooltip", L""}), 2, L"The option --tooltip may not be empty.\r\n"},
+        {CreateCommand({L"--text", text + L" twenty-six chars"}), 1, L"may have at most 25."},
+        {CreateCommand({L"--text", L"Two\nlines " + tag}), 1, L"holds the control character U+000A"},
+        {CreateCommand({L"--text", text, L"--menu-text", L"\x1B[2J"}), 1,
+         L"The option --menu-text \"\\u001B[2J\" holds the control character U+001B"},
     };
     for (const auto& row : table) {
         const Outcome run = Barsmith(row.arguments);
-        EXPECT_TRUE(run.exit == 1 && run.out.empty() && Has(run.err, row.told)) << run.err;
+        EXPECT_TRUE(run.exit == row.exit && run.out.empty() && Has(run.err, row.told)) << run.err;
+        EXPECT_EQ(Has(run.err, L"Usage:"), row.exit == 2);
     }
     for (const std::wstring& listed : catalogue.ButtonTexts()) EXPECT_FALSE(Has(listed, tag)) << listed;
 }
@@ -216,10 +220,36 @@ TEST_F(CommandLineTest, CreateListReplaceAndRemoveACurrentUsersButton) {
     EXPECT_EQ(again.err, L"\"" + text + L"\" is not in My Buttons. Nothing was deleted.\r\n");
 }
 
+// A GUID names the button of that GUID: listed, left behind without an entry
+// (as an ended copy of an older Barsmith could leave it), or another program's.
+TEST_F(CommandLineTest, RemoveByGuidNamesTheButtonOfThatGuidNeverAnEntryOfThatText) {
+    const std::wstring listed = Created({L"--text", L"Listed " + tag, L"--user"});
+    const std::wstring unlisted = Created({L"--text", L"Unlisted " + tag, L"--user"});
+    catalogue.Remove(L"Unlisted " + tag);
+    catalogue.Record(listed, unlisted);  // an entry whose text is the first button's GUID
+    const std::wstring foreign = made.Add(CreateGUID());
+    RegSetKeyValueW(HKEY_CURRENT_USER, ExtensionKeyPath(foreign).c_str(), L"CLSID", REG_SZ, L"{0}", 8);
+
+    EXPECT_EQ(Barsmith({L"remove", listed}).exit, 0u);
+    EXPECT_FALSE(testing::KeyIn(HKEY_CURRENT_USER, listed) || catalogue.Contains(L"Listed " + tag));
+    EXPECT_EQ(catalogue.GuidOf(listed), unlisted) << "the entry of that text is left alone";
+    catalogue.Remove(listed);
+    EXPECT_EQ(Barsmith({L"remove", unlisted}).exit, 0u);
+    EXPECT_FALSE(testing::KeyIn(HKEY_CURRENT_USER, unlisted));
+    const Outcome other = Barsmith({L"remove", foreign});
+    EXPECT_TRUE(other.exit == 1 && Has(other.err, L"is no toolbar button made by Barsmith")) << other.err;
+    EXPECT_TRUE(testing::KeyIn(HKEY_CURRENT_USER, foreign));
+}
+
 TEST_F(CommandLineTest, ExportedFileImportsBackByteForByteAndListsAsOtherPeoplesButtons) {
     const std::wstring machineText = L"Q \"x\" \\y \x00DC\x20AC " + tag;
-    const std::wstring machine = Created({L"--text", machineText, L"--hot-icon", L"C:\\Icons\\hot \"1\".ico",
-                                          L"--tooltip", L"Line one\nLine two \x041C\x0435\x043D\x044E"});
+    const std::wstring machine = Created({L"--text", machineText, L"--hot-icon", L"C:\\Icons\\hot \"1\".ico"});
+    // A line break no option takes, written by another program, goes into the file all the same.
+    const std::wstring tip = L"Line one\nLine two \x041C\x0435\x043D\x044E";
+    for (const wchar_t* view : {L"", L"Wow6432Node\\"}) {
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(machine).insert(wcslen(L"Software\\"), view).c_str(),
+                        L"ToolTip", REG_SZ, tip.c_str(), static_cast<DWORD>((tip.size() + 1) * sizeof(wchar_t)));
+    }
     const std::wstring userText = L"User " + tag;
     const std::wstring user = Created({L"--text", userText, L"--user", L"--menu-text", L"\\\\server\\share\\"});
     const std::wstring file = (folder / L"buttons.reg").wstring();
@@ -248,6 +278,13 @@ TEST_F(CommandLineTest, ExportedFileImportsBackByteForByteAndListsAsOtherPeoples
     EXPECT_TRUE(Has(Listed(true), L"\r\n" + user + L"\tuser\t" + userText + L"\tother\r\n"));
     RegDeleteKeyExW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(machine).c_str(), KEY_WOW64_64KEY, 0);
     EXPECT_TRUE(Has(Listed(true), L"\r\n" + machine + L"\tmachine-32\t" + machineText + L"\tother\r\n"));
+
+    // Texts another program wrote are listed with their control characters escaped.
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(machine).insert(wcslen(L"Software\\"), L"Wow6432Node\\").c_str(),
+                    L"ButtonText", REG_SZ, L"\x1B[2J\tX", 14);
+    catalogue.Record(L"Odd\x1B\t" + tag, machine);
+    EXPECT_TRUE(Has(Listed(true), L"\r\n" + machine + L"\tmachine-32\t\\u001B[2J\\u0009X\tmine\r\n"));
+    EXPECT_TRUE(Has(Listed(), L"\r\nOdd\\u001B\\u0009" + tag + L"\t" + machine + L"\tmachine\tok\r\n"));
 }
 
 // A settings key that takes no lasting sub-key refuses the note of the change

@@ -6,6 +6,7 @@
 #include <set>
 #include <vector>
 
+#include "extensions/button_fields.h"
 #include "extensions/guid.h"
 #include "support/extension_keys.h"
 #include "support/fakes.h"
@@ -100,6 +101,27 @@ TEST_F(ToolbarButtonsTest, FirstEmptyRequiredFieldStopsCreationWithItsMessage) {
         EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, button.guid));
     }
     EXPECT_TRUE(catalogue.ButtonTexts().empty());
+}
+
+TEST_F(ToolbarButtonsTest, ControlCharactersInAnyTextAreRefusedAndWriteNothing) {
+    const wchar_t controls[] = {0x1B, 0x07, 0x08, 0x7F, 0x0B, 0x0C, 0x09, 0x85, 0x9F, 0x2028, 0x2029};
+    for (const FieldId field : {FieldId::Path, FieldId::Icon, FieldId::HotIcon, FieldId::ButtonText,
+                                FieldId::MenuText, FieldId::StatusBarText, FieldId::ToolTip}) {
+        for (const wchar_t control : controls) {
+            ButtonDefinition button = Filled();
+            const ButtonField& row = FieldOf(button, field);
+            row.take(button, L"a" + std::wstring(1, control) + L"b");
+            messages.shown.clear();
+            const CreationResult result = buttons.Create(button);
+            EXPECT_EQ(result.outcome, CreationOutcome::BadText) << row.value << " " << int{control};
+            EXPECT_EQ(result.missing, field);
+            ASSERT_EQ(messages.shown.size(), 1u);
+            EXPECT_NE(messages.shown[0].text.find(L"The " + std::wstring(row.label)), std::wstring::npos);
+            EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, button.guid));
+        }
+    }
+    ButtonDefinition accepted = Filled(L"R\u00E9sum\u00E9 \u2026 \u00A0");  // printable, if not ASCII
+    EXPECT_EQ(buttons.Create(accepted).outcome, CreationOutcome::Created);
 }
 
 TEST_F(ToolbarButtonsTest, BlanksCountAsFilledAndAreWrittenUnchanged) {

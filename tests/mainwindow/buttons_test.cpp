@@ -124,6 +124,17 @@ TEST_F(ButtonsTest, MissingPathsOpenTheirPickersAndMissingTextsTakeTheFocus) {
     EXPECT_EQ(main->Text(IDC_ButtonText), L"Notes") << "the form keeps its contents";
     EXPECT_EQ(main->NextGuid(), guid);
     EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, guid));
+
+    // A control character pasted into a box is told, and the box takes the focus.
+    main->SetText(IDC_MenuText, L"Open");
+    main->SetText(IDC_ToolTip, L"Ring\a");
+    Click(IDC_CreateButton);
+    EXPECT_EQ(messages.shown.back().title, L"Button Not Created");
+    EXPECT_NE(messages.shown.back().text.find(L"The Tool Tip \"Ring\\u0007\" holds the control character U+0007"),
+              std::wstring::npos)
+        << messages.shown.back().text;
+    EXPECT_EQ(GetFocus(), Ctl(IDC_ToolTip));
+    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, guid));
     EXPECT_EQ(ItemCount(), 0);
 }
 
