@@ -50,12 +50,16 @@ bool KnownBitCount(int bitCount) {
     return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 || bitCount == 32;
 }
 
-// Entries in the colour table: every colour of the bit count unless the header
-// names fewer. Above 8 bits a table is only a hint for palette displays.
+// Entries in the colour table. Up to 8 bits a pixel: every colour of the bit
+// count unless the header names fewer. Above 8 bits the table is only a hint
+// for palette displays, of any length the file has room for; no file the
+// preview reads has room for more than the bound here, which keeps the table's
+// size from overflowing.
 std::optional<size_t> ColourCount(int bitCount, uint32_t used) {
-    const size_t most = bitCount <= 8 ? size_t{1} << bitCount : 256;
+    if (bitCount > 8) return used <= kMaxPictureFileBytes / sizeof(RGBQUAD) ? std::optional<size_t>(used) : std::nullopt;
+    const size_t most = size_t{1} << bitCount;
     if (used > most) return std::nullopt;
-    return used ? used : (bitCount <= 8 ? most : 0);
+    return used ? used : most;
 }
 
 // An icon image in DIB form: its header counts the colour rows and the AND
