@@ -237,12 +237,13 @@ std::vector<IconImage> CheckedIconImages(std::span<const uint8_t> file) {
     return images;
 }
 
-const IconImage& BestIconImage(const std::vector<IconImage>& images, int size) {
+std::vector<IconImage> IconImagesByPreference(std::vector<IconImage> images, int size) {
     const auto rank = [size](const IconImage& image) {
         const int side = std::max(image.width, image.height);
         return std::tuple(std::abs(side - size), side < size, -image.bitCount);
     };
-    return *std::ranges::min_element(images, {}, rank);
+    std::ranges::stable_sort(images, {}, rank);
+    return images;
 }
 
 std::optional<CheckedBitmap> CheckedBitmapFile(std::span<const uint8_t> file) {

@@ -32,9 +32,9 @@ struct IconImage {
 // is not one or any entry or image in it is doubtful.
 std::vector<IconImage> CheckedIconImages(std::span<const uint8_t> file);
 
-// The image that shows best at `size` pixels: the nearest size, a larger one
-// before a smaller one, then the most colours. `images` must not be empty.
-const IconImage& BestIconImage(const std::vector<IconImage>& images, int size);
+// The images in the order they show best at `size` pixels: the nearest size, a
+// larger one before a smaller one, then the most colours.
+std::vector<IconImage> IconImagesByPreference(std::vector<IconImage> images, int size);
 
 // A bitmap file's picture: a BITMAPINFO rebuilt from the checked header fields
 // (a BITMAPINFOHEADER, the three masks of BI_BITFIELDS, the colour table), and

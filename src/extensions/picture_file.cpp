@@ -30,13 +30,18 @@ std::optional<std::vector<uint8_t>> ReadPictureFile(const std::wstring& path) {
     return bytes;
 }
 
+// Tries the images from the one that shows best at `size`: the decoder refuses
+// some that pass the checks, and the next one is still a picture.
 UniqueIcon IconFromIconFile(std::span<const uint8_t> file, const std::vector<IconImage>& images, int size) {
-    const IconImage& image = BestIconImage(images, size);
-    // The decoder takes a writable pointer to the image's bytes: give it a copy.
-    std::vector<uint8_t> bytes(file.begin() + image.offset, file.begin() + image.offset + image.length);
-    constexpr DWORD kIconFormat = 0x00030000;  // the format of every icon and cursor file image
-    return UniqueIcon(CreateIconFromResourceEx(bytes.data(), static_cast<DWORD>(bytes.size()), TRUE, kIconFormat,
-                                               size, size, LR_DEFAULTCOLOR));
+    constexpr DWORD kIconFormat = 0x00030000;  // the format of every icon and cursor image
+    for (const IconImage& image : IconImagesByPreference(images, size)) {
+        // The decoder takes a writable pointer to the image's bytes: give it a copy.
+        std::vector<uint8_t> bytes(file.begin() + image.offset, file.begin() + image.offset + image.length);
+        UniqueIcon icon(CreateIconFromResourceEx(bytes.data(), static_cast<DWORD>(bytes.size()), TRUE, kIconFormat, size,
+                                                 size, LR_DEFAULTCOLOR));
+        if (icon) return icon;
+    }
+    return {};
 }
 
 // Draws the whole bitmap stretched over `target`, as LoadImage does when given a size.

@@ -113,7 +113,7 @@ TEST(PictureCheckTest, TheNearestImageIsChosenALargerOneOnATie) {
     const std::vector<IconImage> images = CheckedIconImages(bytes);
     ASSERT_EQ(images.size(), 2u);
     for (const auto& [size, width] : {std::pair{16, 16}, {20, 16}, {24, 32}, {48, 32}}) {
-        EXPECT_EQ(BestIconImage(images, size).width, width) << size;
+        EXPECT_EQ(IconImagesByPreference(images, size).front().width, width) << size;
     }
 }
 

@@ -73,6 +73,16 @@ TEST(PictureFileTest, WhatCannotBeLoadedGivesNoPicture) {
     EXPECT_FALSE(LoadPictureIcon(L"", 32));
 }
 
+TEST(PictureFileTest, AnImageTheDecoderRefusesGivesWayToTheNextBest) {
+    const TempFile undecodable(L".ico", testing::IconFile(1, {{32, 32, 32, testing::UndecodablePngBytes(32)}}));
+    const TempFile both(L".ico", testing::IconFile(1, {{32, 32, 32, testing::UndecodablePngBytes(32)},
+                                                        testing::DibImage(16, 8)}));
+    EXPECT_FALSE(LoadPictureIcon(undecodable.path(), 32));
+    const UniqueIcon icon = LoadPictureIcon(both.path(), 32);
+    ASSERT_TRUE(icon);
+    EXPECT_EQ(IconSize(icon.get()).cx, 32);
+}
+
 // Files that crashed the program when they went to the system decoders
 // unchecked; the picture fuzz test adds any new one it finds here.
 TEST(PictureFileTest, DamagedFilesGiveNoPicture) {

@@ -162,6 +162,13 @@ inline std::vector<uint8_t> PngBytes(int side) {
     return png;
 }
 
+// A PNG that passes the checks but no decoder draws: its image data is no zlib stream.
+inline std::vector<uint8_t> UndecodablePngBytes(int side) {
+    std::vector<uint8_t> png = PngBytes(side);
+    png[8 + 25 + 8] = 0;  // after the signature, the header chunk and the data chunk's length and tag
+    return png;
+}
+
 struct IconImageSeed {
     int width, height, bitCount;
     std::vector<uint8_t> bytes;
