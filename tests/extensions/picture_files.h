@@ -250,6 +250,10 @@ inline std::vector<uint8_t> HintedBitmapFile(int width, int height) {
     return BitmapFile(dib, RowBytes(width, 24) * height);
 }
 
+// Where the tests look for icons in the DLL made from picture_icons.rc and in
+// damaged copies of it: each of its groups by index, two of them by id.
+inline constexpr const wchar_t* kProgramIconSuffixes[] = {L",0", L",1", L",2", L",-3", L",-7"};
+
 struct PictureSeed {
     const wchar_t* name;
     std::vector<uint8_t> bytes;
