@@ -130,8 +130,8 @@ std::optional<ResourceDirectory> ResourceDirectory::Open(HANDLE file) {
     const uint16_t optionalBytes = Bytes(*header).U16(fileHeaderAt + offsetof(IMAGE_FILE_HEADER, SizeOfOptionalHeader));
     if (sectionCount == 0 || sectionCount > kMaxSections) return std::nullopt;
     // The optional header and the section table follow the file header.
-    const std::optional<std::vector<uint8_t>> rest =
-        directory.Read(headerAt + kSignatureAndFileHeaderBytes, optionalBytes + sectionCount * sizeof(IMAGE_SECTION_HEADER));
+    const size_t restBytes = optionalBytes + sectionCount * sizeof(IMAGE_SECTION_HEADER);
+    const std::optional<std::vector<uint8_t>> rest = directory.Read(headerAt + kSignatureAndFileHeaderBytes, restBytes);
     if (!rest) return std::nullopt;
     const Bytes headers(*rest);
     const std::optional<std::pair<uint32_t, uint32_t>> resources = ResourceDataDirectory(headers.Part(0, optionalBytes));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -146,14 +147,19 @@ size_t Where(const std::vector<uint8_t>& dll, From from) {
     return 0;
 }
 
+// The data directories of the DLL's PE32+ header, from its signature.
+constexpr size_t kDirectories =
+    sizeof(DWORD) + sizeof(IMAGE_FILE_HEADER) + offsetof(IMAGE_OPTIONAL_HEADER64, DataDirectory);
+constexpr size_t kResources = kDirectories + IMAGE_DIRECTORY_ENTRY_RESOURCE * sizeof(IMAGE_DATA_DIRECTORY);
+
 const ProgramDamage kProgramDamages[] = {
     {"program header's offset", From::Start, 0x3C, 0x7FFFFFF0, 4},
     {"signature", From::Signature, 0, 'X', 1},
     {"more sections than the loader takes", From::Signature, 6, 97, 2},
     {"optional header's kind", From::Signature, 24, 0x107, 2},
-    {"no resource data directory", From::Signature, 24 + 108, 2, 4},
-    {"resource directory in no section", From::Signature, 24 + 112 + 16, 0x7FFFFFF0, 4},
-    {"resource directory longer than its section", From::Signature, 24 + 112 + 20, 0x100000, 4},
+    {"no resource data directory", From::Signature, kDirectories - 4, 2, 4},  // their count
+    {"resource directory in no section", From::Signature, kResources, 0x7FFFFFF0, 4},
+    {"resource directory longer than its section", From::Signature, kResources + 4, 0x100000, 4},
     {"section past the end of the file", From::Section, 20, 0x7FFFFFF0, 4},
     {"section empty", From::Section, 16, 0, 4},
     {"root entries past the directory", From::Root, 14, 0xFFFF, 2},

@@ -124,8 +124,9 @@ int RunBatch(size_t first, size_t count, const wchar_t* progressName) {
     wchar_t folder[MAX_PATH]{};
     GetTempPathW(MAX_PATH, folder);
     const std::wstring path = std::wstring(folder) + L"barsmith-fuzz-" + std::to_wstring(GetCurrentProcessId()) + L".pic";
-    const barsmith::UniqueFile input(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                                 nullptr, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const barsmith::UniqueFile input(
+        CreateFileW(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     const std::vector<PictureSeed> seeds = Seeds();
     if (!input || !IsProgram(seeds.back())) return 2;
     // What loads is drawn as the preview draws it: some damage only shows then.
