@@ -6,40 +6,16 @@
 #include <cstdlib>
 #include <tuple>
 
+#include "extensions/picture_bytes.h"
+
 namespace barsmith {
 namespace {
-
-// Fields of a file read by their offset; a field past the end reads as zero,
-// so a check that forgot a length still sees a value it refuses.
-class Bytes {
-public:
-    explicit Bytes(std::span<const uint8_t> bytes) : bytes_(bytes) {}
-    size_t size() const { return bytes_.size(); }
-    // Whether `count` bytes from `at` are all there, without overflow.
-    bool Has(size_t at, size_t count) const { return at <= bytes_.size() && count <= bytes_.size() - at; }
-    uint8_t U8(size_t at) const { return at < bytes_.size() ? bytes_[at] : 0; }
-    uint16_t U16(size_t at) const { return static_cast<uint16_t>(U8(at) | U8(at + 1) << 8); }
-    uint32_t U32(size_t at) const { return U16(at) | static_cast<uint32_t>(U16(at + 2)) << 16; }
-    int32_t I32(size_t at) const { return static_cast<int32_t>(U32(at)); }
-    uint32_t BigEndianU32(size_t at) const {
-        return static_cast<uint32_t>(U8(at)) << 24 | U8(at + 1) << 16 | U8(at + 2) << 8 | U8(at + 3);
-    }
-    bool HasTag(size_t at, const char (&tag)[5]) const {
-        return Has(at, 4) && std::equal(tag, tag + 4, bytes_.begin() + static_cast<std::ptrdiff_t>(at));
-    }
-    bool StartsWith(std::span<const uint8_t> prefix) const {
-        return Has(0, prefix.size()) && std::ranges::equal(prefix, bytes_.first(prefix.size()));
-    }
-    Bytes Part(size_t at, size_t count) const { return Bytes(bytes_.subspan(at, count)); }
-
-private:
-    std::span<const uint8_t> bytes_;
-};
 
 constexpr size_t kFileHeaderBytes = 14;      // BITMAPFILEHEADER
 constexpr size_t kInfoHeaderBytes = 40;      // BITMAPINFOHEADER
 constexpr size_t kCoreHeaderBytes = 12;      // BITMAPCOREHEADER
 constexpr size_t kDirectoryEntryBytes = 16;  // one image of an icon or cursor file
+constexpr size_t kGroupEntryBytes = 14;      // one image of an icon group resource
 constexpr uint16_t kBitmapTag = 0x4D42;      // "BM"
 constexpr uint8_t kPngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
@@ -50,12 +26,16 @@ bool KnownBitCount(int bitCount) {
     return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 || bitCount == 32;
 }
 
-// Entries in the colour table: every colour of the bit count unless the header
-// names fewer. Above 8 bits a table is only a hint for palette displays.
+// Entries in the colour table. Up to 8 bits a pixel: every colour of the bit
+// count unless the header names fewer. Above 8 bits the table is only a hint
+// for palette displays, of any length the file has room for; no file the
+// preview reads has room for more than the bound here, which keeps the table's
+// size from overflowing.
 std::optional<size_t> ColourCount(int bitCount, uint32_t used) {
-    const size_t most = bitCount <= 8 ? size_t{1} << bitCount : 256;
+    if (bitCount > 8) return used <= kMaxPictureFileBytes / sizeof(RGBQUAD) ? std::optional<size_t>(used) : std::nullopt;
+    const size_t most = size_t{1} << bitCount;
     if (used > most) return std::nullopt;
-    return used ? used : (bitCount <= 8 ? most : 0);
+    return used ? used : most;
 }
 
 // An icon image in DIB form: its header counts the colour rows and the AND
@@ -121,6 +101,14 @@ bool MatchesEntry(const Bytes& file, size_t entry, uint16_t type, const IconImag
     if (type == 2) return true;
     const uint16_t planes = file.U16(entry + 4), bitCount = file.U16(entry + 6);
     return planes <= 1 && (png || bitCount == 0 || bitCount == image.bitCount);
+}
+
+// An image of an icon or cursor directory, checked on its own and against its entry.
+std::optional<IconImage> CheckedEntryImage(const Bytes& directory, size_t entry, uint16_t type, const Bytes& image) {
+    const bool png = image.StartsWith(kPngSignature);
+    const std::optional<IconImage> checked = png ? CheckedPngImage(image) : CheckedDibImage(image);
+    if (!checked || !MatchesEntry(directory, entry, type, *checked, png)) return std::nullopt;
+    return checked;
 }
 
 struct BitmapFields {
@@ -223,22 +211,34 @@ std::vector<IconImage> CheckedIconImages(std::span<const uint8_t> file) {
     for (size_t entry = 6; entry < directoryEnd; entry += kDirectoryEntryBytes) {
         const size_t length = bytes.U32(entry + 8), offset = bytes.U32(entry + 12);
         if (offset < directoryEnd || !bytes.Has(offset, length)) return {};
-        const Bytes part = bytes.Part(offset, length);
-        const bool png = part.StartsWith(kPngSignature);
-        std::optional<IconImage> image = png ? CheckedPngImage(part) : CheckedDibImage(part);
-        if (!image || !MatchesEntry(bytes, entry, type, *image, png)) return {};
+        std::optional<IconImage> image = CheckedEntryImage(bytes, entry, type, bytes.Part(offset, length));
+        if (!image) return {};
         image->offset = offset;
         images.push_back(*image);
     }
     return images;
 }
 
-const IconImage& BestIconImage(const std::vector<IconImage>& images, int size) {
+std::vector<uint16_t> CheckedIconGroup(std::span<const uint8_t> group) {
+    const Bytes bytes(group);
+    const uint16_t count = bytes.U16(4);
+    if (!bytes.Has(0, 6 + kGroupEntryBytes * count) || bytes.U16(0) != 0 || bytes.U16(2) != 1 || count == 0) return {};
+    std::vector<uint16_t> ids;
+    for (size_t entry = 6; ids.size() < count; entry += kGroupEntryBytes) ids.push_back(bytes.U16(entry + 12));
+    return ids;
+}
+
+std::optional<IconImage> CheckedGroupImage(std::span<const uint8_t> group, size_t index, std::span<const uint8_t> image) {
+    return CheckedEntryImage(Bytes(group), 6 + kGroupEntryBytes * index, 1, Bytes(image));
+}
+
+std::vector<IconImage> IconImagesByPreference(std::vector<IconImage> images, int size) {
     const auto rank = [size](const IconImage& image) {
         const int side = std::max(image.width, image.height);
         return std::tuple(std::abs(side - size), side < size, -image.bitCount);
     };
-    return *std::ranges::min_element(images, {}, rank);
+    std::ranges::stable_sort(images, {}, rank);
+    return images;
 }
 
 std::optional<CheckedBitmap> CheckedBitmapFile(std::span<const uint8_t> file) {
@@ -270,6 +270,13 @@ std::optional<CheckedBitmap> CheckedBitmapFile(std::span<const uint8_t> file) {
     return CheckedBitmap{RebuiltInfo(*fields, bitfields ? &masks : nullptr, bytes.Part(tableAt, tableBytes), *colours,
                                      runLength ? pixelLength : 0),
                          pixelOffset, pixelLength};
+}
+
+std::optional<CheckedPicture> CheckedPictureFile(std::vector<uint8_t> file) {
+    std::vector<IconImage> images = CheckedIconImages(file);
+    std::optional<CheckedBitmap> bitmap = images.empty() ? CheckedBitmapFile(file) : std::nullopt;
+    if (images.empty() && !bitmap) return std::nullopt;
+    return CheckedPicture{std::move(file), std::move(images), std::move(bitmap)};
 }
 
 }  // namespace barsmith

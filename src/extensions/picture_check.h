@@ -32,9 +32,18 @@ struct IconImage {
 // is not one or any entry or image in it is doubtful.
 std::vector<IconImage> CheckedIconImages(std::span<const uint8_t> file);
 
-// The image that shows best at `size` pixels: the nearest size, a larger one
-// before a smaller one, then the most colours. `images` must not be empty.
-const IconImage& BestIconImage(const std::vector<IconImage>& images, int size);
+// The RT_ICON ids of an icon group resource's images, in its order: its header
+// and its 14-byte entries checked as an icon file's directory is. Empty when
+// anything in it is doubtful.
+std::vector<uint16_t> CheckedIconGroup(std::span<const uint8_t> group);
+
+// The image of entry `index` of a checked icon group: checked as an icon file's
+// images are, and against its entry. Nothing when anything is doubtful.
+std::optional<IconImage> CheckedGroupImage(std::span<const uint8_t> group, size_t index, std::span<const uint8_t> image);
+
+// The images in the order they show best at `size` pixels: the nearest size, a
+// larger one before a smaller one, then the most colours.
+std::vector<IconImage> IconImagesByPreference(std::vector<IconImage> images, int size);
 
 // A bitmap file's picture: a BITMAPINFO rebuilt from the checked header fields
 // (a BITMAPINFOHEADER, the three masks of BI_BITFIELDS, the colour table), and
@@ -49,5 +58,17 @@ struct CheckedBitmap {
 
 // Nothing when the file is not a bitmap file or anything in it is doubtful.
 std::optional<CheckedBitmap> CheckedBitmapFile(std::span<const uint8_t> file);
+
+// A picture whose bytes have passed the checks: an icon's or cursor's images or
+// a bitmap file's picture, each at its place in `bytes`.
+struct CheckedPicture {
+    std::vector<uint8_t> bytes;
+    std::vector<IconImage> images;
+    std::optional<CheckedBitmap> bitmap;
+};
+
+// The picture of an icon, cursor or bitmap file; nothing when it is none of
+// these or anything in it is doubtful.
+std::optional<CheckedPicture> CheckedPictureFile(std::vector<uint8_t> file);
 
 }  // namespace barsmith

@@ -40,6 +40,7 @@ constexpr wchar_t kPng[] = L"icon, PNG";
 constexpr wchar_t kBitmap[] = L"bitmap, 8 bits";
 constexpr wchar_t kMasks[] = L"bitmap, version 5 top-down";
 constexpr wchar_t kRle[] = L"bitmap, run-length";
+constexpr wchar_t kHinted[] = L"bitmap, 24 bits, 300 colours named";
 
 const Damage kDamages[] = {
     {kIcon, "reserved word", 0, 1, 2},
@@ -47,6 +48,7 @@ const Damage kDamages[] = {
     {kIcon, "no images", 4, 0, 2},
     {kIcon, "more images than entries", 4, 2, 2},
     {kIcon, "entry width", 6, 16, 1},
+    {kIcon, "entry width 0 (256) over 32 pixels", 6, 0, 1},
     {kIcon, "entry planes", 10, 2, 2},
     {kIcon, "entry bit count", 12, 8, 2},
     {kIcon, "image length", 14, 0xFFFFFFFF, 4},
@@ -83,6 +85,8 @@ const Damage kDamages[] = {
     {kBitmap, "compression", 30, 4, 4},
     {kBitmap, "run-length of 4 bits on 8", 30, BI_RLE4, 4},
     {kBitmap, "colours used", 46, 257, 4},
+    {kHinted, "colour hint longer than its room", 46, 301, 4},
+    {kHinted, "colour hint past any file", 46, 0xFFFFFFFF, 4},
     {kBitmap, "last row cut short", 1, 0, 0},
     {kMasks, "empty red mask", 54, 0, 4},
     {kMasks, "green mask over red", 58, 0x00FF0000, 4},
@@ -109,7 +113,7 @@ TEST(PictureCheckTest, TheNearestImageIsChosenALargerOneOnATie) {
     const std::vector<IconImage> images = CheckedIconImages(bytes);
     ASSERT_EQ(images.size(), 2u);
     for (const auto& [size, width] : {std::pair{16, 16}, {20, 16}, {24, 32}, {48, 32}}) {
-        EXPECT_EQ(BestIconImage(images, size).width, width) << size;
+        EXPECT_EQ(IconImagesByPreference(images, size).front().width, width) << size;
     }
 }
 

@@ -162,6 +162,13 @@ inline std::vector<uint8_t> PngBytes(int side) {
     return png;
 }
 
+// A PNG that passes the checks but no decoder draws: its image data is no zlib stream.
+inline std::vector<uint8_t> UndecodablePngBytes(int side) {
+    std::vector<uint8_t> png = PngBytes(side);
+    png[8 + 25 + 8] = 0;  // after the signature, the header chunk and the data chunk's length and tag
+    return png;
+}
+
 struct IconImageSeed {
     int width, height, bitCount;
     std::vector<uint8_t> bytes;
@@ -234,6 +241,19 @@ inline std::vector<uint8_t> CoreBitmapFile(int width, int height) {
     return BitmapFile(dib, RowBytes(width, 24) * height);
 }
 
+// A 24-bit bitmap whose header names a table of 300 colours, there in the file:
+// above 8 bits a colour table is only a hint for palette displays.
+inline std::vector<uint8_t> HintedBitmapFile(int width, int height) {
+    std::vector<uint8_t> dib = DibBytes(width, height, 24, false);
+    reinterpret_cast<BITMAPINFOHEADER*>(dib.data())->biClrUsed = 300;
+    dib.insert(dib.begin() + sizeof(BITMAPINFOHEADER), 300 * sizeof(RGBQUAD), 0x40);
+    return BitmapFile(dib, RowBytes(width, 24) * height);
+}
+
+// Where the tests look for icons in the DLL made from picture_icons.rc and in
+// damaged copies of it: each of its groups by index, two of them by id.
+inline constexpr const wchar_t* kProgramIconSuffixes[] = {L",0", L",1", L",2", L",-3", L",-7"};
+
 struct PictureSeed {
     const wchar_t* name;
     std::vector<uint8_t> bytes;
@@ -249,6 +269,7 @@ inline std::vector<PictureSeed> PictureSeeds() {
         {L"icon, 16 and 32 pixels, 4 and 8 bits", IconFile(1, {DibImage(16, 4), DibImage(32, 8)})},
         {L"icon, 1 and 24 bits", IconFile(1, {DibImage(48, 1), DibImage(24, 24)})},
         {L"icon, PNG", IconFile(1, {{32, 32, 32, PngBytes(32)}})},
+        {L"icon, 256 pixels written as 0", IconFile(1, {DibImage(256, 1), DibImage(16, 4)})},
         {L"cursor", IconFile(2, {DibImage(32, 1)})},
         {L"bitmap, 24 bits", bitmap(40, 20, 24)},
         {L"bitmap, 8 bits", bitmap(33, 17, 8)},
@@ -257,6 +278,7 @@ inline std::vector<PictureSeed> PictureSeeds() {
         {L"bitmap, run-length", Rle8BitmapFile(30, 12)},
         {L"bitmap, version 5 top-down", V5BitmapFile(16, 24)},
         {L"bitmap, 12-byte header", CoreBitmapFile(18, 10)},
+        {L"bitmap, 24 bits, 300 colours named", HintedBitmapFile(21, 13)},
     };
 }
 

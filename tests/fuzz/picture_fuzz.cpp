@@ -1,9 +1,9 @@
 // Feeds the picture loader tens of thousands of damaged icon, cursor and bitmap
-// files, made from well-formed ones by mutations drawn with a fixed seed, and
-// fails on any crash or hang. A crash ends the process that loads, so this
-// program runs the inputs in batches in child processes of itself and, when
-// one dies, runs the input it died on alone again and writes it out as a file
-// for the picture regression tests.
+// files and DLLs of icons, made from well-formed ones by mutations drawn with a
+// fixed seed, and fails on any crash or hang. A crash ends the process that
+// loads, so this program runs the inputs in batches in child processes of
+// itself and, when one dies, runs the input it died on alone again and writes
+// it out as a file for the picture regression tests.
 #include <windows.h>
 
 #include <algorithm>
@@ -12,6 +12,7 @@
 #include <cwchar>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <random>
 #include <string>
@@ -26,7 +27,7 @@ using barsmith::UniqueKernelHandle;
 using barsmith::testing::PictureSeed;
 
 constexpr uint32_t kSeed = 20261207;
-constexpr size_t kInputs = 24000;
+constexpr size_t kInputs = 30000;
 constexpr size_t kBatch = 3000;
 constexpr DWORD kBatchTimeoutMs = 40000;
 constexpr DWORD kSingleTimeoutMs = 10000;
@@ -36,13 +37,26 @@ constexpr uint8_t kBytes[] = {0x00, 0xFF, 0x7F, 0x80};
 constexpr uint32_t kWords[] = {0, 1, 0x7FFFFFFF, 0x7FFFFFFE, 0x80000000, 0xFFFFFFFF, 0xFFFFF000, 0x10000, 256, 4097};
 constexpr uint16_t kShorts[] = {0, 1, 0x7FFF, 0x8000, 0xFFFF, 256, 32, 3};
 
+// Every kind of picture file, and a DLL of icon groups.
+std::vector<PictureSeed> Seeds() {
+    std::vector<PictureSeed> seeds = barsmith::testing::PictureSeeds();
+    std::ifstream dll(std::filesystem::path(BARSMITH_PICTURE_ICONS), std::ios::binary);
+    seeds.push_back({L"DLL of icons", {std::istreambuf_iterator<char>(dll), {}}});
+    return seeds;
+}
+
+bool IsProgram(const PictureSeed& seed) { return seed.bytes.size() > 1 && seed.bytes[0] == 'M' && seed.bytes[1] == 'Z'; }
+
 // Input `index` is its seed with one to four changes, the same in every process.
-std::vector<uint8_t> Mutated(const std::vector<uint8_t>& seed, size_t index) {
+std::vector<uint8_t> Mutated(const PictureSeed& seed, size_t index) {
     std::mt19937 random(kSeed + static_cast<uint32_t>(index) * 2654435761u);
     const auto below = [&random](size_t n) { return n ? std::uniform_int_distribution<size_t>(0, n - 1)(random) : 0; };
-    std::vector<uint8_t> bytes = seed;
-    // Half the changes land in the first 80 bytes, where the counts, sizes and offsets are.
-    const auto position = [&] { return below(bytes.size() < 80 || below(2) ? bytes.size() : 80); };
+    std::vector<uint8_t> bytes = seed.bytes;
+    // Half the changes land where the counts, sizes and offsets are: in the
+    // first 80 bytes of a picture file, in the headers and resource directory
+    // that fill the first 3 KB of the DLL.
+    const size_t structure = IsProgram(seed) ? 3072 : 80;
+    const auto position = [&] { return below(bytes.size() < structure || below(2) ? bytes.size() : structure); };
     const auto overwrite = [&](size_t at, const auto value) {
         std::memcpy(bytes.data() + at, &value, std::min(sizeof value, bytes.size() - at));
     };
@@ -62,12 +76,28 @@ std::vector<uint8_t> Mutated(const std::vector<uint8_t>& seed, size_t index) {
 const PictureSeed& SeedOf(const std::vector<PictureSeed>& seeds, size_t index) { return seeds[index % seeds.size()]; }
 
 std::vector<uint8_t> Input(const std::vector<PictureSeed>& seeds, size_t index) {
-    return Mutated(SeedOf(seeds, index).bytes, index);
+    return Mutated(SeedOf(seeds, index), index);
+}
+
+// A program input's icon is looked for by index and by id in turn.
+std::wstring Location(const std::wstring& path, const std::vector<PictureSeed>& seeds, size_t index) {
+    constexpr size_t kWays = std::size(barsmith::testing::kProgramIconSuffixes);
+    if (!IsProgram(SeedOf(seeds, index))) return path;
+    return path + barsmith::testing::kProgramIconSuffixes[index / seeds.size() % kWays];
 }
 
 void WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Rewrites the input file in place: under Wine that costs a fraction of
+// making a new file for every input.
+bool Rewrite(HANDLE file, const std::vector<uint8_t>& bytes) {
+    DWORD written = 0;
+    return SetFilePointerEx(file, LARGE_INTEGER{}, nullptr, FILE_BEGIN) &&
+           ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size() && SetEndOfFile(file);
 }
 
 struct ViewCloser {
@@ -91,10 +121,14 @@ int RunBatch(size_t first, size_t count, const wchar_t* progressName) {
     const UniqueKernelHandle mapping(OpenFileMappingW(FILE_MAP_WRITE, FALSE, progressName));
     const ProgressView progress = mapping ? MapProgress(mapping.get()) : nullptr;
     if (!progress) return 2;
-    const std::vector<PictureSeed> seeds = barsmith::testing::PictureSeeds();
     wchar_t folder[MAX_PATH]{};
     GetTempPathW(MAX_PATH, folder);
     const std::wstring path = std::wstring(folder) + L"barsmith-fuzz-" + std::to_wstring(GetCurrentProcessId()) + L".pic";
+    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const barsmith::UniqueFile input(
+        CreateFileW(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    const std::vector<PictureSeed> seeds = Seeds();
+    if (!input || !IsProgram(seeds.back())) return 2;
     // What loads is drawn as the preview draws it: some damage only shows then.
     const barsmith::WindowDC screen(nullptr);
     const barsmith::UniqueMemoryDC dc(CreateCompatibleDC(screen.get()));
@@ -102,14 +136,13 @@ int RunBatch(size_t first, size_t count, const wchar_t* progressName) {
     const barsmith::SelectObjectGuard select(dc.get(), canvas.get());
     for (size_t index = first; index < first + count; ++index) {
         *progress = static_cast<LONG64>(index);
-        WriteFile(path, Input(seeds, index));
+        if (!Rewrite(input.get(), Input(seeds, index))) return 3;
         const int size = 16 * (1 + index % 3);
-        if (const barsmith::UniqueIcon icon = barsmith::LoadPictureIcon(path, size)) {
+        if (const barsmith::UniqueIcon icon = barsmith::LoadPictureIcon(Location(path, seeds, index), size)) {
             DrawIconEx(dc.get(), 0, 0, icon.get(), size, size, 0, nullptr, DI_NORMAL);
         }
     }
     *progress = static_cast<LONG64>(first + count);
-    DeleteFileW(path.c_str());
     return 0;
 }
 
@@ -165,10 +198,10 @@ private:
 // Saves the input for the regression tests; its name says how it was made.
 std::filesystem::path SaveFinding(const std::vector<PictureSeed>& seeds, size_t index) {
     const std::vector<uint8_t> bytes = Input(seeds, index);
-    const bool bitmap = SeedOf(seeds, index).bytes[0] == 'B';
+    const PictureSeed& seed = SeedOf(seeds, index);
+    const wchar_t* extension = IsProgram(seed) ? L".dll" : seed.bytes[0] == 'B' ? L".bmp" : L".ico";
     std::filesystem::create_directories(kFindings);
-    const std::filesystem::path path =
-        std::filesystem::path(kFindings) / (L"input-" + std::to_wstring(index) + (bitmap ? L".bmp" : L".ico"));
+    const std::filesystem::path path = std::filesystem::path(kFindings) / (L"input-" + std::to_wstring(index) + extension);
     WriteFile(path, bytes);
     return path;
 }
@@ -176,7 +209,11 @@ std::filesystem::path SaveFinding(const std::vector<PictureSeed>& seeds, size_t 
 int RunAll() {
     const Parent parent;
     if (!parent.ready()) return 2;
-    const std::vector<PictureSeed> seeds = barsmith::testing::PictureSeeds();
+    const std::vector<PictureSeed> seeds = Seeds();
+    if (!IsProgram(seeds.back())) {
+        std::wprintf(L"The DLL of icons %ls could not be read.\n", BARSMITH_PICTURE_ICONS);
+        return 2;
+    }
     const auto start = std::chrono::steady_clock::now();
     size_t failures = 0, batches = 0;
     for (size_t next = 0; next < kInputs; ++batches) {
@@ -195,7 +232,8 @@ int RunAll() {
         const size_t culprit = std::min(batch.reached, kInputs - 1);
         const BatchResult alone = parent.Run(culprit, 1, kSingleTimeoutMs);
         ++failures;
-        std::wprintf(L"input %zu (%ls): %ls 0x%08lX, %ls alone; saved as %ls\n", culprit, SeedOf(seeds, culprit).name,
+        std::wprintf(L"input %zu (%ls%ls): %ls 0x%08lX, %ls alone; saved as %ls\n", culprit, SeedOf(seeds, culprit).name,
+                     Location(L"", seeds, culprit).c_str(),
                      batch.hung ? L"hang" : L"crash", batch.exitCode, alone.finished ? L"not repeated" : L"repeated",
                      SaveFinding(seeds, culprit).c_str());
         next = culprit + 1;
