@@ -145,6 +145,25 @@ TEST_F(EditTest, NewTextTakesTheEntryAlongAndReplacesAnotherButtonOnlyOnYes) {
     EXPECT_EQ(ValuesAt(k32, button.guid).at(L"ButtonText"), std::wstring(L"Jots") + L'\0');
 }
 
+TEST_F(EditTest, SaveAfterAnotherCopyRenamedTheButtonAndMadeANewOneOfItsTextWritesNothing) {
+    const ButtonDefinition button = Made();
+    std::optional<ButtonDefinition> loaded = buttons.Load(L"Notes");
+    ASSERT_TRUE(loaded);
+    loaded->menuText = L"Changed here";
+
+    // Meanwhile another copy of the program renames it and makes a new "Notes".
+    std::optional<ButtonDefinition> renamed = buttons.Load(L"Notes");
+    renamed->buttonText = L"Jots";
+    ASSERT_EQ(buttons.Save(*renamed, L"Notes").outcome, CreationOutcome::Saved);
+    const ButtonDefinition newer = Made();
+
+    EXPECT_EQ(buttons.Save(*loaded, L"Notes").outcome, CreationOutcome::ListChanged);
+    EXPECT_EQ(catalogue.GuidOf(L"Notes"), newer.guid);
+    EXPECT_EQ(catalogue.GuidOf(L"Jots"), button.guid);
+    EXPECT_EQ(ValuesAt(k64, button.guid).at(L"MenuText"), std::wstring(L"Open Notes") + L'\0');
+    EXPECT_EQ(ValuesAt(k64, newer.guid).at(L"MenuText"), std::wstring(L"Open Notes") + L'\0');
+}
+
 TEST_F(EditTest, NewHiveMovesTheKeyAndRefusedWritesPutTheButtonBack) {
     const ButtonDefinition button = Made();
     const Values before = ValuesAt(k64, button.guid);

@@ -118,6 +118,10 @@ TEST_F(CatalogueListTest, ButtonsAreKeyedByTextSortedAndCaseDoesNotMakeANewEntry
     EXPECT_EQ(catalogue.Remove(L"Mail"), ERROR_SUCCESS);
     EXPECT_FALSE(catalogue.Contains(L"Mail"));
     EXPECT_EQ(catalogue.Remove(L"Mail"), ERROR_FILE_NOT_FOUND);
+
+    catalogue.Record(L"Banana", L"{5}");
+    catalogue.Record(L"apple", L"{6}");
+    EXPECT_EQ(catalogue.ButtonTexts(), (std::vector<std::wstring>{L"apple", L"Banana", L"NOTES", L"web"}));
 }
 
 TEST_F(CatalogueListTest, OwnChangesKeepTheListWithoutReadingTheStoreAgain) {

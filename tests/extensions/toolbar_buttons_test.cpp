@@ -293,6 +293,27 @@ TEST_F(ToolbarButtonsTest, ReplacingWritesTheNewButtonBeforeDeletingTheEarlierOn
     EXPECT_EQ(catalogue.GuidOf(L"Notes"), second.guid);
 }
 
+TEST_F(ToolbarButtonsTest, ReplacingLeavesAKeyOfAnotherKindAndTakesAClassIdOfAnyCaseAsOurs) {
+    // The catalogued key now belongs to another program: replacing the button
+    // of that text never deletes it.
+    const ButtonDefinition taken = Created();
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(taken.guid).c_str(), L"CLSID", REG_SZ, L"{0}", 8);
+    messages.answers = {IDYES};
+    const ButtonDefinition second = Filled(L"Notes");
+    EXPECT_EQ(buttons.Create(second).outcome, CreationOutcome::Created);
+    EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, taken.guid));
+    EXPECT_TRUE(LastTold(L"is no button made by Barsmith and was left as it is"));
+
+    // The class written in other letters is still this program's.
+    const std::wstring upper = L"{1FBA04EE-3024-11D2-8F1F-0000F87ABD16}";
+    for (const wchar_t* view : {L"", L"Wow6432Node\\"}) {
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(second.guid).insert(wcslen(L"Software\\"), view).c_str(),
+                        L"CLSID", REG_SZ, upper.c_str(), static_cast<DWORD>((upper.size() + 1) * sizeof(wchar_t)));
+    }
+    EXPECT_EQ(buttons.Remove(second.guid, L"Notes"), RemovalOutcome::Removed);
+    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, second.guid));
+}
+
 TEST_F(ToolbarButtonsTest, RefusedReplacementKeepsTheEarlierButtonWorking) {
     const struct {
         RegCall call;
