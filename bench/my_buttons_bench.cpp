@@ -47,6 +47,7 @@ public:
         return nullptr;
     }
     bool StartProgram(const std::wstring&, int) override { return false; }
+    IconPick PickIcon(HWND, std::wstring&, int&) override { return IconPick::Unavailable; }
 };
 
 void Pump() {

@@ -24,12 +24,18 @@ constexpr int kExitUsage = 2;
 // usage shows them.
 std::wstring CreateOptions() {
     std::vector<std::wstring> parts;
+    const ButtonField* previous = nullptr;
     for (const ButtonField& row : ButtonFields()) {
         if (!row.option) continue;
         const std::wstring part = row.optionValue ? std::wstring(row.option) + L" " + row.optionValue : row.option;
-        parts.push_back(row.required ? part : L"[" + part + L"]");
+        // Options that give the same field are alternatives: "--program PATH|--script PATH".
+        if (previous && previous->field && previous->field == row.field)
+            parts.back() += L"|" + part;
+        else
+            parts.push_back(row.required ? part : L"[" + part + L"]");
+        previous = &row;
     }
-    parts.insert(parts.end(), {L"[--user]", L"[--replace]"});
+    parts.insert(parts.end(), {L"[--menu-only]", L"[--user]", L"[--replace]"});
     constexpr wchar_t kIndent[] = L"\n                      ";
     std::wstring lines = L"  barsmith.exe create";
     size_t column = lines.size();
@@ -62,7 +68,12 @@ std::wstring Usage() {
            L"                {GUID}<tab>machine|machine-32|machine-64|user<tab>BUTTON TEXT<tab>mine|other\n"
            L"  create        creates a button for all users (--user: for the current user only),\n"
            L"                not shown at first with --hidden, and prints its GUID; a button of\n"
-           L"                the same text in My Buttons is replaced only with --replace\n"
+           L"                the same text in My Buttons is replaced only with --replace.\n"
+           L"                --script runs a script instead of a program; --menu-only makes a\n"
+           L"                menu item with no toolbar button (no icons, tool tip or --hidden;\n"
+           L"                --text, its name in My Buttons, defaults to the menu text);\n"
+           L"                --help-menu puts the item into the Help menu. An icon may be\n"
+           L"                \"PATH,N\": icon N of a program or DLL (-N: the icon of id N)\n"
            L"  remove        deletes the button's registry keys and its My Buttons entry\n"
            L"  export        writes the named buttons (all of My Buttons when none is named)\n"
            L"                to FILE as a registry file for reg import\n"
@@ -194,7 +205,10 @@ CreateRequest ParseCreate(const std::vector<std::wstring>& arguments) {
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::wstring& argument = arguments[i];
         const ButtonField* row = OptionRow(argument);
-        bool* flag = Is(argument, L"--user") ? &user : Is(argument, L"--replace") ? &request.replace : nullptr;
+        bool* flag = Is(argument, L"--user")        ? &user
+                     : Is(argument, L"--replace")   ? &request.replace
+                     : Is(argument, L"--menu-only") ? &request.button.menuOnly
+                                                    : nullptr;
         if (!row && !flag) throw UsageError{L"create does not know " + Quoted(argument) + L"."};
         std::wstring name = row ? row->option : argument;
         for (wchar_t& c : name) c = static_cast<wchar_t>(towlower(c));
@@ -208,6 +222,14 @@ CreateRequest ParseCreate(const std::vector<std::wstring>& arguments) {
         } else {
             row->take(request.button, arguments[++i]);
         }
+    }
+    if (given.contains(L"--program") && given.contains(L"--script"))
+        throw UsageError{L"Give --program or --script, not both."};
+    for (const ButtonField& row : ButtonFields()) {
+        // The name in My Buttons fits every entry, the rest only the kinds that hold them.
+        if (row.option && given.contains(row.option) && !row.holds(request.button) && row.field != FieldId::ButtonText)
+            throw UsageError{L"The option " + std::wstring(row.option) +
+                             L" does not fit --menu-only: a menu item has no toolbar button."};
     }
     request.button.guid = CreateGUID();
     request.button.rootKey = RootKeyFor(user);

@@ -12,7 +12,9 @@ using B = ButtonDefinition;
 
 bool Always(const B&) { return true; }
 bool IsProgram(const B& b) { return !b.script; }
+bool IsScript(const B& b) { return b.script; }
 bool IsToolbarButton(const B& b) { return !b.menuOnly; }
+bool InHelpMenu(const B& b) { return b.helpMenu; }
 
 template <std::wstring B::*Member>
 std::wstring Text(const B& b) {
@@ -29,17 +31,27 @@ void Ignore(B&, const std::wstring&) {}
 std::wstring Visibility(const B& b) { return b.defaultVisible ? L"Yes" : L"No"; }
 void TakeVisibility(B& b, const std::wstring& text) { b.defaultVisible = !SameName(text, L"No"); }
 
+// The browser puts an item whose "MenuCustomize" is "help" into its Help menu.
+std::wstring HelpMenu(const B&) { return L"help"; }
+void TakeHelpMenu(B& b, const std::wstring& text) { b.helpMenu = SameName(text, L"help"); }
+
 
 void TakeProgram(B& b, const std::wstring& text) {
     b.exec = text;
     b.script = false;
 }
+void TakeScript(B& b, const std::wstring& text) {
+    b.exec = text;
+    b.script = true;
+}
 
 using F = FieldId;
 
-const std::array<ButtonField, 9> kFields{{
+const std::array<ButtonField, 11> kFields{{
     {L"Exec", IsProgram, Text<&B::exec>, TakeProgram, F::Path, true, L"Application", L"--program", L"PATH", nullptr,
      0, L"Please choose an application     ", L"No Application Chosen"},
+    {L"Script", IsScript, Text<&B::exec>, TakeScript, F::Path, true, L"Script", L"--script", L"PATH", nullptr, 0,
+     L"Please choose a script     ", L"No Script Chosen"},
     {L"Icon", IsToolbarButton, Text<&B::icon>, Take<&B::icon>, F::Icon, true, L"Default Icon", L"--icon", L"PATH",
      nullptr, 0, L"Please choose the Default Icon     ", L"No Icon Chosen"},
     {L"HotIcon", IsToolbarButton, Text<&B::hotIcon>, Take<&B::hotIcon>, F::HotIcon, false, L"Hot Icon",
@@ -55,6 +67,8 @@ const std::array<ButtonField, 9> kFields{{
     {L"MenuStatusBar", Always, Text<&B::menuStatusBar>, Take<&B::menuStatusBar>, F::StatusBarText, true,
      L"Status Bar Text", L"--status-text", L"TEXT", nullptr, 0, L"Please enter the Status Bar Text     ",
      L"No Status Bar Text Entered"},
+    {L"MenuCustomize", InHelpMenu, HelpMenu, TakeHelpMenu, std::nullopt, false, nullptr, L"--help-menu", nullptr,
+     L"help", 0, nullptr, nullptr},
     {L"ToolTip", IsToolbarButton, Text<&B::toolTip>, Take<&B::toolTip>, F::ToolTip, true, L"Tool Tip", L"--tooltip",
      L"TEXT", nullptr, 0, L"Please enter the Tool Tip Text     ", L"No Tool Tip Text Entered"},
 }};
@@ -125,6 +139,27 @@ std::wstring Described(const TextProblem& problem, const ButtonDefinition& butto
                L"; it must be one line of text.";
     return L"has " + std::to_wstring(problem.field->text(button).size()) + L" characters; it may have at most " +
            std::to_wstring(problem.field->maxLength) + L".";
+}
+
+std::vector<std::wstring> MissingValues(const RegKey& key) {
+    const ButtonDefinition entry = EntryFromKey(key, {}, nullptr, {});
+    std::vector<std::wstring> missing;
+    for (const ButtonField& row : kFields) {
+        const bool alwaysWritten = row.required || !row.field;
+        if (alwaysWritten && row.holds(entry) && !key.Read(row.value)) missing.emplace_back(row.value);
+    }
+    return missing;
+}
+
+ButtonDefinition Named(ButtonDefinition button) {
+    if (button.menuOnly && button.buttonText.empty()) button.buttonText = button.menuText;
+    return button;
+}
+
+std::wstring KindText(const ButtonDefinition& button) {
+    return std::wstring(button.menuOnly ? L"menu item" : L"toolbar button") + L" that " +
+           (button.script ? L"runs a script" : L"starts a program") +
+           (button.helpMenu ? L", in the Help menu" : button.menuOnly ? L", in the Tools menu" : L"");
 }
 
 const ButtonField* FirstMissingField(const ButtonDefinition& button) {

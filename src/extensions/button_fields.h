@@ -51,6 +51,16 @@ std::vector<RegistryValue> KeyValuesOf(const ButtonDefinition& button);
 // the kind told by the values there are. `name` is its My Buttons entry.
 ButtonDefinition EntryFromKey(const RegKey& key, const std::wstring& guid, HKEY hive, const std::wstring& name);
 
+// The values the key lacks that an entry of its kind always has (its kind
+// told by the values there are), in the table's order.
+std::vector<std::wstring> MissingValues(const RegKey& key);
+
+// The entry with its name in My Buttons: the button text, or for a menu item
+// that is given none, its menu text.
+ButtonDefinition Named(ButtonDefinition button);
+// What kind of entry it is, in words: "toolbar button that starts a program".
+std::wstring KindText(const ButtonDefinition& button);
+
 // The first required field the entry leaves empty (blanks count as filled).
 const ButtonField* FirstMissingField(const ButtonDefinition& button);
 

@@ -20,6 +20,13 @@ std::vector<std::wstring> ExtensionKeyNames(RegistryApi& api, KeyPlace place) {
     return names;
 }
 
+// What the browser shows of the entry: its button text, or the menu text of
+// a menu item with no button.
+std::wstring ShownText(const RegKey& key) {
+    std::wstring text = key.Text(L"ButtonText");
+    return text.empty() ? key.Text(L"MenuText") : text;
+}
+
 std::map<std::wstring, bool, NameLess> CataloguedGuids(const MyButtonsCatalogue& catalogue) {
     std::map<std::wstring, bool, NameLess> guids;
     for (const std::wstring& text : catalogue.ButtonTexts()) guids[catalogue.GuidOf(text)] = true;
@@ -89,7 +96,7 @@ std::optional<std::vector<RegistryButton>> ListRegistryButtons(RegistryApi& api,
             });
             if (same == buttons.end()) {
                 same = buttons.insert(buttons.end(),
-                                      {name, place.root, false, false, key.Text(L"ButtonText"),
+                                      {name, place.root, false, false, ShownText(key),
                                        catalogued.contains(name)});
             }
             (place.view == KEY_WOW64_32KEY ? same->view32 : same->view64) = true;

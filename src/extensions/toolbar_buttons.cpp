@@ -136,7 +136,8 @@ CreationResult ToolbarButtons::WithAgreedText(const ButtonDefinition& button, bo
     }
 }
 
-CreationResult ToolbarButtons::Create(const ButtonDefinition& button) const {
+CreationResult ToolbarButtons::Create(const ButtonDefinition& given) const {
+    const ButtonDefinition button = Named(given);
     if (auto invalid = Invalid(button, kNotCreatedTitle)) return *invalid;
     return WithAgreedText(button, true, [&](const std::wstring& earlier) { return WriteButton(button, earlier); });
 }
@@ -213,8 +214,11 @@ ButtonPreview ToolbarButtons::Preview(const std::wstring& entry) const {
     Locked([&] {
         preview.guid = catalogue_.GuidOf(entry);
         for (const FoundKey& found : keys_.Find(preview.guid)) {
-            preview.iconPath = found.key.Text(L"Icon");
-            if (found.key) break;
+            if (!found.key) continue;
+            const ButtonDefinition described = EntryFromKey(found.key, preview.guid, found.place.root, entry);
+            preview.iconPath = described.icon;
+            preview.kind = KindText(described);
+            break;
         }
     });
     return preview;
@@ -374,7 +378,8 @@ std::optional<ButtonDefinition> ToolbarButtons::Load(const std::wstring& entry) 
     return loaded;
 }
 
-CreationResult ToolbarButtons::Save(const ButtonDefinition& button, const std::wstring& entry) const {
+CreationResult ToolbarButtons::Save(const ButtonDefinition& given, const std::wstring& entry) const {
+    const ButtonDefinition button = Named(given);
     if (auto invalid = Invalid(button, kNotSavedTitle)) return *invalid;
     const bool renamed = !SameName(entry, button.buttonText);
     return WithAgreedText(button, renamed,

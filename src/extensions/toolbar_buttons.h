@@ -43,6 +43,7 @@ struct CreationResult {
 struct ButtonPreview {
     std::wstring guid;
     std::wstring iconPath;
+    std::wstring kind;  // KindText of the entry its key describes, when there is a key
 };
 
 enum class RemovalOutcome {

@@ -13,7 +13,7 @@
 
 namespace barsmith {
 
-inline constexpr int kClientWidth = 7320;   // twips
+inline constexpr int kClientWidth = 9855;   // twips
 inline constexpr int kClientHeight = 5115;  // twips
 
 // In creation order: every frame comes before the controls it holds.

@@ -83,6 +83,7 @@ void MainWindow::CreateControls() {
         if (limit) SendMessageW(Control(box.box), EM_LIMITTEXT, limit, 0);
     }
     FitCaptions();
+    SetKindOfEntry(ButtonDefinition());
     SetStatusDefault();
 }
 
@@ -111,23 +112,20 @@ std::wstring MainWindow::Text(ControlId id) const { return WindowText(ExistingCo
 
 void MainWindow::SetText(ControlId id, const std::wstring& text) { SetWindowTextW(Control(id), text.c_str()); }
 
-void MainWindow::SetStatusDefault() {
-    statusColor_ = kStatusDefaultColor;
-    SetText(IDC_Status, kDefaultStatus);
+void MainWindow::SetStatus(const std::wstring& text, COLORREF color) {
+    statusColor_ = color;
+    SetText(IDC_Status, text);
     FitLabel(Control(IDC_Status));
     InvalidateRect(Control(IDC_Status), nullptr, TRUE);
 }
+
+void MainWindow::SetStatusDefault() { SetStatus(kDefaultStatus, kStatusDefaultColor); }
 
 void MainWindow::SetStatusCreated(const std::wstring& buttonText) {
     SetStatusNews(L"The " + buttonText + L" Button has been created!");
 }
 
-void MainWindow::SetStatusNews(const std::wstring& text) {
-    statusColor_ = kStatusCreatedColor;
-    SetText(IDC_Status, text);
-    FitLabel(Control(IDC_Status));
-    InvalidateRect(Control(IDC_Status), nullptr, TRUE);
-}
+void MainWindow::SetStatusNews(const std::wstring& text) { SetStatus(text, kStatusCreatedColor); }
 
 bool MainWindow::InToolsMenuMode() const { return IsWindowVisible(ExistingControl(IDC_MenuFrame)) != FALSE; }
 
@@ -173,7 +171,11 @@ void MainWindow::OnMakeGuid() {
 }
 
 void MainWindow::OnPickApplication() {
-    RunPicker({L"Executables (*.exe)|*.exe", L"Choose your program", false, IDC_ApplicationPath});
+    if (KindOfEntry().script)
+        RunPicker({L"Scripts (*.htm;*.html;*.js;*.vbs;*.wsf)|*.htm;*.html;*.js;*.vbs;*.wsf|All files (*.*)|*.*",
+                   L"Choose your script", false, IDC_ApplicationPath});
+    else
+        RunPicker({L"Executables (*.exe)|*.exe", L"Choose your program", false, IDC_ApplicationPath});
 }
 
 void MainWindow::OnPickIcon() { RunPicker({L"Icons (*.ico)|*.ico", L"Choose your default icon", true, IDC_IconPath}); }

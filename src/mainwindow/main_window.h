@@ -67,6 +67,13 @@ enum ControlId : int {
     IDC_ButtonVisible,
     IDC_MakeGuid,
     IDC_Header,
+    IDC_EntryFrame,
+    IDC_RunsProgram,
+    IDC_RunsScript,
+    IDC_MenuOnly,
+    IDC_HelpMenu,
+    IDC_ChangeIcon,
+    IDC_ChangeHotIcon,
 };
 
 // The commands of the My Buttons list's shortcut menu.
@@ -114,6 +121,12 @@ public:
     // button for editing.
     void OnEditSelected();
     void OnExportSelected();
+    // A program or a script, a menu item only, the Help menu: the fields
+    // that kind of entry has no use for are disabled.
+    void OnChooseKind();
+    // Picks the icon inside a program or DLL with the system's icon picker.
+    void OnChangeIcon();
+    void OnChangeHotIcon();
     // The options and the box out of view, clicked: the target follows them.
     void OnChooseHive();
     void OnChooseVisibility();
@@ -132,6 +145,9 @@ public:
     bool ButtonVisible() const { return buttonVisible_; }        // whether it shows at first
     const std::wstring& PreviewedGuid() const { return previewedGuid_; }
     const std::wstring& PreviewedIconPath() const { return previewedIconPath_; }
+
+    // The kind of entry the form makes: only its kind flags are set.
+    ButtonDefinition KindOfEntry() const;
 
     // The catalogue entry whose button the form holds for editing, if any.
     const std::optional<std::wstring>& EditedEntry() const { return editing_; }
@@ -168,6 +184,9 @@ private:
     void ShowTarget();
     void ShowText(ControlId id, const std::wstring& text);
     void StartEditing(const std::wstring& entry, const ButtonDefinition& button);
+    void SetKindOfEntry(const ButtonDefinition& kind);
+    void PickIconInside(ControlId box);
+    void SetStatus(const std::wstring& text, COLORREF color);
     // Leaves editing with nothing written: fields emptied, caption restored.
     void LeaveEditing();
     // The catalogue entry of the selected item, by its place in the list:

@@ -9,6 +9,7 @@
 #include "extensions/picture_file.h"
 #include "extensions/toolbar_buttons.h"
 #include "mainwindow/main_layout.h"
+#include "platform/names.h"
 
 namespace barsmith {
 namespace {
@@ -35,12 +36,12 @@ std::wstring FileNameFor(std::wstring entry) {
 }
 
 ButtonDefinition ButtonFromForm(const MainWindow& form) {
-    ButtonDefinition button;
+    ButtonDefinition button = form.KindOfEntry();
     button.guid = form.NextGuid();
     button.defaultVisible = form.ButtonVisible();
     button.rootKey = form.TargetHive();
     for (const FieldBox& box : FieldBoxes()) FieldOf(button, box.field).take(button, form.Text(box.box));
-    return button;
+    return Named(button);
 }
 
 // Puts `icon` into the picture box and keeps it in `shown`; the icon shown
@@ -144,6 +145,62 @@ void MainWindow::OnSelectionChanged() {
     // A file that is missing or holds no picture leaves the preview empty.
     ShowIcon(picture, previewIcon_, LoadPictureIcon(preview.iconPath, PreviewSize()));
     EnableWindow(Control(IDC_DeleteSelected), TRUE);
+    if (!preview.kind.empty()) SetStatus(Quoted(entry) + L" is a " + preview.kind + L".", kStatusDefaultColor);
+}
+
+ButtonDefinition MainWindow::KindOfEntry() const {
+    ButtonDefinition kind;
+    kind.script = IsChecked(ExistingControl(IDC_RunsScript));
+    kind.menuOnly = IsChecked(ExistingControl(IDC_MenuOnly));
+    kind.helpMenu = IsChecked(ExistingControl(IDC_HelpMenu));
+    return kind;
+}
+
+void MainWindow::SetKindOfEntry(const ButtonDefinition& kind) {
+    SendMessageW(Control(IDC_RunsProgram), BM_SETCHECK, kind.script ? BST_UNCHECKED : BST_CHECKED, 0);
+    SendMessageW(Control(IDC_RunsScript), BM_SETCHECK, kind.script ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(Control(IDC_MenuOnly), BM_SETCHECK, kind.menuOnly ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(Control(IDC_HelpMenu), BM_SETCHECK, kind.helpMenu ? BST_CHECKED : BST_UNCHECKED, 0);
+    OnChooseKind();
+}
+
+// Every control of a field that this kind of entry has no use for is
+// disabled; the name in My Buttons serves every kind. The path's label says
+// whether it names a program or a script.
+void MainWindow::OnChooseKind() {
+    const ButtonDefinition kind = KindOfEntry();
+    for (const ControlSpec& spec : MainWindowLayout()) {
+        if (spec.binding == kUnbound) continue;
+        const FieldId field = static_cast<FieldId>(spec.binding);
+        const bool used = field == FieldId::ButtonText || FieldOf(kind, field).holds(kind);
+        if (const HWND control = ExistingControl(static_cast<ControlId>(spec.id))) EnableWindow(control, used);
+    }
+    SetText(IDC_ApplicationLabel, FieldOf(kind, FieldId::Path).label);
+    FitLabel(Control(IDC_ApplicationLabel));
+}
+
+void MainWindow::OnChangeIcon() { PickIconInside(IDC_IconPath); }
+
+void MainWindow::OnChangeHotIcon() { PickIconInside(IDC_HotIconPath); }
+
+void MainWindow::PickIconInside(ControlId box) {
+    SetStatusDefault();
+    // The picker starts with the file the box names, or with the system's own icons.
+    std::wstring path = ParseIconLocation(Text(box)).path;
+    if (path.empty()) path = SystemFolder() + L"\\shell32.dll";
+    int index = ParseIconLocation(Text(box)).resource.value_or(0);
+    switch (services_.shell.PickIcon(Hwnd(), path, index)) {
+    case IconPick::Picked: SetText(box, path + L"," + std::to_wstring(index)); return;
+    case IconPick::Cancelled: return;
+    case IconPick::Unavailable:
+        services_.messages.Show(Hwnd(),
+                                L"This computer has no icon picker to show.\n\nType the icon into the field as "
+                                L"PATH,N instead: the icon N (counting from 0) of a program or DLL, or PATH,-ID for "
+                                L"the icon of resource ID. The preview in My Buttons shows what it names.",
+                                L"Change Icon", MB_OK | MB_ICONINFORMATION);
+        SetFocus(Control(box));
+        return;
+    }
 }
 
 void MainWindow::OnCreateButton() {
@@ -193,6 +250,7 @@ void MainWindow::OnEditSelected() {
 
 void MainWindow::StartEditing(const std::wstring& entry, const ButtonDefinition& button) {
     if (!InToolsMenuMode()) OnSwitchView();
+    SetKindOfEntry(button);
     for (const FieldBox& box : FieldBoxes()) SetText(box.box, FieldOf(button, box.field).text(button));
     SetNextGuid(button.guid);
     SetTarget(button.rootKey, button.defaultVisible);
@@ -208,6 +266,7 @@ void MainWindow::LeaveEditing() {
     ClearTextBoxes(*this);
     SetNextGuid(CreateGUID());
     SetTarget(HKEY_LOCAL_MACHINE, true);
+    SetKindOfEntry(ButtonDefinition());
     SetText(IDC_CreateButton, kCreateCaption);
     SetStatusDefault();
 }

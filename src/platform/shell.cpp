@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "platform/handles.h"
 
 namespace barsmith {
@@ -31,6 +33,27 @@ bool SystemShell::StartProgram(const std::wstring& path, int showCommand) {
     return true;
 }
 
+IconPick SystemShell::PickIcon(HWND owner, std::wstring& path, int& index) {
+    if (!com_) com_.emplace();
+    // Exported by its number only on some systems, by name on others.
+    using PickIconDlgFn = int WINAPI(HWND, wchar_t*, UINT, int*);
+    const auto pick = shell32_.Find<PickIconDlgFn>(MAKEINTRESOURCEA(62));
+    if (!pick) return IconPick::Unavailable;
+    constexpr size_t kRoom = 32768;  // the longest path the system takes, and its NUL
+    std::wstring buffer(kRoom, L'\0');
+    path.copy(buffer.data(), std::min(path.size(), kRoom - 1));
+    int chosen = index;
+    // 1 when the user chose an icon, 0 when he cancelled; a system without a
+    // picker of its own answers anything else (Wine's stub answers -1).
+    const int answer = pick(owner, buffer.data(), static_cast<UINT>(kRoom), &chosen);
+    if (answer == 0) return IconPick::Cancelled;
+    if (answer != 1) return IconPick::Unavailable;
+    buffer[kRoom - 1] = L'\0';
+    path = buffer.c_str();
+    index = chosen;
+    return IconPick::Picked;
+}
+
 std::wstring ModuleFileName(HMODULE module) {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
@@ -42,6 +65,14 @@ std::wstring ModuleFileName(HMODULE module) {
         }
         path.resize(path.size() * 2);  // a long path: try again with more room
     }
+}
+
+std::wstring SystemFolder() {
+    const UINT needed = GetSystemDirectoryW(nullptr, 0);
+    std::wstring folder(needed, L'\0');
+    const UINT length = needed ? GetSystemDirectoryW(folder.data(), needed) : 0;
+    folder.resize(length < needed ? length : 0);
+    return folder;
 }
 
 std::wstring ExecutableFolder() {

@@ -85,6 +85,9 @@ public:
         recorded.StartProgram(path, showCommand);
         return real.StartProgram(path, showCommand);
     }
+    IconPick PickIcon(HWND owner, std::wstring& path, int& index) override {
+        return recorded.PickIcon(owner, path, index);
+    }
     RecordingShell recorded;
     SystemShell real;
 };

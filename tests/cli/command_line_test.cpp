@@ -137,8 +137,11 @@ protected:
         return command;
     }
     // The GUID printed by a creation that succeeded quietly.
-    std::wstring Created(const std::vector<std::wstring>& options) {
-        const Outcome run = Barsmith(CreateCommand(options));
+    // `complete`: with plain values for the required options not given.
+    std::wstring Created(const std::vector<std::wstring>& options, bool complete = true) {
+        std::vector<std::wstring> command{L"create"};
+        command.insert(command.end(), options.begin(), options.end());
+        const Outcome run = Barsmith(complete ? CreateCommand(options) : command);
         const std::wstring guid = run.out.substr(0, run.out.find(L"\r\n"));
         EXPECT_TRUE(run.exit == 0 && run.err.empty() && IsGuidString(guid) && run.out == guid + L"\r\n") << run.err;
         return made.Add(guid);
@@ -183,7 +186,7 @@ TEST_F(CommandLineTest, RefusedCreationNamesTheOptionWritesNothingAndExitsOneOrT
         DWORD exit;
         const wchar_t* told;
     } table[] = {
-        {{L"create", L"--text", text, L"--icon", L"i.ico"}, 2, L"create needs --program PATH.\r\n"},
+        {{L"create", L"--text", text, L"--icon", L"i.ico"}, 2, L"create needs --program PATH or --script PATH.\r\n"},
         {CreateCommand({L"--text", text, L"--tooltip", L""}), 2, L"The option --tooltip may not be empty.\r\n"},
         {CreateCommand({L"--text", text + L" twenty-six chars"}), 1, L"may have at most 25."},
         {CreateCommand({L"--text", L"Two\nlines " + tag}), 1, L"holds the control character U+000A"},
@@ -268,9 +271,7 @@ TEST_F(CommandLineTest, ExportedFileImportsBackByteForByteAndListsAsOtherPeoples
     EXPECT_TRUE(Has(Listed(), L"\r\n" + userText + L"\t" + user + L"\t-\tmissing\r\n"));
     catalogue.Remove(machineText);
     catalogue.Remove(userText);
-    wchar_t system[MAX_PATH];
-    GetSystemDirectoryW(system, MAX_PATH);
-    const std::wstring reg = std::wstring(system) + L"\\reg.exe";
+    const std::wstring reg = SystemFolder() + L"\\reg.exe";
     ASSERT_EQ(Start(reg, Quote(reg) + L" import " + Quote(file)).exit, 0u);
     EXPECT_EQ(std::pair(ValuesOf(machine), ValuesOf(user)), before);
 
@@ -285,6 +286,61 @@ TEST_F(CommandLineTest, ExportedFileImportsBackByteForByteAndListsAsOtherPeoples
     catalogue.Record(L"Odd\x1B\t" + tag, machine);
     EXPECT_TRUE(Has(Listed(true), L"\r\n" + machine + L"\tmachine-32\t\\u001B[2J\\u0009X\tmine\r\n"));
     EXPECT_TRUE(Has(Listed(), L"\r\nOdd\\u001B\\u0009" + tag + L"\t" + machine + L"\tmachine\tok\r\n"));
+}
+
+// Every kind of entry the browser knows, made, listed, exported, imported
+// back byte for byte, and removed by its GUID once My Buttons no longer names it.
+TEST_F(CommandLineTest, EveryKindIsMadeListedExportedImportedBackAndRemoved) {
+    const std::wstring icon = ExecutableFolder() + L"\\barsmith.exe,0";
+    const struct {
+        std::vector<std::wstring> options;
+        std::wstring listedAs;
+        std::vector<std::wstring> values;
+    } kinds[] = {
+        {{L"--text", L"Prog " + tag, L"--program", L"C:\\p.exe", L"--icon", icon, L"--tooltip", L"T"},
+         L"Prog " + tag,
+         {L"Exec", L"Icon", L"ButtonText", L"CLSID", L"Default Visible", L"MenuText", L"MenuStatusBar", L"ToolTip"}},
+        {{L"--text", L"Script " + tag, L"--script", L"C:\\s.js", L"--icon", icon, L"--tooltip", L"T", L"--help-menu"},
+         L"Script " + tag,
+         {L"Script", L"Icon", L"ButtonText", L"CLSID", L"Default Visible", L"MenuText", L"MenuStatusBar",
+          L"MenuCustomize", L"ToolTip"}},
+        {{L"--menu-only", L"--program", L"C:\\p.exe"}, L"Item " + tag,
+         {L"Exec", L"CLSID", L"MenuText", L"MenuStatusBar"}},
+        {{L"--menu-only", L"--text", L"Help " + tag, L"--script", L"C:\\h.vbs", L"--help-menu"}, L"Help " + tag,
+         {L"Script", L"CLSID", L"MenuText", L"MenuStatusBar", L"MenuCustomize"}},
+    };
+    std::vector<std::wstring> guids;
+    std::vector<std::wstring> texts;
+    for (const auto& kind : kinds) {
+        std::vector<std::wstring> options = kind.options;
+        options.insert(options.end(), {L"--menu-text", L"Item " + tag, L"--status-text", L"S"});
+        const std::wstring guid = Created(options, false);
+        std::set<std::wstring> names;
+        for (const auto& [place, value] : ValuesOf(guid)) names.insert(place.second);
+        EXPECT_EQ(names, std::set(kind.values.begin(), kind.values.end())) << kind.listedAs;
+        EXPECT_TRUE(Has(Listed(), L"\r\n" + kind.listedAs + L"\t" + guid + L"\tmachine\tok\r\n"));
+        guids.push_back(guid);
+        texts.push_back(kind.listedAs);
+    }
+    EXPECT_TRUE(Has(Listed(true), L"\r\n" + guids[2] + L"\tmachine\tItem " + tag + L"\tmine\r\n"))
+        << "a menu item is listed by its menu text";
+    const std::wstring file = (folder / L"kinds.reg").wstring();
+    std::vector<std::wstring> exportAll{L"export", file};
+    exportAll.insert(exportAll.end(), texts.begin(), texts.end());
+    ASSERT_EQ(Barsmith(exportAll).exit, 0u);
+    std::vector<std::map<std::pair<int, std::wstring>, std::pair<DWORD, std::string>>> before;
+    for (const std::wstring& guid : guids) before.push_back(ValuesOf(guid));
+    for (size_t i = 0; i < guids.size(); ++i) {
+        testing::DeleteButtonKeys(guids[i]);
+        catalogue.Remove(texts[i]);
+    }
+    const std::wstring reg = SystemFolder() + L"\\reg.exe";
+    ASSERT_EQ(Start(reg, Quote(reg) + L" import " + Quote(file)).exit, 0u);
+    for (size_t i = 0; i < guids.size(); ++i) {
+        EXPECT_EQ(ValuesOf(guids[i]), before[i]) << texts[i];
+        EXPECT_EQ(Barsmith({L"remove", guids[i]}).exit, 0u) << "a key of ours that no entry names";
+        EXPECT_TRUE(ValuesOf(guids[i]).empty());
+    }
 }
 
 // A settings key that takes no lasting sub-key refuses the note of the change

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 
+#include "extensions/button_fields.h"
 #include "extensions/guid.h"
 #include "extensions/toolbar_buttons.h"
 #include "support/extension_keys.h"
@@ -143,6 +145,46 @@ TEST_F(EditTest, NewTextTakesTheEntryAlongAndReplacesAnotherButtonOnlyOnYes) {
     EXPECT_EQ(catalogue.GuidOf(L"Jots"), button.guid);
     EXPECT_TRUE(ValuesAt(kUser, jots.guid).empty()) << "the replaced button is deleted";
     EXPECT_EQ(ValuesAt(k32, button.guid).at(L"ButtonText"), std::wstring(L"Jots") + L'\0');
+}
+
+// Each kind of entry loads as it was made, saves unchanged without a write,
+// and saves into the next kind with exactly the values that kind has.
+TEST_F(EditTest, EveryKindLoadsAsItWasMadeAndSavesIntoAnother) {
+    const auto kind = [](bool script, bool menuOnly, bool helpMenu) {
+        ButtonDefinition button{L"", L"C:\\Tools\\run", L"C:\\Tools\\lib.dll,-3", L"", L"", L"Menu", L"Status", L"Tip"};
+        button.script = script;
+        button.menuOnly = menuOnly;
+        button.helpMenu = helpMenu;
+        if (!menuOnly) button.hotIcon = L"C:\\Tools\\lib.dll,4";
+        return button;
+    };
+    const ButtonDefinition kinds[] = {kind(false, false, false), kind(true, false, true), kind(false, true, false),
+                                      kind(true, true, true)};
+    for (size_t i = 0; i < std::size(kinds); ++i) {
+        SCOPED_TRACE(KindText(kinds[i]));
+        ButtonDefinition made = kinds[i];
+        made.guid = this->made.Add(CreateGUID());
+        made.buttonText = L"Kind " + std::to_wstring(i);
+        ASSERT_EQ(buttons.Create(made).outcome, CreationOutcome::Created);
+        const std::optional<ButtonDefinition> loaded = buttons.Load(made.buttonText);
+        ASSERT_TRUE(loaded);
+        EXPECT_EQ(KeyValuesOf(*loaded), KeyValuesOf(made));
+        EXPECT_EQ(std::tie(loaded->script, loaded->menuOnly, loaded->helpMenu, loaded->buttonText),
+                  std::tie(made.script, made.menuOnly, made.helpMenu, made.buttonText));
+        api.written.clear();
+        EXPECT_EQ(buttons.Save(*loaded, made.buttonText).outcome, CreationOutcome::Saved);
+        EXPECT_TRUE(api.written.empty());
+
+        ButtonDefinition next = kinds[(i + 1) % std::size(kinds)];
+        next.guid = made.guid;
+        next.buttonText = made.buttonText;
+        EXPECT_EQ(buttons.Save(next, made.buttonText).outcome, CreationOutcome::Saved);
+        Values expected;
+        for (const RegistryValue& value : KeyValuesOf(next))
+            expected[value.name] = std::wstring(reinterpret_cast<const wchar_t*>(value.data.data()), value.data.size() / 2);
+        EXPECT_EQ(ValuesAt(k64, made.guid), expected);
+        EXPECT_EQ(ValuesAt(k32, made.guid), expected);
+    }
 }
 
 TEST_F(EditTest, SaveAfterAnotherCopyRenamedTheButtonAndMadeANewOneOfItsTextWritesNothing) {

@@ -16,7 +16,7 @@ TEST_F(MainWindowHeaderTest, TheTitleStripBlendsFromWhiteAtTheTopToBlueAtTheBott
     EXPECT_EQ(GetParent(header), main->Hwnd());
     RECT client{};
     GetClientRect(header, &client);
-    EXPECT_EQ(client.right, TwipsToPixels(7395, main->CurrentDpi().x));
+    EXPECT_EQ(client.right, TwipsToPixels(9855 + 75, main->CurrentDpi().x));
     EXPECT_EQ(client.bottom, TwipsToPixels(615, main->CurrentDpi().y));
 
     RedrawWindow(header, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);

@@ -12,6 +12,7 @@
 #include "extensions/my_buttons_catalogue.h"
 #include "extensions/picture_files.h"
 #include "support/extension_keys.h"
+#include "platform/shell.h"
 #include "support/main_window_fixture.h"
 
 namespace barsmith {
@@ -300,6 +301,50 @@ TEST_F(ButtonsTest, ListShowsTheCatalogueAndAnUnloadablePictureLeavesThePreviewE
     EXPECT_FALSE(Selected());
     EXPECT_EQ(main->PreviewedGuid(), L"");
     EXPECT_FALSE(Enabled(IDC_DeleteSelected));
+}
+
+// The Entry frame: a script, a menu item only, in the Help menu; an icon
+// picked inside a program; the kind shown in My Buttons and loaded for editing.
+TEST_F(ButtonsTest, EntryFrameMakesEveryKindAndPicksIconsInsidePrograms) {
+    Fill(L"Notes", L"");
+    shell.pickedIcon = {L"C:\\Tools\\lib.dll", 3};
+    Click(IDC_ChangeIcon);
+    ASSERT_EQ(shell.iconsOffered.size(), 1u);
+    EXPECT_EQ(shell.iconsOffered[0].file, SystemFolder() + L"\\shell32.dll") << "an empty box starts at the system's icons";
+    EXPECT_EQ(main->Text(IDC_IconPath), L"C:\\Tools\\lib.dll,3");
+    Click(IDC_ChangeIcon);
+    EXPECT_EQ(shell.iconsOffered[1].file, L"C:\\Tools\\lib.dll") << "then at the file the box names";
+    // Where the system has no picker (as Wine has none), the user is told how to name one.
+    shell.pickedIcon.reset();
+    shell.iconPickerAnswer = IconPick::Unavailable;
+    Click(IDC_ChangeHotIcon);
+    EXPECT_EQ(messages.shown.back().title, L"Change Icon");
+    EXPECT_EQ(GetFocus(), Ctl(IDC_HotIconPath));
+    EXPECT_EQ(main->Text(IDC_HotIconPath), L"");
+
+    Click(IDC_RunsScript);
+    Click(IDC_MenuOnly);
+    Click(IDC_HelpMenu);
+    EXPECT_EQ(main->Text(IDC_ApplicationLabel), L"Script");
+    for (const ControlId unused : {IDC_IconPath, IDC_PickIcon, IDC_HotIconLabel, IDC_ToolTip, IDC_ChangeHotIcon})
+        EXPECT_FALSE(Enabled(unused)) << unused;
+    EXPECT_TRUE(Enabled(IDC_ButtonText) && Enabled(IDC_MenuText));
+    main->SetText(IDC_ButtonText, L"");  // a menu item is listed by its menu text
+    const std::wstring guid = Create();
+    EXPECT_EQ(main->Text(IDC_Status), L"The Open Notes Button has been created!");
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, guid, L"Script"), L"C:\\Tools\\notes.exe");
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, guid, L"MenuCustomize"), L"help");
+    for (const wchar_t* none : {L"Exec", L"Icon", L"ButtonText", L"ToolTip", L"Default Visible"})
+        EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, guid, none), L"<missing>") << none;
+
+    Click(IDC_SwitchView);
+    ClickItem(0);
+    EXPECT_EQ(main->Text(IDC_Status), L"\"Open Notes\" is a menu item that runs a script, in the Help menu.");
+    PressKey(Ctl(IDC_MyButtonsList), WM_KEYDOWN, VK_RETURN);
+    EXPECT_TRUE(Checked(IDC_RunsScript) && Checked(IDC_MenuOnly) && Checked(IDC_HelpMenu));
+    EXPECT_FALSE(Enabled(IDC_ToolTip));
+    Click(IDC_MenuOnly);
+    EXPECT_TRUE(Enabled(IDC_ToolTip));
 }
 
 TEST_F(ButtonsTest, DoubleClickOrEnterEditsAndSaveRewritesTheSameKey) {

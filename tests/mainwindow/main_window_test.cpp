@@ -42,7 +42,7 @@ TEST_F(MainWindowTest, WindowIsFixedCentredAndOfTheDesignedSize) {
 
     RECT client;
     GetClientRect(hwnd, &client);
-    EXPECT_EQ(client.right, TwipsToPixels(7320, main->CurrentDpi().x));
+    EXPECT_EQ(client.right, TwipsToPixels(9855, main->CurrentDpi().x));
     EXPECT_EQ(client.bottom, TwipsToPixels(5115, main->CurrentDpi().y));
 
     RECT window, work;
@@ -152,17 +152,19 @@ TEST_F(MainWindowTest, ToolTipsAreMadeWhenTheMouseFirstComesOverTheWindow) {
     // The mouse over the Hot Icon picker, inside its frame (the pointer may have been over the window already).
     SendMessageW(Ctl(IDC_PickHotIcon), WM_SETCURSOR, reinterpret_cast<WPARAM>(Ctl(IDC_PickHotIcon)),
                  MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_EQ(tips(), 3);
+    EXPECT_EQ(tips(), 7);
 }
 
 TEST_F(MainWindowTest, TabOrderFollowsTheDesignAcrossFramesAndLeavesOutWhatIsOutOfView) {
     const ControlId expected[] = {
         IDC_PickApplication, IDC_PickIcon,         IDC_PickHotIcon,        IDC_ApplicationPath, IDC_IconPath,
         IDC_HotIconPath,     IDC_ButtonText,       IDC_MenuText,           IDC_StatusBarText,   IDC_ToolTip,
-        IDC_About,           IDC_Help,             IDC_SwitchView,         IDC_CreateButton,    IDC_Close,
-        IDC_ButtonFrame,     IDC_HotIconLabel,     IDC_ButtonTextLabel,    IDC_IconLabel,       IDC_ApplicationLabel,
-        IDC_MenuFrame,       IDC_ToolTipLabel,     IDC_StatusBarTextLabel, IDC_MenuTextLabel,   IDC_MyButtonsFrame,
-        IDC_MyButtonsList,   IDC_DeleteSelected,   IDC_Preview,            IDC_Status,
+        IDC_RunsProgram,     IDC_RunsScript,       IDC_MenuOnly,           IDC_HelpMenu,        IDC_ChangeIcon,
+        IDC_ChangeHotIcon,   IDC_About,            IDC_Help,               IDC_SwitchView,      IDC_CreateButton,
+        IDC_Close,           IDC_ButtonFrame,      IDC_HotIconLabel,       IDC_ButtonTextLabel, IDC_IconLabel,
+        IDC_ApplicationLabel, IDC_MenuFrame,       IDC_ToolTipLabel,       IDC_StatusBarTextLabel,
+        IDC_MenuTextLabel,   IDC_MyButtonsFrame,   IDC_MyButtonsList,      IDC_DeleteSelected,  IDC_Preview,
+        IDC_Status,          IDC_EntryFrame,
     };
     const auto order = [this] {
         std::vector<int> ids;
@@ -188,8 +190,11 @@ TEST_F(MainWindowTest, TabOrderFollowsTheDesignAcrossFramesAndLeavesOutWhatIsOut
     };
     EXPECT_EQ(tab(false), IDC_MenuText);
     SetFocus(Ctl(IDC_ToolTip));
+    EXPECT_EQ(tab(false), IDC_RunsProgram) << "the chosen one of the two options";
+    EXPECT_EQ(tab(false), IDC_MenuOnly);
+    SetFocus(Ctl(IDC_ChangeHotIcon));
     EXPECT_EQ(tab(false), IDC_About);
-    EXPECT_EQ(tab(true), IDC_ToolTip);
+    EXPECT_EQ(tab(true), IDC_ChangeHotIcon);
     // A whole round never reaches a control the user cannot see.
     RECT client;
     GetClientRect(main->Hwnd(), &client);

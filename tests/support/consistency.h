@@ -26,12 +26,9 @@ inline ::testing::AssertionResult Consistent(RegistryApi& api, const MyButtonsCa
         for (const FoundKey& found : keys) {
             std::vector<RegistryValue> values;
             found.key.Values(values);
-            for (const std::wstring& name : ExtensionValueNames()) {
-                const bool held = std::any_of(values.begin(), values.end(),
-                                              [&](const RegistryValue& value) { return value.name == name; });
-                if (!held && name != L"HotIcon")
-                    return ::testing::AssertionFailure() << "a key without " << std::string(name.begin(), name.end());
-            }
+            if (const auto missing = MissingValues(found.key); !missing.empty())
+                return ::testing::AssertionFailure()
+                       << "a key without " << std::string(missing.front().begin(), missing.front().end());
             if (found.place.root == HKEY_LOCAL_MACHINE && !first.empty() && values != first)
                 return ::testing::AssertionFailure() << "views that differ";
             if (found.place.root == HKEY_LOCAL_MACHINE) first = values;

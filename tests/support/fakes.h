@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <deque>
+#include <optional>
+#include <tuple>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -163,8 +165,18 @@ public:
         started.push_back({nullptr, L"", path, L"", showCommand});
         return startSucceeds;
     }
+    // Answers the icon picker with `pickedIcon` (offered: what it was shown), or cancels.
+    IconPick PickIcon(HWND owner, std::wstring& path, int& index) override {
+        iconsOffered.push_back({owner, L"", path, std::to_wstring(index), 0});
+        if (!pickedIcon) return iconPickerAnswer;
+        std::tie(path, index) = *pickedIcon;
+        return IconPick::Picked;
+    }
     std::vector<ShellRequest> executed;
     std::vector<ShellRequest> started;
+    std::vector<ShellRequest> iconsOffered;
+    std::optional<std::pair<std::wstring, int>> pickedIcon;
+    IconPick iconPickerAnswer = IconPick::Cancelled;  // when no icon is to be picked
     bool startSucceeds = true;
 };
 
