@@ -51,7 +51,7 @@ load() { echo "load average $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc --all) C
 
 remove_prefixes() {
     [ -e "$PREFIXES" ] || return 0
-    for prefix in "$PREFIXES"/*/; do
+    for prefix in "$PREFIXES"/*; do
         [ -e "$prefix" ] || continue
         if [ ! -f "$prefix/$MARK" ]; then
             echo "$prefix was not made by this benchmark; move it away first." >&2
@@ -63,7 +63,9 @@ remove_prefixes() {
 }
 
 finish() {
-    for size in $SIZES; do [ -d "$PREFIXES/$size" ] && stop_server "$size"; done
+    for size in $SIZES; do
+        if [ -d "$PREFIXES/$size" ]; then stop_server "$size"; fi
+    done
     if [ -z "$KEEP" ]; then rm -rf "$PREFIXES"; else echo "The prefixes are kept in $PREFIXES"; fi
 }
 
@@ -81,19 +83,29 @@ in_prefix "$first" wine64 wineboot --init >/dev/null 2>&1
 in_prefix "$first" wine64 reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
 in_prefix "$first" wine64 reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
 stop_server "$first"
-# The other sizes start from a copy: hard links, as Wine replaces its
-# registry files rather than writing into them.
-for size in $SIZES; do [ -d "$PREFIXES/$size" ] || cp -al "$PREFIXES/$first" "$PREFIXES/$size"; done
+# The other sizes start from a whole copy: no hard links, which Wine would
+# write its registry through into every copy alike.
+for size in $SIZES; do [ -d "$PREFIXES/$size" ] || cp -a --reflink=auto "$PREFIXES/$first" "$PREFIXES/$size"; done
 echo "Prefixes made in $((SECONDS - began)) s"
 
+declare -A started
 for size in $SIZES; do
     in_prefix "$size" wineserver -p
     bench "$size" fill "$size"
-    # Stopped once the buttons are written, the wineserver saves the registry
-    # now rather than in the middle of a timing.
     stop_server "$size"
+    started[$size]=$(date +%s)
     start_server "$size"
 done
+# A wineserver saves the registry 30 s after a change, and wineboot changes it
+# at every start: that save, the longer the more buttons there are, must not
+# fall in a timing.
+for size in $SIZES; do
+    for _ in $(seq 40); do
+        [ "$(stat -c %Y "$PREFIXES/$size/system.reg")" -gt "${started[$size]}" ] && break
+        sleep 1
+    done
+done
+echo "Buttons written and saved after $((SECONDS - began)) s"
 
 rm -f "$FIGURES"
 figures_path="Z:${FIGURES//\//\\}"

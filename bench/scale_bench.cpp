@@ -146,12 +146,33 @@ struct Run {
     DWORD exitCode = 0;
 };
 
-// Runs the command line to its end, its standard output and error going to
-// the files; nothing when it could not be started or did not end in time.
-std::optional<Run> RunCommand(std::wstring commandLine, const std::wstring& out, const std::wstring& err) {
-    const UniqueFile outFile = OutputFile(out);
-    const UniqueFile errFile = OutputFile(err);
-    if (!outFile || !errFile) return std::nullopt;
+struct Command {
+    const char* key;  // as the figures file names it
+    std::wstring commandLine;
+    bool mayBeUnknown;  // a command the program may not have yet: exit code 2 skips it
+    size_t lines;       // the lines its output must have; 0 for any
+};
+
+// The folder of the commands' output: <key>.out and <key>.err.
+struct Scratch {
+    std::wstring folder;
+    std::wstring File(const char* key, const wchar_t* extension) const {
+        return folder + L"\\" + std::wstring(key, key + strlen(key)) + extension;
+    }
+};
+
+std::runtime_error Failure(const Command& command, const std::string& what) {
+    const DWORD error = GetLastError();
+    return std::runtime_error(std::string(command.key) + ": " + what + " (error " + std::to_string(error) + ")");
+}
+
+// Runs the command to its end, its standard output and error going to files
+// of the scratch folder; throws when it could not be started or did not end
+// in time.
+Run RunCommand(const Command& command, const Scratch& scratch) {
+    const UniqueFile outFile = OutputFile(scratch.File(command.key, L".out"));
+    const UniqueFile errFile = OutputFile(scratch.File(command.key, L".err"));
+    if (!outFile || !errFile) throw Failure(command, "its output files could not be made");
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -160,14 +181,15 @@ std::optional<Run> RunCommand(std::wstring commandLine, const std::wstring& out,
     startup.hStdError = errFile.get();
     PROCESS_INFORMATION info{};
     const auto start = Clock::now();
+    std::wstring commandLine = command.commandLine;
     if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
                         &startup, &info))
-        return std::nullopt;
+        throw Failure(command, "it could not be started");
     const UniqueKernelHandle process(info.hProcess);
     const UniqueKernelHandle thread(info.hThread);
     if (WaitForSingleObject(process.get(), kPatienceMs) != WAIT_OBJECT_0) {
         TerminateProcess(process.get(), 1);
-        return std::nullopt;
+        throw std::runtime_error(std::string(command.key) + ": it did not end in time");
     }
     Run run{Since(start)};
     GetExitCodeProcess(process.get(), &run.exitCode);
@@ -179,33 +201,19 @@ size_t LinesOf(const std::wstring& path) {
     return static_cast<size_t>(std::count(std::istreambuf_iterator<char>(file), {}, '\n'));
 }
 
-struct Command {
-    const char* key;  // as the figures file names it
-    std::wstring commandLine;
-    bool mayBeUnknown;  // a command the program may not have yet: exit code 2 skips it
-    size_t lines;       // the lines its output must have; 0 for any
-};
-
-struct Scratch {
-    std::wstring folder;
-    std::wstring Out(const char* key) const { return folder + L"\\" + std::wstring(key, key + strlen(key)) + L".out"; }
-    std::wstring Err(const char* key) const { return folder + L"\\" + std::wstring(key, key + strlen(key)) + L".err"; }
-};
-
 // The time of one run of the command; nothing when it is unknown to the
 // program. A run that fails or prints the wrong number of lines ends the
 // benchmark: its time would measure something else.
 std::optional<double> TimeCommand(const Command& command, const Scratch& scratch) {
-    const std::optional<Run> done = RunCommand(command.commandLine, scratch.Out(command.key), scratch.Err(command.key));
-    if (!done) throw std::runtime_error(std::string(command.key) + ": could not be run or did not end in time");
-    if (command.mayBeUnknown && done->exitCode == kUsageExit) return std::nullopt;
-    if (done->exitCode != 0)
-        throw std::runtime_error(std::string(command.key) + ": exit code " + std::to_string(done->exitCode));
-    const size_t lines = LinesOf(scratch.Out(command.key));
+    const Run done = RunCommand(command, scratch);
+    if (command.mayBeUnknown && done.exitCode == kUsageExit) return std::nullopt;
+    if (done.exitCode != 0)
+        throw std::runtime_error(std::string(command.key) + ": exit code " + std::to_string(done.exitCode));
+    const size_t lines = LinesOf(scratch.File(command.key, L".out"));
     if (command.lines && lines != command.lines)
         throw std::runtime_error(std::string(command.key) + ": " + std::to_string(lines) + " lines, not " +
                                  std::to_string(command.lines));
-    return done->milliseconds;
+    return done.milliseconds;
 }
 
 // --- time: the window -------------------------------------------------------
@@ -395,7 +403,8 @@ int TimeOnce(int count, const std::wstring& figuresPath, const std::string& key)
     for (const Command& command : Commands(count, barsmith, scratch)) {
         if (command.key != key) continue;
         try {
-            if (const std::optional<double> run = TimeCommand(command, scratch)) Record(figures, count, command.key, *run);
+            if (const std::optional<double> run = TimeCommand(command, scratch))
+                Record(figures, count, command.key, *run);
         } catch (const std::runtime_error& failed) {
             std::wprintf(L"%d buttons, %hs\n", count, failed.what());
             return 1;
@@ -411,20 +420,19 @@ int TimeOnce(int count, const std::wstring& figuresPath, const std::string& key)
 struct Row {
     const char* key;
     const wchar_t* label;
-    bool startsBarsmith;  // a command of barsmith.exe: its growth also less the program's start
 };
 
 const Row kRows[] = {
-    {"start", L"barsmith.exe /? (a command's start)", false},
-    {"list", L"list", true},
-    {"list-all", L"list --all", true},
-    {"reg-query", L"reg query /s, one view", false},
-    {"export", L"export FILE (all buttons)", true},
-    {"check", L"check", true},
-    {"window-opened", L"window: opened", false},
-    {"window-listed", L"window: My Buttons until listed", false},
-    {"window-total", L"window: opened and listed", false},
-    {"window-unanswered", L"window: longest unanswered", false},
+    {"start", L"barsmith.exe /? (a command's start)"},
+    {"list", L"list"},
+    {"list-all", L"list --all"},
+    {"reg-query", L"reg query /s, one view"},
+    {"export", L"export FILE (all buttons)"},
+    {"check", L"check"},
+    {"window-opened", L"window: opened"},
+    {"window-listed", L"window: My Buttons until listed"},
+    {"window-total", L"window: opened and listed"},
+    {"window-unanswered", L"window: longest unanswered"},
 };
 
 // Every run of each figure, by number of buttons and figure.
@@ -466,24 +474,19 @@ int Report(const std::wstring& figuresPath) {
         return found == runs.end() ? 0.0 : Median(found->second);
     };
     const auto growth = [&](const char* key) { return at(small, key) > 0 ? at(large, key) / at(small, key) : 0.0; };
-    // At 1,000 buttons the program's start is much of a command's time, and hides how its work grows.
-    const auto lessStart = [&](const char* key) {
-        const double before = at(small, key) - at(small, "start");
-        return before > 0 ? (at(large, key) - at(large, "start")) / before : 0.0;
+    const auto ratio = [&](const char* a, const char* b) {
+        return at(large, b) > 0 ? at(large, a) / at(large, b) : 0.0;
     };
-    const auto ratio = [&](const char* a, const char* b) { return at(large, b) > 0 ? at(large, a) / at(large, b) : 0.0; };
 
     std::wprintf(L"\nMedians of %zu runs, in ms\n", runs.begin()->second.size());
-    std::wprintf(L"%-38ls %10ls %10ls %8ls %12ls\n", L"", Thousands(small).c_str(), Thousands(large).c_str(),
-                 L"growth", L"less start");
+    std::wprintf(L"%-38ls %10ls %10ls %8ls\n", L"", Thousands(small).c_str(), Thousands(large).c_str(), L"growth");
     for (const Row& row : kRows) {
         if (at(small, row.key) == 0 && at(large, row.key) == 0) {
             std::wprintf(L"%-38ls %21ls\n", row.label, L"not in this program");
             continue;
         }
-        std::wprintf(L"%-38ls %10.0f %10.0f %7.1fx", row.label, at(small, row.key), at(large, row.key), growth(row.key));
-        if (row.startsBarsmith) std::wprintf(L" %11.1fx", lessStart(row.key));
-        std::wprintf(L"\n");
+        std::wprintf(L"%-38ls %10.0f %10.0f %7.1fx\n", row.label, at(small, row.key), at(large, row.key),
+                     growth(row.key));
     }
     std::wprintf(L"\n");
 
