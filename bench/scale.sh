@@ -41,6 +41,7 @@ export PATH="/usr/lib/wine:$PATH"
 PREFIXES="$BUILD/bench-prefix"
 MARK=.barsmith-scale-bench   # scale_bench.exe fills only a prefix that holds it
 FIGURES="$BUILD/bench-scale-figures.txt"
+TABLE="$BUILD/bench-scale.txt"
 
 in_prefix() { WINEPREFIX="$PREFIXES/$1" "${@:2}"; }
 bench() { (cd "$BUILD/bin" && in_prefix "$1" wine64 scale_bench.exe "${@:2}" | tr -d '\r'); }
@@ -48,6 +49,8 @@ stop_server() { in_prefix "$1" wineserver -k >/dev/null 2>&1 || true; in_prefix 
 # wineboot also starts Wine's services and desktop before the first timed program would.
 start_server() { in_prefix "$1" wineserver -p; in_prefix "$1" wine64 wineboot >/dev/null 2>&1; }
 load() { echo "load average $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc --all) CPUs"; }
+# Shown and kept with the table: the figures mean little without the load they were taken under.
+note() { echo "$*" | tee -a "$TABLE"; }
 
 remove_prefixes() {
     [ -e "$PREFIXES" ] || return 0
@@ -70,7 +73,8 @@ finish() {
 }
 
 began=$SECONDS
-echo "Before: $(load)"
+rm -f "$TABLE"
+note "Before: $(load)"
 remove_prefixes
 trap finish EXIT
 first="${SIZES%% *}"
@@ -86,12 +90,12 @@ stop_server "$first"
 # The other sizes start from a whole copy: no hard links, which Wine would
 # write its registry through into every copy alike.
 for size in $SIZES; do [ -d "$PREFIXES/$size" ] || cp -a --reflink=auto "$PREFIXES/$first" "$PREFIXES/$size"; done
-echo "Prefixes made in $((SECONDS - began)) s"
+note "Prefixes made in $((SECONDS - began)) s"
 
 declare -A started
 for size in $SIZES; do
     in_prefix "$size" wineserver -p
-    bench "$size" fill "$size"
+    bench "$size" fill "$size" | tee -a "$TABLE"
     stop_server "$size"
     started[$size]=$(date +%s)
     start_server "$size"
@@ -105,16 +109,16 @@ for size in $SIZES; do
         sleep 1
     done
 done
-echo "Buttons written and saved after $((SECONDS - began)) s"
+note "Buttons written and saved after $((SECONDS - began)) s"
 
 rm -f "$FIGURES"
 figures_path="Z:${FIGURES//\//\\}"
 for round in $(seq "$ROUNDS"); do
-    echo "Round $round of $ROUNDS: $(load)"
+    note "Round $round of $ROUNDS: $(load)"
     for name in start list list-all reg-query export check window; do
         for size in $SIZES; do bench "$size" time "$size" "$figures_path" "$name"; done
     done
 done
-bench "$first" report "$figures_path" | tee "$BUILD/bench-scale.txt"
-echo "After: $(load)"
-echo "The benchmark took $((SECONDS - began)) s; the table is in $BUILD/bench-scale.txt"
+bench "$first" report "$figures_path" | tee -a "$TABLE"
+note "After: $(load)"
+note "The benchmark took $((SECONDS - began)) s; the table is in $TABLE"
