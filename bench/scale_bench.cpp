@@ -497,7 +497,6 @@ int Report(const std::wstring& figuresPath) {
         {L"list --all / list at " + Thousands(large), ratio("list-all", "list"), 1.5},
         {L"export grows", growth("export"), 12},
         {L"window (opened and listed) grows", growth("window-total"), 12},
-        {L"check grows", growth("check"), 12},
     };
     std::wprintf(L"%-38ls %10ls %10ls\n", L"goal", L"measured", L"at most");
     for (const Goal& goal : goals) {
