@@ -28,11 +28,11 @@
 #include <thread>
 #include <vector>
 
-#include "extensions/button_definition.h"
+#include "extensions/button_keys.h"
 #include "extensions/guid.h"
 #include "extensions/my_buttons_catalogue.h"
-#include "extensions/registry_access.h"
-#include "mainwindow/frmMain.h"
+#include "mainwindow/main_window.h"
+#include "platform/status_text.h"
 #include "platform/handles.h"
 #include "platform/shell.h"
 
@@ -54,16 +54,6 @@ double Median(std::vector<double> runs) {
     return runs.size() % 2 ? runs[middle] : (runs[middle - 1] + runs[middle]) / 2;
 }
 
-// RegistryAccess tells only of malformed key paths, which those written here
-// never are; printed should one come all the same.
-class PrintedMessages final : public MessageBoxSeam {
-public:
-    int Show(HWND, const std::wstring& text, const std::wstring&, UINT) override {
-        std::wprintf(L"%ls\n", text.c_str());
-        return IDOK;
-    }
-};
-
 // --- fill -------------------------------------------------------------------
 
 ButtonDefinition BenchButton(int number) {
@@ -82,17 +72,10 @@ ButtonDefinition BenchButton(int number) {
 }
 
 // The button's keys in the places of its hive, then its catalogue entry.
-LSTATUS WriteButton(const RegistryAccess& registry, const MyButtonsCatalogue& catalogue,
-                    const ButtonDefinition& button) {
-    for (const KeyPlace place : PlacesFor(button.rootKey)) {
-        LSTATUS status = ERROR_SUCCESS;
-        const RegKey key = registry.CreateNewKey(place.root, ExtensionKeyPath(button.guid), &status, place.view);
-        if (!key) return status;
-        for (const ExtensionValue& value : ExtensionValues(button)) {
-            status = registry.SetKeyValue(key.get(), value.name, REG_SZ, value.text);
-            if (status != ERROR_SUCCESS) return status;
-        }
-    }
+LSTATUS WriteButton(const ButtonKeys& keys, const MyButtonsCatalogue& catalogue, const ButtonDefinition& button) {
+    TakenBack takenBack;
+    if (const auto failure = keys.Write(button.guid, button.rootKey, KeyValuesOf(button), takenBack))
+        return failure->status;
     return catalogue.Record(button.buttonText, button.guid);
 }
 
@@ -114,13 +97,12 @@ int Fill(int count) {
         return 1;
     }
     SystemRegistry api;
-    PrintedMessages messages;
-    const RegistryAccess registry(api, messages);
+    const ButtonKeys keys(api);
     const MyButtonsCatalogue catalogue(api);
     const std::vector<std::wstring> texts = catalogue.ButtonTexts();
     const auto start = Clock::now();
     for (int number = static_cast<int>(texts.size()); number < count; ++number) {
-        if (const LSTATUS status = WriteButton(registry, catalogue, BenchButton(number)); status != ERROR_SUCCESS) {
+        if (const LSTATUS status = WriteButton(keys, catalogue, BenchButton(number)); status != ERROR_SUCCESS) {
             std::wprintf(L"Button %d could not be written: %ls\n", number, StatusText(status).c_str());
             return 1;
         }
@@ -292,7 +274,7 @@ bool Await(Condition condition, Clock::time_point start) {
 }
 
 LRESULT ItemCount(HWND window) {
-    const HWND list = ControlOf(window, IDC_List1);
+    const HWND list = ControlOf(window, IDC_MyButtonsList);
     DWORD_PTR count = 0;
     if (!list || !SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_NORMAL, kPatienceMs, &count)) return -1;
     return static_cast<LRESULT>(count);
@@ -331,9 +313,9 @@ std::optional<WindowRun> TimeWindow(const std::wstring& barsmith, size_t entries
         Pinger pinger(window);
         WaitForInputIdle(process.get(), kPatienceMs);
         WindowRun run{Since(start), 0, 0};
-        const HWND myButtons = ControlOf(window, IDC_cmdMyKeys);
+        const HWND myButtons = ControlOf(window, IDC_SwitchView);
         const auto clicked = Clock::now();
-        PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_cmdMyKeys, BN_CLICKED), reinterpret_cast<LPARAM>(myButtons));
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_SwitchView, BN_CLICKED), reinterpret_cast<LPARAM>(myButtons));
         const bool listed =
             myButtons && Await([&] { return ItemCount(window) == static_cast<LRESULT>(entries); }, clicked);
         run.listed = Since(clicked);
