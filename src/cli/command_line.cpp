@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <set>
@@ -10,6 +11,7 @@
 #include "extensions/button_fields.h"
 #include "extensions/button_reading.h"
 #include "extensions/guid.h"
+#include "extensions/key_index.h"
 #include "extensions/toolbar_buttons.h"
 #include "platform/names.h"
 
@@ -60,6 +62,7 @@ std::wstring Usage() {
            CreateOptions() +
            L"  barsmith.exe remove TEXT|{GUID}\n"
            L"  barsmith.exe export FILE [TEXT...]\n"
+           L"  barsmith.exe check [--repair] [TEXT|{GUID}...]\n"
            L"  barsmith.exe /? | -h | --help\n"
            L"\n"
            L"  list          one line per My Buttons entry:\n"
@@ -77,6 +80,11 @@ std::wstring Usage() {
            L"  remove        deletes the button's registry keys and its My Buttons entry\n"
            L"  export        writes the named buttons (all of My Buttons when none is named)\n"
            L"                to FILE as a registry file for reg import\n"
+           L"  check         one line per thing wrong with the buttons or My Buttons (those\n"
+           L"                named, when any is): FINDING<tab>{GUID}<tab>TEXT|-<tab>DETAIL; exit\n"
+           L"                code 1 when there is any. --repair puts back a missing registry\n"
+           L"                view, removes entries without keys and lists keys of Barsmith's\n"
+           L"                kind that no entry names\n"
            L"\n"
            L"Exit codes: 0 done, 1 the operation failed, 2 the command line was wrong.\n";
 }
@@ -164,7 +172,7 @@ int ListCatalogue(Buttons& tool, const Streams& io) {
 }
 
 int ListRegistry(Buttons& tool, const Streams& io) {
-    const auto listed = ListRegistryButtons(tool.api, tool.catalogue);
+    const auto listed = ListRegistryButtons(tool.api, tool.catalogue, ButtonKeyIndexFile());
     if (!listed) return Failed(io, kBusy);
     for (const RegistryButton& button : *listed) {
         const wchar_t* place = button.hive != HKEY_LOCAL_MACHINE ? L"user"
@@ -315,16 +323,57 @@ int Export(const std::vector<std::wstring>& arguments, const Streams& io) {
     return tool.buttons.Export(entries, arguments[0]) ? kExitDone : kExitFailed;
 }
 
+void PrintFindings(const Streams& io, const std::vector<Finding>& findings, const wchar_t* prefix) {
+    for (const Finding& finding : findings) {
+        io.out.Line(prefix + std::wstring(KindName(finding.kind)) + L"\t" + finding.guid + L"\t" +
+                    (finding.entry.empty() ? L"-" : Escaped(finding.entry)) + L"\t" + Escaped(finding.detail));
+    }
+}
+
+// The findings about the named buttons (texts of My Buttons or GUIDs), all of them for none.
+std::optional<std::vector<Finding>> CheckNamed(const Buttons& tool, const std::vector<std::wstring>& names) {
+    std::optional<std::vector<Finding>> findings = tool.buttons.Check(ButtonKeyIndexFile());
+    if (!findings || names.empty()) return findings;
+    std::vector<std::wstring> guids = names;
+    for (const std::wstring& name : names) guids.push_back(tool.catalogue.GuidOf(name));
+    std::erase_if(*findings, [&](const Finding& finding) {
+        return std::none_of(names.begin(), names.end(),
+                            [&](const std::wstring& name) { return SameName(name, finding.entry); }) &&
+               std::none_of(guids.begin(), guids.end(),
+                            [&](const std::wstring& guid) { return !guid.empty() && SameGuid(guid, finding.guid); });
+    });
+    return findings;
+}
+
+int Check(const std::vector<std::wstring>& arguments, const Streams& io) {
+    const bool repair = !arguments.empty() && Is(arguments[0], L"--repair");
+    const std::vector<std::wstring> names(arguments.begin() + (repair ? 1 : 0), arguments.end());
+    for (const std::wstring& name : names) {
+        if (name.starts_with(L"--")) throw UsageError{L"check does not know " + Quoted(name) + L"."};
+    }
+    const Buttons tool(io, false);
+    std::optional<std::vector<Finding>> findings = CheckNamed(tool, names);
+    if (!findings) return Failed(io, kBusy);
+    PrintFindings(io, *findings, L"");
+    if (repair && !findings->empty()) {
+        PrintFindings(io, tool.buttons.Repair(*findings), L"repaired ");
+        findings = CheckNamed(tool, names);
+        if (!findings) return Failed(io, kBusy);
+    }
+    return findings->empty() ? kExitDone : kExitFailed;
+}
+
 struct Command {
     const wchar_t* name;
     int (*run)(const std::vector<std::wstring>&, const Streams&);
 };
 
-const std::array<Command, 4> kCommands{{
+const std::array<Command, 5> kCommands{{
     {L"list", List},
     {L"create", Create},
     {L"remove", Remove},
     {L"export", Export},
+    {L"check", Check},
 }};
 
 int Dispatch(const std::vector<std::wstring>& arguments, const Streams& io) {

@@ -61,6 +61,8 @@ std::vector<FoundKey> FindButtonKeys(RegistryApi& api, const std::wstring& guid)
     return found;
 }
 
-bool IsRunProgramButton(const RegKey& key) { return key && SameGuid(key.Text(L"CLSID"), kRunProgramButtonClsid); }
+bool IsRunProgramButton(const RegKey& key) { return key && IsButtonClass(key.Text(L"CLSID")); }
+
+bool IsButtonClass(const std::wstring& clsid) { return SameGuid(clsid, kRunProgramButtonClsid); }
 
 }  // namespace barsmith

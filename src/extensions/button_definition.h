@@ -82,5 +82,7 @@ std::vector<FoundKey> FindButtonKeys(RegistryApi& api, const std::wstring& guid)
 // True when the open key is a button of the kind this program makes: its
 // "CLSID" value names the class of buttons that start a program.
 bool IsRunProgramButton(const RegKey& key);
+// True for that class's GUID, in any case.
+bool IsButtonClass(const std::wstring& clsid);
 
 }  // namespace barsmith

@@ -103,14 +103,16 @@ std::vector<RegistryValue> KeyValuesOf(const ButtonDefinition& button) {
     return values;
 }
 
-ButtonDefinition EntryFromKey(const RegKey& key, const std::wstring& guid, HKEY hive, const std::wstring& name) {
+ButtonDefinition EntryFromValues(const std::vector<RegistryValue>& values, const std::wstring& guid, HKEY hive,
+                                 const std::wstring& name) {
     ButtonDefinition button;
     button.guid = guid;
     button.rootKey = hive;
     bool toolbarValues = false;
     for (const ButtonField& row : kFields) {
-        const std::optional<RegistryValue> value = key.Read(row.value);
-        if (!value) continue;
+        const auto value = std::find_if(values.begin(), values.end(),
+                                        [&](const RegistryValue& held) { return SameName(held.name, row.value); });
+        if (value == values.end()) continue;
         row.take(button, TextOf(value->data));
         toolbarValues = toolbarValues || (row.holds == IsToolbarButton && row.field);
     }
@@ -141,12 +143,13 @@ std::wstring Described(const TextProblem& problem, const ButtonDefinition& butto
            std::to_wstring(problem.field->maxLength) + L".";
 }
 
-std::vector<std::wstring> MissingValues(const RegKey& key) {
-    const ButtonDefinition entry = EntryFromKey(key, {}, nullptr, {});
+std::vector<std::wstring> MissingValues(const std::vector<RegistryValue>& values) {
+    const ButtonDefinition entry = EntryFromValues(values, {}, nullptr, {});
     std::vector<std::wstring> missing;
     for (const ButtonField& row : kFields) {
-        const bool alwaysWritten = row.required || !row.field;
-        if (alwaysWritten && row.holds(entry) && !key.Read(row.value)) missing.emplace_back(row.value);
+        const bool held = std::any_of(values.begin(), values.end(),
+                                      [&](const RegistryValue& value) { return SameName(value.name, row.value); });
+        if ((row.required || !row.field) && row.holds(entry) && !held) missing.emplace_back(row.value);
     }
     return missing;
 }

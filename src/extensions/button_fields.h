@@ -47,13 +47,15 @@ std::vector<std::wstring> ExtensionValueNames();
 // The values of the entry's key, in order: each value its kind holds, but
 // for an optional one left empty.
 std::vector<RegistryValue> KeyValuesOf(const ButtonDefinition& button);
-// The entry its key describes: every value the table knows read back, and
-// the kind told by the values there are. `name` is its My Buttons entry.
-ButtonDefinition EntryFromKey(const RegKey& key, const std::wstring& guid, HKEY hive, const std::wstring& name);
+// The entry a key of these values describes: every value the table knows
+// read back, and the kind told by the values there are. `name` is its My
+// Buttons entry.
+ButtonDefinition EntryFromValues(const std::vector<RegistryValue>& values, const std::wstring& guid, HKEY hive,
+                                 const std::wstring& name);
 
-// The values the key lacks that an entry of its kind always has (its kind
-// told by the values there are), in the table's order.
-std::vector<std::wstring> MissingValues(const RegKey& key);
+// The values a key of these values lacks that an entry of its kind always
+// has (its kind told by the values there are), in the table's order.
+std::vector<std::wstring> MissingValues(const std::vector<RegistryValue>& values);
 
 // The entry with its name in My Buttons: the button text, or for a menu item
 // that is given none, its menu text.

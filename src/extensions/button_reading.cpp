@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "extensions/button_fields.h"
 #include "extensions/buttons_lock.h"
+#include "extensions/key_index.h"
 #include "platform/names.h"
 #include "platform/status_text.h"
 
@@ -20,18 +22,13 @@ std::vector<std::wstring> ExtensionKeyNames(RegistryApi& api, KeyPlace place) {
     return names;
 }
 
-// What the browser shows of the entry: its button text, or the menu text of
-// a menu item with no button.
-std::wstring ShownText(const RegKey& key) {
-    std::wstring text = key.Text(L"ButtonText");
-    return text.empty() ? key.Text(L"MenuText") : text;
-}
-
-std::map<std::wstring, bool, NameLess> CataloguedGuids(const MyButtonsCatalogue& catalogue) {
-    std::map<std::wstring, bool, NameLess> guids;
-    for (const std::wstring& text : catalogue.ButtonTexts()) guids[catalogue.GuidOf(text)] = true;
-    return guids;
-}
+// Keys by their name as the registry compares names, then by hive.
+struct KeyOrder {
+    bool operator()(const std::pair<std::wstring, bool>& a, const std::pair<std::wstring, bool>& b) const {
+        const int names = CompareNames(a.first, b.first);
+        return names != 0 ? names < 0 : a.second < b.second;
+    }
+};
 
 // The sections of one button's keys, or the reason they cannot go into a file.
 std::wstring AddKeysOf(RegistryApi& api, const std::wstring& entry, const std::wstring& guid,
@@ -70,42 +67,42 @@ std::optional<std::vector<CatalogueButton>> ListCatalogueButtons(RegistryApi& ap
                                                                  const MyButtonsCatalogue& catalogue) {
     const ButtonsLock lock(api, catalogue);
     if (!lock.Held()) return std::nullopt;
+    // The names below each place's Extensions key, one call each, rather than
+    // three opened keys for every entry.
+    std::map<std::wstring, HKEY, NameLess> keys;
+    for (const KeyPlace place : AllPlaces()) {
+        for (std::wstring& name : ExtensionKeyNames(api, place)) keys.try_emplace(std::move(name), place.root);
+    }
     std::vector<CatalogueButton> buttons;
-    for (const std::wstring& text : catalogue.ButtonTexts()) {
-        CatalogueButton button{text, catalogue.GuidOf(text)};
-        const std::vector<FoundKey> found = FindButtonKeys(api, button.guid);
-        if (!found.empty()) button.hive = found.front().place.root;
-        buttons.push_back(std::move(button));
+    for (SettingsEntry& entry : catalogue.Entries()) {
+        const auto found = IsGuidString(entry.value) ? keys.find(entry.value) : keys.end();
+        buttons.push_back({std::move(entry.key), std::move(entry.value), found == keys.end() ? nullptr : found->second});
     }
     return buttons;
 }
 
-std::optional<std::vector<RegistryButton>> ListRegistryButtons(RegistryApi& api,
-                                                               const MyButtonsCatalogue& catalogue) {
+std::optional<std::vector<RegistryButton>> ListRegistryButtons(RegistryApi& api, const MyButtonsCatalogue& catalogue,
+                                                               const std::wstring& indexFile) {
     const ButtonsLock lock(api, catalogue);
     if (!lock.Held()) return std::nullopt;
-    const auto catalogued = CataloguedGuids(catalogue);
-    std::vector<RegistryButton> buttons;
-    for (const KeyPlace place : AllPlaces()) {
-        for (const std::wstring& name : ExtensionKeyNames(api, place)) {
-            RegKey key;
-            key.Open(api, place.root, ExtensionKeyPath(name), KEY_QUERY_VALUE | place.view);
-            if (!IsRunProgramButton(key)) continue;
-            auto same = std::find_if(buttons.begin(), buttons.end(), [&](const RegistryButton& b) {
-                return b.hive == place.root && SameName(b.guid, name);
-            });
-            if (same == buttons.end()) {
-                same = buttons.insert(buttons.end(),
-                                      {name, place.root, false, false, ShownText(key),
-                                       catalogued.contains(name)});
-            }
-            (place.view == KEY_WOW64_32KEY ? same->view32 : same->view64) = true;
+    std::set<std::wstring, NameLess> catalogued;
+    for (SettingsEntry& entry : catalogue.Entries()) catalogued.insert(std::move(entry.value));
+    // By name, then the machine-wide hive before the current user's.
+    std::map<std::pair<std::wstring, bool>, RegistryButton, KeyOrder> buttons;
+    for (const ScannedKey& key : ScanExtensionKeys(api, indexFile)) {
+        if (!IsButtonClass(key.Text(L"CLSID"))) continue;
+        const bool user = key.place.root == HKEY_CURRENT_USER;
+        RegistryButton& button = buttons[{key.guid, user}];
+        if (button.guid.empty()) {
+            const std::wstring text = key.Text(L"ButtonText");
+            button = {key.guid, key.place.root, false, false, text.empty() ? key.Text(L"MenuText") : text,
+                      catalogued.contains(key.guid)};
         }
+        (key.place.view == KEY_WOW64_32KEY ? button.view32 : button.view64) = true;
     }
-    std::stable_sort(buttons.begin(), buttons.end(), [](const RegistryButton& a, const RegistryButton& b) {
-        return CompareNames(a.guid, b.guid) < 0;
-    });
-    return buttons;
+    std::vector<RegistryButton> listed;
+    for (auto& [where, button] : buttons) listed.push_back(std::move(button));
+    return listed;
 }
 
 ExportKeys CollectExportKeys(RegistryApi& api, const MyButtonsCatalogue& catalogue,

@@ -29,13 +29,14 @@ struct RegistryButton {
     HKEY hive = nullptr;
     bool view64 = false;  // for the machine-wide hive: the views that hold the key
     bool view32 = false;
-    std::wstring buttonText;  // its "ButtonText" value, from the first view that holds it
+    std::wstring buttonText;  // its "ButtonText" value (or "MenuText" for a menu item), from the first view
     bool catalogued = false;  // My Buttons has an entry naming it
 };
 // Every such key, sorted by name and the machine-wide hive first; nothing
-// when the lock could not be had in time.
-std::optional<std::vector<RegistryButton>> ListRegistryButtons(RegistryApi& api,
-                                                               const MyButtonsCatalogue& catalogue);
+// when the lock could not be had in time. `indexFile` keeps what the last
+// reading found (key_index.h), none when empty.
+std::optional<std::vector<RegistryButton>> ListRegistryButtons(RegistryApi& api, const MyButtonsCatalogue& catalogue,
+                                                               const std::wstring& indexFile);
 
 // The keys of the named catalogue entries (all of them for none), each in
 // every place it is, its values as the registry holds them; or, in

@@ -215,7 +215,9 @@ ButtonPreview ToolbarButtons::Preview(const std::wstring& entry) const {
         preview.guid = catalogue_.GuidOf(entry);
         for (const FoundKey& found : keys_.Find(preview.guid)) {
             if (!found.key) continue;
-            const ButtonDefinition described = EntryFromKey(found.key, preview.guid, found.place.root, entry);
+            std::vector<RegistryValue> values;
+            found.key.Values(values);
+            const ButtonDefinition described = EntryFromValues(values, preview.guid, found.place.root, entry);
             preview.iconPath = described.icon;
             preview.kind = KindText(described);
             break;
@@ -357,6 +359,75 @@ RemovalOutcome ToolbarButtons::Unlist(const std::wstring& entry, RemovalOutcome 
     return RemovalOutcome::NotRemoved;
 }
 
+// --- Check and repair ---------------------------------------------------
+
+std::optional<std::vector<Finding>> ToolbarButtons::Check(const std::wstring& indexFile) const {
+    std::optional<std::vector<Finding>> findings;
+    Locked([&] { findings = CheckButtons(keys_.Api(), catalogue_, indexFile); });
+    return findings;
+}
+
+std::vector<Finding> ToolbarButtons::Repair(const std::vector<Finding>& findings) const {
+    std::vector<Finding> repaired;
+    Locked([&] {
+        for (const Finding& finding : findings) {
+            if (finding.repairable && RepairOne(finding)) repaired.push_back(finding);
+        }
+    });
+    return repaired;
+}
+
+bool ToolbarButtons::RepairOne(const Finding& finding) const {
+    const std::vector<FoundKey> keys = keys_.Find(finding.guid);
+    const bool ours = !keys.empty() && std::all_of(keys.begin(), keys.end(), IsOurs);
+    switch (finding.kind) {
+    case Finding::Kind::EntryWithoutKey: {
+        const std::optional<std::wstring> listed = catalogue_.Lookup(finding.entry);
+        if (!listed || !SameGuid(*listed, finding.guid) || std::any_of(keys.begin(), keys.end(), IsOurs)) return false;
+        return Unlist(finding.entry, RemovalOutcome::Removed) == RemovalOutcome::Removed;
+    }
+    case Finding::Kind::OneView:
+        return ours && keys.size() == 1 && keys.front().place.root == HKEY_LOCAL_MACHINE &&
+               CopyIntoTheOtherView(finding.guid, catalogue_.TextNaming(finding.guid).value_or(L""));
+    case Finding::Kind::Unlisted: {
+        if (!ours || catalogue_.TextNaming(finding.guid)) return false;
+        std::vector<RegistryValue> values;
+        keys.front().key.Values(values);
+        const ButtonDefinition entry = Named(EntryFromValues(values, finding.guid, keys.front().place.root, {}));
+        if (entry.buttonText.empty() || FirstTextProblem(entry) || catalogue_.Lookup(entry.buttonText)) return false;
+        if (const LSTATUS status = catalogue_.Record(entry.buttonText, finding.guid)) {
+            Tell(L"The registry key of " + finding.guid + L" could not be listed in My Buttons: " + StatusText(status),
+                 kAppTitle);
+            return false;
+        }
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+// Writes the button of the one machine-wide view it is in into the other,
+// noted in the journal as a save would be.
+bool ToolbarButtons::CopyIntoTheOtherView(const std::wstring& guid, const std::wstring& entry) const {
+    const std::vector<FoundKey> before = keys_.Find(guid);
+    std::vector<RegistryValue> values;
+    if (before.front().key.Values(values) != ERROR_SUCCESS) return false;
+    if (journal_.Begin({.operation = JournalEntry::Operation::Save, .guid = guid, .entry = entry, .text = entry,
+                        .hive = HKEY_LOCAL_MACHINE, .values = values}) != ERROR_SUCCESS)
+        return false;
+    std::vector<KeyUndo> undo;
+    const std::optional<KeyFailure> failure = keys_.Rewrite(guid, HKEY_LOCAL_MACHINE, values, before, undo);
+    if (failure) {
+        const std::wstring putBack = PutBackText(keys_.PutBack(guid, undo), guid);
+        Tell(L"The button " + guid + L" could not be put into both registry views: " + Described(*failure, guid) +
+                 putBack,
+             kAppTitle);
+    }
+    journal_.End(guid);
+    return !failure;
+}
+
 // --- Editing ------------------------------------------------------------
 
 std::optional<ButtonDefinition> ToolbarButtons::Load(const std::wstring& entry) const {
@@ -373,7 +444,9 @@ std::optional<ButtonDefinition> ToolbarButtons::Load(const std::wstring& entry) 
                  kNotEditedTitle);
             return;
         }
-        loaded = EntryFromKey(keys.front().key, guid, keys.front().place.root, entry);
+        std::vector<RegistryValue> values;
+        keys.front().key.Values(values);
+        loaded = EntryFromValues(values, guid, keys.front().place.root, entry);
     });
     return loaded;
 }

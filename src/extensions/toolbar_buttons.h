@@ -14,6 +14,7 @@
 #include "extensions/button_definition.h"
 #include "extensions/button_keys.h"
 #include "extensions/change_journal.h"
+#include "extensions/health_check.h"
 #include "extensions/my_buttons_catalogue.h"
 #include "platform/message_box.h"
 
@@ -86,6 +87,15 @@ public:
     // is written and an earlier file of that name is left as it was.
     bool Export(const std::vector<std::wstring>& entries, const std::wstring& path) const;
 
+    // Whether the buttons and My Buttons agree (health_check.h), read through
+    // `indexFile`; nothing when the lock could not be had in time.
+    std::optional<std::vector<Finding>> Check(const std::wstring& indexFile) const;
+    // Repairs what can be of the findings, each found true again in the
+    // registry first: an entry without a key leaves My Buttons, a key in one
+    // view is copied into the other, a key of ours without an entry is listed
+    // under its text. Keys of other kinds are never touched. What was repaired.
+    std::vector<Finding> Repair(const std::vector<Finding>& findings) const;
+
     // The catalogued button of `entry` as its key holds it, to be edited;
     // nothing, with the user told why, when it has no key of ours to edit.
     std::optional<ButtonDefinition> Load(const std::wstring& entry) const;
@@ -122,6 +132,8 @@ private:
     CreationResult SaveLocked(const ButtonDefinition& button, const std::wstring& entry,
                               const std::wstring& earlierGuid) const;
     RemovalOutcome Unlist(const std::wstring& entry, RemovalOutcome done) const;
+    bool RepairOne(const Finding& finding) const;
+    bool CopyIntoTheOtherView(const std::wstring& guid, const std::wstring& entry) const;
     void Tell(const std::wstring& text, const std::wstring& title, UINT type = MB_OK | MB_ICONEXCLAMATION) const;
 
     ButtonKeys keys_;

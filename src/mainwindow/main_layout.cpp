@@ -73,6 +73,9 @@ constexpr ControlSpec kLayout[] = {
     {IDC_DeleteSelected, K::Button, IDC_MyButtonsFrame, L"&Delete Selected", nullptr, {5160, 360, 1455, 375}, 320,
      Click<&MainWindow::OnDeleteSelected>},
     {IDC_Preview, K::Icon, IDC_MyButtonsFrame, L"", nullptr, {5640, 920, 480, 480}, 360},
+    // Beside the command row, in the My Buttons view only.
+    {IDC_Check, K::Button, kOnForm, L"Chec&k My Buttons...", L"Check the buttons and My Buttons, and repair them",
+     {7320, 4640, 2415, 375}, 175, Click<&MainWindow::OnCheck>, kHiddenAtStart},
     {IDC_About, K::Button, kOnForm, L"Abo&ut", nullptr, {120, 4640, 1335, 375}, 130, Click<&MainWindow::OnAbout>},
     {IDC_Help, K::Button, kOnForm, L"H&elp", nullptr, {1560, 4640, 1335, 375}, 140, Click<&MainWindow::OnHelp>},
     {IDC_SwitchView, K::Button, kOnForm, L"&My Buttons", nullptr, {3000, 4640, 1335, 375}, 150,

@@ -153,11 +153,13 @@ void MainWindow::OnSwitchView() {
         SetText(IDC_SwitchView, L"&Tools Menu");
         ShowWindow(Control(IDC_MenuFrame), SW_HIDE);
         ShowWindow(Control(IDC_MyButtonsFrame), SW_SHOW);
+        ShowWindow(Control(IDC_Check), SW_SHOW);
         RefillList();
     } else {
         SetText(IDC_SwitchView, L"&My Buttons");
         ShowWindow(Control(IDC_MenuFrame), SW_SHOW);
         ShowWindow(Control(IDC_MyButtonsFrame), SW_HIDE);
+        ShowWindow(Control(IDC_Check), SW_HIDE);
     }
 }
 

@@ -74,6 +74,7 @@ enum ControlId : int {
     IDC_HelpMenu,
     IDC_ChangeIcon,
     IDC_ChangeHotIcon,
+    IDC_Check,
 };
 
 // The commands of the My Buttons list's shortcut menu.
@@ -127,6 +128,9 @@ public:
     // Picks the icon inside a program or DLL with the system's icon picker.
     void OnChangeIcon();
     void OnChangeHotIcon();
+    // Checks the buttons and My Buttons, tells what is wrong and, when the
+    // user agrees, repairs what can be.
+    void OnCheck();
     // The options and the box out of view, clicked: the target follows them.
     void OnChooseHive();
     void OnChooseVisibility();
@@ -187,6 +191,9 @@ private:
     void SetKindOfEntry(const ButtonDefinition& kind);
     void PickIconInside(ControlId box);
     void SetStatus(const std::wstring& text, COLORREF color);
+    // Work of a while on the window's thread: the wait cursor until the
+    // object goes, and `ShowProgress` on the status line, put back then.
+    class Busy;
     // Leaves editing with nothing written: fields emptied, caption restored.
     void LeaveEditing();
     // The catalogue entry of the selected item, by its place in the list:

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include "extensions/guid.h"
+#include "extensions/key_index.h"
 #include "extensions/picture_file.h"
 #include "extensions/toolbar_buttons.h"
 #include "mainwindow/main_layout.h"
@@ -101,7 +102,35 @@ void MainWindow::OnChooseVisibility() {
     buttonVisible_ = SendMessageW(ExistingControl(IDC_ButtonVisible), BM_GETCHECK, 0, 0) != BST_UNCHECKED;
 }
 
+class MainWindow::Busy {
+public:
+    explicit Busy(MainWindow& window)
+        : window_(window),
+          text_(window.Text(IDC_Status)),
+          color_(window.statusColor_),
+          cursor_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+    ~Busy() {
+        if (shown_) window_.SetStatus(text_, color_);
+        SetCursor(cursor_);
+    }
+    void ShowProgress(const std::wstring& text) {
+        shown_ = true;
+        window_.SetStatus(text, kStatusDefaultColor);
+        UpdateWindow(window_.Control(IDC_Status));
+    }
+
+private:
+    MainWindow& window_;
+    std::wstring text_;
+    COLORREF color_;
+    HCURSOR cursor_;
+    bool shown_ = false;
+};
+
 void MainWindow::LoadMyButtons() {
+    Busy busy(*this);
     listed_ = Buttons().Entries();
     if (listed_.empty()) return;
     const HWND list = Control(IDC_MyButtonsList);
@@ -110,9 +139,53 @@ void MainWindow::LoadMyButtons() {
     // One allocation and one repaint for the whole catalogue, not one per item.
     SendMessageW(list, LB_INITSTORAGE, listed_.size(), characters * sizeof(wchar_t));
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    for (const std::wstring& text : listed_) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    constexpr size_t kProgressEvery = 2000;
+    for (size_t shown = 0; shown < listed_.size(); ++shown) {
+        if (shown % kProgressEvery == kProgressEvery - 1)
+            busy.ShowProgress(L"Listing My Buttons: " + std::to_wstring(shown + 1) + L" of " +
+                              std::to_wstring(listed_.size()) + L"...");
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(listed_[shown].c_str()));
+    }
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
+}
+
+void MainWindow::OnCheck() {
+    std::optional<std::vector<Finding>> findings;
+    {
+        Busy busy(*this);
+        busy.ShowProgress(L"Checking the buttons and My Buttons...");
+        findings = Buttons().Check(ButtonKeyIndexFile());
+    }
+    if (!findings) return;  // told
+    constexpr wchar_t kTitle[] = L"Check My Buttons";
+    if (findings->empty()) {
+        services_.messages.Show(Hwnd(), L"The buttons and My Buttons agree, and every file they name is there.",
+                                kTitle, MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    constexpr size_t kMostShown = 20;
+    std::wstring text = L"Found:\n";
+    for (size_t i = 0; i < findings->size() && i < kMostShown; ++i) {
+        const Finding& finding = (*findings)[i];
+        text += L"\n" + (finding.entry.empty() ? finding.guid : Quoted(Escaped(finding.entry))) + L": " +
+                Escaped(finding.detail);
+    }
+    if (findings->size() > kMostShown)
+        text += L"\n... and " + std::to_wstring(findings->size() - kMostShown) + L" more.";
+    const auto repairable = std::count_if(findings->begin(), findings->end(), [](const Finding& f) { return f.repairable; });
+    if (repairable == 0) {
+        services_.messages.Show(Hwnd(), text + L"\n\nNone of it can be repaired by Barsmith.", kTitle,
+                                MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    text += L"\n\nRepair the " + std::to_wstring(repairable) +
+            L" that can be? Barsmith puts back a missing registry view, removes entries without keys and lists "
+            L"keys of its kind that no entry names; it never touches other programs' keys.";
+    if (services_.messages.Show(Hwnd(), text, kTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    const std::vector<Finding> repaired = Buttons().Repair(*findings);
+    RefillList();
+    SetStatusNews(std::to_wstring(repaired.size()) + L" of " + std::to_wstring(repairable) + L" repaired.");
 }
 
 void MainWindow::RefillList() {

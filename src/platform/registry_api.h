@@ -20,10 +20,10 @@ public:
     virtual LSTATUS EnumValue(HKEY key, DWORD index, wchar_t* name, DWORD* nameLength, DWORD* type, BYTE* data,
                               DWORD* size) = 0;
     virtual LSTATUS DeleteValue(HKEY key, const std::wstring& name) = 0;
-    // As RegEnumKeyExW, for the names of the sub-keys; `nameLength` in
-    // characters, in and out. Not pure, as QueryInfoKey.
-    virtual LSTATUS EnumKey(HKEY key, DWORD index, wchar_t* name, DWORD* nameLength) {
-        return RegEnumKeyExW(key, index, name, nameLength, nullptr, nullptr, nullptr, nullptr);
+    // As RegEnumKeyExW, for the names of the sub-keys and the times of their
+    // last change; `nameLength` in characters, in and out. Not pure, as QueryInfoKey.
+    virtual LSTATUS EnumKey(HKEY key, DWORD index, wchar_t* name, DWORD* nameLength, FILETIME* lastWrite) {
+        return RegEnumKeyExW(key, index, name, nameLength, nullptr, nullptr, nullptr, lastWrite);
     }
     // As RegDeleteKeyExW: `view` is 0, KEY_WOW64_64KEY or KEY_WOW64_32KEY.
     virtual LSTATUS DeleteKey(HKEY key, const std::wstring& subKey, REGSAM view) = 0;

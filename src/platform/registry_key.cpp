@@ -76,13 +76,20 @@ void RegKey::Close() noexcept {
 
 std::optional<RegistryValue> RegKey::Read(const std::wstring& name) const {
     if (!key_) return std::nullopt;
-    RegistryValue value{name, REG_NONE, {}};
-    DWORD size = 0;
-    if (api_->QueryValue(key_, name, &value.type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
-    value.data.resize(size);
-    if (api_->QueryValue(key_, name, &value.type, value.data.data(), &size) != ERROR_SUCCESS) return std::nullopt;
-    value.data.resize(size);
-    return value;
+    // Room for the texts of a button at the first try: one call to the
+    // registry, not one for the size and one for the data.
+    RegistryValue value{name, REG_NONE, std::vector<BYTE>(512)};
+    for (;;) {
+        auto size = static_cast<DWORD>(value.data.size());
+        const LSTATUS status = api_->QueryValue(key_, name, &value.type, value.data.data(), &size);
+        if (status == ERROR_MORE_DATA && size > value.data.size()) {
+            value.data.resize(size);
+            continue;
+        }
+        if (status != ERROR_SUCCESS) return std::nullopt;
+        value.data.resize(size);
+        return value;
+    }
 }
 
 std::wstring RegKey::Text(const std::wstring& name) const {
@@ -121,15 +128,24 @@ LSTATUS RegKey::Values(std::vector<RegistryValue>& values) const {
 }
 
 LSTATUS RegKey::SubKeyNames(std::vector<std::wstring>& names) const {
+    std::vector<SubKey> subKeys;
+    const LSTATUS status = SubKeys(subKeys);
     names.clear();
+    for (SubKey& subKey : subKeys) names.push_back(std::move(subKey.name));
+    return status;
+}
+
+LSTATUS RegKey::SubKeys(std::vector<SubKey>& subKeys) const {
+    subKeys.clear();
     if (!key_) return ERROR_INVALID_HANDLE;
     wchar_t name[kMaxKeyName];
     for (DWORD index = 0;; ++index) {
         DWORD length = kMaxKeyName;
-        const LSTATUS status = api_->EnumKey(key_, index, name, &length);
+        FILETIME written{};
+        const LSTATUS status = api_->EnumKey(key_, index, name, &length, &written);
         if (status == ERROR_NO_MORE_ITEMS) return ERROR_SUCCESS;
         if (status != ERROR_SUCCESS) return status;
-        names.emplace_back(name, length);
+        subKeys.push_back({std::wstring(name, length), written});
     }
 }
 

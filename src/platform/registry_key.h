@@ -64,6 +64,12 @@ public:
     LSTATUS Values(std::vector<RegistryValue>& values) const;
     // The names of the sub-keys, in the order the registry enumerates them.
     LSTATUS SubKeyNames(std::vector<std::wstring>& names) const;
+    // The same with the time of each one's last change.
+    struct SubKey {
+        std::wstring name;
+        FILETIME written;
+    };
+    LSTATUS SubKeys(std::vector<SubKey>& subKeys) const;
     // The number of values and the time of the key's last change.
     LSTATUS Stamp(DWORD& values, FILETIME& written) const;
     // True when the key is known to hold sub-keys.

@@ -104,6 +104,24 @@ DWORD WriteAll(HANDLE file, const std::string& bytes, WriteChunkFn writeChunk) {
 
 }  // namespace
 
+std::optional<std::string> ReadWholeFile(const std::wstring& path, size_t mostBytes) {
+    const UniqueFile file(CreateFileW(Extended(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                                      FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileSizeEx(file.get(), &size) ||
+        static_cast<ULONGLONG>(size.QuadPart) > mostBytes)
+        return std::nullopt;
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+        DWORD read = 0;
+        if (!ReadFile(file.get(), bytes.data() + done, chunk, &read, nullptr) || read == 0) return std::nullopt;
+        done += read;
+    }
+    return bytes;
+}
+
 std::optional<FileError> WriteWholeFile(const std::wstring& path, const std::string& bytes, WriteChunkFn writeChunk) {
     std::wstring full;
     std::wstring folder;

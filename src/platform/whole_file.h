@@ -27,4 +27,8 @@ using WriteChunkFn = BOOL(WINAPI*)(HANDLE file, LPCVOID data, DWORD size, LPDWOR
 std::optional<FileError> WriteWholeFile(const std::wstring& path, const std::string& bytes,
                                         WriteChunkFn writeChunk = WriteFile);
 
+// The whole of a file on disk, when it can be read and holds at most
+// `mostBytes`; nothing otherwise (a pipe or a device is never read).
+std::optional<std::string> ReadWholeFile(const std::wstring& path, size_t mostBytes);
+
 }  // namespace barsmith

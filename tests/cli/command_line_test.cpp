@@ -343,6 +343,32 @@ TEST_F(CommandLineTest, EveryKindIsMadeListedExportedImportedBackAndRemoved) {
     }
 }
 
+// A button left half made by other means (one view, no entry) and an entry
+// left without its key: check names them, check --repair mends them.
+TEST_F(CommandLineTest, CheckNamesWhatIsWrongAndRepairMendsWhatItCan) {
+    const std::wstring program = ExecutableFolder() + L"\\barsmith.exe";
+    const std::wstring text = L"Half " + tag;
+    const std::wstring guid = Created({L"--text", text, L"--program", program, L"--icon", program + L",0"});
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(guid).c_str(), KEY_WOW64_32KEY, 0);
+    catalogue.Remove(text);
+    const std::wstring ghost = made.Add(CreateGUID());
+    catalogue.Record(L"Ghost " + tag, ghost);
+
+    // Other tests make and break buttons meanwhile: only this test's are repaired.
+    const Outcome found = Barsmith({L"check"});
+    const Outcome repaired = Barsmith({L"check", L"--repair", guid, L"Ghost " + tag});
+    EXPECT_EQ(found.exit, 1u);
+    for (const std::wstring& line : {L"one-view\t" + guid + L"\t-\tonly in the 64-bit view", L"unlisted\t" + guid,
+                                     L"entry-without-key\t" + ghost + L"\tGhost " + tag}) {
+        EXPECT_TRUE(Has(L"\r\n" + found.out, L"\r\n" + line)) << line;
+        EXPECT_TRUE(Has(repaired.out, L"\r\nrepaired " + line)) << line;
+    }
+    const Outcome after = Barsmith({L"check", guid, ghost, text});
+    EXPECT_TRUE(after.exit == 0 && after.out.empty()) << after.out;
+    EXPECT_EQ(catalogue.GuidOf(text), guid);
+    EXPECT_TRUE(testing::Consistent(api, catalogue, {guid}));
+}
+
 // A settings key that takes no lasting sub-key refuses the note of the change
 // (and the catalogue's record): the creation stops before it writes a key.
 TEST_F(CommandLineTest, CatalogueThatRefusesTheRecordLeavesNoKeyAndExitsOne) {

@@ -347,6 +347,26 @@ TEST_F(ButtonsTest, EntryFrameMakesEveryKindAndPicksIconsInsidePrograms) {
     EXPECT_TRUE(Enabled(IDC_ToolTip));
 }
 
+// Repairing would take in the keys other tests make meanwhile: the window
+// asks, and is answered No (check --repair is tested through the command line).
+TEST_F(ButtonsTest, CheckTellsWhatIsWrongAndAsksBeforeRepairing) {
+    Fill(L"Notes", icon.path());
+    const std::wstring guid = Create();
+    MyButtonsCatalogue(registry).Remove(L"Notes");  // the key is left without its entry
+    Click(IDC_SwitchView);
+    ASSERT_TRUE(Visible(IDC_Check));
+    messages.answers = {IDNO};
+    Click(IDC_Check);
+    ASSERT_FALSE(messages.shown.empty());
+    EXPECT_EQ(messages.shown.back().title, L"Check My Buttons");
+    EXPECT_NE(messages.shown.back().text.find(guid + L": no entry of My Buttons names it"), std::wstring::npos)
+        << messages.shown.back().text;
+    EXPECT_EQ(messages.shown.back().type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
+    EXPECT_EQ(ItemCount(), 0) << "nothing repaired";
+    Click(IDC_SwitchView);
+    EXPECT_FALSE(Visible(IDC_Check)) << "a command of the My Buttons view";
+}
+
 TEST_F(ButtonsTest, DoubleClickOrEnterEditsAndSaveRewritesTheSameKey) {
     Fill(L"Notes", icon.path());
     const std::wstring guid = Create();

@@ -26,7 +26,7 @@ inline ::testing::AssertionResult Consistent(RegistryApi& api, const MyButtonsCa
         for (const FoundKey& found : keys) {
             std::vector<RegistryValue> values;
             found.key.Values(values);
-            if (const auto missing = MissingValues(found.key); !missing.empty())
+            if (const auto missing = MissingValues(values); !missing.empty())
                 return ::testing::AssertionFailure()
                        << "a key without " << std::string(missing.front().begin(), missing.front().end());
             if (found.place.root == HKEY_LOCAL_MACHINE && !first.empty() && values != first)

@@ -1,0 +1,95 @@
+// Each kind of finding of the check, made on purpose among buttons that are
+// well, and what the repair makes of them.
+#include "extensions/health_check.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "extensions/guid.h"
+#include "extensions/picture_files.h"
+#include "extensions/toolbar_buttons.h"
+#include "platform/shell.h"
+#include "support/consistency.h"
+#include "support/extension_keys.h"
+#include "support/fakes.h"
+#include "support/scratch_key.h"
+
+namespace barsmith {
+namespace {
+
+using Kind = Finding::Kind;
+
+class HealthCheckTest : public ::testing::Test {
+protected:
+    testing::MadeKeys made;
+    testing::ScratchKey scratch;
+    testing::RecordingRegistry api;
+    testing::ScriptedMessageBox messages;
+    MyButtonsCatalogue catalogue{api, scratch.Application()};
+    ToolbarButtons buttons{api, catalogue, messages, nullptr};
+    const testing::TempFile toolbarIcon{L".ico", testing::IcoFileBytes(16, RGB(0, 120, 215))};
+    const testing::TempFile bigIcon{L".ico", testing::IcoFileBytes(32, RGB(0, 120, 215))};
+
+    // A button whose program and icon are there.
+    ButtonDefinition Made(const std::wstring& text) {
+        ButtonDefinition button{made.Add(CreateGUID()), ExecutableFolder() + L"\\extensions_tests.exe",
+                                toolbarIcon.path(), L"", text, L"Menu", L"Status", L"Tip"};
+        EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::Created);
+        return button;
+    }
+    // The findings about this test's buttons, by kind and GUID.
+    std::set<std::pair<Kind, std::wstring>> Found() {
+        std::set<std::pair<Kind, std::wstring>> found;
+        const std::optional<std::vector<Finding>> findings = buttons.Check(L"");
+        for (const Finding& finding : *findings) {
+            if (made.Guids().contains(finding.guid)) found.insert({finding.kind, finding.guid});
+        }
+        return found;
+    }
+};
+
+TEST_F(HealthCheckTest, EachKindOfFindingAndTheRepairOfThoseThatCanBe) {
+    const ButtonDefinition well = Made(L"Well");
+    const std::wstring ghost = made.Add(CreateGUID());
+    catalogue.Record(L"Ghost", ghost);
+    const ButtonDefinition oneView = Made(L"One view");
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(oneView.guid).c_str(), KEY_WOW64_32KEY, 0);
+    const ButtonDefinition partial = Made(L"Partial");
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(partial.guid).c_str(), L"MenuStatusBar");
+    ButtonDefinition gone = Made(L"Gone");
+    const std::wstring missingProgram = L"C:\\no such folder\\gone.exe";
+    for (const wchar_t* view : {L"", L"Wow6432Node\\"}) {
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(gone.guid).insert(9, view).c_str(), L"Exec", REG_SZ,
+                        missingProgram.c_str(), static_cast<DWORD>((missingProgram.size() + 1) * 2));
+    }
+    ButtonDefinition big{made.Add(CreateGUID()), well.exec, bigIcon.path(), L"", L"Big", L"M", L"S", L"T"};
+    ASSERT_EQ(buttons.Create(big).outcome, CreationOutcome::Created);
+    const ButtonDefinition unlisted = Made(L"Unlisted");
+    catalogue.Remove(L"Unlisted");
+    const ButtonDefinition shared = Made(L"Shared");
+    catalogue.Record(L"Shared too", shared.guid);
+
+    const std::set<std::pair<Kind, std::wstring>> expected{
+        {Kind::EntryWithoutKey, ghost}, {Kind::OneView, oneView.guid},   {Kind::MissingValues, partial.guid},
+        {Kind::MissingFile, gone.guid}, {Kind::NoToolbarImage, big.guid}, {Kind::Unlisted, unlisted.guid},
+        {Kind::SharedGuid, shared.guid},
+    };
+    EXPECT_EQ(Found(), expected);
+
+    // Other tests make and break buttons meanwhile: only this test's are repaired.
+    std::vector<Finding> ours = *buttons.Check(L"");
+    std::erase_if(ours, [this](const Finding& finding) { return !made.Guids().contains(finding.guid); });
+    buttons.Repair(ours);
+    EXPECT_EQ(Found(), (std::set<std::pair<Kind, std::wstring>>{{Kind::MissingValues, partial.guid},
+                                                                {Kind::MissingFile, gone.guid},
+                                                                {Kind::NoToolbarImage, big.guid},
+                                                                {Kind::SharedGuid, shared.guid}}));
+    EXPECT_FALSE(catalogue.Contains(L"Ghost"));
+    EXPECT_EQ(catalogue.GuidOf(L"Unlisted"), unlisted.guid);
+    EXPECT_TRUE(testing::Consistent(api, catalogue, {oneView.guid, unlisted.guid, well.guid}));
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+}  // namespace
+}  // namespace barsmith
