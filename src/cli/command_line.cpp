@@ -162,26 +162,31 @@ constexpr wchar_t kBusy[] =
 int ListCatalogue(Buttons& tool, const Streams& io) {
     const auto listed = ListCatalogueButtons(tool.api, tool.catalogue);
     if (!listed) return Failed(io, kBusy);
+    // One write for all the lines: thousands of them go out at once.
+    std::wstring lines;
     for (const CatalogueButton& button : *listed) {
         const wchar_t* hive = !button.hive ? L"-" : button.hive == HKEY_LOCAL_MACHINE ? L"machine" : L"user";
         // Texts another program wrote may hold control characters: shown escaped.
-        io.out.Line(Escaped(button.text) + L"\t" + Escaped(button.guid) + L"\t" + hive + L"\t" +
-                    (button.hive ? L"ok" : L"missing"));
+        lines += Escaped(button.text) + L"\t" + Escaped(button.guid) + L"\t" + hive + L"\t" +
+                 (button.hive ? L"ok\n" : L"missing\n");
     }
+    io.out.Write(lines);
     return kExitDone;
 }
 
 int ListRegistry(Buttons& tool, const Streams& io) {
     const auto listed = ListRegistryButtons(tool.api, tool.catalogue, ButtonKeyIndexFile());
     if (!listed) return Failed(io, kBusy);
+    std::wstring lines;
     for (const RegistryButton& button : *listed) {
         const wchar_t* place = button.hive != HKEY_LOCAL_MACHINE ? L"user"
                                : button.view32 && button.view64  ? L"machine"
                                : button.view32                   ? L"machine-32"
                                                                  : L"machine-64";
-        io.out.Line(button.guid + L"\t" + place + L"\t" + Escaped(button.buttonText) + L"\t" +
-                    (button.catalogued ? L"mine" : L"other"));
+        lines += button.guid + L"\t" + place + L"\t" + Escaped(button.buttonText) + L"\t" +
+                 (button.catalogued ? L"mine\n" : L"other\n");
     }
+    io.out.Write(lines);
     return kExitDone;
 }
 
@@ -324,10 +329,12 @@ int Export(const std::vector<std::wstring>& arguments, const Streams& io) {
 }
 
 void PrintFindings(const Streams& io, const std::vector<Finding>& findings, const wchar_t* prefix) {
+    std::wstring lines;
     for (const Finding& finding : findings) {
-        io.out.Line(prefix + std::wstring(KindName(finding.kind)) + L"\t" + finding.guid + L"\t" +
-                    (finding.entry.empty() ? L"-" : Escaped(finding.entry)) + L"\t" + Escaped(finding.detail));
+        lines += prefix + std::wstring(KindName(finding.kind)) + L"\t" + finding.guid + L"\t" +
+                 (finding.entry.empty() ? L"-" : Escaped(finding.entry)) + L"\t" + Escaped(finding.detail) + L"\n";
     }
+    io.out.Write(lines);
 }
 
 // The findings about the named buttons (texts of My Buttons or GUIDs), all of them for none.

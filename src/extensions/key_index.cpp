@@ -1,5 +1,6 @@
 #include "extensions/key_index.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <optional>
@@ -111,17 +112,24 @@ Index ReadIndex(const std::wstring& path, ULONGLONG& takenAt) {
     return index;
 }
 
-void WriteIndex(const std::wstring& path, ULONGLONG takenAt, const Index& index) {
+// The keys that could be read, with the times of their last change.
+void WriteIndex(const std::wstring& path, ULONGLONG takenAt, const std::vector<ScannedKey>& keys,
+                const std::vector<ULONGLONG>& written) {
+    const std::vector<KeyPlace> places = AllPlaces();
     Writer writer;
     writer.Bytes(kMagic, sizeof kMagic);
     writer.Number(takenAt);
-    writer.Number(static_cast<uint32_t>(index.size()));
-    for (const auto& [where, recorded] : index) {
-        writer.Number(static_cast<uint8_t>(where.first));
-        writer.Text(where.second);
-        writer.Number(recorded.written);
-        writer.Number(static_cast<uint32_t>(recorded.values.size()));
-        for (const RegistryValue& value : recorded.values) {
+    writer.Number(static_cast<uint32_t>(std::count_if(keys.begin(), keys.end(), [](const ScannedKey& key) {
+        return key.readable;
+    })));
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const ScannedKey& key = keys[i];
+        if (!key.readable) continue;
+        writer.Number(static_cast<uint8_t>(std::find(places.begin(), places.end(), key.place) - places.begin()));
+        writer.Text(key.guid);
+        writer.Number(written[i]);
+        writer.Number(static_cast<uint32_t>(key.values.size()));
+        for (const RegistryValue& value : key.values) {
             writer.Text(value.name);
             writer.Number(static_cast<uint32_t>(value.type));
             writer.Number(static_cast<uint32_t>(value.data.size()));
@@ -148,10 +156,11 @@ std::vector<ScannedKey> ScanExtensionKeys(RegistryApi& api, const std::wstring& 
     GetSystemTimeAsFileTime(&now);
     const ULONGLONG takenAt = Ticks(now);
     ULONGLONG recordedAt = 0;
-    const Index recorded = ReadIndex(indexFile, recordedAt);
-    Index found;
-    bool changed = recorded.empty();
+    Index recorded = ReadIndex(indexFile, recordedAt);
+    size_t taken = 0;  // keys taken from the index
+    bool changed = false;
     std::vector<ScannedKey> keys;
+    std::vector<ULONGLONG> written;
     const std::vector<KeyPlace> places = AllPlaces();
     for (int placeIndex = 0; placeIndex < static_cast<int>(places.size()); ++placeIndex) {
         const KeyPlace place = places[placeIndex];
@@ -162,10 +171,11 @@ std::vector<ScannedKey> ScanExtensionKeys(RegistryApi& api, const std::wstring& 
             continue;
         for (RegKey::SubKey& subKey : subKeys) {
             ScannedKey& key = keys.emplace_back(ScannedKey{place, std::move(subKey.name), {}});
-            const ULONGLONG written = Ticks(subKey.written);
+            const ULONGLONG changedAt = written.emplace_back(Ticks(subKey.written));
             const auto known = recorded.find({placeIndex, key.guid});
-            if (known != recorded.end() && known->second.written == written && written + kTrustAfter < recordedAt) {
-                key.values = known->second.values;
+            if (known != recorded.end() && known->second.written == changedAt && changedAt + kTrustAfter < recordedAt) {
+                key.values = std::move(known->second.values);
+                ++taken;
             } else {
                 // Opened from its parent: a path in the 32-bit view costs a call per part.
                 RegKey opened;
@@ -174,11 +184,10 @@ std::vector<ScannedKey> ScanExtensionKeys(RegistryApi& api, const std::wstring& 
                                opened.Values(key.values) == ERROR_SUCCESS;
                 changed = true;
             }
-            if (key.readable) found[{placeIndex, key.guid}] = {written, key.values};
         }
     }
-    changed = changed || found.size() != recorded.size();
-    if (changed && !indexFile.empty()) WriteIndex(indexFile, takenAt, found);
+    // Keys read afresh, or keys gone since: the index is written anew.
+    if ((changed || taken != recorded.size()) && !indexFile.empty()) WriteIndex(indexFile, takenAt, keys, written);
     return keys;
 }
 
