@@ -33,6 +33,7 @@
 #include "extensions/my_buttons_catalogue.h"
 #include "mainwindow/main_window.h"
 #include "platform/status_text.h"
+#include "process_window.h"
 #include "platform/handles.h"
 #include "platform/shell.h"
 
@@ -198,24 +199,10 @@ std::optional<double> TimeCommand(const Command& command, const Scratch& scratch
 
 // --- time: the window -------------------------------------------------------
 
-struct FoundWindow {
-    DWORD processId;
-    HWND window;
-};
-
 struct FoundControl {
     int id;
     HWND control;
 };
-
-BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM state) {
-    auto* found = reinterpret_cast<FoundWindow*>(state);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != found->processId || !IsWindowVisible(window)) return TRUE;
-    found->window = window;
-    return FALSE;
-}
 
 BOOL CALLBACK FindControl(HWND control, LPARAM state) {
     auto* found = reinterpret_cast<FoundControl*>(state);
@@ -280,14 +267,9 @@ LRESULT ItemCount(HWND window) {
 
 // The process's first visible window, or none when it shows none in time.
 HWND AwaitVisibleWindow(DWORD processId, Clock::time_point start) {
-    FoundWindow shown{processId, nullptr};
-    Await(
-        [&shown] {
-            EnumWindows(FindVisibleWindow, reinterpret_cast<LPARAM>(&shown));
-            return shown.window != nullptr;
-        },
-        start);
-    return shown.window;
+    HWND shown = nullptr;
+    Await([&] { return (shown = bench::VisibleWindowOf(processId)) != nullptr; }, start);
+    return shown;
 }
 
 // Opens the window, switches it to My Buttons as a click on the button does,

@@ -23,6 +23,8 @@
 #include "platform/handles.h"
 #include "platform/shell.h"
 
+#include "process_window.h"
+
 namespace {
 
 using barsmith::ExecutableFolder;
@@ -30,26 +32,6 @@ using barsmith::UniqueKernelHandle;
 using Clock = std::chrono::steady_clock;
 
 constexpr DWORD kPatienceMs = 20000;
-
-struct FoundWindow {
-    DWORD processId;
-    HWND window;
-};
-
-BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM state) {
-    auto* found = reinterpret_cast<FoundWindow*>(state);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != found->processId || !IsWindowVisible(window)) return TRUE;
-    found->window = window;
-    return FALSE;
-}
-
-HWND VisibleWindowOf(DWORD processId) {
-    FoundWindow found{processId, nullptr};
-    EnumWindows(FindVisibleWindow, reinterpret_cast<LPARAM>(&found));
-    return found.window;
-}
 
 struct Start {
     double milliseconds;
@@ -86,7 +68,7 @@ std::optional<Start> TimeStart(const std::wstring& program, const std::wstring& 
     };
     HWND window = nullptr;
     while (!window && idle()) {
-        window = VisibleWindowOf(info.dwProcessId);
+        window = barsmith::bench::VisibleWindowOf(info.dwProcessId);
         if (!window) Sleep(1);
     }
     std::optional<Start> result;

@@ -8,9 +8,7 @@
 #include "extensions/button_fields.h"
 #include "extensions/guid.h"
 #include "extensions/toolbar_buttons.h"
-#include "support/extension_keys.h"
-#include "support/fakes.h"
-#include "support/scratch_key.h"
+#include "support/buttons_fixture.h"
 
 namespace barsmith {
 namespace {
@@ -39,14 +37,8 @@ const KeyPlace k64{HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY};
 const KeyPlace k32{HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY};
 const KeyPlace kUser{HKEY_CURRENT_USER, 0};
 
-class EditTest : public ::testing::Test {
+class EditTest : public testing::ButtonsFixture {
 protected:
-    testing::MadeKeys made;
-    testing::ScratchKey scratch;
-    RecordingRegistry api;
-    testing::ScriptedMessageBox messages;
-    MyButtonsCatalogue catalogue{api, scratch.Application()};
-    ToolbarButtons buttons{api, catalogue, messages, nullptr};
 
     ButtonDefinition Made(const std::wstring& text = L"Notes", HKEY root = HKEY_LOCAL_MACHINE) {
         ButtonDefinition button{made.Add(CreateGUID()), L"C:\\Tools\\notes.exe", L"C:\\Icons\\note.ico",

@@ -11,9 +11,7 @@
 #include "extensions/guid.h"
 #include "extensions/registry_file.h"
 #include "extensions/toolbar_buttons.h"
-#include "support/extension_keys.h"
-#include "support/fakes.h"
-#include "support/scratch_key.h"
+#include "support/buttons_fixture.h"
 
 namespace barsmith {
 namespace {
@@ -47,14 +45,8 @@ TEST(RegistryFileTest, EachValueBecomesTheLineThatRecreatesItsBytes) {
     for (const auto& row : table) EXPECT_EQ(RegistryFileLine(row.value), row.line);
 }
 
-class ExportTest : public ::testing::Test {
+class ExportTest : public testing::ButtonsFixture {
 protected:
-    testing::MadeKeys made;
-    testing::ScratchKey scratch;
-    testing::RecordingRegistry api;
-    testing::ScriptedMessageBox messages;
-    MyButtonsCatalogue catalogue{api, scratch.Application()};
-    ToolbarButtons buttons{api, catalogue, messages, nullptr};
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / (L"export " + CreateGUID());
     const std::wstring file = (folder / L"buttons.reg").wstring();
 

@@ -11,23 +11,15 @@
 #include "extensions/toolbar_buttons.h"
 #include "platform/shell.h"
 #include "support/consistency.h"
-#include "support/extension_keys.h"
-#include "support/fakes.h"
-#include "support/scratch_key.h"
+#include "support/buttons_fixture.h"
 
 namespace barsmith {
 namespace {
 
 using Kind = Finding::Kind;
 
-class HealthCheckTest : public ::testing::Test {
+class HealthCheckTest : public testing::ButtonsFixture {
 protected:
-    testing::MadeKeys made;
-    testing::ScratchKey scratch;
-    testing::RecordingRegistry api;
-    testing::ScriptedMessageBox messages;
-    MyButtonsCatalogue catalogue{api, scratch.Application()};
-    ToolbarButtons buttons{api, catalogue, messages, nullptr};
     const testing::TempFile toolbarIcon{L".ico", testing::IcoFileBytes(16, RGB(0, 120, 215))};
     const testing::TempFile bigIcon{L".ico", testing::IcoFileBytes(32, RGB(0, 120, 215))};
 

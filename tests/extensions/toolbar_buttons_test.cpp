@@ -8,10 +8,8 @@
 
 #include "extensions/button_fields.h"
 #include "extensions/guid.h"
-#include "support/extension_keys.h"
-#include "support/fakes.h"
-#include "support/scratch_key.h"
 #include "platform/status_text.h"
+#include "support/buttons_fixture.h"
 
 namespace barsmith {
 namespace {
@@ -19,18 +17,10 @@ namespace {
 using testing::KeyIn;
 using testing::RecordingRegistry;
 using testing::RegCall;
-using testing::ScratchKey;
-using testing::ScriptedMessageBox;
 using testing::ValueIn;
 
-class ToolbarButtonsTest : public ::testing::Test {
+class ToolbarButtonsTest : public testing::ButtonsFixture {
 protected:
-    testing::MadeKeys made;  // every key a test may leave behind
-    ScratchKey scratch;
-    RecordingRegistry api;
-    ScriptedMessageBox messages;
-    MyButtonsCatalogue catalogue{api, scratch.Application()};
-    ToolbarButtons buttons{api, catalogue, messages, nullptr};
 
     ButtonDefinition Filled(const std::wstring& text = L"Notes") {
         return {NewGuid(), L"C:\\Tools\\notes.exe", L"C:\\Icons\\note.ico", L"",
