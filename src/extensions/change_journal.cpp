@@ -40,10 +40,8 @@ bool Names(const MyButtonsCatalogue& catalogue, const std::wstring& text, const 
 
 // Deletes the keys of a button another replaced, unless an entry names it again.
 std::wstring RetireEarlier(const JournalEntry& change, const ButtonKeys& keys, const MyButtonsCatalogue& catalogue) {
-    if (change.earlier.empty() || SameGuid(change.earlier, change.guid)) return {};
-    for (const std::wstring& text : catalogue.ButtonTexts()) {
-        if (Names(catalogue, text, change.earlier)) return {};
-    }
+    if (change.earlier.empty() || SameGuid(change.earlier, change.guid) || catalogue.TextNaming(change.earlier))
+        return {};
     const Retired retired = keys.Retire(change.earlier);
     if (retired.left.empty()) return {};
     return L"\n\nThe registry key of the button it replaced could not be deleted:" +

@@ -67,7 +67,7 @@ void ToolbarButtons::Tell(const std::wstring& text, const std::wstring& title, U
 }
 
 template <typename Work>
-bool ToolbarButtons::Locked(Work work) const {
+bool ToolbarButtons::Locked(Work work, bool changes) const {
     bool held = false;
     {
         const ButtonsLock lock(keys_.Api(), catalogue_);
@@ -78,7 +78,8 @@ bool ToolbarButtons::Locked(Work work) const {
                 bool& flag;
                 ~Holding() { flag = false; }
             } holding{holding_ = true};
-            if (!lock.Unsettled().empty())
+            // Told once a change is asked for, not at every look at the list.
+            if (changes && !lock.Unsettled().empty())
                 Tell(L"Barsmith could not finish what another copy of it left undone:" + lock.Unsettled() +
                          L"\n\nIt will try again with the next change.",
                      kAppTitle);
@@ -205,7 +206,7 @@ void ToolbarButtons::RetireEarlier(const ButtonDefinition& button, const std::ws
 
 std::vector<std::wstring> ToolbarButtons::Entries() const {
     std::vector<std::wstring> entries;
-    Locked([&] { entries = catalogue_.ButtonTexts(); });
+    Locked([&] { entries = catalogue_.ButtonTexts(); }, false);
     return entries;
 }
 
@@ -222,7 +223,7 @@ ButtonPreview ToolbarButtons::Preview(const std::wstring& entry) const {
             preview.kind = KindText(described);
             break;
         }
-    });
+    }, false);
     return preview;
 }
 
@@ -259,7 +260,7 @@ RemovalOutcome ToolbarButtons::RemoveUnlistedLocked(const std::wstring& guid) co
 bool ToolbarButtons::Export(const std::vector<std::wstring>& entries, const std::wstring& path) const {
     constexpr wchar_t kNotExportedTitle[] = L"Buttons Not Exported";
     ExportKeys exported;
-    if (!Locked([&] { exported = CollectExportKeys(keys_.Api(), catalogue_, entries); })) return false;
+    if (!Locked([&] { exported = CollectExportKeys(keys_.Api(), catalogue_, entries); }, false)) return false;
     if (!exported.refusal.empty()) {
         Tell(exported.refusal + L"\n\nNothing was written.", kNotExportedTitle);
         return false;
@@ -363,7 +364,7 @@ RemovalOutcome ToolbarButtons::Unlist(const std::wstring& entry, RemovalOutcome 
 
 std::optional<std::vector<Finding>> ToolbarButtons::Check(const std::wstring& indexFile) const {
     std::optional<std::vector<Finding>> findings;
-    Locked([&] { findings = CheckButtons(keys_.Api(), catalogue_, indexFile); });
+    Locked([&] { findings = CheckButtons(keys_.Api(), catalogue_, indexFile); }, false);
     return findings;
 }
 
@@ -447,7 +448,7 @@ std::optional<ButtonDefinition> ToolbarButtons::Load(const std::wstring& entry) 
         std::vector<RegistryValue> values;
         keys.front().key.Values(values);
         loaded = EntryFromValues(values, guid, keys.front().place.root, entry);
-    });
+    }, false);
     return loaded;
 }
 

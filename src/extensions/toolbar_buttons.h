@@ -113,9 +113,10 @@ private:
     };
     // Runs `work` holding the lock; what it tells is shown once the lock is
     // let go, so that no other copy of the program waits on a message box.
-    // False, with the user told, when the lock could not be had.
+    // False, with the user told, when the lock could not be had. Work that
+    // `changes` nothing is not told of a change another copy left unsettled.
     template <typename Work>
-    bool Locked(Work work) const;
+    bool Locked(Work work, bool changes = true) const;
 
     std::optional<CreationResult> Invalid(const ButtonDefinition& button, const wchar_t* title) const;
     // Runs `write` under the lock once the catalogued entry of the button's
