@@ -263,7 +263,8 @@ std::wstring OptionsOf(const ButtonField& missing) {
 void RequireOptions(const ButtonDefinition& button, const std::set<std::wstring>& given) {
     const ButtonField* missing = FirstMissingField(button);
     if (!missing) return;
-    if (given.contains(missing->option)) throw UsageError{L"The option " + std::wstring(missing->option) + L" may not be empty."};
+    if (given.contains(missing->option))
+        throw UsageError{L"The option " + std::wstring(missing->option) + L" may not be empty."};
     throw UsageError{L"create needs " + OptionsOf(*missing) + L"."};
 }
 

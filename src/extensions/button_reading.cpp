@@ -76,7 +76,8 @@ std::optional<std::vector<CatalogueButton>> ListCatalogueButtons(RegistryApi& ap
     std::vector<CatalogueButton> buttons;
     for (SettingsEntry& entry : catalogue.Entries()) {
         const auto found = IsGuidString(entry.value) ? keys.find(entry.value) : keys.end();
-        buttons.push_back({std::move(entry.key), std::move(entry.value), found == keys.end() ? nullptr : found->second});
+        const HKEY hive = found == keys.end() ? nullptr : found->second;
+        buttons.push_back({std::move(entry.key), std::move(entry.value), hive});
     }
     return buttons;
 }

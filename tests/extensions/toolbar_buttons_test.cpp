@@ -463,8 +463,9 @@ TEST_F(ToolbarButtonsTest, RemovingTheLaterOfTwoSameTextButtonsLeavesTheEarlierK
 
 TEST_F(ToolbarButtonsTest, RemovalLeavesWhatItMayNotDeleteAndSaysWhy) {
     // The entry names another button by now, the key is no button of ours,
-    // My Buttons cannot be changed, or only the entry cannot be removed.
-    enum class Case { Replaced, Foreign, ReadOnlyCatalogue, EntryRefused };
+    // it holds sub-keys (which the system refuses as "access denied"), My
+    // Buttons cannot be changed, or only the entry cannot be removed.
+    enum class Case { Replaced, Foreign, SubKeys, ReadOnlyCatalogue, EntryRefused };
     const struct {
         Case what;
         RemovalOutcome outcome;
@@ -473,6 +474,7 @@ TEST_F(ToolbarButtonsTest, RemovalLeavesWhatItMayNotDeleteAndSaysWhy) {
     } cases[] = {
         {Case::Replaced, RemovalOutcome::ListChanged, true, true},
         {Case::Foreign, RemovalOutcome::NotOurs, true, false},
+        {Case::SubKeys, RemovalOutcome::NotRemoved, true, true},
         {Case::ReadOnlyCatalogue, RemovalOutcome::NotRemoved, true, true},
         {Case::EntryRefused, RemovalOutcome::NotRemoved, false, true},
     };
@@ -488,6 +490,8 @@ TEST_F(ToolbarButtonsTest, RemovalLeavesWhatItMayNotDeleteAndSaysWhy) {
             messages.shown.clear();
         } else if (c.what == Case::Foreign) {
             RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(guid).c_str(), L"CLSID");
+        } else if (c.what == Case::SubKeys) {
+            RegSetKeyValueW(HKEY_LOCAL_MACHINE, (ExtensionKeyPath(guid) + L"\\Extra").c_str(), L"x", REG_SZ, L"", 2);
         } else if (c.what == Case::ReadOnlyCatalogue) {
             refusing.Refuse(RegCall::OpenToWrite, ERROR_ACCESS_DENIED, kCatalogueSection);
         } else {
@@ -500,6 +504,10 @@ TEST_F(ToolbarButtonsTest, RemovalLeavesWhatItMayNotDeleteAndSaysWhy) {
         EXPECT_EQ(LastTitle(), L"Button Not Deleted");
         EXPECT_EQ(KeyIn(HKEY_LOCAL_MACHINE, guid), c.keyStays);
         EXPECT_EQ(catalogue.Contains(L"Notes"), c.entryStays);
+        if (c.what == Case::SubKeys) {
+            EXPECT_TRUE(LastTold(L"holds sub-keys"));
+            RegDeleteKeyW(HKEY_LOCAL_MACHINE, (ExtensionKeyPath(guid) + L"\\Extra").c_str());
+        }
         catalogue.Remove(L"Notes");
     }
 }
