@@ -59,13 +59,16 @@ TEST_F(HealthCheckTest, EachKindOfFindingAndTheRepairOfThoseThatCanBe) {
     ASSERT_EQ(buttons.Create(big).outcome, CreationOutcome::Created);
     const ButtonDefinition unlisted = Made(L"Unlisted");
     catalogue.Remove(L"Unlisted");
+    // Listing this one would take the entry of another button of its text.
+    const ButtonDefinition taken = Made(L"Taken");
+    catalogue.Record(L"Taken", well.guid);
     const ButtonDefinition shared = Made(L"Shared");
     catalogue.Record(L"Shared too", shared.guid);
 
     const std::set<std::pair<Kind, std::wstring>> expected{
         {Kind::EntryWithoutKey, ghost}, {Kind::OneView, oneView.guid},   {Kind::MissingValues, partial.guid},
         {Kind::MissingFile, gone.guid}, {Kind::NoToolbarImage, big.guid}, {Kind::Unlisted, unlisted.guid},
-        {Kind::SharedGuid, shared.guid},
+        {Kind::Unlisted, taken.guid},   {Kind::SharedGuid, shared.guid},  {Kind::SharedGuid, well.guid},
     };
     EXPECT_EQ(Found(), expected);
 
@@ -76,7 +79,10 @@ TEST_F(HealthCheckTest, EachKindOfFindingAndTheRepairOfThoseThatCanBe) {
     EXPECT_EQ(Found(), (std::set<std::pair<Kind, std::wstring>>{{Kind::MissingValues, partial.guid},
                                                                 {Kind::MissingFile, gone.guid},
                                                                 {Kind::NoToolbarImage, big.guid},
-                                                                {Kind::SharedGuid, shared.guid}}));
+                                                                {Kind::Unlisted, taken.guid},
+                                                                {Kind::SharedGuid, shared.guid},
+                                                                {Kind::SharedGuid, well.guid}}));
+    EXPECT_EQ(catalogue.GuidOf(L"Taken"), well.guid);
     EXPECT_FALSE(catalogue.Contains(L"Ghost"));
     EXPECT_EQ(catalogue.GuidOf(L"Unlisted"), unlisted.guid);
     EXPECT_TRUE(testing::Consistent(api, catalogue, {oneView.guid, unlisted.guid, well.guid}));
