@@ -21,15 +21,9 @@ namespace {
 using testing::RecordingShell;
 using testing::ScriptedMessageBox;
 
-std::wstring TextOf(HWND window) {
-    wchar_t text[256]{};
-    GetWindowTextW(window, text, 256);
-    return text;
-}
-
 // How far the control's text, without access-key marks, reaches in its own font; and its client size.
 std::pair<SIZE, RECT> TextExtentAndClient(HWND control) {
-    std::wstring text = TextOf(control);
+    std::wstring text = WindowText(control);
     std::erase(text, L'&');
     const WindowDC dc(control);
     const SelectObjectGuard select(dc.get(), reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
@@ -61,9 +55,9 @@ protected:
 
 TEST_F(AboutWindowTest, LoadShowsTitleAndVersionInBlueBold) {
     ASSERT_TRUE(about.ShowModeless());
-    EXPECT_EQ(TextOf(about.Hwnd()), L"About Barsmith");
-    EXPECT_EQ(TextOf(Control(AboutWindow::IDC_Title)), L"Barsmith");
-    EXPECT_EQ(TextOf(Control(AboutWindow::IDC_Version)), L"Version " BARSMITH_VERSION_STRING);
+    EXPECT_EQ(WindowText(about.Hwnd()), L"About Barsmith");
+    EXPECT_EQ(WindowText(Control(AboutWindow::IDC_Title)), L"Barsmith");
+    EXPECT_EQ(WindowText(Control(AboutWindow::IDC_Version)), L"Version " BARSMITH_VERSION_STRING);
 
     for (const int id : {AboutWindow::IDC_Title, AboutWindow::IDC_Version, AboutWindow::IDC_Description}) {
         const HWND label = Control(id);
@@ -126,7 +120,7 @@ TEST_F(AboutWindowTest, ButtonCaptionsFitInALargeSystemFont) {
     for (const int id : {AboutWindow::IDC_MailingList, AboutWindow::IDC_HomePage, AboutWindow::IDC_Close,
                          AboutWindow::IDC_SystemInfo}) {
         const auto [extent, client] = TextExtentAndClient(Control(id));
-        EXPECT_LE(extent.cx, client.right - 2 * GetSystemMetrics(SM_CXBORDER)) << TextOf(Control(id));
+        EXPECT_LE(extent.cx, client.right - 2 * GetSystemMetrics(SM_CXBORDER)) << WindowText(Control(id));
     }
 }
 
@@ -160,7 +154,7 @@ TEST_F(AboutWindowTest, ShowingAgainBringsTheOpenWindowForwardWithoutLoadingIt) 
 
     ASSERT_TRUE(about.ShowModeless());
     EXPECT_EQ(about.Hwnd(), first);
-    EXPECT_EQ(TextOf(Control(AboutWindow::IDC_Version)), L"changed since load");
+    EXPECT_EQ(WindowText(Control(AboutWindow::IDC_Version)), L"changed since load");
     EXPECT_EQ(GetForegroundWindow(), first);
 
     // Closed with its close box, it loads anew on the next request.
@@ -168,7 +162,7 @@ TEST_F(AboutWindowTest, ShowingAgainBringsTheOpenWindowForwardWithoutLoadingIt) 
     EXPECT_FALSE(about.IsLoaded());
     EXPECT_EQ(lastFormGone, 1);
     ASSERT_TRUE(about.ShowModeless());
-    EXPECT_EQ(TextOf(Control(AboutWindow::IDC_Version)), L"Version " BARSMITH_VERSION_STRING);
+    EXPECT_EQ(WindowText(Control(AboutWindow::IDC_Version)), L"Version " BARSMITH_VERSION_STRING);
     EXPECT_EQ(testing::CountAboutWindows(), 1);
 }
 
@@ -216,7 +210,7 @@ TEST(AboutWindowSystemInfo, UnavailableToolIsReportedInARealMessageBox) {
     std::thread user([&] {
         for (int attempt = 0; attempt < 100 && !dismissed; ++attempt) {
             if (const HWND box = FindWindowW(L"#32770", L"Barsmith")) {
-                shownText = TextOf(GetDlgItem(box, 0xFFFF));  // the message box's text
+                shownText = WindowText(GetDlgItem(box, 0xFFFF));  // the message box's text
                 shownOwner = GetWindow(box, GW_OWNER);
                 PostMessageW(box, WM_COMMAND, IDOK, 0);
                 dismissed = true;

@@ -26,15 +26,9 @@ std::wstring ClassOf(HWND control) {
     return name;
 }
 
-std::wstring Caption(HWND control) {
-    wchar_t text[256]{};
-    GetWindowTextW(control, text, 256);
-    return text;
-}
-
 TEST_F(MainWindowTest, WindowIsFixedCentredAndOfTheDesignedSize) {
     const HWND hwnd = main->Hwnd();
-    EXPECT_EQ(Caption(hwnd), L"Create Custom Internet Explorer Buttons and Menus");
+    EXPECT_EQ(WindowText(hwnd), L"Create Custom Internet Explorer Buttons and Menus");
     const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
@@ -86,7 +80,7 @@ TEST_F(MainWindowTest, ControlsSitInTheirFramesAtTheirPlaces) {
         ASSERT_NE(control, nullptr);
         EXPECT_EQ(lstrcmpiW(ClassOf(control).c_str(), e.cls), 0) << ClassOf(control);
         if (e.caption) {
-            EXPECT_EQ(Caption(control), e.caption);
+            EXPECT_EQ(WindowText(control), e.caption);
         }
         EXPECT_EQ(GetParent(control), e.frame == IDC_Header ? main->Hwnd() : Ctl(e.frame));
         const auto place = [](RECT r) { return std::array{r.left, r.top, r.right - r.left, r.bottom - r.top}; };
@@ -258,7 +252,7 @@ TEST_F(MainWindowTest, StartsInToolsMenuModeWithFreshGuid) {
     EXPECT_EQ(main->Text(IDC_Status), kDefaultStatus);
     EXPECT_EQ(main->StatusColor(), kStatusDefaultColor);
     EXPECT_EQ(main->NextGuid().size(), 38u);
-    EXPECT_EQ(Caption(Ctl(IDC_NextGuid)), main->NextGuid());
+    EXPECT_EQ(WindowText(Ctl(IDC_NextGuid)), main->NextGuid());
     EXPECT_EQ(main->PreviewedGuid(), L"");
     EXPECT_EQ(GetFocus(), Ctl(IDC_ApplicationPath));
 }
