@@ -31,8 +31,6 @@ std::optional<KeyFailure> ButtonKeys::WriteKey(const std::wstring& guid, KeyPlac
     RegKey key;
     if (const LSTATUS status = key.Create(api_, place.root, path, kKeyAccess | place.view))
         return KeyFailure{KeyFailure::Step::Create, place, {}, status};
-    if (const LSTATUS status = key.Open(api_, place.root, path, kKeyAccess | place.view))
-        return KeyFailure{KeyFailure::Step::Open, place, {}, status};
     for (const RegistryValue& value : values) {
         if (const LSTATUS status = key.Write(value))
             return KeyFailure{KeyFailure::Step::WriteValue, place, value.name, status};
