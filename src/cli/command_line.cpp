@@ -108,7 +108,6 @@ bool IsHelp(const std::wstring& argument) {
     return Is(argument, L"/?") || Is(argument, L"-h") || Is(argument, L"--help");
 }
 
-
 // A message box's text as lines of standard error: the blanks that pad it in
 // the box are dropped.
 std::wstring Trimmed(const std::wstring& text) {
@@ -183,7 +182,7 @@ int ListRegistry(Buttons& tool, const Streams& io) {
                                : button.view32 && button.view64  ? L"machine"
                                : button.view32                   ? L"machine-32"
                                                                  : L"machine-64";
-        lines += button.guid + L"\t" + place + L"\t" + Escaped(button.buttonText) + L"\t" +
+        lines += Escaped(button.guid) + L"\t" + place + L"\t" + Escaped(button.buttonText) + L"\t" +
                  (button.catalogued ? L"mine\n" : L"other\n");
     }
     io.out.Write(lines);
@@ -332,7 +331,7 @@ int Export(const std::vector<std::wstring>& arguments, const Streams& io) {
 void PrintFindings(const Streams& io, const std::vector<Finding>& findings, const wchar_t* prefix) {
     std::wstring lines;
     for (const Finding& finding : findings) {
-        lines += prefix + std::wstring(KindName(finding.kind)) + L"\t" + finding.guid + L"\t" +
+        lines += prefix + std::wstring(KindName(finding.kind)) + L"\t" + Escaped(finding.guid) + L"\t" +
                  (finding.entry.empty() ? L"-" : Escaped(finding.entry)) + L"\t" + Escaped(finding.detail) + L"\n";
     }
     io.out.Write(lines);

@@ -286,6 +286,11 @@ TEST_F(CommandLineTest, ExportedFileImportsBackByteForByteAndListsAsOtherPeoples
     catalogue.Record(L"Odd\x1B\t" + tag, machine);
     EXPECT_TRUE(Has(Listed(true), L"\r\n" + machine + L"\tmachine-32\t\\u001B[2J\\u0009X\tmine\r\n"));
     EXPECT_TRUE(Has(Listed(), L"\r\nOdd\\u001B\\u0009" + tag + L"\t" + machine + L"\tmachine\tok\r\n"));
+    // So are the names of keys another program made.
+    const std::wstring oddKey = ExtensionKeyPath(L"Odd\n" + tag);
+    RegSetKeyValueW(HKEY_CURRENT_USER, oddKey.c_str(), L"CLSID", REG_SZ, kRunProgramButtonClsid, 78);
+    EXPECT_TRUE(Has(Listed(true), L"\r\nOdd\\u000A" + tag + L"\tuser\t\tother\r\n"));
+    RegDeleteKeyW(HKEY_CURRENT_USER, oddKey.c_str());
 }
 
 // Every kind of entry the browser knows, made, listed, exported, imported
