@@ -1,6 +1,11 @@
 #pragma once
-// The benchmarks' way to find the window of a program they started.
+// The benchmarks' way to start a program and find its window.
 #include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "platform/handles.h"
 
 namespace barsmith::bench {
 
@@ -21,6 +26,26 @@ inline HWND VisibleWindowOf(DWORD processId) {
         },
         reinterpret_cast<LPARAM>(&search));
     return search.window;
+}
+
+struct StartedProcess {
+    UniqueKernelHandle process;
+    UniqueKernelHandle thread;
+    DWORD id;
+};
+
+// Starts the program as the shell would, with its window shown normally.
+inline std::optional<StartedProcess> StartShown(const std::wstring& program, const std::wstring& arguments) {
+    std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info))
+        return std::nullopt;
+    return StartedProcess{UniqueKernelHandle(info.hProcess), UniqueKernelHandle(info.hThread), info.dwProcessId};
 }
 
 }  // namespace barsmith::bench

@@ -275,21 +275,13 @@ HWND AwaitVisibleWindow(DWORD processId, Clock::time_point start) {
 // Opens the window, switches it to My Buttons as a click on the button does,
 // and waits until the list holds every entry.
 std::optional<WindowRun> TimeWindow(const std::wstring& barsmith, size_t entries) {
-    std::wstring commandLine = L"\"" + barsmith + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION info{};
     const auto start = Clock::now();
-    if (!CreateProcessW(barsmith.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &info))
-        return std::nullopt;
-    const UniqueKernelHandle process(info.hProcess);
-    const UniqueKernelHandle thread(info.hThread);
+    const std::optional<bench::StartedProcess> started = bench::StartShown(barsmith, L"");
+    if (!started) return std::nullopt;
+    const UniqueKernelHandle& process = started->process;
 
     std::optional<WindowRun> result;
-    if (const HWND window = AwaitVisibleWindow(info.dwProcessId, start)) {
+    if (const HWND window = AwaitVisibleWindow(started->id, start)) {
         Pinger pinger(window);
         WaitForInputIdle(process.get(), kPatienceMs);
         WindowRun run{Since(start), 0, 0};

@@ -41,18 +41,10 @@ struct Start {
 // Starts the program, waits until it is idle with its window shown, closes it
 // again and waits for its end. Nothing when it did not get that far.
 std::optional<Start> TimeStart(const std::wstring& program, const std::wstring& arguments) {
-    std::wstring commandLine = L"\"" + program + L"\" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION info{};
     const auto began = Clock::now();
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &info))
-        return std::nullopt;
-    const UniqueKernelHandle process(info.hProcess);
-    const UniqueKernelHandle thread(info.hThread);
+    const std::optional<barsmith::bench::StartedProcess> started = barsmith::bench::StartShown(program, arguments);
+    if (!started) return std::nullopt;
+    const UniqueKernelHandle& process = started->process;
 
     const auto ended = [&process] { return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0; };
     // Idle, and again idle once a window shows. A program that has only just
@@ -68,7 +60,7 @@ std::optional<Start> TimeStart(const std::wstring& program, const std::wstring& 
     };
     HWND window = nullptr;
     while (!window && idle()) {
-        window = barsmith::bench::VisibleWindowOf(info.dwProcessId);
+        window = barsmith::bench::VisibleWindowOf(started->id);
         if (!window) Sleep(1);
     }
     std::optional<Start> result;
