@@ -8,11 +8,11 @@
 #include <set>
 
 #include "cli/output_stream.h"
-#include "extensions/button_fields.h"
-#include "extensions/button_reading.h"
-#include "extensions/guid.h"
-#include "extensions/key_index.h"
-#include "extensions/toolbar_buttons.h"
+#include "model/button_fields.h"
+#include "operations/button_reading.h"
+#include "model/guid.h"
+#include "storage/key_index.h"
+#include "operations/toolbar_buttons.h"
 #include "platform/names.h"
 
 namespace barsmith {

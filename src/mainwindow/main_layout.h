@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "extensions/button_fields.h"
+#include "model/button_fields.h"
 #include "mainwindow/main_window.h"
 #include "platform/form.h"
 #include "platform/twips.h"

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "extensions/guid.h"
+#include "model/guid.h"
 #include "infoheader/main_window_header.h"
 #include "mainwindow/main_layout.h"
 #include "resource.h"

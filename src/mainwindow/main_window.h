@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "about/about_window.h"
-#include "extensions/my_buttons_catalogue.h"
-#include "extensions/toolbar_buttons.h"
+#include "storage/my_buttons_catalogue.h"
+#include "operations/toolbar_buttons.h"
 #include "infoheader/InfoHeader.h"
 #include "platform/common_dialog.h"
 #include "platform/form.h"

@@ -5,10 +5,10 @@
 
 #include <commctrl.h>
 
-#include "extensions/guid.h"
-#include "extensions/key_index.h"
-#include "extensions/picture_file.h"
-#include "extensions/toolbar_buttons.h"
+#include "model/guid.h"
+#include "storage/key_index.h"
+#include "pictures/picture_file.h"
+#include "operations/toolbar_buttons.h"
 #include "mainwindow/main_layout.h"
 #include "platform/names.h"
 

@@ -1,0 +1,51 @@
+#pragma once
+// Reading the buttons without changing them: the lists of the command line
+// and the keys a registry file records. Each read runs under the buttons lock,
+// so that it never sees a change of another copy of the program half done.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "storage/my_buttons_catalogue.h"
+#include "formats/registry_file.h"
+
+namespace barsmith {
+
+// One entry of My Buttons and where its key was found.
+struct CatalogueButton {
+    std::wstring text;
+    std::wstring guid;
+    HKEY hive = nullptr;  // the first hive that holds the key; none when neither does
+};
+// The entries in the catalogue's order; nothing when the lock could not be had in time.
+std::optional<std::vector<CatalogueButton>> ListCatalogueButtons(RegistryApi& api,
+                                                                 const MyButtonsCatalogue& catalogue);
+
+// One key under a hive's Extensions whose "CLSID" is the button class.
+struct RegistryButton {
+    std::wstring guid;  // the key's name
+    HKEY hive = nullptr;
+    bool view64 = false;  // for the machine-wide hive: the views that hold the key
+    bool view32 = false;
+    std::wstring buttonText;  // its "ButtonText" value (or "MenuText" for a menu item), from the first view
+    bool catalogued = false;  // My Buttons has an entry naming it
+};
+// Every such key, sorted by name and the machine-wide hive first; nothing
+// when the lock could not be had in time. `indexFile` keeps what the last
+// reading found (key_index.h), none when empty.
+std::optional<std::vector<RegistryButton>> ListRegistryButtons(RegistryApi& api, const MyButtonsCatalogue& catalogue,
+                                                               const std::wstring& indexFile);
+
+// The keys of the named catalogue entries (all of them for none), each in
+// every place it is, its values as the registry holds them; or, in
+// `refusal`, why no file can be made of them. The caller holds the lock.
+struct ExportKeys {
+    std::vector<RegistryFileKey> keys;
+    std::wstring refusal;
+};
+ExportKeys CollectExportKeys(RegistryApi& api, const MyButtonsCatalogue& catalogue,
+                             const std::vector<std::wstring>& entries);
+
+}  // namespace barsmith

@@ -1,0 +1,40 @@
+#pragma once
+// Whether the buttons and My Buttons agree, and whether what the buttons name
+// is there: every finding one line, with the GUID and the entry it concerns.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "storage/key_index.h"
+#include "storage/my_buttons_catalogue.h"
+
+namespace barsmith {
+
+struct Finding {
+    enum class Kind {
+        EntryWithoutKey,  // a My Buttons entry names no key of ours in any place (repaired: the entry goes)
+        OneView,          // a machine-wide key in one registry view only (repaired: copied into the other)
+        MissingValues,    // a key lacks values its kind always has
+        MissingFile,      // a program, script or icon it names does not exist
+        NoToolbarImage,   // an icon that holds no 16x16 or 20x20 image, or none that can be read
+        Unlisted,         // a key of ours no entry names (repaired: listed under its text)
+        SharedGuid,       // two entries name one key
+    };
+    Kind kind;
+    std::wstring guid;
+    std::wstring entry;   // the My Buttons entry concerned, if any
+    std::wstring detail;  // what exactly, for the user
+    bool repairable = false;
+};
+
+// Its name on the command line: "entry-without-key", "one-view"...
+const wchar_t* KindName(Finding::Kind kind);
+
+// The findings about the keys (read through `indexFile`, as the lists read
+// them) and the catalogue, in the order of the keys' GUIDs. The caller holds
+// the buttons lock.
+std::vector<Finding> CheckButtons(RegistryApi& api, const MyButtonsCatalogue& catalogue,
+                                  const std::wstring& indexFile);
+
+}  // namespace barsmith
