@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "extensions/button_definition.h"
-#include "extensions/my_buttons_catalogue.h"
+#include "model/button_definition.h"
+#include "storage/my_buttons_catalogue.h"
 #include "mainwindow/main_window.h"
 #include "platform/com.h"
 #include "platform/form.h"

@@ -28,9 +28,9 @@
 #include <thread>
 #include <vector>
 
-#include "extensions/button_keys.h"
-#include "extensions/guid.h"
-#include "extensions/my_buttons_catalogue.h"
+#include "storage/button_keys.h"
+#include "model/guid.h"
+#include "storage/my_buttons_catalogue.h"
 #include "mainwindow/main_window.h"
 #include "platform/status_text.h"
 #include "process_window.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "about/sysinfo.h"
-#include "extensions/guid.h"
+#include "model/guid.h"
 #include "platform/shell.h"
 #include "support/fakes.h"
 

@@ -10,8 +10,8 @@
 #include <random>
 #include <set>
 
-#include "extensions/guid.h"
-#include "extensions/my_buttons_catalogue.h"
+#include "model/guid.h"
+#include "storage/my_buttons_catalogue.h"
 #include "platform/handles.h"
 #include "platform/shell.h"
 #include "support/consistency.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "extensions/button_race.h"
-#include "extensions/guid.h"
+#include "model/guid.h"
 
 int wmain(int argc, wchar_t** argv) {
     using namespace barsmith;

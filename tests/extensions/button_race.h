@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "extensions/guid.h"
-#include "extensions/toolbar_buttons.h"
+#include "model/guid.h"
+#include "operations/toolbar_buttons.h"
 
 namespace barsmith::testing {
 

@@ -5,9 +5,9 @@
 #include <map>
 #include <tuple>
 
-#include "extensions/button_fields.h"
-#include "extensions/guid.h"
-#include "extensions/toolbar_buttons.h"
+#include "model/button_fields.h"
+#include "model/guid.h"
+#include "operations/toolbar_buttons.h"
 #include "support/buttons_fixture.h"
 
 namespace barsmith {

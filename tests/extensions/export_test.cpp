@@ -8,9 +8,9 @@
 #include <fstream>
 #include <optional>
 
-#include "extensions/guid.h"
-#include "extensions/registry_file.h"
-#include "extensions/toolbar_buttons.h"
+#include "model/guid.h"
+#include "formats/registry_file.h"
+#include "operations/toolbar_buttons.h"
 #include "support/buttons_fixture.h"
 
 namespace barsmith {

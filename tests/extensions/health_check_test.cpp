@@ -1,14 +1,14 @@
 // Each kind of finding of the check, made on purpose among buttons that are
 // well, and what the repair makes of them.
-#include "extensions/health_check.h"
+#include "operations/health_check.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 
-#include "extensions/guid.h"
+#include "model/guid.h"
 #include "extensions/picture_files.h"
-#include "extensions/toolbar_buttons.h"
+#include "operations/toolbar_buttons.h"
 #include "platform/shell.h"
 #include "support/consistency.h"
 #include "support/buttons_fixture.h"

@@ -5,9 +5,9 @@
 
 #include <functional>
 
-#include "extensions/change_journal.h"
-#include "extensions/guid.h"
-#include "extensions/toolbar_buttons.h"
+#include "storage/change_journal.h"
+#include "model/guid.h"
+#include "operations/toolbar_buttons.h"
 #include "support/consistency.h"
 #include "support/extension_keys.h"
 #include "support/fakes.h"

@@ -1,12 +1,12 @@
 // The index of the keys read last: a key the registry says has not changed
 // comes from it, any other key, or every key of a damaged index, is read again.
-#include "extensions/key_index.h"
+#include "storage/key_index.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "extensions/guid.h"
+#include "model/guid.h"
 #include "support/extension_keys.h"
 #include "support/fakes.h"
 

@@ -1,4 +1,4 @@
-#include "extensions/picture_check.h"
+#include "pictures/picture_check.h"
 
 #include <gtest/gtest.h>
 

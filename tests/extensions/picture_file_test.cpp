@@ -1,4 +1,4 @@
-#include "extensions/picture_file.h"
+#include "pictures/picture_file.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "extensions/guid.h"
+#include "model/guid.h"
 #include "extensions/picture_files.h"
 
 namespace barsmith {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "extensions/guid.h"
+#include "model/guid.h"
 
 namespace barsmith::testing {
 

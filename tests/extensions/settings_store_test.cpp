@@ -1,10 +1,10 @@
-#include "extensions/settings_store.h"
+#include "storage/settings_store.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include "extensions/my_buttons_catalogue.h"
+#include "storage/my_buttons_catalogue.h"
 #include "support/fakes.h"
 #include "support/scratch_key.h"
 

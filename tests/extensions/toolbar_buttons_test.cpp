@@ -1,4 +1,4 @@
-#include "extensions/toolbar_buttons.h"
+#include "operations/toolbar_buttons.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <set>
 #include <vector>
 
-#include "extensions/button_fields.h"
-#include "extensions/guid.h"
+#include "model/button_fields.h"
+#include "model/guid.h"
 #include "platform/status_text.h"
 #include "support/buttons_fixture.h"
 

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "extensions/picture_file.h"
+#include "pictures/picture_file.h"
 #include "extensions/picture_files.h"
 
 namespace {

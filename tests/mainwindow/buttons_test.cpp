@@ -7,9 +7,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "extensions/button_definition.h"
-#include "extensions/guid.h"
-#include "extensions/my_buttons_catalogue.h"
+#include "model/button_definition.h"
+#include "model/guid.h"
+#include "storage/my_buttons_catalogue.h"
 #include "extensions/picture_files.h"
 #include "support/extension_keys.h"
 #include "platform/shell.h"

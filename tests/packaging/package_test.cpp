@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "extensions/guid.h"
-#include "extensions/my_buttons_catalogue.h"
+#include "model/guid.h"
+#include "storage/my_buttons_catalogue.h"
 #include "package_paths.h"
 #include "platform/handles.h"
 #include "platform/shell.h"

@@ -5,7 +5,7 @@
 #include <cwctype>
 #include <set>
 
-#include "extensions/guid.h"
+#include "model/guid.h"
 #include "support/fakes.h"
 #include "support/scratch_key.h"
 

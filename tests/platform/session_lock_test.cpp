@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "extensions/guid.h"
+#include "model/guid.h"
 
 namespace barsmith {
 namespace {

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "extensions/guid.h"
+#include "model/guid.h"
 
 namespace barsmith {
 namespace {

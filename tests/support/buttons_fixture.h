@@ -4,7 +4,7 @@
 // and every key the test may make removed at its end.
 #include <gtest/gtest.h>
 
-#include "extensions/toolbar_buttons.h"
+#include "operations/toolbar_buttons.h"
 #include "support/extension_keys.h"
 #include "support/fakes.h"
 #include "support/scratch_key.h"

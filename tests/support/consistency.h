@@ -7,8 +7,8 @@
 #include <set>
 #include <string>
 
-#include "extensions/button_fields.h"
-#include "extensions/my_buttons_catalogue.h"
+#include "model/button_fields.h"
+#include "storage/my_buttons_catalogue.h"
 
 namespace barsmith::testing {
 

@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "extensions/button_definition.h"
+#include "model/button_definition.h"
 
 namespace barsmith::testing {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "extensions/guid.h"
+#include "model/guid.h"
 
 namespace barsmith::testing {
 
