@@ -74,8 +74,8 @@ ButtonDefinition BenchButton(int number) {
 
 // The button's keys in the places of its hive, then its catalogue entry.
 LSTATUS WriteButton(const ButtonKeys& keys, const MyButtonsCatalogue& catalogue, const ButtonDefinition& button) {
-    TakenBack takenBack;
-    if (const auto failure = keys.Write(button.guid, button.rootKey, KeyValuesOf(button), takenBack))
+    std::vector<KeyUndo> undo;
+    if (const auto failure = keys.Rewrite(button.guid, button.rootKey, KeyValuesOf(button), {}, undo))
         return failure->status;
     return catalogue.Record(button.buttonText, button.guid);
 }

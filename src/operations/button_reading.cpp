@@ -5,7 +5,7 @@
 #include <set>
 
 #include "model/button_fields.h"
-#include "storage/buttons_lock.h"
+#include "storage/button_change.h"
 #include "storage/key_index.h"
 #include "platform/names.h"
 #include "platform/status_text.h"
@@ -65,44 +65,46 @@ std::wstring AddKeysOf(RegistryApi& api, const std::wstring& entry, const std::w
 
 std::optional<std::vector<CatalogueButton>> ListCatalogueButtons(RegistryApi& api,
                                                                  const MyButtonsCatalogue& catalogue) {
-    const ButtonsLock lock(api, catalogue);
-    if (!lock.Held()) return std::nullopt;
-    // The names below each place's Extensions key, one call each, rather than
-    // three opened keys for every entry.
-    std::map<std::wstring, HKEY, NameLess> keys;
-    for (const KeyPlace place : AllPlaces()) {
-        for (std::wstring& name : ExtensionKeyNames(api, place)) keys.try_emplace(std::move(name), place.root);
-    }
-    std::vector<CatalogueButton> buttons;
-    for (SettingsEntry& entry : catalogue.Entries()) {
-        const auto found = IsGuidString(entry.value) ? keys.find(entry.value) : keys.end();
-        const HKEY hive = found == keys.end() ? nullptr : found->second;
-        buttons.push_back({std::move(entry.key), std::move(entry.value), hive});
-    }
+    std::optional<std::vector<CatalogueButton>> buttons;
+    RunLocked(api, catalogue, [&] {
+        // The names below each place's Extensions key, one call each, rather
+        // than three opened keys for every entry.
+        std::map<std::wstring, HKEY, NameLess> keys;
+        for (const KeyPlace place : AllPlaces()) {
+            for (std::wstring& name : ExtensionKeyNames(api, place)) keys.try_emplace(std::move(name), place.root);
+        }
+        buttons.emplace();
+        for (SettingsEntry& entry : catalogue.Entries()) {
+            const auto found = IsGuidString(entry.value) ? keys.find(entry.value) : keys.end();
+            const HKEY hive = found == keys.end() ? nullptr : found->second;
+            buttons->push_back({std::move(entry.key), std::move(entry.value), hive});
+        }
+    });
     return buttons;
 }
 
 std::optional<std::vector<RegistryButton>> ListRegistryButtons(RegistryApi& api, const MyButtonsCatalogue& catalogue,
                                                                const std::wstring& indexFile) {
-    const ButtonsLock lock(api, catalogue);
-    if (!lock.Held()) return std::nullopt;
-    std::set<std::wstring, NameLess> catalogued;
-    for (SettingsEntry& entry : catalogue.Entries()) catalogued.insert(std::move(entry.value));
-    // By name, then the machine-wide hive before the current user's.
-    std::map<std::pair<std::wstring, bool>, RegistryButton, KeyOrder> buttons;
-    for (const ScannedKey& key : ScanExtensionKeys(api, indexFile)) {
-        if (!IsButtonClass(key.Text(L"CLSID"))) continue;
-        const bool user = key.place.root == HKEY_CURRENT_USER;
-        RegistryButton& button = buttons[{key.guid, user}];
-        if (button.guid.empty()) {
-            const std::wstring text = key.Text(L"ButtonText");
-            button = {key.guid, key.place.root, false, false, text.empty() ? key.Text(L"MenuText") : text,
-                      catalogued.contains(key.guid)};
+    std::optional<std::vector<RegistryButton>> listed;
+    RunLocked(api, catalogue, [&] {
+        std::set<std::wstring, NameLess> catalogued;
+        for (SettingsEntry& entry : catalogue.Entries()) catalogued.insert(std::move(entry.value));
+        // By name, then the machine-wide hive before the current user's.
+        std::map<std::pair<std::wstring, bool>, RegistryButton, KeyOrder> buttons;
+        for (const ScannedKey& key : ScanExtensionKeys(api, indexFile)) {
+            if (!IsButtonClass(key.Text(L"CLSID"))) continue;
+            const bool user = key.place.root == HKEY_CURRENT_USER;
+            RegistryButton& button = buttons[{key.guid, user}];
+            if (button.guid.empty()) {
+                const std::wstring text = key.Text(L"ButtonText");
+                button = {key.guid, key.place.root, false, false, text.empty() ? key.Text(L"MenuText") : text,
+                          catalogued.contains(key.guid)};
+            }
+            (key.place.view == KEY_WOW64_32KEY ? button.view32 : button.view64) = true;
         }
-        (key.place.view == KEY_WOW64_32KEY ? button.view32 : button.view64) = true;
-    }
-    std::vector<RegistryButton> listed;
-    for (auto& [where, button] : buttons) listed.push_back(std::move(button));
+        listed.emplace();
+        for (auto& [where, button] : buttons) listed->push_back(std::move(button));
+    });
     return listed;
 }
 

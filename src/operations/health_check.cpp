@@ -81,6 +81,32 @@ bool ListableUnder(const std::wstring& text, const MyButtonsCatalogue& catalogue
     return !text.empty() && !FirstTextProblem(named) && !catalogue.Lookup(text);
 }
 
+// The names of the values in which the two machine-wide views of a button
+// differ, as one text; empty when they agree or the button is not in both.
+std::wstring DifferingValues(const Button& button) {
+    const ScannedKey* views[2] = {};
+    for (const ScannedKey* key : button.keys) {
+        if (key->place.root == HKEY_LOCAL_MACHINE) views[key->place.view == KEY_WOW64_32KEY] = key;
+    }
+    if (!views[0] || !views[1]) return {};
+    std::map<std::wstring, const RegistryValue*, NameLess> names[2];
+    for (int view = 0; view < 2; ++view) {
+        for (const RegistryValue& value : views[view]->values) names[view][value.name] = &value;
+    }
+    std::map<std::wstring, bool, NameLess> differ;
+    for (int view = 0; view < 2; ++view) {
+        for (const auto& [name, value] : names[view]) {
+            const auto other = names[1 - view].find(name);
+            if (other == names[1 - view].end() || other->second->type != value->type ||
+                other->second->data != value->data)
+                differ[name] = true;
+        }
+    }
+    std::wstring listed;
+    for (const auto& [name, unused] : differ) listed += (listed.empty() ? L"" : L", ") + Escaped(name);
+    return listed;
+}
+
 void CheckKeys(const std::wstring& guid, const Button& button, const MyButtonsCatalogue& catalogue, FileChecks& files,
                std::vector<Finding>& findings) {
     const std::wstring entry = button.entries.empty() ? std::wstring() : button.entries.front();
@@ -95,6 +121,8 @@ void CheckKeys(const std::wstring& guid, const Button& button, const MyButtonsCa
                                                     : L"only in the 32-bit view of HKEY_LOCAL_MACHINE",
                             true});
     }
+    if (const std::wstring differ = DifferingValues(button); !differ.empty())
+        findings.push_back({Kind::ViewsDiffer, guid, entry, L"the 64-bit and 32-bit views differ in " + differ, true});
     for (const ScannedKey* key : button.keys) {
         std::wstring missing;
         for (const std::wstring& name : MissingValues(key->values)) missing += (missing.empty() ? L"" : L", ") + name;
@@ -124,6 +152,9 @@ const wchar_t* KindName(Finding::Kind kind) {
     case Kind::NoToolbarImage: return L"no-toolbar-image";
     case Kind::Unlisted: return L"unlisted";
     case Kind::SharedGuid: return L"shared-guid";
+    case Kind::ViewsDiffer: return L"views-differ";
+    case Kind::UnreadableKey: return L"unreadable-key";
+    case Kind::JournalUnsound: return L"journal";
     }
     return L"";
 }
@@ -132,10 +163,17 @@ std::vector<Finding> CheckButtons(RegistryApi& api, const MyButtonsCatalogue& ca
                                   const std::wstring& indexFile) {
     const std::vector<ScannedKey> keys = ScanExtensionKeys(api, indexFile);
     std::map<std::wstring, Button, NameLess> buttons;
+    std::vector<Finding> findings;
     for (const ScannedKey& key : keys) {
         if (key.readable && IsButtonClass(key.Text(L"CLSID"))) buttons[key.guid].keys.push_back(&key);
+        if (!key.readable) {
+            std::wstring where = FullExtensionKeyPath(key.place, key.guid);
+            if (key.guid.empty()) where.pop_back();  // the Extensions key itself, without the last backslash
+            findings.push_back({Kind::UnreadableKey, key.guid, {},
+                                key.guid.empty() ? L"a key below " + where + L" has a name too long to be read"
+                                                 : where + L" cannot be read"});
+        }
     }
-    std::vector<Finding> findings;
     for (SettingsEntry& entry : catalogue.Entries()) {
         const auto found = IsGuidString(entry.value) ? buttons.find(entry.value) : buttons.end();
         if (found == buttons.end()) {

@@ -20,6 +20,10 @@ struct Finding {
         NoToolbarImage,   // an icon that holds no 16x16 or 20x20 image, or none that can be read
         Unlisted,         // a key of ours no entry names (repaired: listed under its text)
         SharedGuid,       // two entries name one key
+        ViewsDiffer,      // a machine-wide key whose two registry views hold different values (repaired:
+                          // the 32-bit view made as the 64-bit one)
+        UnreadableKey,    // a key below Extensions that cannot be read, or whose name cannot
+        JournalUnsound,   // the change journal cannot be written or kept (repaired: made anew)
     };
     Kind kind;
     std::wstring guid;

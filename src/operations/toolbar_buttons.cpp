@@ -4,7 +4,8 @@
 #include <utility>
 
 #include "operations/button_reading.h"
-#include "storage/buttons_lock.h"
+#include "model/button_fields.h"
+#include "storage/button_change.h"
 #include "platform/names.h"
 #include "platform/status_text.h"
 #include "platform/whole_file.h"
@@ -26,9 +27,12 @@ std::wstring NotSaved(const ButtonDefinition& button) {
     return L"The button " + Quoted(Escaped(button.buttonText)) + L" was not saved: ";
 }
 
-bool Holds(const std::vector<KeyPlace>& places, KeyPlace place) {
-    return std::find(places.begin(), places.end(), place) != places.end();
-}
+// The keys of a creation that failed, deleted again: how many there were,
+// and those that could not be deleted.
+struct TakenBack {
+    size_t found = 0;
+    std::vector<PlaceStatus> left;
+};
 
 // What became of the keys of a creation that failed, for the end of its message.
 std::wstring TakenBackText(const TakenBack& takenBack, const std::wstring& guid) {
@@ -57,6 +61,62 @@ std::wstring NotNoted(LSTATUS status) {
            L"), so that it could be finished if Barsmith were ended half-way.";
 }
 
+const wchar_t* ChangeName(const Change& change) {
+    switch (change.kind) {
+    case Change::Kind::Create: return L"creation";
+    case Change::Kind::Save: return L"saving";
+    case Change::Kind::Remove: return L"removal";
+    }
+    return L"";
+}
+
+std::wstring ChangeTitle(const Change& change) {
+    const std::wstring& text = change.text.empty() ? change.entry : change.text;
+    return std::wstring(L"The ") + ChangeName(change) + L" of the button " +
+           Quoted(Escaped(text.empty() ? change.guid : text));
+}
+
+std::wstring LeftText(const KeysLeft& left) {
+    std::wstring text;
+    for (const PlaceStatus& refused : left.refused)
+        text += L"\n" + FullExtensionKeyPath(refused.place, left.guid) + L": " + StatusText(refused.status);
+    for (const KeyPlace place : left.foreign)
+        text += L"\n" + FullExtensionKeyPath(place, left.guid) + L": no button made by Barsmith, left as it is";
+    return text;
+}
+
+const wchar_t* IgnoredWhy(IgnoredNote::Why why) {
+    switch (why) {
+    case IgnoredNote::Why::Damaged: return L"it is damaged or not Barsmith's";
+    case IgnoredNote::Why::TooLarge: return L"it is larger than any change of a button";
+    case IgnoredNote::Why::NotItsPlace:
+        return L"it names a machine-wide change but was kept where any program of the user can write";
+    case IgnoredNote::Why::GivenUp: return L"the change failed each time it was tried";
+    }
+    return L"";
+}
+
+// What settling the changes other copies left did not do, for the user;
+// unsettled changes only when `changes`.
+std::wstring SettledText(const SettleReport& report, bool changes) {
+    std::wstring text;
+    if (changes) {
+        for (const auto& [change, result] : report.unsettled)
+            text += L"\n\n" + ChangeTitle(change) + L", which another copy of Barsmith did not finish, could not be "
+                    L"finished: " + Described(*result.failure, change.guid) +
+                    L"\n\nIt will be tried again with the next change.";
+    }
+    for (const auto& [change, result] : report.leftBehind)
+        text += L"\n\n" + ChangeTitle(change) + L", which another copy of Barsmith did not finish, is finished, but "
+                L"registry keys were left behind:" + LeftText(result.moved) + LeftText(result.replaced);
+    for (const IgnoredNote& note : report.ignored)
+        text += L"\n\nA note of a change in Barsmith's " +
+                std::wstring(note.place == JournalPlace::Machine ? L"machine-wide" : L"per-user") +
+                L" journal, " + Quoted(Escaped(note.name)) + L", was removed without being carried out: " +
+                IgnoredWhy(note.why) + L".";
+    return text.empty() ? text : L"Barsmith found changes another copy of it left unfinished:" + text;
+}
+
 }  // namespace
 
 void ToolbarButtons::Tell(const std::wstring& text, const std::wstring& title, UINT type) const {
@@ -68,33 +128,28 @@ void ToolbarButtons::Tell(const std::wstring& text, const std::wstring& title, U
 
 template <typename Work>
 bool ToolbarButtons::Locked(Work work, bool changes) const {
-    bool held = false;
+    Transaction transaction;
     {
-        const ButtonsLock lock(keys_.Api(), catalogue_);
-        held = lock.Held();
-        if (held) {
-            // Told from here on waits for the lock to go, also if `work` throws.
-            struct Holding {
-                bool& flag;
-                ~Holding() { flag = false; }
-            } holding{holding_ = true};
-            // Told once a change is asked for, not at every look at the list.
-            if (changes && !lock.Unsettled().empty())
-                Tell(L"Barsmith could not finish what another copy of it left undone:" + lock.Unsettled() +
-                         L"\n\nIt will try again with the next change.",
-                     kAppTitle);
-            work();
-        }
+        // Told from here on waits for the lock to go, also if `work` throws.
+        struct Holding {
+            bool& flag;
+            ~Holding() { flag = false; }
+        } holding{holding_ = true};
+        transaction = RunLocked(keys_.Api(), catalogue_, [&] { work(); });
     }
     std::vector<Notice> notices = std::move(held_);
     held_.clear();
+    // Notes not carried out are told once, as they are gone; changes not
+    // settled once a change is asked for, not at every look at the list.
+    if (const std::wstring settled = SettledText(transaction.settled, changes); !settled.empty())
+        messages_.Show(owner_, settled, kAppTitle, MB_OK | MB_ICONEXCLAMATION);
     for (const Notice& notice : notices) messages_.Show(owner_, notice.text, notice.title, notice.type);
-    if (!held) {
+    if (!transaction.held) {
         Tell(L"Another copy of Barsmith is changing the toolbar buttons and did not finish in time.\n\n"
              L"Nothing was done. Please try again.",
              kAppTitle);
     }
-    return held;
+    return transaction.held;
 }
 
 std::optional<CreationResult> ToolbarButtons::Invalid(const ButtonDefinition& button, const wchar_t* title) const {
@@ -160,42 +215,42 @@ CreationResult ToolbarButtons::WriteButton(const ButtonDefinition& button, const
              kNotCreatedTitle);
         return {CreationOutcome::KeyExists};
     }
-    if (const LSTATUS status = journal_.Begin({.operation = JournalEntry::Operation::Create,
-                                               .guid = button.guid,
-                                               .entry = button.buttonText,
-                                               .earlier = earlierGuid})) {
+    const Change change{Change::Kind::Create, button.guid, {}, button.buttonText, earlierGuid, button.rootKey,
+                        KeyValuesOf(button)};
+    const JournalPlace place = ChangeJournal::PlaceFor(TouchesMachine(change, {}, keys_.Find(earlierGuid)));
+    if (const LSTATUS status = journal_.Begin(change, place)) {
         Tell(NotCreated(button) + NotNoted(status) + L"\n\nNothing was written.", kNotCreatedTitle);
         return {CreationOutcome::NotRecorded};
     }
-    TakenBack takenBack;
-    if (const auto failure = keys_.Write(button.guid, button.rootKey, KeyValuesOf(button), takenBack)) {
-        journal_.End(button.guid);
-        Tell(NotCreated(button) + Described(*failure, button.guid) + TakenBackText(takenBack, button.guid),
-             kNotCreatedTitle);
-        return {CreationOutcome::NotWritten};
-    }
-    if (const LSTATUS recorded = catalogue_.Record(button.buttonText, button.guid)) {
-        takenBack = keys_.TakeBack(button.guid);
-        journal_.End(button.guid);
-        Tell(NotCreated(button) + L"it could not be recorded in My Buttons: " + StatusText(recorded) +
+    std::vector<KeyUndo> undo;
+    const ChangeResult result = ApplyChange(change, keys_, catalogue_, ChangeScope::Everywhere, &undo);
+    if (!result.Done()) {
+        // A key that lacks values would still show up in the browser as a broken button.
+        const TakenBack takenBack{undo.size(), keys_.PutBack(button.guid, undo)};
+        journal_.End(button.guid, place);
+        if (result.failure->step != KeyFailure::Step::Record) {
+            Tell(NotCreated(button) + Described(*result.failure, button.guid) + TakenBackText(takenBack, button.guid),
+                 kNotCreatedTitle);
+            return {CreationOutcome::NotWritten};
+        }
+        Tell(NotCreated(button) + L"it could not be recorded in My Buttons: " + StatusText(result.failure->status) +
                  TakenBackText(takenBack, button.guid) +
                  (earlierGuid.empty() ? L"" : L"\n\nThe earlier button " + Quoted(button.buttonText) + L" is unchanged."),
              kNotCreatedTitle);
         return {CreationOutcome::NotRecorded};
     }
-    if (!earlierGuid.empty() && !SameGuid(earlierGuid, button.guid)) RetireEarlier(button, earlierGuid);
-    journal_.End(button.guid);
+    TellReplacedLeft(button, result.replaced);
+    journal_.End(button.guid, place);
     return {CreationOutcome::Created};
 }
 
-void ToolbarButtons::RetireEarlier(const ButtonDefinition& button, const std::wstring& earlierGuid) const {
-    const Retired retired = keys_.Retire(earlierGuid);
+void ToolbarButtons::TellReplacedLeft(const ButtonDefinition& button, const KeysLeft& replaced) const {
     std::wstring left;
-    for (const KeyPlace place : retired.foreign)
-        left += L"\n\n" + FullExtensionKeyPath(place, earlierGuid) +
+    for (const KeyPlace place : replaced.foreign)
+        left += L"\n\n" + FullExtensionKeyPath(place, replaced.guid) +
                 L"\nis no button made by Barsmith and was left as it is.";
-    for (const PlaceStatus& refused : retired.left)
-        left += L"\n\n" + FullExtensionKeyPath(refused.place, earlierGuid) + L"\ncould not be deleted: " +
+    for (const PlaceStatus& refused : replaced.refused)
+        left += L"\n\n" + FullExtensionKeyPath(refused.place, replaced.guid) + L"\ncould not be deleted: " +
                 StatusText(refused.status);
     if (left.empty()) return;
     Tell(L"The button " + Quoted(button.buttonText) +
@@ -328,28 +383,31 @@ RemovalOutcome ToolbarButtons::DeleteKeys(const std::wstring& guid, const std::w
             refusal = L"its registry key\n\n" + FullExtensionKeyPath(found.place, guid) +
                       L"\n\nholds sub-keys, which no toolbar button has, so it was left as it is.";
     }
+    const Change change{Change::Kind::Remove, guid, entry};
+    const JournalPlace place = ChangeJournal::PlaceFor(TouchesMachine(change, keys, {}));
     if (!refusal) {
-        const LSTATUS status =
-            journal_.Begin({.operation = JournalEntry::Operation::Remove, .guid = guid, .entry = entry});
-        if (status != ERROR_SUCCESS) refusal = NotNoted(status);
+        if (const LSTATUS status = journal_.Begin(change, place)) refusal = NotNoted(status);
     }
     const std::wstring stays = entry.empty() ? L"" : L"\n\nIt stays in My Buttons.";
     if (refusal) {
         Tell(L"The button " + name + L" was not deleted: " + *refusal + stays, kNotDeletedTitle);
         return RemovalOutcome::NotRemoved;
     }
-    std::vector<KeyPlace> places;
-    for (const FoundKey& found : keys) places.push_back(found.place);
-    if (const std::vector<PlaceStatus> left = keys_.Delete(guid, places); !left.empty()) {
-        journal_.End(guid);
+    const ChangeResult result = ApplyChange(change, keys_, catalogue_);
+    journal_.End(guid, place);
+    if (!result.moved.refused.empty()) {
         Tell(L"The button " + name + L" was not deleted: its registry key could not be removed from" +
-                 Paragraphs(left, guid) + stays,
+                 Paragraphs(result.moved.refused, guid) + stays,
              kNotDeletedTitle);
         return RemovalOutcome::NotRemoved;
     }
-    const RemovalOutcome outcome = entry.empty() ? RemovalOutcome::Removed : Unlist(entry, RemovalOutcome::Removed);
-    journal_.End(guid);
-    return outcome;
+    if (!result.Done()) {
+        Tell(L"The entry " + Quoted(entry) + L" could not be removed from My Buttons: " +
+                 StatusText(result.failure->status),
+             kNotDeletedTitle);
+        return RemovalOutcome::NotRemoved;
+    }
+    return RemovalOutcome::Removed;
 }
 
 RemovalOutcome ToolbarButtons::Unlist(const std::wstring& entry, RemovalOutcome done) const {
@@ -364,7 +422,18 @@ RemovalOutcome ToolbarButtons::Unlist(const std::wstring& entry, RemovalOutcome 
 
 std::optional<std::vector<Finding>> ToolbarButtons::Check(const std::wstring& indexFile) const {
     std::optional<std::vector<Finding>> findings;
-    Locked([&] { findings = CheckButtons(keys_.Api(), catalogue_, indexFile); }, false);
+    Locked([&] {
+        findings = CheckButtons(keys_.Api(), catalogue_, indexFile);
+        for (const JournalPlace place : {JournalPlace::Machine, JournalPlace::User}) {
+            if (const LSTATUS status = journal_.Health(place)) {
+                findings->push_back({Finding::Kind::JournalUnsound, {}, {},
+                                     std::wstring(place == JournalPlace::Machine ? L"the machine-wide" : L"the user's") +
+                                         L" change journal cannot be kept: " +
+                                         (status == kKeyIsLink ? L"it is a registry link" : StatusText(status)),
+                                     true});
+            }
+        }
+    }, false);
     return findings;
 }
 
@@ -387,9 +456,17 @@ bool ToolbarButtons::RepairOne(const Finding& finding) const {
         if (!listed || !SameGuid(*listed, finding.guid) || std::any_of(keys.begin(), keys.end(), IsOurs)) return false;
         return Unlist(finding.entry, RemovalOutcome::Removed) == RemovalOutcome::Removed;
     }
+    case Finding::Kind::JournalUnsound: {
+        const bool machine = finding.detail.starts_with(L"the machine-wide");
+        const JournalPlace place = machine ? JournalPlace::Machine : JournalPlace::User;
+        return journal_.Health(place) != ERROR_SUCCESS && journal_.Recreate(place) == ERROR_SUCCESS;
+    }
+    case Finding::Kind::ViewsDiffer:
+        return ours && keys.size() >= 2 && keys[1].place.root == HKEY_LOCAL_MACHINE &&
+               MakeViewsAlike(finding.guid, catalogue_.TextNaming(finding.guid).value_or(L""));
     case Finding::Kind::OneView:
         return ours && keys.size() == 1 && keys.front().place.root == HKEY_LOCAL_MACHINE &&
-               CopyIntoTheOtherView(finding.guid, catalogue_.TextNaming(finding.guid).value_or(L""));
+               MakeViewsAlike(finding.guid, catalogue_.TextNaming(finding.guid).value_or(L""));
     case Finding::Kind::Unlisted: {
         if (!ours || catalogue_.TextNaming(finding.guid)) return false;
         std::vector<RegistryValue> values;
@@ -408,25 +485,32 @@ bool ToolbarButtons::RepairOne(const Finding& finding) const {
     }
 }
 
-// Writes the button of the one machine-wide view it is in into the other,
-// noted in the journal as a save would be.
-bool ToolbarButtons::CopyIntoTheOtherView(const std::wstring& guid, const std::wstring& entry) const {
+// Writes the button as the 64-bit view holds it (the 32-bit view when it is
+// only there) into both machine-wide views, noted in the journal as a save.
+// Only the values a button has are copied.
+bool ToolbarButtons::MakeViewsAlike(const std::wstring& guid, const std::wstring& entry) const {
     const std::vector<FoundKey> before = keys_.Find(guid);
+    const auto source = std::find_if(before.begin(), before.end(), [](const FoundKey& found) {
+        return found.place.root == HKEY_LOCAL_MACHINE;
+    });
     std::vector<RegistryValue> values;
-    if (before.front().key.Values(values) != ERROR_SUCCESS) return false;
-    if (journal_.Begin({.operation = JournalEntry::Operation::Save, .guid = guid, .entry = entry, .text = entry,
-                        .hive = HKEY_LOCAL_MACHINE, .values = values}) != ERROR_SUCCESS)
-        return false;
+    if (source == before.end() || source->key.Values(values) != ERROR_SUCCESS) return false;
+    const std::vector<std::wstring> names = ExtensionValueNames();
+    std::erase_if(values, [&](const RegistryValue& value) {
+        return value.type != REG_SZ || std::find(names.begin(), names.end(), value.name) == names.end();
+    });
+    const Change change{Change::Kind::Save, guid, entry, entry, {}, HKEY_LOCAL_MACHINE, values};
+    if (journal_.Begin(change, JournalPlace::Machine) != ERROR_SUCCESS) return false;
     std::vector<KeyUndo> undo;
-    const std::optional<KeyFailure> failure = keys_.Rewrite(guid, HKEY_LOCAL_MACHINE, values, before, undo);
-    if (failure) {
+    const ChangeResult result = ApplyChange(change, keys_, catalogue_, ChangeScope::Everywhere, &undo);
+    if (!result.Done()) {
         const std::wstring putBack = PutBackText(keys_.PutBack(guid, undo), guid);
-        Tell(L"The button " + guid + L" could not be put into both registry views: " + Described(*failure, guid) +
-                 putBack,
+        Tell(L"The button " + guid + L" could not be made alike in both registry views: " +
+                 Described(*result.failure, guid) + putBack,
              kAppTitle);
     }
-    journal_.End(guid);
-    return !failure;
+    journal_.End(guid, JournalPlace::Machine);
+    return result.Done();
 }
 
 // --- Editing ------------------------------------------------------------
@@ -482,49 +566,39 @@ CreationResult ToolbarButtons::SaveLocked(const ButtonDefinition& button, const 
     // Saving an unchanged button writes nothing at all.
     if (entry == button.buttonText && earlierGuid.empty() && keys_.Hold(button.rootKey, values, before))
         return {CreationOutcome::Saved};
-    if (const LSTATUS status = journal_.Begin({JournalEntry::Operation::Save, button.guid, entry, button.buttonText,
-                                               earlierGuid, button.rootKey, values})) {
+    const Change change{Change::Kind::Save, button.guid, entry, button.buttonText, earlierGuid, button.rootKey, values};
+    const JournalPlace place = ChangeJournal::PlaceFor(TouchesMachine(change, before, keys_.Find(earlierGuid)));
+    if (const LSTATUS status = journal_.Begin(change, place)) {
         Tell(NotSaved(button) + NotNoted(status) + L"\n\nNothing was written.", kNotSavedTitle);
         return {CreationOutcome::NotWritten};
     }
     std::vector<KeyUndo> undo;
-    if (const auto failure = keys_.Rewrite(button.guid, button.rootKey, values, before, undo)) {
+    const ChangeResult result = ApplyChange(change, keys_, catalogue_, ChangeScope::Everywhere, &undo);
+    if (!result.Done()) {
         const std::wstring putBack = PutBackText(keys_.PutBack(button.guid, undo), button.guid);
-        journal_.End(button.guid);
-        Tell(NotSaved(button) + Described(*failure, button.guid) + putBack, kNotSavedTitle);
-        return {CreationOutcome::NotWritten};
-    }
-    // A new text, or a new case of its letters, takes the entry along.
-    if (entry != button.buttonText) {
-        if (const LSTATUS recorded = catalogue_.Record(button.buttonText, button.guid)) {
-            const std::wstring putBack = PutBackText(keys_.PutBack(button.guid, undo), button.guid);
-            journal_.End(button.guid);
-            Tell(NotSaved(button) + L"its new text could not be recorded in My Buttons: " + StatusText(recorded) +
-                     putBack,
+        journal_.End(button.guid, place);
+        if (result.failure->step == KeyFailure::Step::Record) {
+            Tell(NotSaved(button) + L"its new text could not be recorded in My Buttons: " +
+                     StatusText(result.failure->status) + putBack,
                  kNotSavedTitle);
             return {CreationOutcome::NotRecorded};
         }
-        const LSTATUS unlisted = SameName(entry, button.buttonText) ? ERROR_SUCCESS : catalogue_.Remove(entry);
-        if (unlisted != ERROR_SUCCESS && unlisted != ERROR_FILE_NOT_FOUND) {
-            Tell(L"The button " + Quoted(button.buttonText) + L" has been saved, but its earlier entry " +
-                     Quoted(entry) + L" could not be removed from My Buttons: " + StatusText(unlisted),
-                 kNotDeletedTitle);
-        }
+        Tell(NotSaved(button) + Described(*result.failure, button.guid) + putBack, kNotSavedTitle);
+        return {CreationOutcome::NotWritten};
     }
-    if (!earlierGuid.empty() && !SameGuid(earlierGuid, button.guid)) RetireEarlier(button, earlierGuid);
-    // A button moved to the other hive leaves its earlier keys last.
-    const std::vector<KeyPlace> targets = PlacesFor(button.rootKey);
-    std::vector<KeyPlace> earlier;
-    for (const FoundKey& found : before) {
-        if (!Holds(targets, found.place)) earlier.push_back(found.place);
-    }
-    if (const std::vector<PlaceStatus> left = keys_.Delete(button.guid, earlier); !left.empty()) {
-        Tell(L"The button " + Quoted(button.buttonText) +
-                 L" has been saved, but its registry key could not be deleted from where it was before:" +
-                 Paragraphs(left, button.guid),
+    if (result.entryKept != ERROR_SUCCESS) {
+        Tell(L"The button " + Quoted(button.buttonText) + L" has been saved, but its earlier entry " + Quoted(entry) +
+                 L" could not be removed from My Buttons: " + StatusText(result.entryKept),
              kNotDeletedTitle);
     }
-    journal_.End(button.guid);
+    TellReplacedLeft(button, result.replaced);
+    if (!result.moved.refused.empty()) {
+        Tell(L"The button " + Quoted(button.buttonText) +
+                 L" has been saved, but its registry key could not be deleted from where it was before:" +
+                 Paragraphs(result.moved.refused, button.guid),
+             kNotDeletedTitle);
+    }
+    journal_.End(button.guid, place);
     return {CreationOutcome::Saved};
 }
 

@@ -13,6 +13,7 @@
 
 #include "model/button_definition.h"
 #include "storage/button_keys.h"
+#include "storage/button_change.h"
 #include "storage/change_journal.h"
 #include "operations/health_check.h"
 #include "storage/my_buttons_catalogue.h"
@@ -125,7 +126,7 @@ private:
     CreationResult WithAgreedText(const ButtonDefinition& button, bool mayReplace, Write write) const;
     bool AskReplace(const ButtonDefinition& button) const;
     CreationResult WriteButton(const ButtonDefinition& button, const std::wstring& earlierGuid) const;
-    void RetireEarlier(const ButtonDefinition& button, const std::wstring& earlierGuid) const;
+    void TellReplacedLeft(const ButtonDefinition& button, const KeysLeft& replaced) const;
     RemovalOutcome RemoveLocked(const std::wstring& guid, const std::wstring& entry) const;
     RemovalOutcome RemoveUnlistedLocked(const std::wstring& guid) const;
     RemovalOutcome DeleteKeys(const std::wstring& guid, const std::wstring& entry,
@@ -134,7 +135,7 @@ private:
                               const std::wstring& earlierGuid) const;
     RemovalOutcome Unlist(const std::wstring& entry, RemovalOutcome done) const;
     bool RepairOne(const Finding& finding) const;
-    bool CopyIntoTheOtherView(const std::wstring& guid, const std::wstring& entry) const;
+    bool MakeViewsAlike(const std::wstring& guid, const std::wstring& entry) const;
     void Tell(const std::wstring& text, const std::wstring& title, UINT type = MB_OK | MB_ICONEXCLAMATION) const;
 
     ButtonKeys keys_;

@@ -53,6 +53,8 @@ using UniquePen = UniqueHandle<NullHandleTraits<HPEN, DeleteObject>>;
 using UniqueMemoryDC = UniqueHandle<NullHandleTraits<HDC, DeleteDC>>;
 using UniqueMenu = UniqueHandle<NullHandleTraits<HMENU, DestroyMenu>>;
 using UniqueKernelHandle = UniqueHandle<NullHandleTraits<HANDLE, CloseHandle>>;
+// A registry key opened by a Win32 call directly, below the RegistryApi seam.
+using UniqueRegistryKey = UniqueHandle<NullHandleTraits<HKEY, RegCloseKey>>;
 // Memory the system allocated for the caller with LocalAlloc (FormatMessageW's buffer, say).
 using UniqueLocalMemory = UniqueHandle<NullHandleTraits<void*, LocalFree>>;
 

@@ -1,7 +1,11 @@
 #include "platform/registry_api.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
+
+#include "platform/handles.h"
 
 namespace barsmith {
 namespace {
@@ -22,6 +26,7 @@ struct PartialValue {
 constexpr int kPartialInformation = 2;
 using NtQueryValueKeyFn = LONG(NTAPI*)(HANDLE, const CountedName*, int, void*, ULONG, ULONG*);
 using NtDeleteValueKeyFn = LONG(NTAPI*)(HANDLE, const CountedName*);
+using NtDeleteKeyFn = LONG(NTAPI*)(HANDLE);
 using RtlNtStatusToDosErrorFn = ULONG(NTAPI*)(LONG);
 
 template <typename Fn>
@@ -65,7 +70,89 @@ LSTATUS QueryCountedValue(HKEY key, const std::wstring& name, DWORD* type, BYTE*
     return ERROR_SUCCESS;
 }
 
+// The parts of a path between its backslashes; empty parts are dropped, as
+// the system drops them.
+std::vector<std::wstring> PathParts(const std::wstring& path) {
+    std::vector<std::wstring> parts;
+    for (size_t at = 0; at <= path.size();) {
+        const size_t end = std::min(path.find(L'\\', at), path.size());
+        if (end > at) parts.push_back(path.substr(at, end - at));
+        at = end + 1;
+    }
+    return parts;
+}
+
+// A key opened as itself is a link when it holds the value that names the
+// link's target, of the link type.
+bool IsLink(HKEY key) {
+    DWORD type = REG_NONE;
+    return RegQueryValueExW(key, L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
+           type == REG_LINK;
+}
+
+// Opens (or creates) `path` below `root` a part at a time, each part as the
+// key itself and refused when it is a link. The parts on the way are opened
+// to be looked at only; the last with `access`.
+LSTATUS OpenParts(HKEY root, const std::wstring& path, REGSAM access, bool create, HKEY* key) {
+    if (HasNul(path)) return ERROR_INVALID_NAME;
+    const std::vector<std::wstring> parts = PathParts(path);
+    if (parts.empty()) return RegOpenKeyExW(root, L"", 0, access, key);
+    const REGSAM view = access & KEY_WOW64_RES;
+    UniqueRegistryKey held;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const REGSAM wanted = i + 1 == parts.size() ? access | KEY_QUERY_VALUE : KEY_QUERY_VALUE | view;
+        const HKEY parent = held.get() ? held.get() : root;
+        HKEY next = nullptr;
+        const LSTATUS status =
+            create ? RegCreateKeyExW(parent, parts[i].c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE | REG_OPTION_OPEN_LINK,
+                                     wanted, nullptr, &next, nullptr)
+                   : RegOpenKeyExW(parent, parts[i].c_str(), REG_OPTION_OPEN_LINK, wanted, &next);
+        if (status != ERROR_SUCCESS) return status;
+        held.reset(next);
+        if (IsLink(next)) return kKeyIsLink;
+    }
+    *key = held.release();
+    return ERROR_SUCCESS;
+}
+
 }  // namespace
+
+LSTATUS SystemRegistry::CreateKey(HKEY root, const std::wstring& subKey, REGSAM access, HKEY* key) {
+    return OpenParts(root, subKey, access, true, key);
+}
+
+LSTATUS SystemRegistry::OpenKey(HKEY root, const std::wstring& subKey, REGSAM access, HKEY* key) {
+    return OpenParts(root, subKey, access, false, key);
+}
+
+LSTATUS SystemRegistry::SetValue(HKEY key, const std::wstring& name, DWORD type, const BYTE* data, DWORD size) {
+    // RegSetValueExW would write the value named by the part before the NUL.
+    if (HasNul(name)) return ERROR_INVALID_NAME;
+    return RegSetValueExW(key, name.c_str(), 0, type, data, size);
+}
+
+// The key itself is deleted, through a handle to it: RegDeleteKeyExW would
+// open it following a link, and delete what the link points to.
+LSTATUS SystemRegistry::DeleteKey(HKEY root, const std::wstring& subKey, REGSAM view) {
+    static const auto remove = Native<NtDeleteKeyFn>("NtDeleteKey");
+    if (!remove) return ERROR_INVALID_FUNCTION;
+    const size_t last = subKey.find_last_of(L'\\');
+    UniqueRegistryKey parent;
+    if (last != std::wstring::npos) {
+        HKEY opened = nullptr;
+        if (const LSTATUS status = OpenParts(root, subKey.substr(0, last), KEY_QUERY_VALUE | view, false, &opened))
+            return status;
+        parent.reset(opened);
+    }
+    const std::wstring name = last == std::wstring::npos ? subKey : subKey.substr(last + 1);
+    if (name.empty() || HasNul(name)) return ERROR_INVALID_NAME;
+    HKEY opened = nullptr;
+    if (const LSTATUS status = RegOpenKeyExW(parent.get() ? parent.get() : root, name.c_str(), REG_OPTION_OPEN_LINK,
+                                             DELETE | KEY_QUERY_VALUE | view, &opened))
+        return status;
+    const UniqueRegistryKey doomed(opened);
+    return DosError(remove(doomed.get()));
+}
 
 LSTATUS SystemRegistry::QueryValue(HKEY key, const std::wstring& name, DWORD* type, BYTE* data, DWORD* size) {
     if (HasNul(name)) return QueryCountedValue(key, name, type, data, size);

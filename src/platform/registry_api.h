@@ -1,12 +1,18 @@
 #pragma once
 // The advapi32 registry calls that the program makes, behind an interface so that
 // tests can make a single call fail as the system would (access refused, say).
-// SystemRegistry passes every call straight to the wide Win32 function.
+// SystemRegistry passes every call to the wide Win32 function, with two
+// rules of its own: a registry link is never followed, and a name holding a
+// NUL character never reaches a call that would cut it short.
 #include <windows.h>
 
 #include <string>
 
 namespace barsmith {
+
+// The status of a key refused because it, or a key on its path, is a
+// registry link (another program could point it anywhere in the registry).
+inline constexpr LSTATUS kKeyIsLink = ERROR_CANT_RESOLVE_FILENAME;
 
 class RegistryApi {
 public:
@@ -37,31 +43,23 @@ public:
     }
 };
 
+// Opens and creates keys one part of their path at a time, each as the key
+// itself rather than what it may link to, and refuses a link (kKeyIsLink);
+// deletes a key by a handle to the key itself. Names and paths holding a
+// NUL character are refused (ERROR_INVALID_NAME) where the Win32 call would
+// take only their prefix, and passed counted to the native calls elsewhere.
 class SystemRegistry final : public RegistryApi {
 public:
-    LSTATUS CreateKey(HKEY root, const std::wstring& subKey, REGSAM access, HKEY* key) override {
-        DWORD disposition = 0;
-        return RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, key,
-                               &disposition);
-    }
-    LSTATUS OpenKey(HKEY root, const std::wstring& subKey, REGSAM access, HKEY* key) override {
-        return RegOpenKeyExW(root, subKey.c_str(), 0, access, key);
-    }
-    LSTATUS SetValue(HKEY key, const std::wstring& name, DWORD type, const BYTE* data, DWORD size) override {
-        return RegSetValueExW(key, name.c_str(), 0, type, data, size);
-    }
-    // A value name may hold a NUL character (written by another tool): the
-    // Win32 calls would take its prefix and so reach another value. Such a
-    // name is passed whole, counted, to the native calls instead.
+    LSTATUS CreateKey(HKEY root, const std::wstring& subKey, REGSAM access, HKEY* key) override;
+    LSTATUS OpenKey(HKEY root, const std::wstring& subKey, REGSAM access, HKEY* key) override;
+    LSTATUS SetValue(HKEY key, const std::wstring& name, DWORD type, const BYTE* data, DWORD size) override;
     LSTATUS QueryValue(HKEY key, const std::wstring& name, DWORD* type, BYTE* data, DWORD* size) override;
     LSTATUS EnumValue(HKEY key, DWORD index, wchar_t* name, DWORD* nameLength, DWORD* type, BYTE* data,
                       DWORD* size) override {
         return RegEnumValueW(key, index, name, nameLength, nullptr, type, data, size);
     }
     LSTATUS DeleteValue(HKEY key, const std::wstring& name) override;
-    LSTATUS DeleteKey(HKEY key, const std::wstring& subKey, REGSAM view) override {
-        return RegDeleteKeyExW(key, subKey.c_str(), view, 0);
-    }
+    LSTATUS DeleteKey(HKEY key, const std::wstring& subKey, REGSAM view) override;
     LSTATUS CloseKey(HKEY key) override { return RegCloseKey(key); }
 };
 

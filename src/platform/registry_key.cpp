@@ -6,7 +6,8 @@
 namespace barsmith {
 namespace {
 
-// Registry value names are at most 16,383 characters long, key names 255.
+// Registry value names are at most 16,383 characters long, key names 255;
+// a name longer than that (some systems let it be made) is passed over.
 constexpr DWORD kMaxValueName = 16384;
 constexpr DWORD kMaxKeyName = 256;
 
@@ -135,8 +136,9 @@ LSTATUS RegKey::SubKeyNames(std::vector<std::wstring>& names) const {
     return status;
 }
 
-LSTATUS RegKey::SubKeys(std::vector<SubKey>& subKeys) const {
+LSTATUS RegKey::SubKeys(std::vector<SubKey>& subKeys, size_t* passedOver) const {
     subKeys.clear();
+    if (passedOver) *passedOver = 0;
     if (!key_) return ERROR_INVALID_HANDLE;
     wchar_t name[kMaxKeyName];
     for (DWORD index = 0;; ++index) {
@@ -144,6 +146,11 @@ LSTATUS RegKey::SubKeys(std::vector<SubKey>& subKeys) const {
         FILETIME written{};
         const LSTATUS status = api_->EnumKey(key_, index, name, &length, &written);
         if (status == ERROR_NO_MORE_ITEMS) return ERROR_SUCCESS;
+        // One name that cannot be read costs that sub-key, not those after it.
+        if (status == ERROR_MORE_DATA) {
+            if (passedOver) ++*passedOver;
+            continue;
+        }
         if (status != ERROR_SUCCESS) return status;
         subKeys.push_back({std::wstring(name, length), written});
     }

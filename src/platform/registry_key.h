@@ -64,12 +64,13 @@ public:
     LSTATUS Values(std::vector<RegistryValue>& values) const;
     // The names of the sub-keys, in the order the registry enumerates them.
     LSTATUS SubKeyNames(std::vector<std::wstring>& names) const;
-    // The same with the time of each one's last change.
+    // The same with the time of each one's last change. A sub-key whose name
+    // is too long to be read is passed over and counted in `passedOver`.
     struct SubKey {
         std::wstring name;
         FILETIME written;
     };
-    LSTATUS SubKeys(std::vector<SubKey>& subKeys) const;
+    LSTATUS SubKeys(std::vector<SubKey>& subKeys, size_t* passedOver = nullptr) const;
     // The number of values and the time of the key's last change.
     LSTATUS Stamp(DWORD& values, FILETIME& written) const;
     // True when the key is known to hold sub-keys.

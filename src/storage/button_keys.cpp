@@ -7,37 +7,6 @@
 
 namespace barsmith {
 
-std::optional<KeyFailure> ButtonKeys::Write(const std::wstring& guid, HKEY hive,
-                                            const std::vector<RegistryValue>& values, TakenBack& takenBack) const {
-    for (const KeyPlace place : PlacesFor(hive)) {
-        std::optional<KeyFailure> failure = WriteKey(guid, place, values);
-        if (!failure) continue;
-        // A key that lacks values would still show up in the browser as a broken button.
-        takenBack = TakeBack(guid);
-        return failure;
-    }
-    return std::nullopt;
-}
-
-TakenBack ButtonKeys::TakeBack(const std::wstring& guid) const {
-    std::vector<KeyPlace> places;
-    for (const FoundKey& found : Find(guid)) places.push_back(found.place);
-    return {places.size(), Delete(guid, places)};
-}
-
-std::optional<KeyFailure> ButtonKeys::WriteKey(const std::wstring& guid, KeyPlace place,
-                                               const std::vector<RegistryValue>& values) const {
-    const std::wstring path = ExtensionKeyPath(guid);
-    RegKey key;
-    if (const LSTATUS status = key.Create(api_, place.root, path, kKeyAccess | place.view))
-        return KeyFailure{KeyFailure::Step::Create, place, {}, status};
-    for (const RegistryValue& value : values) {
-        if (const LSTATUS status = key.Write(value))
-            return KeyFailure{KeyFailure::Step::WriteValue, place, value.name, status};
-    }
-    return std::nullopt;
-}
-
 std::optional<KeyFailure> ButtonKeys::Rewrite(const std::wstring& guid, HKEY hive,
                                               const std::vector<RegistryValue>& values,
                                               const std::vector<FoundKey>& before, std::vector<KeyUndo>& undo) const {
@@ -119,19 +88,6 @@ std::vector<PlaceStatus> ButtonKeys::Delete(const std::wstring& guid, const std:
     return left;
 }
 
-Retired ButtonKeys::Retire(const std::wstring& guid) const {
-    Retired retired;
-    std::vector<KeyPlace> ours;
-    for (const FoundKey& found : Find(guid)) {
-        if (IsRunProgramButton(found.key))
-            ours.push_back(found.place);
-        else
-            retired.foreign.push_back(found.place);
-    }
-    retired.left = Delete(guid, ours);
-    return retired;
-}
-
 LSTATUS ButtonKeys::DeleteAt(KeyPlace place, const std::wstring& guid) const {
     return api_.DeleteKey(place.root, ExtensionKeyPath(guid), place.view);
 }
@@ -148,6 +104,12 @@ std::wstring Described(const KeyFailure& failure, const std::wstring& guid) {
     case KeyFailure::Step::DeleteValue:
         return L"the value " + Quoted(failure.value) + L" could not be removed from the registry key\n\n" + key +
                L"\n\n" + why;
+    case KeyFailure::Step::Foreign:
+        return L"the registry key\n\n" + key + L"\n\nis no toolbar button made by Barsmith" +
+               (failure.status == kKeyIsLink ? L" (it is a registry link)" : L"") + L", so it was left as it is.";
+    case KeyFailure::Step::DeleteKey: return L"the registry key\n\n" + key + L"\n\ncould not be deleted: " + why;
+    case KeyFailure::Step::Record: return L"My Buttons could not record its entry: " + why;
+    case KeyFailure::Step::Unlist: return L"My Buttons could not remove its entry: " + why;
     }
     return {};
 }

@@ -20,9 +20,19 @@ inline constexpr REGSAM kKeyAccess = KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREAT
                                      KEY_NOTIFY | KEY_CREATE_LINK;
 static_assert(kKeyAccess == 0x3F);
 
-// One registry call on a button's key that the system refused.
+// One step of a change of a button that failed: a registry call the system
+// refused, a key of another kind in the way, or My Buttons refusing the entry.
 struct KeyFailure {
-    enum class Step { Create, Open, WriteValue, DeleteValue };
+    enum class Step {
+        Create,       // its key could not be created
+        Open,         // its key could not be opened for writing
+        WriteValue,   // a value could not be written
+        DeleteValue,  // a value could not be removed
+        Foreign,      // a key that is no button of this program's, or cannot be read, is where it goes
+        DeleteKey,    // its key could not be deleted
+        Record,       // My Buttons refused its entry (no place)
+        Unlist,       // My Buttons refused to remove its entry (no place)
+    };
     Step step;
     KeyPlace place;
     std::wstring value;  // the value's name, for WriteValue and DeleteValue
@@ -35,25 +45,11 @@ struct PlaceStatus {
     LSTATUS status;
 };
 
-// The keys of a creation that failed, deleted again: how many there were,
-// and those that could not be deleted.
-struct TakenBack {
-    size_t found = 0;
-    std::vector<PlaceStatus> left;
-};
-
 // How to put one place's key back as it was before a rewrite.
 struct KeyUndo {
     KeyPlace place;
     bool made;  // the rewrite made the key: deleting it undoes it
     std::vector<std::pair<std::wstring, std::optional<RegistryValue>>> values;
-};
-
-// What deleting the keys of a replaced button left: keys of another kind,
-// which are never deleted, and keys that could not be.
-struct Retired {
-    std::vector<KeyPlace> foreign;
-    std::vector<PlaceStatus> left;
 };
 
 class ButtonKeys {
@@ -63,13 +59,6 @@ public:
     RegistryApi& Api() const { return api_; }
     std::vector<FoundKey> Find(const std::wstring& guid) const { return FindButtonKeys(api_, guid); }
 
-    // Creates the key of `guid` in every place of `hive` and writes the
-    // values in order. On failure the keys made are taken back.
-    std::optional<KeyFailure> Write(const std::wstring& guid, HKEY hive, const std::vector<RegistryValue>& values,
-                                    TakenBack& takenBack) const;
-    // Deletes every key of a button whose creation failed: only keys that
-    // creation made are there to find, since the GUID was checked free before.
-    TakenBack TakeBack(const std::wstring& guid) const;
     // Writes the values into every place of `hive`, making keys that are
     // missing (`before` says which are there), and changes only the values
     // that differ, so that an unchanged button writes nothing; a value a
@@ -85,12 +74,7 @@ public:
     std::vector<PlaceStatus> PutBack(const std::wstring& guid, const std::vector<KeyUndo>& undo) const;
     // Deletes the key at each place; what could not be deleted.
     std::vector<PlaceStatus> Delete(const std::wstring& guid, const std::vector<KeyPlace>& places) const;
-    // Deletes the keys of this program's kind of a button another replaced.
-    Retired Retire(const std::wstring& guid) const;
-
 private:
-    std::optional<KeyFailure> WriteKey(const std::wstring& guid, KeyPlace place,
-                                       const std::vector<RegistryValue>& values) const;
     std::optional<KeyFailure> RewriteKey(KeyPlace place, const RegKey& key,
                                          const std::vector<RegistryValue>& values) const;
     LSTATUS DeleteAt(KeyPlace place, const std::wstring& guid) const;

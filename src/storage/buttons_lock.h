@@ -1,13 +1,10 @@
 #pragma once
 // The lock every read-decide-write sequence on My Buttons and the button keys
-// runs under, shared by every copy of the program in the logon session.
-// Whoever takes it first settles what a copy ended part-way left behind.
+// runs under, shared by every copy of the program in the logon session. It
+// only locks: settling what another copy left is the caller's first step
+// (button_change.h).
 #include <windows.h>
 
-#include <string>
-
-#include "storage/my_buttons_catalogue.h"
-#include "platform/registry_api.h"
 #include "platform/session_lock.h"
 
 namespace barsmith {
@@ -17,17 +14,13 @@ inline constexpr DWORD kButtonsLockTimeoutMs = 15000;
 
 class ButtonsLock {
 public:
-    // Waits for the lock; once held, finishes or undoes every change the
-    // catalogue's journal holds.
-    ButtonsLock(RegistryApi& api, const MyButtonsCatalogue& catalogue);
+    // Waits for the lock, at most kButtonsLockTimeoutMs.
+    ButtonsLock() : lock_(kButtonsLockName, kButtonsLockTimeoutMs) {}
 
     bool Held() const { return lock_.Held(); }
-    // What of an earlier change could not be settled; empty when all could.
-    const std::wstring& Unsettled() const { return unsettled_; }
 
 private:
     SessionLock lock_;
-    std::wstring unsettled_;
 };
 
 }  // namespace barsmith

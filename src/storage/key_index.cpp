@@ -6,17 +6,24 @@
 #include <optional>
 
 #include "platform/names.h"
+#include "storage/byte_record.h"
 #include "platform/whole_file.h"
 
 namespace barsmith {
 namespace {
 
-constexpr char kMagic[8] = {'B', 'S', 'M', 'K', 'E', 'Y', 'S', '1'};
+constexpr char kMagic[8] = {'B', 'S', 'M', 'K', 'E', 'Y', 'S', '2'};
 // A change in the same tick of the clock as the reading that recorded the key
 // would leave the same time: keys changed this shortly before a reading are
 // read again the next time.
 constexpr ULONGLONG kTrustAfter = 2ull * 10'000'000;  // two seconds, in 100 ns
-constexpr size_t kMostIndexBytes = 256u << 20;
+// The file is read only while it is no larger than the keys it may describe
+// take: a button's key holds a few hundred bytes, a stranger's a few more.
+constexpr size_t kMostBytesPerKey = 16u << 10;
+constexpr size_t kMostBytesBesides = 64u << 10;
+// The least a recorded key and a recorded value take.
+constexpr size_t kLeastKeyBytes = 1 + 4 + 8 + 4;
+constexpr size_t kLeastValueBytes = 4 + 4 + 4;
 
 ULONGLONG Ticks(FILETIME time) { return (ULONGLONG{time.dwHighDateTime} << 32) | time.dwLowDateTime; }
 
@@ -26,87 +33,28 @@ struct Recorded {
 };
 using Index = std::map<std::pair<int, std::wstring>, Recorded>;  // by place and name
 
-class Writer {
-public:
-    void Bytes(const void* data, size_t size) { bytes.append(static_cast<const char*>(data), size); }
-    template <typename T>
-    void Number(T value) {
-        Bytes(&value, sizeof value);
-    }
-    void Text(const std::wstring& text) {
-        Number(static_cast<uint32_t>(text.size()));
-        Bytes(text.data(), text.size() * sizeof(wchar_t));
-    }
-    std::string bytes;
-};
-
-// Reads what Writer wrote; any count or length past the end spoils the
-// whole reading, so that a damaged file is only ever ignored.
-class Reader {
-public:
-    explicit Reader(const std::string& bytes) : bytes_(bytes) {}
-    bool Bytes(void* data, size_t size) {
-        if (!ok || size > bytes_.size() - at_) return ok = false;
-        memcpy(data, bytes_.data() + at_, size);
-        at_ += size;
-        return true;
-    }
-    template <typename T>
-    T Number() {
-        T value{};
-        Bytes(&value, sizeof value);
-        return value;
-    }
-    std::wstring Text() {
-        const auto length = Number<uint32_t>();
-        if (!ok || length > (bytes_.size() - at_) / sizeof(wchar_t)) {
-            ok = false;
-            return {};
-        }
-        std::wstring text(length, L'\0');
-        Bytes(text.data(), length * sizeof(wchar_t));
-        return text;
-    }
-    std::vector<BYTE> Data() {
-        const auto length = Number<uint32_t>();
-        if (!ok || length > bytes_.size() - at_) {
-            ok = false;
-            return {};
-        }
-        std::vector<BYTE> data(length);
-        Bytes(data.data(), length);
-        return data;
-    }
-    bool AtEnd() const { return at_ == bytes_.size(); }
-    bool ok = true;
-
-private:
-    const std::string& bytes_;
-    size_t at_ = 0;
-};
-
-// The keys the file records and when the reading began; nothing when it is
-// missing or damaged.
-Index ReadIndex(const std::wstring& path, ULONGLONG& takenAt) {
-    Index index;
-    const std::optional<std::string> bytes = path.empty() ? std::nullopt : ReadWholeFile(path, kMostIndexBytes);
-    if (!bytes) return index;
-    Reader reader(*bytes);
+// The keys the file records, when it is sound: the right kind and version,
+// its checksum right, taken before `now` and recording no change after it
+// was taken. Nothing otherwise, and the file is written anew.
+Index ReadIndex(const std::wstring& path, size_t mostBytes, ULONGLONG now, ULONGLONG& takenAt) {
+    const std::optional<std::string> bytes = path.empty() ? std::nullopt : ReadWholeFile(path, mostBytes);
+    if (!bytes) return {};
+    RecordReader reader(*bytes);
     char magic[sizeof kMagic];
     if (!reader.Bytes(magic, sizeof magic) || memcmp(magic, kMagic, sizeof magic) != 0) return {};
     takenAt = reader.Number<ULONGLONG>();
-    for (auto keys = reader.Number<uint32_t>(); reader.ok && keys > 0; --keys) {
+    if (takenAt > now) return {};
+    Index index;
+    const auto keys = reader.Number<uint32_t>();
+    for (uint32_t key = 0; reader.Fits(keys - key, kLeastKeyBytes) && key < keys; ++key) {
         const int place = reader.Number<uint8_t>();
         std::wstring name = reader.Text();
-        Recorded& recorded = index[{place, std::move(name)}];
-        recorded.written = reader.Number<ULONGLONG>();
-        for (auto values = reader.Number<uint32_t>(); reader.ok && values > 0; --values) {
-            RegistryValue value;
-            value.name = reader.Text();
-            value.type = reader.Number<uint32_t>();
-            value.data = reader.Data();
-            recorded.values.push_back(std::move(value));
-        }
+        Recorded recorded{reader.Number<ULONGLONG>(), {}};
+        if (recorded.written > takenAt || place >= static_cast<int>(AllPlaces().size())) return {};
+        const auto values = reader.Number<uint32_t>();
+        for (uint32_t value = 0; reader.Fits(values - value, kLeastValueBytes) && value < values; ++value)
+            recorded.values.push_back(reader.Value());
+        if (!index.try_emplace({place, std::move(name)}, std::move(recorded)).second) return {};
     }
     if (!reader.ok || !reader.AtEnd()) return {};
     return index;
@@ -116,7 +64,7 @@ Index ReadIndex(const std::wstring& path, ULONGLONG& takenAt) {
 void WriteIndex(const std::wstring& path, ULONGLONG takenAt, const std::vector<ScannedKey>& keys,
                 const std::vector<ULONGLONG>& written) {
     const std::vector<KeyPlace> places = AllPlaces();
-    Writer writer;
+    RecordWriter writer;
     writer.Bytes(kMagic, sizeof kMagic);
     writer.Number(takenAt);
     writer.Number(static_cast<uint32_t>(std::count_if(keys.begin(), keys.end(), [](const ScannedKey& key) {
@@ -129,18 +77,21 @@ void WriteIndex(const std::wstring& path, ULONGLONG takenAt, const std::vector<S
         writer.Text(key.guid);
         writer.Number(written[i]);
         writer.Number(static_cast<uint32_t>(key.values.size()));
-        for (const RegistryValue& value : key.values) {
-            writer.Text(value.name);
-            writer.Number(static_cast<uint32_t>(value.type));
-            writer.Number(static_cast<uint32_t>(value.data.size()));
-            writer.Bytes(value.data.data(), value.data.size());
-        }
+        for (const RegistryValue& value : key.values) writer.Value(value);
     }
     // The folder may be missing, or the file be written by another copy meanwhile:
     // either way the next reading simply reads more keys.
     CreateDirectoryW(path.substr(0, path.find_last_of(L'\\')).c_str(), nullptr);
-    WriteWholeFile(path, writer.bytes);
+    WriteWholeFile(path, writer.Sealed());
 }
+
+// The sub-keys of each place's Extensions key, with the times of their last change.
+struct PlaceKeys {
+    int place;
+    RegKey extensions;
+    std::vector<RegKey::SubKey> subKeys;
+    size_t unreadable = 0;
+};
 
 }  // namespace
 
@@ -155,35 +106,45 @@ std::vector<ScannedKey> ScanExtensionKeys(RegistryApi& api, const std::wstring& 
     FILETIME now{};
     GetSystemTimeAsFileTime(&now);
     const ULONGLONG takenAt = Ticks(now);
+    const std::vector<KeyPlace> places = AllPlaces();
+    std::vector<PlaceKeys> listed;
+    size_t count = 0;
+    for (int place = 0; place < static_cast<int>(places.size()); ++place) {
+        PlaceKeys& keys = listed.emplace_back(PlaceKeys{place, {}, {}});
+        if (keys.extensions.Open(api, places[place].root, kExtensionsPath,
+                                 KEY_ENUMERATE_SUB_KEYS | places[place].view) ||
+            keys.extensions.SubKeys(keys.subKeys, &keys.unreadable))
+            keys.subKeys.clear();
+        count += keys.subKeys.size();
+    }
     ULONGLONG recordedAt = 0;
-    Index recorded = ReadIndex(indexFile, recordedAt);
+    Index recorded = ReadIndex(indexFile, kMostBytesBesides + count * kMostBytesPerKey, takenAt, recordedAt);
     size_t taken = 0;  // keys taken from the index
     bool changed = false;
     std::vector<ScannedKey> keys;
     std::vector<ULONGLONG> written;
-    const std::vector<KeyPlace> places = AllPlaces();
-    for (int placeIndex = 0; placeIndex < static_cast<int>(places.size()); ++placeIndex) {
-        const KeyPlace place = places[placeIndex];
-        RegKey extensions;
-        std::vector<RegKey::SubKey> subKeys;
-        if (extensions.Open(api, place.root, kExtensionsPath, KEY_ENUMERATE_SUB_KEYS | place.view) ||
-            extensions.SubKeys(subKeys))
-            continue;
-        for (RegKey::SubKey& subKey : subKeys) {
-            ScannedKey& key = keys.emplace_back(ScannedKey{place, std::move(subKey.name), {}});
+    for (PlaceKeys& place : listed) {
+        const KeyPlace where = places[place.place];
+        for (RegKey::SubKey& subKey : place.subKeys) {
+            ScannedKey& key = keys.emplace_back(ScannedKey{where, std::move(subKey.name), {}});
             const ULONGLONG changedAt = written.emplace_back(Ticks(subKey.written));
-            const auto known = recorded.find({placeIndex, key.guid});
+            const auto known = recorded.find({place.place, key.guid});
             if (known != recorded.end() && known->second.written == changedAt && changedAt + kTrustAfter < recordedAt) {
                 key.values = std::move(known->second.values);
                 ++taken;
             } else {
                 // Opened from its parent: a path in the 32-bit view costs a call per part.
                 RegKey opened;
-                key.readable = opened.Open(api, extensions.get(), key.guid, KEY_QUERY_VALUE | place.view) ==
+                key.readable = opened.Open(api, place.extensions.get(), key.guid, KEY_QUERY_VALUE | where.view) ==
                                    ERROR_SUCCESS &&
                                opened.Values(key.values) == ERROR_SUCCESS;
                 changed = true;
             }
+        }
+        // A sub-key whose name could not be read is known only by where it is.
+        for (size_t i = 0; i < place.unreadable; ++i) {
+            keys.push_back(ScannedKey{where, {}, {}, false});
+            written.push_back(0);
         }
     }
     // Keys read afresh, or keys gone since: the index is written anew.

@@ -19,7 +19,8 @@ struct ScannedKey {
     KeyPlace place;
     std::wstring guid;                  // the key's name
     std::vector<RegistryValue> values;  // as the registry holds them
-    bool readable = true;               // false: the key could not be opened or read
+    bool readable = true;  // false: the key could not be opened or read; its name is empty
+                           // when even that could not be read
 
     // The value's data as text, or the empty text when the key has no such value.
     std::wstring Text(const std::wstring& name) const;
@@ -28,7 +29,9 @@ struct ScannedKey {
 // Every key below the Extensions key of each place, the machine-wide views
 // first, with its values. `indexFile` is where the last reading is kept (none
 // when empty): keys unchanged since it are taken from it, and it is written
-// anew when anything changed.
+// anew when anything changed. The file is believed only when it is sound:
+// of this version, its checksum right, no larger than the keys it describes
+// take, and taken in the past; else it is ignored and written anew.
 std::vector<ScannedKey> ScanExtensionKeys(RegistryApi& api, const std::wstring& indexFile);
 
 // The file that keeps the readings of the user running the program, below

@@ -48,13 +48,21 @@ TEST_F(HealthCheckTest, EachKindOfFindingAndTheRepairOfThoseThatCanBe) {
     const ButtonDefinition oneView = Made(L"One view");
     RegDeleteKeyExW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(oneView.guid).c_str(), KEY_WOW64_32KEY, 0);
     const ButtonDefinition partial = Made(L"Partial");
-    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(partial.guid).c_str(), L"MenuStatusBar");
+    const auto inView = [](const std::wstring& guid, const wchar_t* view) {
+        return ExtensionKeyPath(guid).insert(9, view);
+    };
+    for (const wchar_t* view : {L"", L"Wow6432Node\\"})
+        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, inView(partial.guid, view).c_str(), L"MenuStatusBar");
     ButtonDefinition gone = Made(L"Gone");
     const std::wstring missingProgram = L"C:\\no such folder\\gone.exe";
     for (const wchar_t* view : {L"", L"Wow6432Node\\"}) {
-        RegSetKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(gone.guid).insert(9, view).c_str(), L"Exec", REG_SZ,
-                        missingProgram.c_str(), static_cast<DWORD>((missingProgram.size() + 1) * 2));
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, inView(gone.guid, view).c_str(), L"Exec", REG_SZ, missingProgram.c_str(),
+                        static_cast<DWORD>((missingProgram.size() + 1) * 2));
     }
+    // The 32-bit browser would start another program than the 64-bit one.
+    const ButtonDefinition twoFaced = Made(L"Two-faced");
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, inView(twoFaced.guid, L"Wow6432Node\\").c_str(), L"Exec", REG_SZ,
+                    missingProgram.c_str(), static_cast<DWORD>((missingProgram.size() + 1) * 2));
     ButtonDefinition big{made.Add(CreateGUID()), well.exec, bigIcon.path(), L"", L"Big", L"M", L"S", L"T"};
     ASSERT_EQ(buttons.Create(big).outcome, CreationOutcome::Created);
     const ButtonDefinition unlisted = Made(L"Unlisted");
@@ -69,6 +77,7 @@ TEST_F(HealthCheckTest, EachKindOfFindingAndTheRepairOfThoseThatCanBe) {
         {Kind::EntryWithoutKey, ghost}, {Kind::OneView, oneView.guid},   {Kind::MissingValues, partial.guid},
         {Kind::MissingFile, gone.guid}, {Kind::NoToolbarImage, big.guid}, {Kind::Unlisted, unlisted.guid},
         {Kind::Unlisted, taken.guid},   {Kind::SharedGuid, shared.guid},  {Kind::SharedGuid, well.guid},
+        {Kind::ViewsDiffer, twoFaced.guid},
     };
     EXPECT_EQ(Found(), expected);
 
@@ -85,7 +94,7 @@ TEST_F(HealthCheckTest, EachKindOfFindingAndTheRepairOfThoseThatCanBe) {
     EXPECT_EQ(catalogue.GuidOf(L"Taken"), well.guid);
     EXPECT_FALSE(catalogue.Contains(L"Ghost"));
     EXPECT_EQ(catalogue.GuidOf(L"Unlisted"), unlisted.guid);
-    EXPECT_TRUE(testing::Consistent(api, catalogue, {oneView.guid, unlisted.guid, well.guid}));
+    EXPECT_TRUE(testing::Consistent(api, catalogue, {oneView.guid, unlisted.guid, well.guid, twoFaced.guid}));
     EXPECT_TRUE(messages.shown.empty());
 }
 

@@ -132,8 +132,8 @@ TEST_F(ToolbarButtonsTest, KeyHoldsEightValuesWithoutHotIconInTheBrowsersOrder) 
     // the My Buttons entry.
     const std::vector<std::wstring> values{L"Exec",     L"Icon",          L"ButtonText", L"CLSID",
                                            L"Default Visible", L"MenuText", L"MenuStatusBar", L"ToolTip"};
-    // The change is noted in the journal before the first write.
-    std::vector<std::wstring> expected{L"Entry", L"Text", L"Earlier", L"Hive", L"Operation"};
+    // The change is noted in the journal, under the button's GUID, before the first write.
+    std::vector<std::wstring> expected{button.guid};
     expected.insert(expected.end(), values.begin(), values.end());
     expected.insert(expected.end(), values.begin(), values.end());
     expected.push_back(L"Notes");
