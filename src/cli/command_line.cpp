@@ -158,9 +158,16 @@ int Failed(const Streams& io, const std::wstring& why) {
 constexpr wchar_t kBusy[] =
     L"Another copy of Barsmith is changing the toolbar buttons and did not finish in time. Please try again.";
 
+// Notes of changes not carried out are told once, by whichever command finds them.
+void TellSettled(const Streams& io, const SettleReport& settled) {
+    if (const std::wstring text = SettledText(settled, false); !text.empty()) io.err.Line(text);
+}
+
 int ListCatalogue(Buttons& tool, const Streams& io) {
-    const auto listed = ListCatalogueButtons(tool.api, tool.catalogue);
+    SettleReport settled;
+    const auto listed = ListCatalogueButtons(tool.api, tool.catalogue, &settled);
     if (!listed) return Failed(io, kBusy);
+    TellSettled(io, settled);
     // One write for all the lines: thousands of them go out at once.
     std::wstring lines;
     for (const CatalogueButton& button : *listed) {
@@ -174,8 +181,10 @@ int ListCatalogue(Buttons& tool, const Streams& io) {
 }
 
 int ListRegistry(Buttons& tool, const Streams& io) {
-    const auto listed = ListRegistryButtons(tool.api, tool.catalogue, ButtonKeyIndexFile());
+    SettleReport settled;
+    const auto listed = ListRegistryButtons(tool.api, tool.catalogue, ButtonKeyIndexFile(), &settled);
     if (!listed) return Failed(io, kBusy);
+    TellSettled(io, settled);
     std::wstring lines;
     for (const RegistryButton& button : *listed) {
         const wchar_t* place = button.hive != HKEY_LOCAL_MACHINE ? L"user"

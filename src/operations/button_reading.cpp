@@ -64,9 +64,10 @@ std::wstring AddKeysOf(RegistryApi& api, const std::wstring& entry, const std::w
 }  // namespace
 
 std::optional<std::vector<CatalogueButton>> ListCatalogueButtons(RegistryApi& api,
-                                                                 const MyButtonsCatalogue& catalogue) {
+                                                                 const MyButtonsCatalogue& catalogue,
+                                                                 SettleReport* settled) {
     std::optional<std::vector<CatalogueButton>> buttons;
-    RunLocked(api, catalogue, [&] {
+    Transaction transaction = RunLocked(api, catalogue, [&] {
         // The names below each place's Extensions key, one call each, rather
         // than three opened keys for every entry.
         std::map<std::wstring, HKEY, NameLess> keys;
@@ -80,13 +81,15 @@ std::optional<std::vector<CatalogueButton>> ListCatalogueButtons(RegistryApi& ap
             buttons->push_back({std::move(entry.key), std::move(entry.value), hive});
         }
     });
+    if (settled) *settled = std::move(transaction.settled);
     return buttons;
 }
 
 std::optional<std::vector<RegistryButton>> ListRegistryButtons(RegistryApi& api, const MyButtonsCatalogue& catalogue,
-                                                               const std::wstring& indexFile) {
+                                                               const std::wstring& indexFile,
+                                                               SettleReport* settled) {
     std::optional<std::vector<RegistryButton>> listed;
-    RunLocked(api, catalogue, [&] {
+    Transaction transaction = RunLocked(api, catalogue, [&] {
         std::set<std::wstring, NameLess> catalogued;
         for (SettingsEntry& entry : catalogue.Entries()) catalogued.insert(std::move(entry.value));
         // By name, then the machine-wide hive before the current user's.
@@ -105,6 +108,7 @@ std::optional<std::vector<RegistryButton>> ListRegistryButtons(RegistryApi& api,
         listed.emplace();
         for (auto& [where, button] : buttons) listed->push_back(std::move(button));
     });
+    if (settled) *settled = std::move(transaction.settled);
     return listed;
 }
 

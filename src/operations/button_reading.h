@@ -10,6 +10,7 @@
 
 #include "storage/my_buttons_catalogue.h"
 #include "formats/registry_file.h"
+#include "storage/button_change.h"
 
 namespace barsmith {
 
@@ -20,8 +21,10 @@ struct CatalogueButton {
     HKEY hive = nullptr;  // the first hive that holds the key; none when neither does
 };
 // The entries in the catalogue's order; nothing when the lock could not be had in time.
+// What settling another copy's changes found goes to `settled`, when given.
 std::optional<std::vector<CatalogueButton>> ListCatalogueButtons(RegistryApi& api,
-                                                                 const MyButtonsCatalogue& catalogue);
+                                                                 const MyButtonsCatalogue& catalogue,
+                                                                 SettleReport* settled = nullptr);
 
 // One key under a hive's Extensions whose "CLSID" is the button class.
 struct RegistryButton {
@@ -36,7 +39,8 @@ struct RegistryButton {
 // when the lock could not be had in time. `indexFile` keeps what the last
 // reading found (key_index.h), none when empty.
 std::optional<std::vector<RegistryButton>> ListRegistryButtons(RegistryApi& api, const MyButtonsCatalogue& catalogue,
-                                                               const std::wstring& indexFile);
+                                                               const std::wstring& indexFile,
+                                                               SettleReport* settled = nullptr);
 
 // The keys of the named catalogue entries (all of them for none), each in
 // every place it is, its values as the registry holds them; or, in

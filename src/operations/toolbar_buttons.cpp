@@ -96,8 +96,8 @@ const wchar_t* IgnoredWhy(IgnoredNote::Why why) {
     return L"";
 }
 
-// What settling the changes other copies left did not do, for the user;
-// unsettled changes only when `changes`.
+}  // namespace
+
 std::wstring SettledText(const SettleReport& report, bool changes) {
     std::wstring text;
     if (changes) {
@@ -116,8 +116,6 @@ std::wstring SettledText(const SettleReport& report, bool changes) {
                 IgnoredWhy(note.why) + L".";
     return text.empty() ? text : L"Barsmith found changes another copy of it left unfinished:" + text;
 }
-
-}  // namespace
 
 void ToolbarButtons::Tell(const std::wstring& text, const std::wstring& title, UINT type) const {
     if (holding_)

@@ -58,6 +58,11 @@ enum class RemovalOutcome {
     Busy,         // another copy of the program held the lock too long: nothing done
 };
 
+// What settling the changes other copies left did not do, for the user;
+// changes still unsettled only when `changes` (a change is asked for). Empty
+// when there is nothing to tell.
+std::wstring SettledText(const SettleReport& report, bool changes);
+
 class ToolbarButtons {
 public:
     ToolbarButtons(RegistryApi& api, const MyButtonsCatalogue& catalogue, MessageBoxSeam& messages, HWND owner)

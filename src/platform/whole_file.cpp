@@ -1,6 +1,7 @@
 #include "platform/whole_file.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <cwctype>
 #include <vector>
 
@@ -78,10 +79,46 @@ std::optional<FileError> Target(const std::wstring& path, std::wstring& full, st
     return std::nullopt;
 }
 
+constexpr wchar_t kTemporaryPrefix[] = L"~bsm";
+
+// The process whose temporary file `name` is ("~bsm<process>-<n>.tmp"), or 0.
+DWORD TemporaryOwner(const std::wstring& name) {
+    const std::wstring prefix = kTemporaryPrefix;
+    if (!name.starts_with(prefix) || !name.ends_with(L".tmp")) return 0;
+    const std::wstring middle = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+    const size_t dash = middle.find(L'-');
+    const auto digits = [](const std::wstring& text) {
+        return !text.empty() && text.size() <= 10 &&
+               text.find_first_not_of(L"0123456789") == std::wstring::npos;
+    };
+    if (dash == std::wstring::npos || !digits(middle.substr(0, dash)) || !digits(middle.substr(dash + 1))) return 0;
+    return static_cast<DWORD>(std::wcstoul(middle.c_str(), nullptr, 10));
+}
+
+// Deletes the temporary files that copies of the program ended part-way
+// left in `folder`: those of processes that no longer run.
+void SweepLeftTemporaries(const std::wstring& folder) {
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW(Extended(folder + kTemporaryPrefix + L"*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        const DWORD owner = TemporaryOwner(found.cFileName);
+        if (owner == 0 || owner == GetCurrentProcessId() ||
+            (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+            continue;
+        // A process that runs, whoever's, answers; one that is gone does not.
+        if (const UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, owner)); process ||
+            GetLastError() == ERROR_ACCESS_DENIED)
+            continue;
+        DeleteFileW(Extended(folder + found.cFileName).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
 // A new, empty file of a name no other file has, in `folder`.
 UniqueFile CreateTemporary(const std::wstring& folder, std::wstring& name, DWORD& error) {
     for (unsigned attempt = 0; attempt < 1000; ++attempt) {
-        name = folder + L"~bsm" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt) + L".tmp";
+        name = folder + kTemporaryPrefix + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt) + L".tmp";
         UniqueFile file(CreateFileW(Extended(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
         error = file ? 0 : GetLastError();
@@ -126,6 +163,7 @@ std::optional<FileError> WriteWholeFile(const std::wstring& path, const std::str
     std::wstring full;
     std::wstring folder;
     if (auto refused = Target(path, full, folder)) return refused;
+    SweepLeftTemporaries(folder);
     std::wstring temporary;
     DWORD error = 0;
     UniqueFile file = CreateTemporary(folder, temporary, error);

@@ -23,7 +23,8 @@ using WriteChunkFn = BOOL(WINAPI*)(HANDLE file, LPCVOID data, DWORD size, LPDWOR
 // length the system allows work. Nothing when written; on failure the
 // temporary file is gone and `path` is untouched. A device name (NUL, CON,
 // COM1...), a folder, a missing folder or a name too long is refused before
-// anything is written.
+// anything is written. Temporary files that copies of the program ended
+// part-way left in the folder (their processes gone) are deleted first.
 std::optional<FileError> WriteWholeFile(const std::wstring& path, const std::string& bytes,
                                         WriteChunkFn writeChunk = WriteFile);
 

@@ -94,12 +94,19 @@ ChangeResult ApplyRemove(const Change& change, const ButtonKeys& keys, const MyB
                          ChangeScope scope) {
     ChangeResult result;
     result.moved = DeleteOurs(keys, change.guid, FindInScope(keys, change.guid, scope));
+    // Keys out of its reach stay, and so does the entry that names them.
+    bool outOfReach = false;
+    for (const FoundKey& found : keys.Find(change.guid)) {
+        if (InScope(found.place, scope)) continue;
+        result.moved.foreign.push_back(found.place);
+        outOfReach = true;
+    }
     if (!result.moved.refused.empty()) {
         const PlaceStatus& first = result.moved.refused.front();
         result.failure = KeyFailure{KeyFailure::Step::DeleteKey, first.place, {}, first.status};
         return result;
     }
-    if (!change.entry.empty() && Names(catalogue, change.entry, change.guid)) {
+    if (!outOfReach && !change.entry.empty() && Names(catalogue, change.entry, change.guid)) {
         const LSTATUS status = catalogue.Remove(change.entry);
         if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
             result.failure = KeyFailure{KeyFailure::Step::Unlist, {}, {}, status};

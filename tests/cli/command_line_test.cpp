@@ -5,15 +5,19 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <map>
 #include <random>
 #include <set>
 
 #include "model/guid.h"
+#include "storage/change_journal.h"
 #include "storage/my_buttons_catalogue.h"
 #include "platform/handles.h"
 #include "platform/shell.h"
+#include "platform/user_account.h"
+#include "storage/settings_store.h"
 #include "support/consistency.h"
 #include "support/extension_keys.h"
 
@@ -376,6 +380,110 @@ TEST_F(CommandLineTest, CheckNamesWhatIsWrongAndRepairMendsWhatItCan) {
 
 // A settings key that takes no lasting sub-key refuses the note of the change
 // (and the catalogue's record): the creation stops before it writes a key.
+// Notes of changes another program of the user wrote into the journal the
+// user can write: none makes Barsmith write, strip or delete a key; each is
+// told once and gone, and the next command says nothing.
+TEST_F(CommandLineTest, ForgedNotesOfChangesAreToldOnceAndNeverCarriedOut) {
+    const std::wstring mine = Created({L"--text", L"Mine " + tag});
+    const std::wstring user = Created({L"--text", L"User " + tag, L"--user"});
+    const std::wstring foreign = made.Add(CreateGUID());
+    for (const KeyPlace place : {KeyPlace{HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY}, KeyPlace{HKEY_CURRENT_USER, 0}}) {
+        HKEY key = nullptr;
+        RegCreateKeyExW(place.root, ExtensionKeyPath(foreign).c_str(), 0, nullptr, 0, KEY_SET_VALUE | place.view,
+                        nullptr, &key, nullptr);
+        RegSetValueExW(key, L"Exec", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"C:\\other.exe"), 26);
+        RegCloseKey(key);
+    }
+    const ChangeJournal journal(api, kCatalogueApplication);
+    const RegistryValue payload = TextValue(L"Exec", L"C:\\evil\\payload.exe");
+    const std::wstring note = SectionPath(kCatalogueApplication, L"Journal");
+    const struct {
+        const char* name;
+        std::function<void()> forge;
+    } table[] = {
+        {"a machine-wide button that runs a payload",
+         [&] { journal.Begin({Change::Kind::Save, made.Add(CreateGUID()), {}, L"Evil " + tag, {}, HKEY_LOCAL_MACHINE,
+                              {payload, TextValue(L"CLSID", kRunProgramButtonClsid)}}, JournalPlace::User); }},
+        {"our machine-wide button taken over", [&] {
+             journal.Begin({Change::Kind::Save, mine, L"Mine " + tag, L"Mine " + tag, {}, HKEY_LOCAL_MACHINE, {payload}},
+                           JournalPlace::User);
+         }},
+        {"our machine-wide button removed",
+         [&] { journal.Begin({Change::Kind::Remove, mine, L"Mine " + tag}, JournalPlace::User); }},
+        {"another program's key created", [&] {
+             journal.Begin({Change::Kind::Create, foreign, {}, L"F " + tag, {}, HKEY_LOCAL_MACHINE, {}}, JournalPlace::User);
+         }},
+        {"another program's per-user key written", [&] {
+             journal.Begin({Change::Kind::Save, foreign, {}, {}, {}, HKEY_CURRENT_USER, {payload}}, JournalPlace::User);
+         }},
+        {"another program's per-user key removed",
+         [&] { journal.Begin({Change::Kind::Remove, foreign}, JournalPlace::User); }},
+        {"a note of another type", [&] {
+             RegSetKeyValueW(HKEY_CURRENT_USER, note.c_str(), user.c_str(), REG_SZ, L"remove", 14);
+         }},
+        {"a damaged note", [&] {
+             journal.Begin({Change::Kind::Remove, user, L"User " + tag}, JournalPlace::User);
+             HKEY key = nullptr;
+             RegOpenKeyExW(HKEY_CURRENT_USER, note.c_str(), 0, KEY_ALL_ACCESS, &key);
+             BYTE bytes[4096];
+             DWORD size = sizeof bytes;
+             RegQueryValueExW(key, user.c_str(), nullptr, nullptr, bytes, &size);
+             bytes[size / 2] ^= 1;
+             RegSetValueExW(key, user.c_str(), 0, REG_BINARY, bytes, size);
+             RegCloseKey(key);
+         }},
+    };
+    const auto before = std::tuple{ValuesOf(mine), ValuesOf(user), ValuesOf(foreign), catalogue.Entries().size()};
+    ASSERT_EQ(std::get<0>(before).size(), 16u);
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.name);
+        row.forge();
+        // A note in its place that cannot be carried out is tried again a few times, quietly.
+        int told = 0;
+        for (int run = 0; run < 4; ++run) {
+            const Outcome listed = Barsmith({L"list"});
+            EXPECT_EQ(listed.exit, 0u);
+            told += !listed.err.empty();
+        }
+        EXPECT_EQ(told, 1);
+        EXPECT_EQ(std::tuple(ValuesOf(mine), ValuesOf(user), ValuesOf(foreign), catalogue.Entries().size()), before);
+    }
+    // A note the user could have written of the user's own button is carried out.
+    journal.Begin({Change::Kind::Remove, user, L"User " + tag}, JournalPlace::User);
+    EXPECT_EQ(Barsmith({L"list"}).exit, 0u);
+    EXPECT_TRUE(ValuesOf(user).empty());
+    EXPECT_FALSE(catalogue.Contains(L"User " + tag));
+}
+
+// The journal key made a link to the browser's Extensions key: nothing there
+// is deleted; check finds the journal cannot be kept, and repair makes it anew.
+TEST_F(CommandLineTest, JournalMadeALinkIsNeverFollowedAndRepairMakesItAnew) {
+    const std::wstring user = Created({L"--text", L"User " + tag, L"--user"});
+    const std::wstring path = SectionPath(kCatalogueApplication, L"Journal");
+    RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str());
+    HKEY link = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
+                              KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &link, nullptr),
+              ERROR_SUCCESS);
+    const std::wstring target = L"\\Registry\\User\\" + CurrentUserSid() + L"\\" + kExtensionsPath;
+    RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target.c_str()),
+                   static_cast<DWORD>(target.size() * sizeof(wchar_t)));
+    RegCloseKey(link);
+    const auto before = ValuesOf(user);
+
+    EXPECT_EQ(Barsmith({L"list"}).exit, 0u);
+    EXPECT_EQ(Barsmith({L"create", L"--text", L"Refused " + tag, L"--user", L"--program", L"a.exe", L"--icon", L"a.ico",
+                        L"--menu-text", L"M", L"--status-text", L"S", L"--tooltip", L"T"}).exit,
+              1u);
+    EXPECT_EQ(ValuesOf(user), before);
+    const Outcome checked = Barsmith({L"check", L"--repair"});
+    EXPECT_TRUE(Has(checked.out, L"journal\t\t-\tthe user's change journal cannot be kept: it is a registry link"))
+        << checked.out;
+    EXPECT_EQ(ValuesOf(user), before);
+    EXPECT_FALSE(Has(Barsmith({L"check"}).out, L"journal\t")) << "made anew";
+    EXPECT_EQ(Barsmith({L"remove", L"User " + tag}).exit, 0u);
+}
+
 TEST_F(CommandLineTest, CatalogueThatRefusesTheRecordLeavesNoKeyAndExitsOne) {
     const std::wstring settings = L"Software\\Barsmith";
     // The test holds the settings lock: nobody else reads or writes them meanwhile.

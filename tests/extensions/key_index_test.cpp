@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "model/guid.h"
+#include "storage/byte_record.h"
 #include "support/extension_keys.h"
 #include "support/fakes.h"
 
@@ -36,8 +38,31 @@ TEST(KeyIndexTest, UnchangedKeysComeFromTheIndexAndChangedOnesOrADamagedIndexAre
     std::filesystem::copy_file(index, trusted);
     EXPECT_EQ(scanned().Text(L"ButtonText"), L"Old") << "taken from the index";
 
-    std::filesystem::resize_file(index, std::filesystem::file_size(index) - 1);
-    EXPECT_FALSE(scanned().readable) << "a damaged index is no index";
+    // Damage anywhere, or a forgery whose checksum is right but that was
+    // taken in the future or is larger than the keys it may describe: no index.
+    std::string bytes;
+    {
+        std::ifstream in(trusted, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    const auto resealed = [](std::string forged) {
+        forged.resize(forged.size() - 8);
+        const uint64_t sum = Checksum(forged.data(), forged.size());
+        return forged.append(reinterpret_cast<const char*>(&sum), sizeof sum);
+    };
+    std::vector<std::pair<std::string, std::string>> damaged;
+    for (size_t at = 0; at < bytes.size(); at += 1 + bytes.size() / 40)
+        damaged.emplace_back("a bit flipped at " + std::to_string(at), std::string(bytes).replace(at, 1, 1, bytes[at] ^ 4));
+    damaged.emplace_back("cut short", bytes.substr(0, bytes.size() - 1));
+    damaged.emplace_back("taken in the future", resealed(std::string(bytes).replace(8, 8, 8, '\x7f')));
+    std::string huge = bytes;
+    huge.insert(huge.size() - 8, 64u << 20, '\0');
+    damaged.emplace_back("larger than its keys take", resealed(huge));
+    for (const auto& [name, forged] : damaged) {
+        SCOPED_TRACE(name);
+        std::ofstream(index, std::ios::binary | std::ios::trunc) << forged;
+        EXPECT_FALSE(scanned().readable) << "a damaged index is no index";
+    }
 
     CopyFileW(trusted.c_str(), index.c_str(), FALSE);
     RegSetKeyValueW(HKEY_CURRENT_USER, path.c_str(), L"ButtonText", REG_SZ, L"New", 8);
