@@ -37,10 +37,13 @@ bool FileExists(const std::wstring& path) {
 class FileChecks {
 public:
     void Check(const ScannedKey& key, const std::wstring& entry, std::vector<Finding>& findings) {
-        for (const wchar_t* value : {L"Exec", L"Script", L"Icon", L"HotIcon"}) {
+        // The values that name a file: the program or script, and the icons.
+        for (const ButtonField& row : ButtonFields()) {
+            if (row.field != FieldId::Path && row.field != FieldId::Icon && row.field != FieldId::HotIcon) continue;
+            const wchar_t* value = row.value;
             const std::wstring named = key.Text(value);
             if (named.empty()) continue;
-            const bool icon = value[0] == L'I' || value[0] == L'H';
+            const bool icon = row.field != FieldId::Path;
             const std::wstring path = icon ? ParseIconLocation(named).path : named;
             if (!Exists(path)) {
                 findings.push_back({Kind::MissingFile, key.guid, entry, std::wstring(value) + L": " + named +

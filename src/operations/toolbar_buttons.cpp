@@ -57,8 +57,11 @@ std::wstring Paragraphs(const std::vector<PlaceStatus>& places, const std::wstri
 bool IsOurs(const FoundKey& found) { return IsRunProgramButton(found.key); }
 
 std::wstring NotNoted(LSTATUS status) {
-    return L"Barsmith could not note the change in its settings first (" + StatusText(status) +
-           L"), so that it could be finished if Barsmith were ended half-way.";
+    const bool unsound = status == kKeyIsLink || status == ERROR_CHILD_MUST_BE_VOLATILE;
+    return L"Barsmith could not note the change in its settings first (" +
+           (status == kKeyIsLink ? std::wstring(L"its journal key is a registry link") : StatusText(status)) +
+           L"), so that it could be finished if Barsmith were ended half-way." +
+           (unsound ? L" Check My Buttons (barsmith.exe check --repair) makes the journal anew." : L"");
 }
 
 const wchar_t* ChangeName(const Change& change) {

@@ -397,9 +397,13 @@ TEST_F(CommandLineTest, ForgedNotesOfChangesAreToldOnceAndNeverCarriedOut) {
     const ChangeJournal journal(api, kCatalogueApplication);
     const RegistryValue payload = TextValue(L"Exec", L"C:\\evil\\payload.exe");
     const std::wstring note = SectionPath(kCatalogueApplication, L"Journal");
+    // Told by the first `list`, or, for a note in its place that cannot be
+    // carried out, by the one that gives it up after it failed three times.
+    constexpr int kFirst = 1, kGivenUp = 4;
     const struct {
         const char* name;
         std::function<void()> forge;
+        int toldBy = kFirst;
     } table[] = {
         {"a machine-wide button that runs a payload",
          [&] { journal.Begin({Change::Kind::Save, made.Add(CreateGUID()), {}, L"Evil " + tag, {}, HKEY_LOCAL_MACHINE,
@@ -415,7 +419,7 @@ TEST_F(CommandLineTest, ForgedNotesOfChangesAreToldOnceAndNeverCarriedOut) {
          }},
         {"another program's per-user key written", [&] {
              journal.Begin({Change::Kind::Save, foreign, {}, {}, {}, HKEY_CURRENT_USER, {payload}}, JournalPlace::User);
-         }},
+         }, kGivenUp},
         {"another program's per-user key removed",
          [&] { journal.Begin({Change::Kind::Remove, foreign}, JournalPlace::User); }},
         {"a note of another type", [&] {
@@ -438,14 +442,11 @@ TEST_F(CommandLineTest, ForgedNotesOfChangesAreToldOnceAndNeverCarriedOut) {
     for (const auto& row : table) {
         SCOPED_TRACE(row.name);
         row.forge();
-        // A note in its place that cannot be carried out is tried again a few times, quietly.
-        int told = 0;
-        for (int run = 0; run < 4; ++run) {
+        for (int run = 1; run <= row.toldBy + 1; ++run) {
             const Outcome listed = Barsmith({L"list"});
             EXPECT_EQ(listed.exit, 0u);
-            told += !listed.err.empty();
+            EXPECT_EQ(listed.err.empty(), run != row.toldBy) << run << ": " << listed.err;
         }
-        EXPECT_EQ(told, 1);
         EXPECT_EQ(std::tuple(ValuesOf(mine), ValuesOf(user), ValuesOf(foreign), catalogue.Entries().size()), before);
     }
     // A note the user could have written of the user's own button is carried out.
