@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdlib>
 #include <set>
+#include <utility>
 
 #include "cli/output_stream.h"
 #include "model/button_fields.h"
@@ -199,8 +200,11 @@ int ListRegistry(Buttons& tool, const Streams& io) {
 }
 
 int List(const std::vector<std::wstring>& arguments, const Streams& io) {
-    if (arguments.size() > 1 || (arguments.size() == 1 && !Is(arguments[0], L"--all")))
-        throw UsageError{L"list takes no argument but --all."};
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        if (!Is(arguments[i], L"--all"))
+            throw UsageError{L"list does not know " + Quoted(arguments[i]) + L"; it takes no argument but --all."};
+        if (i > 0) throw UsageError{L"The option --all is given twice."};
+    }
     Buttons tool(io, false);
     return arguments.empty() ? ListCatalogue(tool, io) : ListRegistry(tool, io);
 }
@@ -362,10 +366,16 @@ std::optional<std::vector<Finding>> CheckNamed(const Buttons& tool, const std::v
 }
 
 int Check(const std::vector<std::wstring>& arguments, const Streams& io) {
-    const bool repair = !arguments.empty() && Is(arguments[0], L"--repair");
-    const std::vector<std::wstring> names(arguments.begin() + (repair ? 1 : 0), arguments.end());
-    for (const std::wstring& name : names) {
-        if (name.starts_with(L"--")) throw UsageError{L"check does not know " + Quoted(name) + L"."};
+    bool repair = false;
+    std::vector<std::wstring> names;
+    for (const std::wstring& argument : arguments) {
+        if (!argument.starts_with(L"--")) {
+            names.push_back(argument);
+        } else if (!Is(argument, L"--repair")) {
+            throw UsageError{L"check does not know " + Quoted(argument) + L"."};
+        } else if (std::exchange(repair, true)) {
+            throw UsageError{L"The option --repair is given twice."};
+        }
     }
     const Buttons tool(io, false);
     std::optional<std::vector<Finding>> findings = CheckNamed(tool, names);

@@ -11,9 +11,9 @@ namespace barsmith {
 namespace {
 
 using testing::HklmValue;
-using testing::StartingShell;
 using testing::ScratchFolder;
 using testing::ScriptedMessageBox;
+using testing::StartingShell;
 using testing::SysInfoEntries;
 
 // Reads the tool's "PATH" entry the way the launcher does.
@@ -87,73 +87,51 @@ TEST_F(GetKeyValueTest, KeyThatRefusesWriteAccessIsReadAllTheSame) {
     EXPECT_EQ(refusing.requestedAccess, (std::vector<REGSAM>{0x2003F, KEY_READ}));
 }
 
-// The launcher, with both registry entries cleared first.
-class StartSysInfoTest : public ::testing::Test {
-protected:
-    SysInfoEntries entries;
-    StartingShell shell;
-    ScriptedMessageBox messages;
-    ScratchFolder folder;
-
-    void Start() { StartSysInfo(nullptr, shell, messages); }
-    void ExpectUnavailableMessage() const {
+// The launcher, with both registry entries cleared first: the registered full
+// path, else MSINFO32.EXE in the registered folder, is started quoted in a
+// normal window; whatever leaves nothing started shows the message instead.
+TEST(StartSysInfoTest, StartsTheRegisteredToolOrTellsItIsUnavailable) {
+    using Register = void (*)(SysInfoEntries&, const std::wstring& folder);
+    const struct {
+        const char* what;
+        Register registered;
+        const wchar_t* tool;  // the stand-in program put into the folder under this name
+        size_t attempts;      // to start a program
+    } rows[] = {
+        {"nothing", [](SysInfoEntries&, const std::wstring&) {}, nullptr, 0},
+        {"the path", [](SysInfoEntries& e, const std::wstring& f) { e.path.SetText(f + L"\\msinfo32.exe"); },
+         L"msinfo32.exe", 1},
+        {"a path to no file", [](SysInfoEntries& e, const std::wstring& f) { e.path.SetText(f + L"\\no.exe"); },
+         nullptr, 1},
+        {"a path of another type", [](SysInfoEntries& e, const std::wstring&) { e.path.Set(REG_BINARY, "\x01"); },
+         nullptr, 1},
+        {"an empty path", [](SysInfoEntries& e, const std::wstring&) { e.path.Set(REG_SZ, ""); }, nullptr, 0},
+        {"the folder", [](SysInfoEntries& e, const std::wstring& f) { e.folder.SetText(f); }, L"MSINFO32.EXE", 1},
+        {"a folder without the tool", [](SysInfoEntries& e, const std::wstring& f) { e.folder.SetText(f); }, nullptr,
+         0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        SysInfoEntries entries;
+        const ScratchFolder folder;
+        StartingShell shell;
+        ScriptedMessageBox messages;
+        ASSERT_TRUE(!row.tool || folder.AddFakeTool(row.tool));
+        row.registered(entries, folder.path());
+        StartSysInfo(nullptr, shell, messages);
+        ASSERT_EQ(shell.recorded.started.size(), row.attempts);
+        if (row.tool) {
+            const std::wstring tool = folder.path() + L"\\" + row.tool;
+            EXPECT_TRUE(messages.shown.empty());
+            EXPECT_EQ(shell.recorded.started[0].file, tool);
+            EXPECT_EQ(shell.recorded.started[0].showCommand, SW_SHOWNORMAL);
+            EXPECT_EQ(folder.WaitForStart(), L"\"" + tool + L"\"");
+            continue;
+        }
         ASSERT_EQ(messages.shown.size(), 1u);
-        EXPECT_EQ(messages.shown[0].text, L"System Information Is Unavailable At This Time");
-        EXPECT_EQ(messages.shown[0].title, L"Barsmith");
+        EXPECT_EQ(messages.shown[0].text, kSysInfoUnavailable);
         EXPECT_EQ(messages.shown[0].type, static_cast<UINT>(MB_OK));
     }
-};
-
-TEST_F(StartSysInfoTest, NothingRegisteredShowsTheMessageOnly) {
-    Start();
-    ExpectUnavailableMessage();
-    EXPECT_TRUE(shell.recorded.started.empty());
-}
-
-TEST_F(StartSysInfoTest, RegisteredPathStartsTheToolQuotedInANormalWindow) {
-    ASSERT_TRUE(folder.AddFakeTool(L"msinfo32.exe"));
-    const std::wstring tool = folder.path() + L"\\msinfo32.exe";
-    ASSERT_TRUE(entries.path.SetText(tool));
-
-    Start();
-    EXPECT_TRUE(messages.shown.empty());
-    ASSERT_EQ(shell.recorded.started.size(), 1u);
-    EXPECT_EQ(shell.recorded.started[0].file, tool);
-    EXPECT_EQ(shell.recorded.started[0].showCommand, SW_SHOWNORMAL);
-    EXPECT_EQ(folder.WaitForStart(), L"\"" + tool + L"\"");
-}
-
-TEST_F(StartSysInfoTest, UnstartablePathsShowTheMessage) {
-    ASSERT_TRUE(entries.path.SetText(folder.path() + L"\\missing.exe"));
-    Start();
-    ExpectUnavailableMessage();
-    EXPECT_EQ(shell.recorded.started.size(), 1u);
-
-    // Another type reads as true but leaves no path to start, and so does an empty value.
-    for (const DWORD type : {REG_BINARY, REG_SZ}) {
-        messages.shown.clear();
-        ASSERT_TRUE(entries.path.Set(type, type == REG_SZ ? "" : "\x01\x02"));
-        Start();
-        ExpectUnavailableMessage();
-    }
-}
-
-TEST_F(StartSysInfoTest, FolderFallbackStartsTheToolFoundThere) {
-    ASSERT_TRUE(entries.folder.SetText(folder.path()));
-    ASSERT_TRUE(folder.AddFakeTool(L"MSINFO32.EXE"));
-
-    Start();
-    EXPECT_TRUE(messages.shown.empty());
-    ASSERT_EQ(shell.recorded.started.size(), 1u);
-    EXPECT_EQ(shell.recorded.started[0].file, folder.path() + L"\\MSINFO32.EXE");
-    EXPECT_EQ(folder.WaitForStart(), L"\"" + folder.path() + L"\\MSINFO32.EXE\"");
-}
-
-TEST_F(StartSysInfoTest, FolderWithoutTheToolShowsTheMessageWithoutStarting) {
-    ASSERT_TRUE(entries.folder.SetText(folder.path()));
-    Start();
-    ExpectUnavailableMessage();
-    EXPECT_TRUE(shell.recorded.started.empty());
 }
 
 }  // namespace

@@ -166,11 +166,18 @@ TEST_F(CommandLineTest, HelpGoesToStandardOutputAndAWrongCommandLineExitsTwoWith
         {{L"-h"}, 0, L""},
         {{L"create", L"--help"}, 0, L""},
         {{L"frob"}, 2, L"Unknown command \"frob\"."},
-        {{L"list", L"--every"}, 2, L"list takes no argument but --all."},
+        {{L"list", L"--every"}, 2, L"list does not know \"--every\"; it takes no argument but --all."},
+        {{L"list", L"--all", L"extra"}, 2, L"list does not know \"extra\""},
+        {{L"list", L"--all", L"--ALL"}, 2, L"The option --all is given twice."},
+        {{L"check", L"--repiar"}, 2, L"check does not know \"--repiar\"."},
+        {{L"check", L"--repair", L"Notes", L"--repair"}, 2, L"The option --repair is given twice."},
         {{L"create", L"--text"}, 2, L"The option --text needs a value."},
         {{L"create", L"--colour", L"red"}, 2, L"create does not know \"--colour\"."},
         {{L"create", L"--user", L"--USER"}, 2, L"The option --user is given twice."},
+        {{L"create", L"--script", L"a.js", L"--program", L"b.exe"}, 2, L"Give --program or --script, not both."},
+        {{L"create", L"--menu-only", L"--icon", L"i.ico"}, 2, L"The option --icon does not fit --menu-only"},
         {{L"remove"}, 2, L"remove takes one button text or {GUID}."},
+        {{L"remove", L"Notes", L"Jots"}, 2, L"remove takes one button text or {GUID}."},
         {{L"export"}, 2, L"export needs the name of the file to write."},
     };
     for (const auto& row : table) {
@@ -262,8 +269,12 @@ TEST_F(CommandLineTest, ExportedFileImportsBackByteForByteAndListsAsOtherPeoples
     const std::wstring file = (folder / L"buttons.reg").wstring();
     const Outcome exported = Barsmith({L"export", file, userText, machineText});
     ASSERT_TRUE(exported.exit == 0 && exported.out.empty() && exported.err.empty()) << exported.err;
+    // A value name with a NUL in it, as only the native call writes one, would end its line in the file.
+    const std::wstring nul = Created({L"--text", L"Nul " + tag, L"--user"});
+    ASSERT_EQ(testing::SetCountedValue(HKEY_CURRENT_USER, ExtensionKeyPath(nul), {L"a\0b", 3}, L"x"), ERROR_SUCCESS);
     for (const auto& [path, entry, told] : {std::tuple{folder / L"none.reg", L"Not " + tag, L"is not in My Buttons."},
-                                            {folder / L"missing" / L"none.reg", userText, L"could not be written"}}) {
+                                            {folder / L"missing" / L"none.reg", userText, L"could not be written"},
+                                            {folder / L"nul.reg", L"Nul " + tag, L"\"a\\u0000b\", whose name no"}}) {
         const Outcome run = Barsmith({L"export", path.wstring(), entry});
         EXPECT_TRUE(run.exit == 1 && Has(run.err, told) && !std::filesystem::exists(path)) << run.err;
     }
@@ -297,9 +308,10 @@ TEST_F(CommandLineTest, ExportedFileImportsBackByteForByteAndListsAsOtherPeoples
     RegDeleteKeyW(HKEY_CURRENT_USER, oddKey.c_str());
 }
 
-// Every kind of entry the browser knows, made, listed, exported, imported
-// back byte for byte, and removed by its GUID once My Buttons no longer names it.
-TEST_F(CommandLineTest, EveryKindIsMadeListedExportedImportedBackAndRemoved) {
+// Every kind of entry the browser knows, made with exactly its values, listed,
+// and removed by its GUID once My Buttons no longer names it. (Export copies
+// whatever values a key has, as the test above shows.)
+TEST_F(CommandLineTest, EveryKindIsMadeListedAndRemoved) {
     const std::wstring icon = ExecutableFolder() + L"\\barsmith.exe,0";
     const struct {
         std::vector<std::wstring> options;
@@ -333,20 +345,8 @@ TEST_F(CommandLineTest, EveryKindIsMadeListedExportedImportedBackAndRemoved) {
     }
     EXPECT_TRUE(Has(Listed(true), L"\r\n" + guids[2] + L"\tmachine\tItem " + tag + L"\tmine\r\n"))
         << "a menu item is listed by its menu text";
-    const std::wstring file = (folder / L"kinds.reg").wstring();
-    std::vector<std::wstring> exportAll{L"export", file};
-    exportAll.insert(exportAll.end(), texts.begin(), texts.end());
-    ASSERT_EQ(Barsmith(exportAll).exit, 0u);
-    std::vector<std::map<std::pair<int, std::wstring>, std::pair<DWORD, std::string>>> before;
-    for (const std::wstring& guid : guids) before.push_back(ValuesOf(guid));
     for (size_t i = 0; i < guids.size(); ++i) {
-        testing::DeleteButtonKeys(guids[i]);
         catalogue.Remove(texts[i]);
-    }
-    const std::wstring reg = SystemFolder() + L"\\reg.exe";
-    ASSERT_EQ(Start(reg, Quote(reg) + L" import " + Quote(file)).exit, 0u);
-    for (size_t i = 0; i < guids.size(); ++i) {
-        EXPECT_EQ(ValuesOf(guids[i]), before[i]) << texts[i];
         EXPECT_EQ(Barsmith({L"remove", guids[i]}).exit, 0u) << "a key of ours that no entry names";
         EXPECT_TRUE(ValuesOf(guids[i]).empty());
     }

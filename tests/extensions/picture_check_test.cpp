@@ -21,12 +21,9 @@ std::vector<uint8_t> SeedBytes(const std::wstring& name) {
 
 bool Refused(std::span<const uint8_t> bytes) { return CheckedIconImages(bytes).empty() && !CheckedBitmapFile(bytes); }
 
-TEST(PictureCheckTest, EveryWellFormedPicturePassesItsChecks) {
-    for (const testing::PictureSeed& seed : testing::PictureSeeds()) EXPECT_FALSE(Refused(seed.bytes)) << seed.name;
-}
-
 // One field of a well-formed picture changed (`width` bytes written at `at`),
-// or, with width 0, the file cut `at` bytes short.
+// or, with width 0, the file cut `at` bytes short (an icon file's one image
+// with it, as its directory entry tells).
 struct Damage {
     const wchar_t* seed;
     const char* what;
@@ -37,7 +34,7 @@ struct Damage {
 
 constexpr wchar_t kIcon[] = L"icon, 32 bits";
 constexpr wchar_t kPng[] = L"icon, PNG";
-constexpr wchar_t kBitmap[] = L"bitmap, 8 bits";
+constexpr wchar_t kBitmap[] = L"bitmap, 8 bits, all 256 colours named";
 constexpr wchar_t kMasks[] = L"bitmap, version 5 top-down";
 constexpr wchar_t kRle[] = L"bitmap, run-length";
 constexpr wchar_t kHinted[] = L"bitmap, 24 bits, 300 colours named";
@@ -71,6 +68,7 @@ const Damage kDamages[] = {
     {kPng, "colour type", 47, 5, 1},
     {kPng, "interlace", 50, 2, 1},
     {kPng, "chunk past the end", 55, 0x7F, 1},
+    {kPng, "no image data", 62, 'X', 1},
     {kPng, "cut short", 12, 0, 0},
     {kBitmap, "tag", 1, 'X', 1},
     {kBitmap, "file size", 2, 0x7FFFFFFF, 4},
@@ -103,6 +101,8 @@ TEST(PictureCheckTest, AnyDoubtfulCountSizeOrOffsetRefusesTheWholeFile) {
             std::memcpy(bytes.data() + damage.at, &damage.value, damage.width);
         } else {
             bytes.resize(bytes.size() - damage.at);
+            const uint32_t imageLength = static_cast<uint32_t>(bytes.size() - 22);  // after the one entry
+            if (bytes[0] == 0) std::memcpy(bytes.data() + 14, &imageLength, 4);
         }
         EXPECT_TRUE(Refused(bytes)) << damage.what;
     }

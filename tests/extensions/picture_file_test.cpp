@@ -44,19 +44,6 @@ void DrawAsThePreviewDoes(HICON icon, int size) {
     DrawIconEx(dc.get(), 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
 }
 
-TEST(PictureFileTest, LoadsIconAndBitmapFilesAtTheAskedSizeWhateverTheirExtension) {
-    const TempFile ico(L".ico", testing::IcoFileBytes(32, RGB(200, 30, 30)));
-    const TempFile bmp(L".bmp", testing::BmpFileBytes(48, 16, RGB(30, 200, 30)));
-    const TempFile bitmapNamedIcon(L".ico", testing::BmpFileBytes(32, 32, RGB(0, 0, 255)));
-    for (const TempFile* file : {&ico, &bmp, &bitmapNamedIcon}) {
-        const UniqueIcon icon = LoadPictureIcon(file->path(), 32);
-        ASSERT_TRUE(icon) << file->path();
-        const SIZE size = IconSize(icon.get());
-        EXPECT_EQ(size.cx, 32);
-        EXPECT_EQ(size.cy, 32);
-    }
-}
-
 TEST(PictureFileTest, EveryKindOfPictureLoadsAtEverySizeThePreviewAsks) {
     for (const testing::PictureSeed& seed : testing::PictureSeeds()) {
         const TempFile file(L".pic", seed.bytes);
@@ -68,15 +55,6 @@ TEST(PictureFileTest, EveryKindOfPictureLoadsAtEverySizeThePreviewAsks) {
             EXPECT_EQ(loaded.cy, size) << seed.name;
         }
     }
-}
-
-TEST(PictureFileTest, WhatCannotBeLoadedGivesNoPicture) {
-    const TempFile text(L".ico", std::vector<uint8_t>{'n', 'o', ' ', 'i', 'c', 'o', 'n'});
-    const TempFile empty(L".bmp", {});
-    EXPECT_FALSE(LoadPictureIcon(text.path(), 32));
-    EXPECT_FALSE(LoadPictureIcon(empty.path(), 32));
-    EXPECT_FALSE(LoadPictureIcon(L"C:\\no such folder\\" + CreateGUID() + L".ico", 32));
-    EXPECT_FALSE(LoadPictureIcon(L"", 32));
 }
 
 TEST(PictureFileTest, AnImageTheDecoderRefusesGivesWayToTheNextBest) {
@@ -93,6 +71,7 @@ TEST(PictureFileTest, IconLocationsNameAFilesPictureOrAnIconInsideAProgram) {
     const std::wstring dll = BARSMITH_PICTURE_ICONS, dll32 = BARSMITH_PICTURE_ICONS_32;
     const TempFile withComma(L",b.ico", testing::IcoFileBytes(32, RGB(1, 2, 3)));
     const TempFile ico(L".ico", testing::IconFile(1, {testing::DibImage(256, 1), testing::DibImage(16, 4)}));
+    const TempFile text(L".ico", {'n', 'o', ' ', 'i', 'c', 'o', 'n'}), empty(L".bmp", {});
     const std::pair<std::wstring, std::optional<std::vector<int>>> cases[] = {
         {dll + L",0", {{16}}},
         {dll + L",1", {{16, 32}}},
@@ -108,6 +87,10 @@ TEST(PictureFileTest, IconLocationsNameAFilesPictureOrAnIconInsideAProgram) {
         {ico.path(), {{256, 16}}},
         {ico.path() + L",0", {{256, 16}}},
         {ico.path() + L",1", {}},
+        {text.path(), {}},
+        {empty.path(), {}},
+        {L"C:\\no such folder\\" + CreateGUID() + L".ico", {}},
+        {L"", {}},
     };
     for (const auto& [location, sides] : cases) {
         EXPECT_EQ(PictureImageSides(location), sides) << location;
@@ -172,9 +155,13 @@ const ProgramDamage kProgramDamages[] = {
     {"file cut short", From::Start, 0x400, 0, 0},
 };
 
-TEST(PictureFileTest, AnythingDoubtfulInAProgramOnTheWayToItsIconGivesNoPicture) {
+std::vector<uint8_t> TestDll() {
     std::ifstream in(std::filesystem::path(BARSMITH_PICTURE_ICONS), std::ios::binary);
-    const std::vector<uint8_t> dll{std::istreambuf_iterator<char>(in), {}};
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST(PictureFileTest, AnythingDoubtfulInAProgramOnTheWayToItsIconGivesNoPicture) {
+    const std::vector<uint8_t> dll = TestDll();
     for (const ProgramDamage& damage : kProgramDamages) {
         std::vector<uint8_t> bytes = dll;
         const size_t at = Where(dll, damage.from) + damage.at;
@@ -187,6 +174,36 @@ TEST(PictureFileTest, AnythingDoubtfulInAProgramOnTheWayToItsIconGivesNoPicture)
         const TempFile file(L".dll", bytes);
         EXPECT_FALSE(PictureImageSides(file.path() + L",1")) << damage.what;
         EXPECT_FALSE(LoadPictureIcon(file.path() + L",1", 32)) << damage.what;
+    }
+}
+
+// A resource's data may end where its section ends, its entry where the
+// resource directory ends; one byte more lies outside them.
+TEST(PictureFileTest, ResourceDataAndEntriesEndAtTheirSectionAndDirectoryAtTheMost) {
+    const std::vector<uint8_t> dll = TestDll();
+    const auto u32 = [&](size_t at) {
+        uint32_t value = 0;
+        std::memcpy(&value, dll.data() + at, sizeof value);
+        return value;
+    };
+    const size_t section = Where(dll, From::Section), entry = Where(dll, From::GroupData);
+    // The section's address, plus the smaller of its loaded and stored sizes.
+    const uint32_t toSectionEnd = u32(section + 12) + std::min(u32(section + 8), u32(section + 16)) - u32(entry);
+    const auto toEntryEnd = static_cast<uint32_t>(entry + sizeof(IMAGE_RESOURCE_DATA_ENTRY) - Where(dll, From::Root));
+    const size_t directoryLength = Where(dll, From::Signature) + kResources + 4;
+    const struct {
+        size_t at;
+        uint32_t value;
+        bool loads;
+    } rows[] = {{entry + 4, toSectionEnd, true},
+                {entry + 4, toSectionEnd + 1, false},
+                {directoryLength, toEntryEnd, true},
+                {directoryLength, toEntryEnd - 1, false}};
+    for (const auto& row : rows) {
+        std::vector<uint8_t> bytes = dll;
+        std::memcpy(bytes.data() + row.at, &row.value, sizeof row.value);
+        const TempFile file(L".dll", bytes);
+        EXPECT_EQ(PictureImageSides(file.path() + L",1").has_value(), row.loads) << row.at << ": " << row.value;
     }
 }
 

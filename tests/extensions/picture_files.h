@@ -261,8 +261,11 @@ struct PictureSeed {
 
 // Well-formed pictures of every kind the preview reads.
 inline std::vector<PictureSeed> PictureSeeds() {
-    const auto bitmap = [](int width, int height, int bitCount) {
-        return BitmapFile(DibBytes(width, height, bitCount, false), RowBytes(width, bitCount) * height);
+    // `named`: the colours the header names, 0 for all of the bit count's.
+    const auto bitmap = [](int width, int height, int bitCount, uint32_t named = 0) {
+        std::vector<uint8_t> dib = DibBytes(width, height, bitCount, false);
+        reinterpret_cast<BITMAPINFOHEADER*>(dib.data())->biClrUsed = named;
+        return BitmapFile(dib, RowBytes(width, bitCount) * height);
     };
     return {
         {L"icon, 32 bits", IcoFileBytes(32, RGB(200, 30, 30))},
@@ -272,7 +275,7 @@ inline std::vector<PictureSeed> PictureSeeds() {
         {L"icon, 256 pixels written as 0", IconFile(1, {DibImage(256, 1), DibImage(16, 4)})},
         {L"cursor", IconFile(2, {DibImage(32, 1)})},
         {L"bitmap, 24 bits", bitmap(40, 20, 24)},
-        {L"bitmap, 8 bits", bitmap(33, 17, 8)},
+        {L"bitmap, 8 bits, all 256 colours named", bitmap(33, 17, 8, 256)},
         {L"bitmap, 1 bit", bitmap(20, 20, 1)},
         {L"bitmap, 32 bits", BmpFileBytes(48, 16, RGB(30, 200, 30))},
         {L"bitmap, run-length", Rle8BitmapFile(30, 12)},

@@ -104,22 +104,15 @@ TEST(HeaderLayoutTest, WithoutAPlaceForTheAlignmentTheCaptionKeepsItsLeftEdgeAnd
     EXPECT_EQ(unknown.icon.left, 60);
 }
 
-TEST(HeaderLayoutTest, DoMultiLiningTurnsEveryBarIntoALineBreak) {
-    EXPECT_EQ(DoMultiLining(L"Top|Bottom"), L"Top\r\nBottom");
-    EXPECT_EQ(DoMultiLining(L"Top|"), L"Top\r\n");
-    EXPECT_EQ(DoMultiLining(L"|"), L"\r\n");
-    EXPECT_EQ(DoMultiLining(L"||"), L"\r\n\r\n");
-    EXPECT_EQ(DoMultiLining(L"a||b|"), L"a\r\n\r\nb\r\n");
+TEST(HeaderLayoutTest, BarsBecomeLineBreaksAndLineBreaksBarsAgain) {
+    for (const auto& [bars, lines] : {std::pair{L"Top|Bottom", L"Top\r\nBottom"}, {L"Top|", L"Top\r\n"}, {L"|", L"\r\n"},
+                                      {L"a||b|", L"a\r\n\r\nb\r\n"}, {L"", L""}, {L"plain text", L"plain text"}}) {
+        EXPECT_EQ(DoMultiLining(bars), lines);
+        EXPECT_EQ(RemoveCRLF(lines), bars);
+    }
     EXPECT_EQ(DoMultiLining(L"no bars\r\n"), L"no bars\r\n");
-    EXPECT_EQ(DoMultiLining(L""), L"");
-}
-
-TEST(HeaderLayoutTest, RemoveCRLFTurnsReturnsIntoBarsAndDropsLineFeeds) {
-    EXPECT_EQ(RemoveCRLF(L"Top\r\nBottom"), L"Top|Bottom");
-    EXPECT_EQ(RemoveCRLF(L"\r\r\n"), L"||");
+    EXPECT_EQ(RemoveCRLF(L"\r\r\n"), L"||");  // each return a bar, each line feed dropped
     EXPECT_EQ(RemoveCRLF(L"a\nb"), L"ab");
-    EXPECT_EQ(RemoveCRLF(L"plain | text"), L"plain | text");
-    EXPECT_EQ(RemoveCRLF(DoMultiLining(L"one|two|three")), L"one|two|three");
 }
 
 }  // namespace

@@ -8,18 +8,13 @@
 namespace barsmith {
 namespace {
 
-TEST(TwipsTest, ConvertsWithTheScreensDpi) {
-    EXPECT_EQ(TwipsToPixels(7320, 96), 488);
-    EXPECT_EQ(TwipsToPixels(5115, 96), 341);
+TEST(TwipsTest, RoundsToTheNearestPixelAtEachAxisDpi) {
     EXPECT_EQ(TwipsToPixels(7, 96), 0);  // 0.47 px
     EXPECT_EQ(TwipsToPixels(8, 96), 1);  // 0.53 px
-    EXPECT_EQ(TwipsToPixels(7320, 144), 732);
-    EXPECT_EQ(TwipsToPixels(-120, 96), -8);
-    const RECT r = ToPixels({120, 720, 7095, 1935}, Dpi{96, 120});
-    EXPECT_EQ(r.left, 8);
-    EXPECT_EQ(r.top, 60);
-    EXPECT_EQ(r.right, 8 + 473);
-    EXPECT_EQ(r.bottom, 60 + 161);
+    EXPECT_EQ(TwipsToPixels(-8, 96), -1);  // away from zero, as MulDiv rounds
+    const RECT r = ToPixels({120, 720, 7095, 1935}, Dpi{96, 120});  // left, top, width, height
+    const RECT expected{8, 60, 8 + 473, 60 + 161};
+    EXPECT_TRUE(EqualRect(&r, &expected));
 }
 
 TEST(CommonDialogTest, FilterBecomesNulSeparatedPairs) {

@@ -48,7 +48,7 @@ TEST_F(WholeFileTest, LongPathsWorkAndWhatNamesNoWritableFileIsRefusedWithTheRea
         {folder.wstring(), L"it is a folder."},
         {folder.wstring() + L"\\", L"it names a folder, not a file."},
         {(folder / L"missing" / L"x.reg").wstring(), L"does not exist."},
-        {(folder / (std::wstring(256, L'n') + L".reg")).wstring(), L"the name is too long."},
+        {(folder / (std::wstring(252, L'n') + L".reg")).wstring(), L"the name is too long."},  // 256 characters
         {L"C:\\" + std::wstring(32800, L'p'), L"the name is too long."},
         {L"", L"no file is named."},
     };
@@ -59,8 +59,9 @@ TEST_F(WholeFileTest, LongPathsWorkAndWhatNamesNoWritableFileIsRefusedWithTheRea
         EXPECT_NE(error->reason.find(row.reason), std::wstring::npos) << error->reason;
     }
     EXPECT_EQ(Files(), 1u) << "only the deep folder: nothing was written anywhere";
-    // COM10 and LPT0 are ordinary names.
-    EXPECT_FALSE(WriteWholeFile((folder / L"COM10").wstring(), "not a device"));
+    // COM10, LPT0 and a name of 255 characters are ordinary names.
+    for (const std::wstring& name : {std::wstring(L"COM10"), std::wstring(L"LPT0"), std::wstring(251, L'n') + L".reg"})
+        EXPECT_FALSE(WriteWholeFile((folder / name).wstring(), "ordinary")) << name.size();
 }
 
 BOOL WINAPI WriteHalfThenFailDiskFull(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED) {
