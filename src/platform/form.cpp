@@ -680,6 +680,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             lastFocus_ = GetFocus();
         } else if (lastFocus_ && IsChild(Hwnd(), lastFocus_)) {
             SetFocus(lastFocus_);
+            ShowFocusedButtonAsDefault();
             return 0;
         }
         break;

@@ -167,6 +167,16 @@ TEST_F(MainWindowTest, EnterPressesTheFocusedButtonWhichShowsAsTheDefault) {
     EXPECT_TRUE(isDefault(IDC_Help));
 }
 
+TEST_F(MainWindowTest, TheFocusIsWhereTheUserLeftItWhenTheWindowIsActivatedAgain) {
+    SetFocus(Ctl(IDC_MenuText));
+    main->OnAbout();
+    Pump();
+    ASSERT_NE(GetForegroundWindow(), main->Hwnd());
+    SetForegroundWindow(main->Hwnd());
+    Pump();
+    EXPECT_EQ(GetFocus(), Ctl(IDC_MenuText));
+}
+
 TEST_F(MainWindowTest, WhatTheFirstPaintDoesNotShowIsMadeWhenFirstAskedFor) {
     // Whether the window has the control, without asking the form for it.
     const auto made = [this](int id) {
