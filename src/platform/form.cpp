@@ -140,6 +140,14 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wParam, LPARAM lParam, U
     return DefSubclassProc(frame, msg, wParam, lParam);
 }
 
+// What the platform's dialog manager lacks: it takes an access key from a
+// label's "&" even when the label shows it as text, so such a label says it is no label.
+LRESULT CALLBACK PlainTextProc(HWND label, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+    if (msg == WM_GETDLGCODE) return 0;
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(label, PlainTextProc, id);
+    return DefSubclassProc(label, msg, wParam, lParam);
+}
+
 UniqueFont CreateMessageFont(const Dpi& dpi) {
     LOGFONTW font{};
     if (!MessageFontFor(dpi, font)) return {};
@@ -345,6 +353,8 @@ void Form::MakeControl(const ControlSpec& spec) {
         if (spec.kind == ControlKind::Frame) exStyle = WS_EX_CONTROLPARENT;
         control = AddControl(parent, ClassOf(spec.kind), spec.caption, DialogStyleOf(spec), spec.at, spec.id, exStyle);
         if (control && spec.kind == ControlKind::Frame) SetWindowSubclass(control, FrameProc, 0, 0);
+        if (control && IsTextLabel(control) && (GetWindowLongW(control, GWL_STYLE) & SS_NOPREFIX))
+            SetWindowSubclass(control, PlainTextProc, 0, 0);
     }
     if (control && spec.hiddenAtStart) ShowWindow(control, SW_HIDE);
     controls_.emplace_back(spec.id, control);

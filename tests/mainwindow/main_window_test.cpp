@@ -270,6 +270,24 @@ TEST_F(MainWindowTest, AccessKeysPressTheirButtons) {
     PostMessageW(Ctl(IDC_ApplicationPath), WM_SYSCHAR, L'T', 1 << 29);
     Pump();
     EXPECT_EQ(main->Text(IDC_SwitchView), L"&My Buttons");
+    // Nor is one in the status line, which shows what the user typed.
+    main->SetStatusCreated(L"R&D");
+    SetFocus(Ctl(IDC_Close));
+    PostMessageW(Ctl(IDC_Close), WM_SYSCHAR, L'd', 1 << 29);
+    Pump();
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(dialogs.requests[0].title, L"Choose your default icon");
+}
+
+TEST_F(MainWindowTest, ArrowKeysChooseAmongTheOptionsNextToEachOther) {
+    SetFocus(Ctl(IDC_RunsProgram));
+    PressKey(GetFocus(), WM_KEYDOWN, VK_DOWN);
+    EXPECT_EQ(GetFocus(), Ctl(IDC_RunsScript));
+    EXPECT_TRUE(Checked(IDC_RunsScript) && !Checked(IDC_RunsProgram));
+    EXPECT_EQ(main->Text(IDC_ApplicationLabel), L"Script") << "chosen as with a click";
+    PressKey(GetFocus(), WM_KEYDOWN, VK_DOWN);
+    EXPECT_EQ(GetFocus(), Ctl(IDC_RunsProgram)) << "the check box below is a group of its own";
+    EXPECT_FALSE(Checked(IDC_MenuOnly));
 }
 
 TEST_F(MainWindowTest, F1AnywhereOpensHelpAndOtherKeysDoNothing) {
