@@ -349,8 +349,9 @@ void Form::MakeControl(const ControlSpec& spec) {
         if (control) Track(control, parent, spec.at);
     } else {
         DWORD exStyle = spec.kind == ControlKind::Bitmap ? WS_EX_CLIENTEDGE : 0;
-        // The platform's Tab and access keys reach into a frame that says it holds controls.
-        if (spec.kind == ControlKind::Frame) exStyle = WS_EX_CONTROLPARENT;
+        // The platform's Tab reaches into a frame that says it holds controls; not into one out
+        // of view, whose option buttons make themselves tab stops when they are checked.
+        if (spec.kind == ControlKind::Frame && !IsOutOfView(spec)) exStyle = WS_EX_CONTROLPARENT;
         control = AddControl(parent, ClassOf(spec.kind), spec.caption, DialogStyleOf(spec), spec.at, spec.id, exStyle);
         if (control && spec.kind == ControlKind::Frame) SetWindowSubclass(control, FrameProc, 0, 0);
         if (control && IsTextLabel(control) && (GetWindowLongW(control, GWL_STYLE) & SS_NOPREFIX))

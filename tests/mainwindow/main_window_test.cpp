@@ -111,6 +111,8 @@ TEST_F(MainWindowTest, TabWalksTheDesignedOrderAcrossFramesOverWhatIsInView) {
         IDC_MenuOnly,        IDC_HelpMenu,      IDC_ChangeIcon,  IDC_ChangeHotIcon,   IDC_About,
         IDC_Help,            IDC_SwitchView,    IDC_CreateButton, IDC_Close,
     };
+    // The controls out of view, once made, stay out of it.
+    for (const ControlId id : {IDC_NextGuid, IDC_AllUsers, IDC_ButtonVisible, IDC_MakeGuid}) ASSERT_TRUE(Ctl(id));
     SetFocus(Ctl(IDC_PickApplication));
     EXPECT_EQ(round(false), expected);
     std::vector<ControlId> backwards(expected.rbegin(), expected.rend() - 1);
