@@ -151,6 +151,10 @@ TEST_F(MainWindowTest, EnterPressesTheFocusedButtonWhichShowsAsTheDefault) {
     EXPECT_FALSE(isDefault(IDC_Help) || isDefault(IDC_About));
     EXPECT_EQ(shell.executed.size(), 1u);
     EXPECT_TRUE(messages.shown.empty());
+    // A button the program gave the focus to is pressed too.
+    SetFocus(Ctl(IDC_Help));
+    PressKey(GetFocus(), WM_KEYDOWN, VK_RETURN);
+    EXPECT_EQ(shell.executed.size(), 2u);
 }
 
 TEST_F(MainWindowTest, TheFocusIsWhereTheUserLeftItWhenTheWindowIsActivatedAgain) {
