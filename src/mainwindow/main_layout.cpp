@@ -70,7 +70,9 @@ constexpr ControlSpec kLayout[] = {
     {IDC_MyButtonsFrame, K::Frame, kOnForm, L"My Buttons", nullptr, {120, 2960, 7095, 1575}, 300, nullptr,
      kHiddenAtStart},
     {IDC_MyButtonsList, K::ListBox, IDC_MyButtonsFrame, L"", nullptr, {240, 360, 4335, 1035}, 310},
-    {IDC_DeleteSelected, K::Button, IDC_MyButtonsFrame, L"&Delete Selected", nullptr, {5160, 360, 1455, 375}, 320,
+    // No access key: Alt+D is the Default Icon picker's, and the dialog
+    // manager would press whichever of two comes next after the focus.
+    {IDC_DeleteSelected, K::Button, IDC_MyButtonsFrame, L"Delete Selected", nullptr, {5160, 360, 1455, 375}, 320,
      Click<&MainWindow::OnDeleteSelected>},
     {IDC_Preview, K::Icon, IDC_MyButtonsFrame, L"", nullptr, {5640, 920, 480, 480}, 360},
     // Beside the command row, in the My Buttons view only.

@@ -3,14 +3,14 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
-#include <cwctype>
 #include <functional>
+#include <iterator>
 
 namespace barsmith {
 namespace {
 
-constexpr wchar_t kFrameClass[] = L"BarsmithFrame";
 constexpr int kSmallestFontHeight = 8;  // pixels: captions are not shrunk below this
 constexpr int kLabelGapTwips = 60;      // between a label's caption and the next control on its line
 
@@ -26,10 +26,6 @@ bool IsButtonOfType(HWND control, LONG type) {
 
 bool IsPushButton(HWND control) {
     return IsButtonOfType(control, BS_PUSHBUTTON) || IsButtonOfType(control, BS_DEFPUSHBUTTON);
-}
-
-bool IsOptionButton(HWND control) {
-    return IsButtonOfType(control, BS_AUTORADIOBUTTON) || IsButtonOfType(control, BS_RADIOBUTTON);
 }
 
 LONG StaticType(HWND control) {
@@ -124,69 +120,32 @@ bool IsNotification(UINT msg) {
     }
 }
 
-void PaintFrame(HWND frame) {
-    PAINTSTRUCT ps;
-    const HDC dc = BeginPaint(frame, &ps);
-    RECT rc;
-    GetClientRect(frame, &rc);
-    const HFONT font = reinterpret_cast<HFONT>(SendMessageW(frame, WM_GETFONT, 0, 0));
-    const SelectObjectGuard selectFont(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
-    TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);
-    RECT box = rc;
-    box.top = tm.tmHeight / 2;
-    DrawEdge(dc, &box, EDGE_ETCHED, BF_RECT);
-
-    const std::wstring caption = WindowText(frame);
-    if (!caption.empty()) {
-        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-        SetBkMode(dc, OPAQUE);
-        SetTextColor(dc, GetSysColor(IsWindowEnabled(frame) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
-        const int pad = tm.tmAveCharWidth / 2;
-        RECT text{tm.tmAveCharWidth, 0, rc.right - tm.tmAveCharWidth, tm.tmHeight};
-        const int length = static_cast<int>(caption.size());
-        DrawTextW(dc, caption.c_str(), length, &text, DT_SINGLELINE | DT_LEFT | DT_TOP | DT_CALCRECT);
-        RECT back{text.left - pad, text.top, text.right + pad, text.bottom};
-        ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &back, nullptr, 0, nullptr);
-        DrawTextW(dc, caption.c_str(), length, &text, DT_SINGLELINE | DT_LEFT | DT_TOP);
-    }
-    EndPaint(frame, &ps);
-}
-
-LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wParam, LPARAM lParam) {
+// What the platform's group box lacks when it holds its controls: it hands
+// their notifications on to the form, and paints the room between them.
+LRESULT CALLBACK FrameProc(HWND frame, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
     switch (msg) {
-    case WM_SETFONT:
-        SetWindowLongPtrW(frame, 0, static_cast<LONG_PTR>(wParam));
-        if (LOWORD(lParam)) InvalidateRect(frame, nullptr, TRUE);
-        return 0;
-    case WM_GETFONT:
-        return GetWindowLongPtrW(frame, 0);
-    case WM_PAINT:
-        PaintFrame(frame);
-        return 0;
-    case WM_SETTEXT: {
-        const LRESULT result = DefWindowProcW(frame, msg, wParam, lParam);
-        InvalidateRect(frame, nullptr, TRUE);
-        return result;
+    case WM_ERASEBKGND: {
+        RECT client{};
+        GetClientRect(frame, &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
+        return 1;
     }
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(frame, FrameProc, id);
+        break;
     default:
         if (IsNotification(msg)) return SendMessageW(GetParent(frame), msg, wParam, lParam);
-        return DefWindowProcW(frame, msg, wParam, lParam);
+        break;
     }
+    return DefSubclassProc(frame, msg, wParam, lParam);
 }
 
-void RegisterFrameClass() {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    if (GetClassInfoExW(instance, kFrameClass, &wc)) return;
-    wc.lpfnWndProc = FrameProc;
-    wc.cbWndExtra = sizeof(LONG_PTR);
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kFrameClass;
-    RegisterClassExW(&wc);
+// What the platform's dialog manager lacks: it takes an access key from a
+// label's "&" even when the label shows it as text, so such a label says it is no label.
+LRESULT CALLBACK PlainTextProc(HWND label, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+    if (msg == WM_GETDLGCODE) return 0;
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(label, PlainTextProc, id);
+    return DefSubclassProc(label, msg, wParam, lParam);
 }
 
 UniqueFont CreateMessageFont(const Dpi& dpi) {
@@ -250,21 +209,6 @@ WORD CurrentShiftState() {
     return shift;
 }
 
-bool CanTakeFocus(HWND control) {
-    if (!control || !IsWindowVisible(control) || !IsWindowEnabled(control)) return false;
-    if (!(GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP)) return false;
-    if (IsOptionButton(control) && SendMessageW(control, BM_GETCHECK, 0, 0) != BST_CHECKED) {
-        // Only the selected option of a group is a stop, unless none is selected.
-        for (HWND sibling = GetWindow(GetParent(control), GW_CHILD); sibling;
-             sibling = GetWindow(sibling, GW_HWNDNEXT)) {
-            if (sibling != control && IsOptionButton(sibling) &&
-                SendMessageW(sibling, BM_GETCHECK, 0, 0) == BST_CHECKED)
-                return false;
-        }
-    }
-    return true;
-}
-
 // --- Form -------------------------------------------------------------------
 
 Form::Form(FormRegistry& forms) : forms_(forms) {}
@@ -322,6 +266,7 @@ namespace {
 const wchar_t* ClassOf(ControlKind kind) {
     switch (kind) {
     case ControlKind::TextBox: return WC_EDITW;
+    case ControlKind::Frame:
     case ControlKind::Button:
     case ControlKind::Option:
     case ControlKind::CheckBox: return WC_BUTTONW;
@@ -332,7 +277,8 @@ const wchar_t* ClassOf(ControlKind kind) {
 
 DWORD StyleOf(ControlKind kind) {
     switch (kind) {
-    case ControlKind::Label: return SS_LEFTNOWORDWRAP | SS_NOTIFY;
+    // Only buttons carry access keys: a label may show text the user typed.
+    case ControlKind::Label: return SS_LEFTNOWORDWRAP | SS_NOTIFY | SS_NOPREFIX;
     case ControlKind::WrappingLabel: return SS_LEFT | SS_NOPREFIX;
     case ControlKind::TextBox: return WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL;
     case ControlKind::Button: return WS_TABSTOP | BS_PUSHBUTTON;
@@ -341,6 +287,7 @@ DWORD StyleOf(ControlKind kind) {
     case ControlKind::Bitmap: return SS_BITMAP | SS_NOTIFY;
     case ControlKind::Option: return WS_TABSTOP | BS_AUTORADIOBUTTON;
     case ControlKind::CheckBox: return WS_TABSTOP | BS_AUTOCHECKBOX;
+    case ControlKind::Frame: return BS_GROUPBOX | WS_CLIPSIBLINGS;
     default: return 0;
     }
 }
@@ -349,10 +296,49 @@ DWORD StyleOf(ControlKind kind) {
 
 void Form::CreateControls(std::span<const ControlSpec> table) {
     table_ = table;
-    for (const ControlSpec& spec : table) {
-        if (!MadeOnFirstUse(spec)) MakeControl(spec);
+    for (const ControlSpec* spec : InTabOrder()) {
+        if (!MadeOnFirstUse(*spec)) MakeControl(*spec);
     }
-    UpdateTabOrder();
+}
+
+int Form::TabKey(const ControlSpec& spec) const {
+    int key = spec.kind == ControlKind::Frame ? INT_MAX : spec.tabIndex;
+    for (const ControlSpec& inside : table_) {
+        if (spec.kind == ControlKind::Frame && inside.container == spec.id && inside.tabIndex != kNoTabStop)
+            key = std::min(key, TabKey(inside));
+    }
+    return key == INT_MAX ? spec.tabIndex : key;
+}
+
+std::vector<const ControlSpec*> Form::InTabOrder(int container) const {
+    std::vector<const ControlSpec*> rows;
+    for (const ControlSpec& spec : table_) {
+        if (spec.container == container) rows.push_back(&spec);
+    }
+    std::stable_sort(rows.begin(), rows.end(),
+                     [this](const ControlSpec* a, const ControlSpec* b) { return TabKey(*a) < TabKey(*b); });
+    std::vector<const ControlSpec*> ordered;
+    for (const ControlSpec* row : rows) {
+        ordered.push_back(row);
+        if (row->kind != ControlKind::Frame) continue;
+        const std::vector<const ControlSpec*> inside = InTabOrder(row->id);
+        ordered.insert(ordered.end(), inside.begin(), inside.end());
+    }
+    return ordered;
+}
+
+DWORD Form::DialogStyleOf(const ControlSpec& spec) const {
+    DWORD style = StyleOf(spec.kind);
+    // A control out of view takes no part in Tab: the focus would go where the user cannot see it.
+    if (IsOutOfView(spec)) style &= ~WS_TABSTOP;
+    // Arrow keys move within a group: option buttons next to each other make one, every other control its own.
+    const std::vector<const ControlSpec*> order = InTabOrder();
+    const auto at = std::find(order.begin(), order.end(), &spec);
+    const auto previous = std::find_if(std::make_reverse_iterator(at), order.rend(),
+                                       [&spec](const ControlSpec* row) { return row->container == spec.container; });
+    const bool followsOption = previous != order.rend() && (*previous)->kind == ControlKind::Option;
+    if (spec.kind != ControlKind::Option || !followsOption) style |= WS_GROUP;
+    return style;
 }
 
 void Form::MakeControl(const ControlSpec& spec) {
@@ -361,11 +347,15 @@ void Form::MakeControl(const ControlSpec& spec) {
     if (spec.kind == ControlKind::Custom) {
         control = CreateCustomControl(spec, parent);
         if (control) Track(control, parent, spec.at);
-    } else if (spec.kind == ControlKind::Frame) {
-        control = AddFrame(parent, spec.caption, spec.at, spec.id);
     } else {
-        control = AddControl(parent, ClassOf(spec.kind), spec.caption, StyleOf(spec.kind), spec.at, spec.id,
-                             spec.kind == ControlKind::Bitmap ? WS_EX_CLIENTEDGE : 0);
+        DWORD exStyle = spec.kind == ControlKind::Bitmap ? WS_EX_CLIENTEDGE : 0;
+        // The platform's Tab reaches into a frame that says it holds controls; not into one out
+        // of view, whose option buttons make themselves tab stops when they are checked.
+        if (spec.kind == ControlKind::Frame && !IsOutOfView(spec)) exStyle = WS_EX_CONTROLPARENT;
+        control = AddControl(parent, ClassOf(spec.kind), spec.caption, DialogStyleOf(spec), spec.at, spec.id, exStyle);
+        if (control && spec.kind == ControlKind::Frame) SetWindowSubclass(control, FrameProc, 0, 0);
+        if (control && IsTextLabel(control) && (GetWindowLongW(control, GWL_STYLE) & SS_NOPREFIX))
+            SetWindowSubclass(control, PlainTextProc, 0, 0);
     }
     if (control && spec.hiddenAtStart) ShowWindow(control, SW_HIDE);
     controls_.emplace_back(spec.id, control);
@@ -374,14 +364,14 @@ void Form::MakeControl(const ControlSpec& spec) {
 
 void Form::MakeGroup(const ControlSpec& group) {
     std::vector<HWND> made;
-    for (const ControlSpec& spec : table_) {
+    for (const ControlSpec* spec : InTabOrder()) {
         const bool tried = std::any_of(controls_.begin(), controls_.end(),
-                                       [&spec](const auto& control) { return control.first == spec.id; });
-        if (tried || &GroupOf(spec) != &group) continue;
-        MakeControl(spec);
-        made.push_back(ExistingControl(spec.id));
+                                       [spec](const auto& control) { return control.first == spec->id; });
+        if (tried || &GroupOf(*spec) != &group) continue;
+        MakeControl(*spec);
+        made.push_back(ExistingControl(spec->id));
     }
-    UpdateTabOrder();
+    StackInTabOrder(group);
     // Fitted as the first paint's controls were, without moving those: the
     // buttons' font was fitted to the captions of these buttons too.
     for (const HWND control : made) {
@@ -391,16 +381,17 @@ void Form::MakeGroup(const ControlSpec& group) {
     OnGroupMade(group);
 }
 
-void Form::UpdateTabOrder() {
-    std::vector<std::pair<int, HWND>> tabOrder;
-    for (const ControlSpec& spec : table_) {
-        const HWND control = ExistingControl(spec.id);
-        if (control && spec.tabIndex != kNoTabStop && !IsOutOfView(spec)) tabOrder.emplace_back(spec.tabIndex, control);
+void Form::StackInTabOrder(const ControlSpec& group) {
+    const HWND made = ExistingControl(group.id);
+    if (!made) return;
+    // The platform's tab order is the order of the windows: a window made
+    // later goes after the one before it in the table's order, not last.
+    HWND after = HWND_TOP;
+    for (const ControlSpec* spec : InTabOrder(kOnForm)) {
+        if (spec == &group) break;
+        if (const HWND earlier = ExistingControl(spec->id); earlier && spec->container == kOnForm) after = earlier;
     }
-    std::stable_sort(tabOrder.begin(), tabOrder.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    tabOrder_.clear();
-    for (const auto& entry : tabOrder) tabOrder_.push_back(entry.second);
+    SetWindowPos(made, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
 const ControlSpec& Form::GroupOf(const ControlSpec& spec) const {
@@ -616,11 +607,6 @@ void Form::FitButtons() {
     buttonFont_ = std::move(fitted);
 }
 
-HWND Form::AddFrame(HWND parent, const std::wstring& caption, const TwipsRect& at, int id) {
-    RegisterFrameClass();
-    return AddControl(parent, kFrameClass, caption, WS_CLIPSIBLINGS, at, id, WS_EX_CONTROLPARENT);
-}
-
 void Form::AddToolTip(HWND control, const std::wstring& text) {
     if (!control) return;
     // The tips are made when the mouse first comes over the window: the first
@@ -649,53 +635,19 @@ void Form::CreateToolTips() {
 }
 
 void Form::FocusFirstControl() {
-    const auto first = std::find_if(tabOrder_.begin(), tabOrder_.end(), CanTakeFocus);
-    if (first != tabOrder_.end()) SetFocus(*first);
+    if (const HWND first = GetNextDlgTabItem(Hwnd(), nullptr, FALSE)) SetFocus(first);
+    ShowFocusedButtonAsDefault();
 }
 
-bool Form::MoveFocus(bool backwards) {
-    if (tabOrder_.empty()) return false;
+// Outside a dialog the dialog manager marks a push button as the default only
+// when Tab reaches it, and leaves the mark behind; Enter presses the marked one.
+void Form::ShowFocusedButtonAsDefault() {
     const HWND focus = GetFocus();
-    const auto at = std::find_if(tabOrder_.begin(), tabOrder_.end(),
-                                 [focus](HWND c) { return c == focus || IsChild(c, focus); });
-    const size_t count = tabOrder_.size();
-    size_t index = at == tabOrder_.end() ? (backwards ? 0 : count - 1) : static_cast<size_t>(at - tabOrder_.begin());
-    for (size_t step = 0; step < count; ++step) {
-        index = backwards ? (index + count - 1) % count : (index + 1) % count;
-        if (CanTakeFocus(tabOrder_[index])) {
-            SetFocus(tabOrder_[index]);
-            // A text box reached with Tab has its text selected, as in a dialog.
-            SendMessageW(tabOrder_[index], EM_SETSEL, 0, -1);
-            return true;
-        }
-    }
-    return false;
-}
-
-bool Form::HandleAccessKey(wchar_t key) {
-    const wchar_t wanted = static_cast<wchar_t>(std::towlower(key));
-    for (const HWND control : tabOrder_) {
-        // Only buttons carry access keys: a "&" typed into a text box is text.
-        if (!IsWindowVisible(control) || !IsWindowEnabled(control) || !IsButtonClass(control)) continue;
-        const std::wstring caption = WindowText(control);
-        for (const wchar_t* p = caption.c_str(); *p; ++p) {
-            if (*p != L'&') continue;
-            if (p[1] == L'&') {
-                ++p;
-                continue;
-            }
-            if (static_cast<wchar_t>(std::towlower(p[1])) != wanted) break;
-            if (IsPushButton(control)) {
-                SendMessageW(control, BM_CLICK, 0, 0);
-            } else {
-                SetFocus(control);
-                if (IsButtonOfType(control, BS_AUTOCHECKBOX) || IsOptionButton(control))
-                    SendMessageW(control, BM_CLICK, 0, 0);
-            }
-            return true;
-        }
-    }
-    return false;
+    const HWND wanted = focus && IsChild(Hwnd(), focus) && IsPushButton(focus) ? focus : nullptr;
+    if (wanted == defaultButton_) return;
+    if (defaultButton_ && IsWindow(defaultButton_)) SendMessageW(defaultButton_, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+    if (wanted) SendMessageW(wanted, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+    defaultButton_ = wanted;
 }
 
 bool Form::PreTranslateMessage(MSG& msg) {
@@ -703,13 +655,6 @@ bool Form::PreTranslateMessage(MSG& msg) {
         OnKeyDown(static_cast<WORD>(msg.wParam), CurrentShiftState());
         if (!IsLoaded()) return true;  // the handler closed the form
     }
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && !(GetKeyState(VK_CONTROL) < 0))
-        return MoveFocus(GetKeyState(VK_SHIFT) < 0);
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN && IsPushButton(msg.hwnd)) {
-        SendMessageW(msg.hwnd, BM_CLICK, 0, 0);
-        return true;
-    }
-    if (msg.message == WM_SYSCHAR) return HandleAccessKey(static_cast<wchar_t>(msg.wParam));
     // The menu key (on its release) and Shift+F10 ask the focused control for
     // its shortcut menu. Handled here, not left to each control's default
     // handling, so that every control and every platform asks exactly once.
@@ -719,7 +664,13 @@ bool Form::PreTranslateMessage(MSG& msg) {
         SendMessageW(msg.hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(msg.hwnd), MAKELPARAM(-1, -1));
         return true;
     }
-    return false;
+    // Tab, arrows within a group, access keys, Enter and Esc are the dialog manager's.
+    const bool input = (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) ||
+                       (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST);
+    if (input) ShowFocusedButtonAsDefault();  // the focus may have moved since, by the program's own doing
+    const bool handled = IsDialogMessageW(Hwnd(), &msg) != FALSE;
+    if (input && IsLoaded()) ShowFocusedButtonAsDefault();
+    return handled;
 }
 
 LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -735,11 +686,12 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_ACTIVATE:
-        // Keep the focus where the user left it when the form is activated again.
+        // The platform keeps the focus where the user left it for dialogs only.
         if (LOWORD(wParam) == WA_INACTIVE) {
             lastFocus_ = GetFocus();
         } else if (lastFocus_ && IsChild(Hwnd(), lastFocus_)) {
             SetFocus(lastFocus_);
+            ShowFocusedButtonAsDefault();
             return 0;
         }
         break;
@@ -777,6 +729,7 @@ void Form::OnDestroyed() {
     placed_.clear();
     controls_.clear();
     buttonFont_.reset();
+    defaultButton_ = nullptr;
     forms_.Remove(this);
 }
 

@@ -1,9 +1,10 @@
 #pragma once
-// Top-level windows ("forms") with what a user expects of a dialog-like window
-// that is not a dialog: a tab order of our own across nested frames, access keys,
-// key preview, tool tips, the system's message font, captions that fit whatever
-// that font is, and a layout that follows the window to a screen of another
-// DPI; plus the registry of loaded forms that ends the process when the last one goes.
+// Top-level windows ("forms") built from a table of controls, whose keyboard the
+// platform's dialog manager runs (Tab across nested frames, access keys, Enter);
+// with what it lacks: key preview, tool tips, the system's message font,
+// captions that fit whatever that font is, and a layout that follows the window
+// to a screen of another DPI; plus the registry of loaded forms that ends the
+// process when the last one goes.
 #include <windows.h>
 
 #include <functional>
@@ -24,7 +25,7 @@ class Form;
 
 // What a control of a form's table is; the kind gives its window class and style.
 enum class ControlKind {
-    Frame,          // a captioned group box that holds the controls placed in it
+    Frame,          // a captioned group box that holds the controls placed in it, so that hiding it hides them
     Label,          // one line of text, sized to its caption
     WrappingLabel,  // text that wraps inside its box
     TextBox,
@@ -63,7 +64,7 @@ struct ControlSpec {
     const wchar_t* caption;
     const wchar_t* toolTip;  // nullptr: none
     TwipsRect at;            // relative to the container's client area
-    int tabIndex;            // the place in the tab order, or kNoTabStop
+    int tabIndex;            // the place in the tab order (a frame's controls go together), or kNoTabStop
     ClickHandler onClick = nullptr;
     bool hiddenAtStart = false;  // a control placed on the form that the window shows later
     int binding = kUnbound;      // the piece of the form's data it edits, in the form's own numbering
@@ -102,15 +103,14 @@ public:
     // Destroys the window; the registry forgets the form.
     void Unload();
     bool IsLoaded() const { return Hwnd() != nullptr; }
-    // Key preview, Tab and Shift+Tab, Enter on a button and Alt access keys.
+    // Key preview and the shortcut-menu keys, then the dialog manager; true
+    // when the message needs no translating and dispatching.
     virtual bool PreTranslateMessage(MSG& msg);
 
     const Dpi& CurrentDpi() const { return dpi_; }
     HFONT Font() const { return font_.get(); }
     // Sizes a label to its caption again, after its text changed.
     void FitLabel(HWND label);
-    // The window's controls in tab order, as the form declared them.
-    const std::vector<HWND>& TabOrder() const { return tabOrder_; }
     // The control of the form's table with this id, or 0. A control that the
     // first paint does not show (out of view, or hidden at start, or placed in
     // such a frame) is made with the rest of its frame when it is first asked for.
@@ -133,11 +133,10 @@ protected:
     // (hidden: the caller shows it after loading), and adds it to the registry.
     bool CreateForm(const ClassInfo& cls, const std::wstring& caption, const FormStyle& style);
 
-    // Creates the table's controls that the first paint shows, in its order
-    // (every frame before the controls it holds; Custom rows are left to the
-    // form), with the tab order of their tab indexes. A control placed below
-    // the client area is out of view and takes no part in Tab: the focus would
-    // go where the user cannot see it.
+    // Creates the table's controls that the first paint shows (Custom rows are
+    // left to the form) in the order of their tab indexes, which is the order
+    // the dialog manager's Tab follows. A control placed below the client area
+    // is out of view and takes no part in Tab.
     void CreateControls(std::span<const ControlSpec> table);
     // The table's row of the control with this id, or nullptr.
     const ControlSpec* SpecOf(int id) const;
@@ -156,7 +155,7 @@ protected:
     // After the controls of `group` (a row placed on the form, with whatever it
     // holds) were made on first use, fitted and in the tab order.
     virtual void OnGroupMade(const ControlSpec& /*group*/) {}
-    // Focuses the first control of the tab order that can take the focus.
+    // Focuses the first control that Tab reaches.
     void FocusFirstControl();
 
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -191,9 +190,9 @@ private:
         HFONT own = nullptr;
     };
 
-    bool MoveFocus(bool backwards);
-    bool HandleAccessKey(wchar_t key);
     void CreateToolTips();
+    // Enter presses the focused push button, and it shows so; none when the focus is elsewhere.
+    void ShowFocusedButtonAsDefault();
     // The window's frame for its client size at `dpi`, centred on the work area.
     static RECT CentredFrame(const FormStyle& style, const Dpi& dpi);
     void ApplyDpi(const Dpi& dpi, const RECT& suggested);
@@ -213,9 +212,6 @@ private:
     // Creates a child control at a place given in twips, in the form's font.
     HWND AddControl(HWND parent, const wchar_t* className, const std::wstring& text, DWORD style,
                     const TwipsRect& at, int id, DWORD exStyle = 0);
-    // A frame: a captioned group box that is itself the parent of its controls,
-    // so that hiding the frame hides them.
-    HWND AddFrame(HWND parent, const std::wstring& caption, const TwipsRect& at, int id);
     // The tip shows when the mouse rests on the control.
     void AddToolTip(HWND control, const std::wstring& text);
     bool IsOutOfView(const ControlSpec& spec) const;
@@ -224,7 +220,15 @@ private:
     bool MadeOnFirstUse(const ControlSpec& spec) const;
     void MakeControl(const ControlSpec& spec);
     void MakeGroup(const ControlSpec& group);
-    void UpdateTabOrder();
+    // The row's place among its container's rows: its tab index, or for a
+    // frame the first of those it holds.
+    int TabKey(const ControlSpec& spec) const;
+    // The container's rows by TabKey, each frame followed by its own rows.
+    std::vector<const ControlSpec*> InTabOrder(int container = kOnForm) const;
+    // The row's window style, with its part in Tab and in the arrow keys' groups.
+    DWORD DialogStyleOf(const ControlSpec& spec) const;
+    // Moves a group made on first use to its place in the order of the form's windows.
+    void StackInTabOrder(const ControlSpec& group);
     // Keeps the control's place, to lay it out again after a DPI change.
     void Track(HWND control, HWND parent, const TwipsRect& at);
 
@@ -238,11 +242,7 @@ private:
     HWND toolTip_ = nullptr;
     std::vector<std::pair<HWND, std::wstring>> pendingTips_;  // until the tool tip window exists
     HWND lastFocus_ = nullptr;
-    std::vector<HWND> tabOrder_;
+    HWND defaultButton_ = nullptr;  // the push button shown as the default: the focused one
 };
-
-// Whether a control can take the focus now: a tab stop, enabled and shown
-// (its frames included); an unselected option button gives way to its group's selected one.
-bool CanTakeFocus(HWND control);
 
 }  // namespace barsmith

@@ -150,6 +150,25 @@ TEST_F(AboutWindowTest, LinksOpenThePublishersPages) {
     EXPECT_TRUE(about.IsLoaded());
 }
 
+TEST_F(AboutWindowTest, EnterTabAndAccessKeysReachTheButtons) {
+    ASSERT_TRUE(about.ShowModeless());
+    const auto press = [this](UINT message, WPARAM key) {
+        PostMessageW(GetFocus(), message, key, message == WM_SYSCHAR ? 1 << 29 : 0);
+        for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) {
+            if (!forms.PreTranslate(msg)) DispatchMessageW(&msg);
+        }
+    };
+    press(WM_KEYDOWN, VK_RETURN);  // on the first button, which has the focus at first
+    press(WM_KEYDOWN, VK_TAB);
+    EXPECT_EQ(GetFocus(), Control(AboutWindow::IDC_HomePage));
+    press(WM_KEYDOWN, VK_RETURN);
+    ASSERT_EQ(shell.executed.size(), 2u);
+    EXPECT_EQ(shell.executed[0].file, kMailingListPage);
+    EXPECT_EQ(shell.executed[1].file, kHomePage);
+    press(WM_SYSCHAR, L'e');
+    EXPECT_FALSE(about.IsLoaded()) << "Clos&e";
+}
+
 TEST(AboutVersionText, NumbersAreWrittenInDecimalWithoutLeadingZeros) {
     EXPECT_EQ(VersionText({1, 0, 0}), L"Version 1.0.0");
     EXPECT_EQ(VersionText({2, 10, 3}), L"Version 2.10.3");

@@ -87,6 +87,13 @@ TEST_F(ButtonsTest, CreateListPreviewAndDeleteAButton) {
     EXPECT_EQ(WindowText(Ctl(IDC_PreviewedGuid)), guid) << "made after the preview, the label shows it";
     EXPECT_NE(Preview(), nullptr);
     EXPECT_TRUE(Enabled(IDC_DeleteSelected));
+    // Alt+D from the list opens the Default Icon's picker: it never deletes.
+    SetFocus(Ctl(IDC_MyButtonsList));
+    PostMessageW(Ctl(IDC_MyButtonsList), WM_SYSCHAR, L'd', 1 << 29);
+    Pump();
+    EXPECT_EQ(ItemCount(), 1);
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(dialogs.requests[0].title, L"Choose your default icon");
 
     main->SetStatusCreated(L"Notes");
     Click(IDC_DeleteSelected);

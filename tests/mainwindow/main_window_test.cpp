@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <atomic>
 #include <optional>
 #include <thread>
@@ -20,24 +19,13 @@ using testing::MainWindowTest;
 
 using testing::PlaceInParent;
 
-std::wstring ClassOf(HWND control) {
-    wchar_t name[64]{};
-    GetClassNameW(control, name, 64);
-    return name;
-}
-
-TEST_F(MainWindowTest, WindowIsFixedCentredAndOfTheDesignedSize) {
+TEST_F(MainWindowTest, WindowIsFixedAndCentred) {
     const HWND hwnd = main->Hwnd();
     EXPECT_EQ(WindowText(hwnd), L"Create Custom Internet Explorer Buttons and Menus");
     const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
     EXPECT_FALSE(style & WS_THICKFRAME);
-
-    RECT client;
-    GetClientRect(hwnd, &client);
-    EXPECT_EQ(client.right, TwipsToPixels(9855, main->CurrentDpi().x));
-    EXPECT_EQ(client.bottom, TwipsToPixels(5115, main->CurrentDpi().y));
 
     RECT window, work;
     GetWindowRect(hwnd, &window);
@@ -46,55 +34,7 @@ TEST_F(MainWindowTest, WindowIsFixedCentredAndOfTheDesignedSize) {
     EXPECT_NEAR((window.top + window.bottom) / 2, (work.top + work.bottom) / 2, 1);
 }
 
-TEST_F(MainWindowTest, ControlsSitInTheirFramesAtTheirPlaces) {
-    struct Expected {
-        ControlId id;
-        const wchar_t* cls;
-        const wchar_t* caption;
-        ControlId frame;  // IDC_Header stands for the window itself
-        TwipsRect at;
-    };
-    const Expected expected[] = {
-        {IDC_ApplicationPath, L"Edit", L"", IDC_ButtonFrame, {1560, 360, 4935, 315}},
-        {IDC_PickApplication, L"Button", L"&A", IDC_ButtonFrame, {6600, 360, 315, 315}},
-        {IDC_PickHotIcon, L"Button", L"&H", IDC_ButtonFrame, {6600, 1080, 315, 315}},
-        {IDC_ButtonTextLabel, L"Static", L"Button Text", IDC_ButtonFrame, {240, 1500, 825, 195}},
-        {IDC_ToolTip, L"Edit", L"", IDC_MenuFrame, {1560, 1080, 4935, 315}},
-        {IDC_StatusBarTextLabel, L"Static", L"Status Bar Text", IDC_MenuFrame, {240, 780, 1095, 195}},
-        {IDC_MyButtonsList, L"ListBox", L"", IDC_MyButtonsFrame, {240, 360, 4335, 1035}},
-        {IDC_DeleteSelected, L"Button", L"&Delete Selected", IDC_MyButtonsFrame, {5160, 360, 1455, 375}},
-        {IDC_Preview, L"Static", L"", IDC_MyButtonsFrame, {5640, 920, 480, 480}},
-        {IDC_MenuFrame, L"BarsmithFrame", L"Tools Menu", IDC_Header, {120, 2960, 7095, 1575}},
-        {IDC_MyButtonsFrame, L"BarsmithFrame", L"My Buttons", IDC_Header, {120, 2960, 7095, 1575}},
-        {IDC_Status, L"Static", kDefaultStatus, IDC_Header, {120, 2740, 7095, 225}},
-        {IDC_SwitchView, L"Button", L"&My Buttons", IDC_Header, {3000, 4640, 1335, 375}},
-        {IDC_Close, L"Button", L"&Close", IDC_Header, {5880, 4640, 1335, 375}},
-        {IDC_NextGuid, L"Edit", nullptr, IDC_Header, {960, 6480, 4935, 315}},
-        {IDC_CurrentUserOnly, L"Button", L"Create Button for current user only", IDC_HiveFrame, {360, 260, 3135, 255}},
-        {IDC_ButtonVisible, L"Button", L"Button visible", IDC_Header, {240, 7680, 1695, 255}},
-        {IDC_MakeGuid, L"Button", L"Make GUID", IDC_Header, {360, 8040, 1455, 375}},
-    };
-    for (const Expected& e : expected) {
-        SCOPED_TRACE(e.id);
-        const HWND control = Ctl(e.id);
-        ASSERT_NE(control, nullptr);
-        EXPECT_EQ(lstrcmpiW(ClassOf(control).c_str(), e.cls), 0) << ClassOf(control);
-        if (e.caption) {
-            EXPECT_EQ(WindowText(control), e.caption);
-        }
-        EXPECT_EQ(GetParent(control), e.frame == IDC_Header ? main->Hwnd() : Ctl(e.frame));
-        const auto place = [](RECT r) { return std::array{r.left, r.top, r.right - r.left, r.bottom - r.top}; };
-        auto expected = place(ToPixels(e.at, main->CurrentDpi()));
-        const auto seen = place(PlaceInParent(control));
-        if (e.id == IDC_ButtonTextLabel || e.id == IDC_StatusBarTextLabel || e.id == IDC_Status) {
-            // A label starts at its place and takes its caption's width (checked with every caption below).
-            EXPECT_GE(seen[3], expected[3]);
-            expected[2] = seen[2];
-            expected[3] = seen[3];
-        }
-        EXPECT_EQ(seen, expected) << "left, top, width, height";
-    }
-    // The working-state controls lie below the client area.
+TEST_F(MainWindowTest, TheWorkingStateControlsLieBelowTheClientArea) {
     RECT client;
     GetClientRect(main->Hwnd(), &client);
     for (const ControlId id :
@@ -149,56 +89,82 @@ TEST_F(MainWindowTest, ToolTipsAreMadeWhenTheMouseFirstComesOverTheWindow) {
     EXPECT_EQ(tips(), 7);
 }
 
-TEST_F(MainWindowTest, TabOrderFollowsTheDesignAcrossFramesAndLeavesOutWhatIsOutOfView) {
-    const ControlId expected[] = {
-        IDC_PickApplication, IDC_PickIcon,         IDC_PickHotIcon,        IDC_ApplicationPath, IDC_IconPath,
-        IDC_HotIconPath,     IDC_ButtonText,       IDC_MenuText,           IDC_StatusBarText,   IDC_ToolTip,
-        IDC_RunsProgram,     IDC_RunsScript,       IDC_MenuOnly,           IDC_HelpMenu,        IDC_ChangeIcon,
-        IDC_ChangeHotIcon,   IDC_About,            IDC_Help,               IDC_SwitchView,      IDC_CreateButton,
-        IDC_Close,           IDC_Check,            IDC_ButtonFrame,      IDC_HotIconLabel,       IDC_ButtonTextLabel, IDC_IconLabel,
-        IDC_ApplicationLabel, IDC_MenuFrame,       IDC_ToolTipLabel,       IDC_StatusBarTextLabel,
-        IDC_MenuTextLabel,   IDC_MyButtonsFrame,   IDC_MyButtonsList,      IDC_DeleteSelected,  IDC_Preview,
-        IDC_Status,          IDC_EntryFrame,
-    };
-    const auto order = [this] {
-        std::vector<int> ids;
-        for (const HWND control : main->TabOrder()) {
-            if (GetDlgCtrlID(control) != IDC_Header) ids.push_back(GetDlgCtrlID(control));
-        }
-        return ids;
-    };
-    // The My Buttons view is made when it is first shown, and takes its place then.
-    const std::vector<int> all(std::begin(expected), std::end(expected));
-    std::vector<int> atStart = all;
-    std::erase_if(atStart, [](int id) { return (id >= IDC_MyButtonsFrame && id <= IDC_Preview) || id == IDC_Check; });
-    EXPECT_EQ(order(), atStart);
-    Click(IDC_SwitchView);
-    EXPECT_EQ(order(), all);
-    Click(IDC_SwitchView);
-
-    // Tab walks that order over the controls that can take the focus.
-    SetFocus(Ctl(IDC_ButtonText));
+TEST_F(MainWindowTest, TabWalksTheDesignedOrderAcrossFramesOverWhatIsInView) {
     const auto tab = [this](bool shift) {
         PressKey(GetFocus(), WM_KEYDOWN, VK_TAB, shift ? VK_SHIFT : 0);
-        return GetDlgCtrlID(GetFocus());
+        return static_cast<ControlId>(GetDlgCtrlID(GetFocus()));
     };
-    EXPECT_EQ(tab(false), IDC_MenuText);
-    SetFocus(Ctl(IDC_ToolTip));
-    EXPECT_EQ(tab(false), IDC_RunsProgram) << "the chosen one of the two options";
-    EXPECT_EQ(tab(false), IDC_MenuOnly);
-    SetFocus(Ctl(IDC_ChangeHotIcon));
-    EXPECT_EQ(tab(false), IDC_About);
-    EXPECT_EQ(tab(true), IDC_ChangeHotIcon);
-    // A whole round never reaches a control the user cannot see.
-    RECT client;
-    GetClientRect(main->Hwnd(), &client);
-    for (int step = 0; step < 20; ++step) {
-        tab(false);
-        RECT at;
-        GetWindowRect(GetFocus(), &at);
-        MapWindowPoints(nullptr, main->Hwnd(), reinterpret_cast<POINT*>(&at), 2);
-        EXPECT_LT(at.top, client.bottom) << GetDlgCtrlID(GetFocus());
-    }
+    // One whole round from the first control, and back again with Shift+Tab.
+    const auto round = [&tab](bool shift) {
+        std::vector<ControlId> seen{static_cast<ControlId>(GetDlgCtrlID(GetFocus()))};
+        for (int step = 0; step < 40; ++step) {
+            const ControlId next = tab(shift);
+            if (next == seen.front()) break;
+            seen.push_back(next);
+        }
+        return seen;
+    };
+    std::vector<ControlId> expected = {
+        IDC_PickApplication, IDC_PickIcon,      IDC_PickHotIcon, IDC_ApplicationPath, IDC_IconPath,
+        IDC_HotIconPath,     IDC_ButtonText,    IDC_MenuText,    IDC_StatusBarText,   IDC_ToolTip,
+        IDC_RunsProgram,  // the chosen one of the two options
+        IDC_MenuOnly,        IDC_HelpMenu,      IDC_ChangeIcon,  IDC_ChangeHotIcon,   IDC_About,
+        IDC_Help,            IDC_SwitchView,    IDC_CreateButton, IDC_Close,
+    };
+    // The controls out of view, once made, stay out of it.
+    for (const ControlId id : {IDC_NextGuid, IDC_AllUsers, IDC_ButtonVisible, IDC_MakeGuid}) ASSERT_TRUE(Ctl(id));
+    SetFocus(Ctl(IDC_PickApplication));
+    EXPECT_EQ(round(false), expected);
+    std::vector<ControlId> backwards(expected.rbegin(), expected.rend() - 1);
+    backwards.insert(backwards.begin(), IDC_PickApplication);
+    EXPECT_EQ(round(true), backwards);
+
+    // The My Buttons view is made when it is first shown, and takes its place
+    // then; its Delete Selected is disabled with nothing selected.
+    Click(IDC_SwitchView);
+    std::erase_if(expected, [](ControlId id) { return id >= IDC_MenuText && id <= IDC_ToolTip; });
+    expected.insert(expected.end(), {IDC_Check, IDC_MyButtonsList});
+    SetFocus(Ctl(IDC_PickApplication));
+    EXPECT_EQ(round(false), expected);
+
+    // A text box reached with Tab has its text selected, ready to be typed over.
+    main->SetText(IDC_ButtonText, L"Notes");
+    SetFocus(Ctl(IDC_ApplicationPath));
+    tab(false);
+    tab(false);
+    EXPECT_EQ(tab(false), IDC_ButtonText);
+    EXPECT_EQ(SendMessageW(Ctl(IDC_ButtonText), EM_GETSEL, 0, 0), MAKELRESULT(0, 5));
+}
+
+TEST_F(MainWindowTest, EnterPressesTheFocusedButtonWhichShowsAsTheDefault) {
+    const auto isDefault = [this](ControlId id) {
+        return (GetWindowLongW(Ctl(id), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+    };
+    SetFocus(Ctl(IDC_About));
+    PressKey(GetFocus(), WM_KEYDOWN, VK_TAB);
+    EXPECT_TRUE(isDefault(IDC_Help) && !isDefault(IDC_About));
+    PressKey(GetFocus(), WM_KEYDOWN, VK_RETURN);
+    EXPECT_EQ(shell.executed.size(), 1u) << "Help";
+    // Enter in a text box presses nothing, and no button shows as the default there.
+    SetFocus(Ctl(IDC_MenuText));
+    PressKey(GetFocus(), WM_KEYDOWN, VK_RETURN);
+    EXPECT_FALSE(isDefault(IDC_Help) || isDefault(IDC_About));
+    EXPECT_EQ(shell.executed.size(), 1u);
+    EXPECT_TRUE(messages.shown.empty());
+    // A button the program gave the focus to is pressed too.
+    SetFocus(Ctl(IDC_Help));
+    PressKey(GetFocus(), WM_KEYDOWN, VK_RETURN);
+    EXPECT_EQ(shell.executed.size(), 2u);
+}
+
+TEST_F(MainWindowTest, TheFocusIsWhereTheUserLeftItWhenTheWindowIsActivatedAgain) {
+    SetFocus(Ctl(IDC_MenuText));
+    main->OnAbout();
+    Pump();
+    ASSERT_NE(GetForegroundWindow(), main->Hwnd());
+    SetForegroundWindow(main->Hwnd());
+    Pump();
+    EXPECT_EQ(GetFocus(), Ctl(IDC_MenuText));
 }
 
 TEST_F(MainWindowTest, WhatTheFirstPaintDoesNotShowIsMadeWhenFirstAskedFor) {
@@ -294,6 +260,24 @@ TEST_F(MainWindowTest, AccessKeysPressTheirButtons) {
     PostMessageW(Ctl(IDC_ApplicationPath), WM_SYSCHAR, L'T', 1 << 29);
     Pump();
     EXPECT_EQ(main->Text(IDC_SwitchView), L"&My Buttons");
+    // Nor is one in the status line, which shows what the user typed.
+    main->SetStatusCreated(L"R&D");
+    SetFocus(Ctl(IDC_Close));
+    PostMessageW(Ctl(IDC_Close), WM_SYSCHAR, L'd', 1 << 29);
+    Pump();
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(dialogs.requests[0].title, L"Choose your default icon");
+}
+
+TEST_F(MainWindowTest, ArrowKeysChooseAmongTheOptionsNextToEachOther) {
+    SetFocus(Ctl(IDC_RunsProgram));
+    PressKey(GetFocus(), WM_KEYDOWN, VK_DOWN);
+    EXPECT_EQ(GetFocus(), Ctl(IDC_RunsScript));
+    EXPECT_TRUE(Checked(IDC_RunsScript) && !Checked(IDC_RunsProgram));
+    EXPECT_EQ(main->Text(IDC_ApplicationLabel), L"Script") << "chosen as with a click";
+    PressKey(GetFocus(), WM_KEYDOWN, VK_DOWN);
+    EXPECT_EQ(GetFocus(), Ctl(IDC_RunsProgram)) << "the check box below is a group of its own";
+    EXPECT_FALSE(Checked(IDC_MenuOnly));
 }
 
 TEST_F(MainWindowTest, F1AnywhereOpensHelpAndOtherKeysDoNothing) {
