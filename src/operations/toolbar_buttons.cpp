@@ -257,23 +257,6 @@ RemovalOutcome ToolbarButtons::RemoveUnlistedLocked(const std::wstring& guid) co
     return DeleteKeys(guid, L"", keys);
 }
 
-bool ToolbarButtons::Export(const std::vector<std::wstring>& entries, const std::wstring& path) const {
-    constexpr wchar_t kNotExportedTitle[] = L"Buttons Not Exported";
-    ExportKeys exported;
-    if (!Locked([&] { exported = CollectExportKeys(keys_.Api(), catalogue_, entries); }, false)) return false;
-    if (!exported.refusal.empty()) {
-        Tell(exported.refusal + L"\n\nNothing was written.", kNotExportedTitle);
-        return false;
-    }
-    if (const std::optional<FileError> error = WriteWholeFile(path, RegistryFileBytes(exported.keys))) {
-        Tell(L"The registry file\n\n" + path + L"\n\ncould not be written: " + error->reason +
-                 L"\n\nNothing was written.",
-             kNotExportedTitle);
-        return false;
-    }
-    return true;
-}
-
 RemovalOutcome ToolbarButtons::RemoveLocked(const std::wstring& guid, const std::wstring& entry) const {
     const std::optional<std::wstring> listed = catalogue_.Lookup(entry);
     if (!listed && keys_.Find(guid).empty()) return RemovalOutcome::AlreadyGone;
