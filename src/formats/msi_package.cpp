@@ -8,6 +8,8 @@
 
 #include <array>
 #include <cwchar>
+#include <map>
+#include <memory>
 #include <utility>
 
 #include "model/guid.h"
@@ -124,29 +126,41 @@ public:
     Database(const Installer& installer, MSIHANDLE handle) : installer_(installer), db_(installer, handle) {}
 
     UINT Run(const std::wstring& sql) const { return Insert(sql, {}); }
-    // Runs the statement with the cells for its "?" markers.
+    // Runs the statement with the cells for its "?" markers. A statement is
+    // parsed once, and its view and record serve every row it inserts.
     UINT Insert(const std::wstring& sql, std::initializer_list<Cell> cells) const {
-        MSIHANDLE view = 0;
-        if (const UINT status = installer_.openView(db_.get(), sql.c_str(), &view)) return status;
-        const MsiHandle owned(installer_, view);
-        const MsiHandle record(installer_, cells.size() ? installer_.createRecord(static_cast<UINT>(cells.size())) : 0);
-        if (cells.size() && !record.get()) return ERROR_OUTOFMEMORY;
+        auto found = prepared_.find(sql);
+        if (found == prepared_.end()) {
+            MSIHANDLE view = 0;
+            if (const UINT status = installer_.openView(db_.get(), sql.c_str(), &view)) return status;
+            const MSIHANDLE record = cells.size() ? installer_.createRecord(static_cast<UINT>(cells.size())) : 0;
+            found = prepared_.emplace(sql, std::make_unique<Prepared>(installer_, view, record)).first;
+            if (cells.size() && !record) return ERROR_OUTOFMEMORY;
+        }
+        const Prepared& statement = *found->second;
         UINT field = 1;
         for (const Cell& cell : cells) {
-            const UINT status = cell.isNumber ? installer_.setInteger(record.get(), field, cell.number)
-                                              : installer_.setString(record.get(), field, cell.text);
+            const UINT status = cell.isNumber ? installer_.setInteger(statement.record.get(), field, cell.number)
+                                              : installer_.setString(statement.record.get(), field, cell.text);
             if (status) return status;
             ++field;
         }
-        const UINT status = installer_.execute(view, record.get());
-        installer_.closeView(view);
+        const UINT status = installer_.execute(statement.view.get(), statement.record.get());
+        installer_.closeView(statement.view.get());
         return status;
     }
     MSIHANDLE get() const { return db_.get(); }
 
 private:
+    struct Prepared {
+        Prepared(const Installer& installer, MSIHANDLE v, MSIHANDLE r) : view(installer, v), record(installer, r) {}
+        MsiHandle view;
+        MsiHandle record;
+    };
     const Installer& installer_;
     MsiHandle db_;
+    // Declared after the database: its views close first.
+    mutable std::map<std::wstring, std::unique_ptr<Prepared>> prepared_;
 };
 
 // Every text the package holds, for the choice of its code page.
