@@ -93,6 +93,14 @@ TEST(GroupPolicyFileTest, EveryItemHasItsOwnUidAndTheActionTheOptionsAsk) {
     }
 }
 
+TEST(GroupPolicyFileTest, APerUserButtonIsAnItemOfTheCurrentUsersHive) {
+    const std::string file = GroupPolicyFileBytes(EntryWith(Value(L"Tip", std::wstring(L"x\0", 2)), HKEY_CURRENT_USER),
+                                                  {false, L"2026-01-02 03:04:05", [] { return std::wstring(L"{U}"); }});
+    EXPECT_NE(file.find("hive=\"HKEY_CURRENT_USER\" key=\"Software\\Microsoft\\Internet Explorer\\Extensions\\{"),
+              std::string::npos);
+    EXPECT_EQ(file.find("HKEY_LOCAL_MACHINE"), std::string::npos);
+}
+
 TEST(GroupPolicyFileTest, AttributeTextEscapesWhatXmlReadsOtherwise) {
     EXPECT_EQ(XmlAttributeText(L"a&b<c>d\"e'f\tg\nh\ri \x00DC"),
               L"a&amp;b&lt;c&gt;d&quot;e&apos;f&#9;g&#10;h&#13;i \x00DC");
