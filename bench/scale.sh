@@ -120,7 +120,7 @@ rm -f "$FIGURES"
 figures_path="Z:${FIGURES//\//\\}"
 for round in $(seq "$ROUNDS"); do
     note "Round $round of $ROUNDS: $(load)"
-    for name in start list list-all reg-query export check window; do
+    for name in start list list-all reg-query export export-gpp export-msi check window; do
         for size in $SIZES; do bench "$size" time "$size" "$figures_path" "$name"; done
     done
 done

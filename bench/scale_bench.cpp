@@ -6,8 +6,8 @@
 //   wine64 scale_bench.exe time N FIGURES NAME    runs one command, or the window, at N
 //                                                 buttons and adds its times to FIGURES
 //   wine64 scale_bench.exe report FIGURES         the medians at the smallest and largest N
-// NAME is start (barsmith.exe /?), list, list-all, reg-query, export, check
-// or window. Each button is written as Barsmith writes a machine-wide one:
+// NAME is start (barsmith.exe /?), list, list-all, reg-query, export,
+// export-gpp, export-msi, check or window. Each button is written as Barsmith writes a machine-wide one:
 // its key in both registry views, with every value, and its My Buttons entry.
 // The commands' output and the exported file are kept in the prefix's
 // temporary folder.
@@ -330,6 +330,9 @@ std::vector<Command> Commands(int count, const std::wstring& barsmith, const Scr
         {"list-all", program + L"list --all", false, entries},
         {"reg-query", L"\"" + SystemFolder() + L"\\reg.exe\" query \"HKLM\\" + kExtensionsPath + L"\" /s", false, 0},
         {"export", program + L"export \"" + scratch.folder + L"\\buttons.reg\"", false, 0},
+        {"export-gpp", program + L"export \"" + scratch.folder + L"\\Registry.xml\"", false, 0},
+        {"export-msi", program + L"export \"" + scratch.folder + L"\\buttons.msi\" --product Bench --version 1.0.0",
+         false, 0},
         {"check", program + L"check", true, 0},
     };
 }
@@ -382,6 +385,8 @@ const Row kRows[] = {
     {"list-all", L"list --all"},
     {"reg-query", L"reg query /s, one view"},
     {"export", L"export FILE (all buttons)"},
+    {"export-gpp", L"export Registry.xml (Group Policy)"},
+    {"export-msi", L"export FILE.msi (installer package)"},
     {"check", L"check"},
     {"window-opened", L"window: opened"},
     {"window-listed", L"window: My Buttons until listed"},
@@ -450,6 +455,8 @@ int Report(const std::wstring& figuresPath) {
         {L"list --all / reg query at " + Thousands(large), ratio("list-all", "reg-query"), 0.5},
         {L"list --all / list at " + Thousands(large), ratio("list-all", "list"), 1.5},
         {L"export grows", growth("export"), 12},
+        {L"export gpp / export reg at " + Thousands(large), ratio("export-gpp", "export"), 1},
+        {L"export msi / export reg at " + Thousands(large), ratio("export-msi", "export"), 1},
         {L"window (opened and listed) grows", growth("window-total"), 12},
     };
     std::wprintf(L"%-38ls %10ls %10ls\n", L"goal", L"measured", L"at most");

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <map>
 #include <set>
 #include <utility>
 
@@ -12,9 +13,11 @@
 #include "model/button_fields.h"
 #include "operations/button_reading.h"
 #include "model/guid.h"
+#include "operations/export.h"
 #include "storage/key_index.h"
 #include "operations/toolbar_buttons.h"
 #include "platform/names.h"
+#include "platform/status_text.h"
 
 namespace barsmith {
 namespace {
@@ -62,7 +65,10 @@ std::wstring Usage() {
            L"  barsmith.exe list [--all]\n" +
            CreateOptions() +
            L"  barsmith.exe remove TEXT|{GUID}\n"
-           L"  barsmith.exe export FILE [TEXT...]\n"
+           L"  barsmith.exe export [--format reg|gpp|msi] FILE [TEXT...]\n"
+           L"  barsmith.exe export --format gpp FILE.xml [--remove-when-unapplied] [TEXT...]\n"
+           L"  barsmith.exe export --format msi FILE.msi --product NAME --version A.B.C\n"
+           L"                      [--manufacturer NAME] [TEXT...]\n"
            L"  barsmith.exe check [--repair] [TEXT|{GUID}...]\n"
            L"  barsmith.exe /? | -h | --help\n"
            L"\n"
@@ -80,7 +86,15 @@ std::wstring Usage() {
            L"                \"PATH,N\": icon N of a program or DLL (-N: the icon of id N)\n"
            L"  remove        deletes the button's registry keys and its My Buttons entry\n"
            L"  export        writes the named buttons (all of My Buttons when none is named)\n"
-           L"                to FILE as a registry file for reg import\n"
+           L"                to FILE, in the format its extension names unless --format does:\n"
+           L"                reg  a registry file (.reg) for reg import\n"
+           L"                gpp  Group Policy preferences (.xml): the Registry.xml of a policy's\n"
+           L"                     Machine\\Preferences\\Registry folder, or User\\... for buttons of\n"
+           L"                     the current user; --remove-when-unapplied takes the buttons\n"
+           L"                     off again when the policy no longer applies\n"
+           L"                msi  a Windows Installer package (.msi) for msiexec /i FILE /qn; a\n"
+           L"                     newer --version of the same --product replaces an older one\n"
+           L"                Machine-wide and per-user buttons go into separate gpp and msi files\n"
            L"  check         one line per thing wrong with the buttons or My Buttons (those\n"
            L"                named, when any is): FINDING<tab>{GUID}<tab>TEXT|-<tab>DETAIL; exit\n"
            L"                code 1 when there is any. --repair puts back a missing registry\n"
@@ -334,11 +348,166 @@ int Remove(const std::vector<std::wstring>& arguments, const Streams& io) {
     }
 }
 
+struct ExportCommand {
+    ExportRequest request;
+    std::optional<ExportFormat> format;  // as --format gives it
+    std::map<std::wstring, std::wstring> given;  // the options given with a value, by their lower-case name
+};
+
+std::optional<ExportFormat> FormatNamed(const std::wstring& name) {
+    if (Is(name, L"reg")) return ExportFormat::RegistryFile;
+    if (Is(name, L"gpp")) return ExportFormat::GroupPolicy;
+    if (Is(name, L"msi")) return ExportFormat::Package;
+    return std::nullopt;
+}
+
+// Options anywhere, "--" ending them; the first other argument is the file,
+// the rest are My Buttons texts.
+ExportCommand ParseExport(const std::vector<std::wstring>& arguments) {
+    ExportCommand command;
+    std::vector<std::wstring> rest;
+    bool options = true;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::wstring& argument = arguments[i];
+        if (!options || !argument.starts_with(L"--")) {
+            rest.push_back(argument);
+            continue;
+        }
+        std::wstring name = argument;
+        for (wchar_t& c : name) c = static_cast<wchar_t>(towlower(c));
+        if (name == L"--") {
+            options = false;
+            continue;
+        }
+        const bool flag = name == L"--remove-when-unapplied";
+        if (!flag && name != L"--format" && name != L"--product" && name != L"--version" && name != L"--manufacturer")
+            throw UsageError{L"export does not know " + Quoted(argument) + L"."};
+        if (command.given.contains(name)) throw UsageError{L"The option " + name + L" is given twice."};
+        if (!flag && i + 1 == arguments.size()) throw UsageError{L"The option " + name + L" needs a value."};
+        command.given[name] = flag ? L"" : arguments[++i];
+    }
+    if (rest.empty()) throw UsageError{L"export needs the name of the file to write."};
+    command.request.path = rest.front();
+    command.request.entries.assign(rest.begin() + 1, rest.end());
+    return command;
+}
+
+// A product or manufacturer name: the installer shows it in Programs and Features.
+void RequireName(const std::map<std::wstring, std::wstring>& given, const wchar_t* option) {
+    const auto found = given.find(option);
+    if (found == given.end()) return;
+    if (found->second.empty()) throw UsageError{L"The option " + std::wstring(option) + L" may not be empty."};
+    for (const wchar_t c : found->second) {
+        if (IsControlCharacter(c))
+            throw UsageError{L"The option " + std::wstring(option) + L" " + Quoted(Escaped(found->second)) +
+                             L" holds a control character."};
+    }
+}
+
+// The format and its options, checked against each other.
+ExportRequest ExportRequestOf(const std::vector<std::wstring>& arguments) {
+    ExportCommand command = ParseExport(arguments);
+    const std::map<std::wstring, std::wstring>& given = command.given;
+    ExportRequest& request = command.request;
+    if (const auto named = given.find(L"--format"); named != given.end()) {
+        const std::optional<ExportFormat> format = FormatNamed(named->second);
+        if (!format) throw UsageError{L"The option --format takes reg, gpp or msi, not " + Quoted(named->second) + L"."};
+        request.format = *format;
+    } else {
+        // A name of another extension is written as a registry file, as before there were others.
+        request.format = FormatOfFile(request.path).value_or(ExportFormat::RegistryFile);
+    }
+    if (given.contains(L"--remove-when-unapplied") && request.format != ExportFormat::GroupPolicy)
+        throw UsageError{L"The option --remove-when-unapplied fits only --format gpp."};
+    for (const wchar_t* option : {L"--product", L"--version", L"--manufacturer"}) {
+        if (given.contains(option) && request.format != ExportFormat::Package)
+            throw UsageError{L"The option " + std::wstring(option) + L" fits only --format msi."};
+    }
+    request.removeWhenUnapplied = given.contains(L"--remove-when-unapplied");
+    if (request.format != ExportFormat::Package) return request;
+    if (!given.contains(L"--product")) throw UsageError{L"An installer package needs --product NAME."};
+    if (!given.contains(L"--version")) throw UsageError{L"An installer package needs --version A.B.C."};
+    RequireName(given, L"--product");
+    RequireName(given, L"--manufacturer");
+    request.package.product = given.at(L"--product");
+    request.package.version = given.at(L"--version");
+    if (!IsPackageVersion(request.package.version))
+        throw UsageError{L"The version " + Quoted(Escaped(request.package.version)) +
+                         L" is not three numbers A.B.C with A and B at most 255 and C at most 65535."};
+    const auto manufacturer = given.find(L"--manufacturer");
+    request.package.manufacturer = manufacturer == given.end() ? request.package.product : manufacturer->second;
+    return request;
+}
+
+const wchar_t* FormatName(ExportFormat format) {
+    switch (format) {
+    case ExportFormat::GroupPolicy: return L"Group Policy file";
+    case ExportFormat::Package: return L"installer package";
+    case ExportFormat::RegistryFile: break;
+    }
+    return L"registry file";
+}
+
+std::wstring QuotedList(const std::vector<std::wstring>& texts) {
+    std::wstring list;
+    for (const std::wstring& text : texts) list += (list.empty() ? L"" : L", ") + Quoted(Escaped(text));
+    return list;
+}
+
+// What the value of an unfit outcome cannot be, in the format's words.
+std::wstring UnfitText(const ExportOutcome& outcome, const std::wstring& format) {
+    const std::wstring value = L"The value " + Quoted(Escaped(outcome.value)) + L" of " + outcome.key;
+    switch (outcome.why) {
+    case UnfitValue::Why::EntryText:
+        return L"The text of the entry " + Quoted(Escaped(outcome.entry)) + L" holds a character no " + format +
+               L" can hold.";
+    case UnfitValue::Why::Name: return value + L" has a name no " + format + L" can hold.";
+    case UnfitValue::Why::NotText:
+        return value + L" is no text (REG_SZ ended by one NUL), which is all a " + format + L" carries byte for byte.";
+    case UnfitValue::Why::Character: return value + L" holds a character no " + format + L" can hold.";
+    case UnfitValue::Why::Empty: return value + L" is empty, which a " + format + L" cannot tell from no value.";
+    }
+    return value;
+}
+
+// Standard error's lines for an export that wrote nothing.
+std::wstring ExportFailure(const ExportOutcome& outcome, const ExportRequest& request) {
+    using Kind = ExportOutcome::Kind;
+    const std::wstring format = FormatName(request.format);
+    const std::wstring entry = Quoted(Escaped(outcome.entry));
+    switch (outcome.kind) {
+    case Kind::Exported: return {};
+    case Kind::Busy: return kBusy;
+    case Kind::Empty: return L"My Buttons is empty: there is no button to export.";
+    case Kind::NotListed: return entry + L" is not in My Buttons.";
+    case Kind::NoGuid:
+        return L"My Buttons names no registry key for " + entry + L": " + Quoted(Escaped(outcome.guid)) +
+               L" is no GUID.";
+    case Kind::NoKey: return L"The button " + entry + L" has no registry key in either hive.";
+    case Kind::Unreadable: return L"The registry key " + outcome.key + L" could not be read: " + StatusText(outcome.status);
+    case Kind::NotOurs:
+        return L"The registry key " + outcome.key + L" that My Buttons names for " + entry +
+               L" is no toolbar button made by Barsmith.";
+    case Kind::Unfit: return UnfitText(outcome, format);
+    case Kind::MixedHives:
+        return L"A " + format + L" holds machine-wide buttons or buttons of the current user, not both.\n"
+               L"Machine-wide: " + QuotedList(outcome.machineEntries) + L"\n"
+               L"Current user: " + QuotedList(outcome.userEntries) + L"\n"
+               L"Export each kind to a file of its own.";
+    case Kind::FileFailed:
+        return L"The " + format + L" " + request.path + L" could not be written: " + outcome.file.reason;
+    }
+    return {};
+}
+
 int Export(const std::vector<std::wstring>& arguments, const Streams& io) {
-    if (arguments.empty()) throw UsageError{L"export needs the name of the file to write."};
-    const Buttons tool(io, false);
-    const std::vector<std::wstring> entries(arguments.begin() + 1, arguments.end());
-    return tool.buttons.Export(entries, arguments[0]) ? kExitDone : kExitFailed;
+    const ExportRequest request = ExportRequestOf(arguments);
+    SystemRegistry api;
+    const MyButtonsCatalogue catalogue{api};
+    const ExportOutcome outcome = ExportButtons(api, catalogue, request);
+    TellSettled(io, outcome.settled);
+    if (outcome.kind == ExportOutcome::Kind::Exported) return kExitDone;
+    return Failed(io, ExportFailure(outcome, request) + L"\nNothing was written.");
 }
 
 void PrintFindings(const Streams& io, const std::vector<Finding>& findings, const wchar_t* prefix) {

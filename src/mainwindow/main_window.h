@@ -11,6 +11,7 @@
 #include "storage/my_buttons_catalogue.h"
 #include "operations/toolbar_buttons.h"
 #include "infoheader/InfoHeader.h"
+#include "mainwindow/package_dialog.h"
 #include "platform/common_dialog.h"
 #include "platform/form.h"
 #include "platform/handles.h"
@@ -25,6 +26,8 @@ struct MainWindowServices {
     FileDialogSeam& fileDialog;
     ShellSeam& shell;
     RegistryApi& registry;
+    // Asks the name and version of an installer package; none: the window's own dialog.
+    PackageQuestionSeam* packageQuestion = nullptr;
 };
 
 // Control identifiers, one per control of the window.
@@ -206,6 +209,8 @@ private:
     MyButtonsCatalogue catalogue_{services_.registry};
     CommonDialog filePicker_;
     CommonDialog exportDialog_{services_.fileDialog};  // its own, so the pickers keep offering their files
+    PackageDialog packageDialog_;
+    PackageDetails packageDetails_;  // as last given, offered again
     AboutWindow about_{forms_, services_.messages, services_.shell};
     COLORREF statusColor_ = kStatusDefaultColor;
     UniqueIcon previewIcon_;

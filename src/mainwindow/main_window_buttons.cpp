@@ -9,6 +9,7 @@
 #include "storage/key_index.h"
 #include "pictures/picture_file.h"
 #include "operations/toolbar_buttons.h"
+#include "mainwindow/export_messages.h"
 #include "mainwindow/main_layout.h"
 #include "platform/names.h"
 
@@ -377,7 +378,9 @@ void MainWindow::OnExportSelected() {
     const std::wstring entry = SelectedEntry();
     if (entry.empty()) return;
     exportDialog_.CancelError = true;
-    exportDialog_.Filter = L"Registry files (*.reg)|*.reg";
+    exportDialog_.Filter =
+        L"Registry files (*.reg)|*.reg|Group Policy preference files (*.xml)|*.xml|"
+        L"Windows Installer packages (*.msi)|*.msi";
     exportDialog_.DefaultExt = L"reg";
     exportDialog_.DialogTitle = L"Export the " + entry + L" Button";
     exportDialog_.FileName = FileNameFor(entry) + L".reg";
@@ -386,8 +389,28 @@ void MainWindow::OnExportSelected() {
     } catch (const DialogCancelled&) {
         return;
     }
-    if (Buttons().Export({entry}, exportDialog_.FileName))
-        SetStatusNews(L"The " + entry + L" Button has been exported to " + exportDialog_.FileName);
+    ExportRequest request;
+    request.entries = {entry};
+    request.path = exportDialog_.FileName;
+    request.format = FormatOfFile(request.path).value_or(ExportFormat::RegistryFile);
+    if (request.format == ExportFormat::Package) {
+        PackageQuestionSeam& question = services_.packageQuestion ? *services_.packageQuestion : packageDialog_;
+        if (packageDetails_.product.empty()) packageDetails_ = {entry, L"1.0.0", L""};
+        const std::optional<PackageDetails> details = question.Ask(Hwnd(), packageDetails_);
+        if (!details) return;
+        packageDetails_ = *details;
+        request.package = *details;
+        if (request.package.manufacturer.empty()) request.package.manufacturer = request.package.product;
+    }
+    const ExportOutcome outcome = ExportButtons(services_.registry, catalogue_, request);
+    if (const std::wstring settled = SettledText(outcome.settled, false); !settled.empty())
+        services_.messages.Show(Hwnd(), settled, kAppTitle, MB_OK | MB_ICONEXCLAMATION);
+    if (outcome.kind != ExportOutcome::Kind::Exported) {
+        services_.messages.Show(Hwnd(), NotExportedText(outcome, request), kNotExportedTitle,
+                                MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    SetStatusNews(L"The " + entry + L" Button has been exported to " + exportDialog_.FileName);
 }
 
 void MainWindow::OnDeleteSelected() {

@@ -30,37 +30,6 @@ struct KeyOrder {
     }
 };
 
-// The sections of one button's keys, or the reason they cannot go into a file.
-std::wstring AddKeysOf(RegistryApi& api, const std::wstring& entry, const std::wstring& guid,
-                       std::vector<RegistryFileKey>& keys) {
-    // Only a GUID string names a key in the file: no other name reaches it.
-    if (!IsGuidString(guid))
-        return L"My Buttons names no registry key for " + Quoted(entry) + L": " + Quoted(guid) + L" is no GUID.";
-    const std::vector<FoundKey> found = FindButtonKeys(api, guid);
-    if (found.empty()) return L"The button " + Quoted(entry) + L" has no registry key in either hive.";
-    for (const FoundKey& place : found) {
-        const std::wstring path = FullExtensionKeyPath(place.place, guid);
-        LSTATUS status = place.status;
-        std::vector<RegistryValue> values;
-        if (place.key) values = ReadKeyValues(place.key, ExtensionValueNames(), status);
-        if (status != ERROR_SUCCESS)
-            return L"The registry key\n\n" + path + L"\n\ncould not be read: " + StatusText(status);
-        if (!IsRunProgramButton(place.key))
-            return L"The registry key\n\n" + path + L"\n\nthat My Buttons names for " + Quoted(entry) +
-                   L" is no toolbar button made by Barsmith.";
-        for (const RegistryValue& value : values) {
-            // A line break or NUL in a name would end the line that names it,
-            // and the rest would be read as lines of their own: keys and values
-            // anywhere in the registry of whoever imports the file.
-            if (!FitsRegistryFile(value.name))
-                return L"The registry key\n\n" + path + L"\n\nholds the value " + Quoted(Escaped(value.name)) +
-                       L", whose name no registry file can hold: it has a line break or a NUL character in it.";
-        }
-        keys.push_back({path, std::move(values)});
-    }
-    return {};
-}
-
 }  // namespace
 
 std::optional<std::vector<CatalogueButton>> ListCatalogueButtons(RegistryApi& api,
@@ -110,23 +79,6 @@ std::optional<std::vector<RegistryButton>> ListRegistryButtons(RegistryApi& api,
     });
     if (settled) *settled = std::move(transaction.settled);
     return listed;
-}
-
-ExportKeys CollectExportKeys(RegistryApi& api, const MyButtonsCatalogue& catalogue,
-                             const std::vector<std::wstring>& entries) {
-    const std::vector<std::wstring> texts = entries.empty() ? catalogue.ButtonTexts() : entries;
-    if (texts.empty()) return {{}, L"My Buttons is empty: there is no button to export."};
-    ExportKeys exported;
-    std::map<std::wstring, bool, NameLess> done;
-    for (const std::wstring& text : texts) {
-        const std::optional<std::wstring> guid = catalogue.Lookup(text);
-        if (!guid) return {{}, Quoted(text) + L" is not in My Buttons."};
-        if (done.contains(*guid)) continue;  // named twice, or by two entries
-        done[*guid] = true;
-        if (std::wstring refusal = AddKeysOf(api, text, *guid, exported.keys); !refusal.empty())
-            return {{}, std::move(refusal)};
-    }
-    return exported;
 }
 
 }  // namespace barsmith

@@ -1,6 +1,5 @@
 #pragma once
-// Reading the buttons without changing them: the lists of the command line
-// and the keys a registry file records. Each read runs under the buttons lock,
+// Reading the buttons without changing them: the lists of the command line. Each read runs under the buttons lock,
 // so that it never sees a change of another copy of the program half done.
 #include <windows.h>
 
@@ -9,7 +8,6 @@
 #include <vector>
 
 #include "storage/my_buttons_catalogue.h"
-#include "formats/registry_file.h"
 #include "storage/button_change.h"
 
 namespace barsmith {
@@ -41,15 +39,5 @@ struct RegistryButton {
 std::optional<std::vector<RegistryButton>> ListRegistryButtons(RegistryApi& api, const MyButtonsCatalogue& catalogue,
                                                                const std::wstring& indexFile,
                                                                SettleReport* settled = nullptr);
-
-// The keys of the named catalogue entries (all of them for none), each in
-// every place it is, its values as the registry holds them; or, in
-// `refusal`, why no file can be made of them. The caller holds the lock.
-struct ExportKeys {
-    std::vector<RegistryFileKey> keys;
-    std::wstring refusal;
-};
-ExportKeys CollectExportKeys(RegistryApi& api, const MyButtonsCatalogue& catalogue,
-                             const std::vector<std::wstring>& entries);
 
 }  // namespace barsmith

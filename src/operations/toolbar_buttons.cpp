@@ -3,12 +3,10 @@
 #include <algorithm>
 #include <utility>
 
-#include "operations/button_reading.h"
 #include "model/button_fields.h"
 #include "storage/button_change.h"
 #include "platform/names.h"
 #include "platform/status_text.h"
-#include "platform/whole_file.h"
 
 namespace barsmith {
 namespace {
@@ -311,23 +309,6 @@ RemovalOutcome ToolbarButtons::RemoveUnlistedLocked(const std::wstring& guid) co
         }
     }
     return DeleteKeys(guid, L"", keys);
-}
-
-bool ToolbarButtons::Export(const std::vector<std::wstring>& entries, const std::wstring& path) const {
-    constexpr wchar_t kNotExportedTitle[] = L"Buttons Not Exported";
-    ExportKeys exported;
-    if (!Locked([&] { exported = CollectExportKeys(keys_.Api(), catalogue_, entries); }, false)) return false;
-    if (!exported.refusal.empty()) {
-        Tell(exported.refusal + L"\n\nNothing was written.", kNotExportedTitle);
-        return false;
-    }
-    if (const std::optional<FileError> error = WriteWholeFile(path, RegistryFileBytes(exported.keys))) {
-        Tell(L"The registry file\n\n" + path + L"\n\ncould not be written: " + error->reason +
-                 L"\n\nNothing was written.",
-             kNotExportedTitle);
-        return false;
-    }
-    return true;
 }
 
 RemovalOutcome ToolbarButtons::RemoveLocked(const std::wstring& guid, const std::wstring& entry) const {

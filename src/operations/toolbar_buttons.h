@@ -86,12 +86,6 @@ public:
     // kind that no entry of My Buttons names (one left behind); never a key
     // of another kind.
     RemovalOutcome RemoveUnlisted(const std::wstring& guid) const;
-    // Writes the buttons of the catalogue entries, exactly as listed (all of
-    // them for none), to `path` as a registry file: every key of each button
-    // with its values as the registry holds them. The file is written whole
-    // under a temporary name and then renamed; on any failure, told, nothing
-    // is written and an earlier file of that name is left as it was.
-    bool Export(const std::vector<std::wstring>& entries, const std::wstring& path) const;
 
     // Whether the buttons and My Buttons agree (health_check.h), read through
     // `indexFile`; nothing when the lock could not be had in time.

@@ -159,6 +159,34 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path, size_t mostBy
     return bytes;
 }
 
+namespace {
+
+// Renames the temporary file to `full` once it is written (`error` 0), and
+// else deletes it.
+std::optional<FileError> Settle(const std::wstring& temporary, const std::wstring& full, DWORD error) {
+    if (!error &&
+        !MoveFileExW(Extended(temporary).c_str(), Extended(full).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = GetLastError();
+    if (!error) return std::nullopt;
+    DeleteFileW(Extended(temporary).c_str());
+    return SystemError(error);
+}
+
+}  // namespace
+
+std::optional<FileError> MakeWholeFile(const std::wstring& path, const std::function<DWORD(const std::wstring&)>& fill) {
+    std::wstring full;
+    std::wstring folder;
+    if (auto refused = Target(path, full, folder)) return refused;
+    SweepLeftTemporaries(folder);
+    std::wstring temporary;
+    DWORD error = 0;
+    UniqueFile file = CreateTemporary(folder, temporary, error);
+    if (!file) return SystemError(error ? error : ERROR_FILE_EXISTS);
+    file.reset();
+    return Settle(temporary, full, fill(temporary));
+}
+
 std::optional<FileError> WriteWholeFile(const std::wstring& path, const std::string& bytes, WriteChunkFn writeChunk) {
     std::wstring full;
     std::wstring folder;
@@ -168,14 +196,10 @@ std::optional<FileError> WriteWholeFile(const std::wstring& path, const std::str
     DWORD error = 0;
     UniqueFile file = CreateTemporary(folder, temporary, error);
     if (!file) return SystemError(error ? error : ERROR_FILE_EXISTS);
+    // Written through the handle that made the file: its name is never opened again.
     error = WriteAll(file.get(), bytes, writeChunk);
     file.reset();
-    if (!error &&
-        !MoveFileExW(Extended(temporary).c_str(), Extended(full).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        error = GetLastError();
-    if (!error) return std::nullopt;
-    DeleteFileW(Extended(temporary).c_str());
-    return SystemError(error);
+    return Settle(temporary, full, error);
 }
 
 }  // namespace barsmith

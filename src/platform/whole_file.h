@@ -3,6 +3,7 @@
 // part of the new one.
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -27,6 +28,12 @@ using WriteChunkFn = BOOL(WINAPI*)(HANDLE file, LPCVOID data, DWORD size, LPDWOR
 // part-way left in the folder (their processes gone) are deleted first.
 std::optional<FileError> WriteWholeFile(const std::wstring& path, const std::string& bytes,
                                         WriteChunkFn writeChunk = WriteFile);
+
+// As WriteWholeFile, for a file that another writer makes by its name (a
+// database, say): `fill` is given the temporary file's full path, where an
+// empty file stands, and returns ERROR_SUCCESS or the system's code of its
+// failure. The file is renamed to `path` only when `fill` succeeded.
+std::optional<FileError> MakeWholeFile(const std::wstring& path, const std::function<DWORD(const std::wstring&)>& fill);
 
 // The whole of a file on disk, when it can be read and holds at most
 // `mostBytes`; nothing otherwise (a pipe or a device is never read).

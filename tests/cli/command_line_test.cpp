@@ -1,6 +1,10 @@
 // barsmith.exe started as a script starts it: arguments quoted on one command
 // line, standard output and standard error redirected to files. Each
 // command's output, exit code and registry effect, failures included.
+#include <msxml2.h>
+#include <oleauto.h>
+#include <wrl/client.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +18,7 @@
 #include "model/guid.h"
 #include "storage/change_journal.h"
 #include "storage/my_buttons_catalogue.h"
+#include "platform/com.h"
 #include "platform/handles.h"
 #include "platform/shell.h"
 #include "platform/user_account.h"
@@ -71,6 +76,98 @@ std::map<std::pair<int, std::wstring>, std::pair<DWORD, std::string>> ValuesOf(c
 }
 
 bool Has(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
+
+// One item of a Group Policy file as the system's XML parser reads it: the
+// attributes of its Registry element and of its Properties.
+struct PreferenceItem {
+    std::map<std::wstring, std::wstring> item;
+    std::map<std::wstring, std::wstring> properties;
+};
+struct PreferenceFile {
+    std::wstring error;  // the parser's, when it refused the file
+    std::wstring root;
+    std::wstring rootClsid;
+    std::vector<std::pair<std::wstring, std::vector<PreferenceItem>>> collections;  // by name
+};
+
+std::map<std::wstring, std::wstring> Attributes(IXMLDOMNode* node) {
+    std::map<std::wstring, std::wstring> attributes;
+    Microsoft::WRL::ComPtr<IXMLDOMNamedNodeMap> map;
+    long count = 0;
+    if (FAILED(node->get_attributes(&map)) || !map || FAILED(map->get_length(&count))) return attributes;
+    for (long i = 0; i < count; ++i) {
+        Microsoft::WRL::ComPtr<IXMLDOMNode> attribute;
+        BSTR name = nullptr;
+        VARIANT value;
+        VariantInit(&value);
+        if (SUCCEEDED(map->get_item(i, &attribute)) && SUCCEEDED(attribute->get_nodeName(&name)) &&
+            SUCCEEDED(attribute->get_nodeValue(&value)) && value.vt == VT_BSTR)
+            attributes[name] = value.bstrVal;
+        SysFreeString(name);
+        VariantClear(&value);
+    }
+    return attributes;
+}
+
+std::vector<Microsoft::WRL::ComPtr<IXMLDOMNode>> Children(IXMLDOMNode* node, const wchar_t* name) {
+    std::vector<Microsoft::WRL::ComPtr<IXMLDOMNode>> found;
+    Microsoft::WRL::ComPtr<IXMLDOMNodeList> list;
+    BSTR query = SysAllocString(name);
+    const HRESULT selected = node->selectNodes(query, &list);
+    SysFreeString(query);
+    if (FAILED(selected) || !list) return found;
+    for (Microsoft::WRL::ComPtr<IXMLDOMNode> child; list->nextNode(&child) == S_OK && child; child.Reset())
+        found.push_back(child);
+    return found;
+}
+
+// IXMLDOMDocument's interface identifier, which MinGW's libraries lack.
+constexpr IID kDocumentInterface{0x2933BF81, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+
+// The file read by MSXML 6, the parser Group Policy's own tools read it with.
+PreferenceFile ParsedPreferences(const std::wstring& path) {
+    PreferenceFile file;
+    const ScopedCom com;
+    CLSID parser{};
+    Microsoft::WRL::ComPtr<IXMLDOMDocument> document;
+    if (FAILED(CLSIDFromProgID(L"Msxml2.DOMDocument.6.0", &parser)) ||
+        FAILED(CoCreateInstance(parser, nullptr, CLSCTX_INPROC_SERVER, kDocumentInterface,
+                                reinterpret_cast<void**>(document.GetAddressOf()))))
+        return {L"no XML parser", {}, {}, {}};
+    VARIANT source;
+    VariantInit(&source);
+    source.vt = VT_BSTR;
+    source.bstrVal = SysAllocString(path.c_str());
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    document->put_async(VARIANT_FALSE);
+    const HRESULT result = document->load(source, &loaded);
+    VariantClear(&source);
+    if (FAILED(result) || loaded != VARIANT_TRUE) {
+        Microsoft::WRL::ComPtr<IXMLDOMParseError> error;
+        BSTR reason = nullptr;
+        if (SUCCEEDED(document->get_parseError(&error)) && error) error->get_reason(&reason);
+        file.error = reason ? reason : L"not loaded";
+        SysFreeString(reason);
+        return file;
+    }
+    const auto roots = Children(document.Get(), L"/*");
+    if (roots.size() != 1) return {L"no single root", {}, {}, {}};
+    BSTR name = nullptr;
+    roots[0]->get_nodeName(&name);
+    file.root = name ? name : L"";
+    SysFreeString(name);
+    file.rootClsid = Attributes(roots[0].Get())[L"clsid"];
+    for (const auto& collection : Children(roots[0].Get(), L"Collection")) {
+        std::vector<PreferenceItem> items;
+        for (const auto& item : Children(collection.Get(), L"Registry")) {
+            const auto properties = Children(item.Get(), L"Properties");
+            items.push_back({Attributes(item.Get()), properties.size() == 1 ? Attributes(properties[0].Get())
+                                                                          : std::map<std::wstring, std::wstring>{}});
+        }
+        file.collections.emplace_back(Attributes(collection.Get())[L"name"], std::move(items));
+    }
+    return file;
+}
 
 class CommandLineTest : public ::testing::Test {
 protected:
@@ -350,6 +447,105 @@ TEST_F(CommandLineTest, EveryKindIsMadeListedAndRemoved) {
         EXPECT_EQ(Barsmith({L"remove", guids[i]}).exit, 0u) << "a key of ours that no entry names";
         EXPECT_TRUE(ValuesOf(guids[i]).empty());
     }
+}
+
+// A Group Policy file read by the system's XML parser holds one item per
+// value and place of the button, the values' texts exactly, and nothing else.
+TEST_F(CommandLineTest, GroupPolicyFileHoldsEveryValueInEveryPlaceAsTheXmlParserReadsIt) {
+    const std::wstring text = L"G&P <\"x\"> '\x00DC\x20AC' " + tag;
+    const std::wstring guid = Created({L"--text", text, L"--menu-text", L"[a] & {b}", L"--hot-icon", L"C:\\h.ico"});
+    const std::wstring tip = L"Line one\nLine\ttwo\r";
+    for (const wchar_t* view : {L"", L"Wow6432Node\\"}) {
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(guid).insert(wcslen(L"Software\\"), view).c_str(),
+                        L"ToolTip", REG_SZ, tip.c_str(), static_cast<DWORD>((tip.size() + 1) * sizeof(wchar_t)));
+    }
+    const auto values = ValuesOf(guid);
+    ASSERT_EQ(values.size(), 18u);
+    for (const bool remove : {false, true}) {
+        SCOPED_TRACE(remove);
+        const std::wstring file = (folder / (remove ? L"Registry.XML" : L"Registry.txt")).wstring();
+        std::vector<std::wstring> command{L"export", file, text};
+        command.insert(command.begin() + 1, remove ? L"--remove-when-unapplied" : L"gpp");
+        if (!remove) command.insert(command.begin() + 1, L"--format");
+        const Outcome run = Barsmith(command);
+        ASSERT_TRUE(run.exit == 0 && run.out.empty() && run.err.empty()) << run.err;
+
+        const PreferenceFile parsed = ParsedPreferences(file);
+        ASSERT_TRUE(parsed.error.empty()) << parsed.error;
+        EXPECT_EQ(parsed.root, L"RegistrySettings");
+        EXPECT_EQ(parsed.rootClsid, L"{A3CCFC41-DFDB-43a5-8D26-0FE8B954DA51}");
+        ASSERT_EQ(parsed.collections.size(), 1u);
+        EXPECT_EQ(parsed.collections[0].first, text);
+        std::set<std::wstring> uids;
+        std::map<std::pair<int, std::wstring>, std::pair<DWORD, std::string>> read;
+        for (const PreferenceItem& item : parsed.collections[0].second) {
+            auto properties = item.properties;
+            auto attributes = item.item;
+            EXPECT_EQ(attributes[L"clsid"], L"{9CD4B2F4-923D-47f5-A062-E897DD1DAD50}");
+            EXPECT_EQ(attributes[L"name"], properties[L"name"]);
+            EXPECT_TRUE(IsGuidString(attributes[L"uid"]) && uids.insert(attributes[L"uid"]).second);
+            EXPECT_EQ(attributes[L"removePolicy"], remove ? L"1" : L"");
+            EXPECT_EQ(properties[L"action"], remove ? L"R" : L"U");
+            EXPECT_EQ(properties[L"hive"], L"HKEY_LOCAL_MACHINE");
+            EXPECT_EQ(properties[L"type"], L"REG_SZ");
+            const std::wstring& key = properties[L"key"];
+            const int place = key == ExtensionKeyPath(guid)                                             ? 0
+                              : key == std::wstring(ExtensionKeyPath(guid)).insert(9, L"Wow6432Node\\") ? 1
+                                                                                                          : -1;
+            const std::wstring& value = properties[L"value"];
+            read[{place, properties[L"name"]}] = {
+                REG_SZ, std::string(reinterpret_cast<const char*>(value.c_str()), (value.size() + 1) * sizeof(wchar_t))};
+        }
+        EXPECT_EQ(read, values);
+    }
+}
+
+TEST_F(CommandLineTest, ExportsThatCannotBeMadeWriteNoFileAndSayWhy) {
+    const std::wstring machine = L"Machine " + tag;
+    const std::wstring user = L"User " + tag;
+    Created({L"--text", machine});
+    Created({L"--text", user, L"--user"});
+    const std::wstring xml = (folder / L"Registry.xml").wstring();
+    const std::wstring msi = (folder / L"buttons.msi").wstring();
+    const struct {
+        std::vector<std::wstring> arguments;
+        DWORD exit;
+        const wchar_t* told;
+    } table[] = {
+        {{L"export", xml, machine, user}, 1,
+         L"A Group Policy file holds machine-wide buttons or buttons of the current user, not both."},
+        {{L"export", msi, L"--product", L"P", L"--version", L"1.0.0", machine, user}, 1,
+         L"Current user: \"User "},
+        {{L"export", L"--format", L"zip", xml}, 2, L"The option --format takes reg, gpp or msi, not \"zip\"."},
+        {{L"export", msi, machine}, 2, L"An installer package needs --product NAME."},
+        {{L"export", msi, L"--product", L"P", machine}, 2, L"An installer package needs --version A.B.C."},
+        {{L"export", msi, L"--product", L"", L"--version", L"1.0.0", machine}, 2,
+         L"The option --product may not be empty."},
+        {{L"export", msi, L"--product", L"P\x1B", L"--version", L"1.0.0", machine}, 2,
+         L"The option --product \"P\\u001B\" holds a control character."},
+        {{L"export", msi, L"--product", L"P", L"--version", L"1.0.65536", machine}, 2, L"The version \"1.0.65536\""},
+        {{L"export", msi, L"--product", L"P", L"--version", L"256.0.0", machine}, 2, L"The version \"256.0.0\""},
+        {{L"export", msi, L"--product", L"P", L"--version", L"1.0", machine}, 2, L"The version \"1.0\""},
+        {{L"export", xml, L"--product", L"P", machine}, 2, L"The option --product fits only --format msi."},
+        {{L"export", msi, L"--remove-when-unapplied", machine}, 2,
+         L"The option --remove-when-unapplied fits only --format gpp."},
+        {{L"export", xml, L"--format", L"gpp", L"--FORMAT", L"gpp"}, 2, L"The option --format is given twice."},
+        {{L"export", xml, L"--version"}, 2, L"The option --version needs a value."},
+        {{L"export", xml, L"--colour", L"red"}, 2, L"export does not know \"--colour\"."},
+        {{L"export", L"--format", L"gpp"}, 2, L"export needs the name of the file to write."},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.told);
+        const Outcome run = Barsmith(row.arguments);
+        EXPECT_TRUE(run.exit == row.exit && run.out.empty() && Has(run.err, row.told)) << run.err;
+        EXPECT_EQ(Has(run.err, L"Usage:"), row.exit == 2);
+        EXPECT_EQ(Has(run.err, L"Nothing was written."), row.exit == 1);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 2) << "only the outputs";
+    }
+    // "--" ends the options: a button whose text looks like one is named after it.
+    catalogue.Record(L"--odd " + tag, catalogue.GuidOf(machine));
+    EXPECT_EQ(Barsmith({L"export", xml, L"--", L"--odd " + tag}).exit, 0u);
+    EXPECT_TRUE(std::filesystem::exists(xml));
 }
 
 // A button left half made by other means (one view, no entry) and an entry

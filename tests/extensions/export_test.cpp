@@ -1,5 +1,5 @@
 // Registry files: the line each value becomes, and export of catalogued
-// buttons, whose every refusal leaves an earlier file as it was.
+// buttons to every format, whose every refusal leaves an earlier file as it was.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +10,7 @@
 
 #include "model/guid.h"
 #include "formats/registry_file.h"
+#include "operations/export.h"
 #include "operations/toolbar_buttons.h"
 #include "support/buttons_fixture.h"
 
@@ -64,6 +65,15 @@ protected:
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
     size_t FilesInFolder() const { return std::distance(std::filesystem::directory_iterator(folder), {}); }
+    ExportOutcome Export(const std::vector<std::wstring>& entries, const std::wstring& path,
+                         ExportFormat format = ExportFormat::RegistryFile) {
+        ExportRequest request;
+        request.entries = entries;
+        request.path = path;
+        request.format = format;
+        request.package = {L"Export test", L"1.0.0", L"Tests"};
+        return ExportButtons(api, catalogue, request);
+    }
 };
 
 TEST_F(ExportTest, EveryKeyOfEachButtonOnceWithItsValuesInTheOrderTheyWereWritten) {
@@ -81,7 +91,9 @@ TEST_F(ExportTest, EveryKeyOfEachButtonOnceWithItsValuesInTheOrderTheyWereWritte
                                   FullExtensionKeyPath({HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY}, machine.guid) + L"]";
     std::ofstream(folder / L"buttons.reg") << "earlier";
     for (const std::vector<std::wstring>& entries : {std::vector<std::wstring>{L"alpha", L"Beta", L"Alpha"}, {}}) {
-        ASSERT_TRUE(buttons.Export(entries, file));
+        const ExportOutcome outcome = Export(entries, file);
+        ASSERT_EQ(outcome.kind, ExportOutcome::Kind::Exported);
+        EXPECT_EQ(outcome.exported, 2u);
         const std::string bytes = FileBytes();
         std::wstring text(bytes.size() / 2, L'\0');
         memcpy(text.data(), bytes.data(), text.size() * 2);
@@ -94,9 +106,76 @@ TEST_F(ExportTest, EveryKeyOfEachButtonOnceWithItsValuesInTheOrderTheyWereWritte
     EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST_F(ExportTest, RefusalsAreToldAndLeaveAnEarlierFileAsItWas) {
-    EXPECT_FALSE(buttons.Export({}, file));
-    EXPECT_NE(messages.shown.back().text.find(L"My Buttons is empty"), std::wstring::npos);
+// Texts of My Buttons, keys and values of other programs, in every format:
+// each refusal names what it refuses, and leaves the earlier file as it was.
+TEST_F(ExportTest, RefusalsNameWhatTheyRefuseInEveryFormatAndLeaveAnEarlierFileAsItWas) {
+    using Kind = ExportOutcome::Kind;
+    using Why = UnfitValue::Why;
+    constexpr auto reg = ExportFormat::RegistryFile;
+    constexpr auto gpp = ExportFormat::GroupPolicy;
+    constexpr auto msi = ExportFormat::Package;
+    EXPECT_EQ(Export({}, file, gpp).kind, Kind::Empty);
+    const ButtonDefinition alpha = Created(L"Alpha", HKEY_LOCAL_MACHINE);
+    const ButtonDefinition beta = Created(L"Beta", HKEY_CURRENT_USER);
+    const ButtonDefinition gamma = Created(L"Gamma", HKEY_LOCAL_MACHINE);
+    const std::wstring key = ExtensionKeyPath(gamma.guid);
+    const auto set = [&](const wchar_t* name, DWORD type, const void* data, DWORD size) {
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, type, data, size);
+    };
+    catalogue.Record(L"Odd\x01", alpha.guid);
+    catalogue.Record(L"Tab\tin text", Created(L"Tabbed", HKEY_LOCAL_MACHINE).guid);
+    std::ofstream(folder / L"buttons.reg") << "earlier";
+
+    const struct {
+        const wchar_t* name;  // of the value set in Gamma's 64-bit view, or none
+        DWORD type;
+        std::wstring data;    // its bytes
+        std::vector<std::wstring> entries;
+        ExportFormat format;
+        Kind kind;
+        Why why;
+    } table[] = {
+        {nullptr, 0, {}, {L"Alpha", L"Beta"}, gpp, Kind::MixedHives, {}},
+        {nullptr, 0, {}, {}, msi, Kind::MixedHives, {}},
+        {nullptr, 0, {}, {L"Odd\x01"}, gpp, Kind::Unfit, Why::EntryText},
+        {L"x\x01y", REG_SZ, std::wstring(L"v\0", 2), {L"Gamma"}, gpp, Kind::Unfit, Why::Name},
+        {L"x\ny", REG_SZ, std::wstring(L"v\0", 2), {L"Gamma"}, reg, Kind::Unfit, Why::Name},
+        {L"Count", REG_DWORD, std::wstring(L"\x0001\0", 2), {L"Gamma"}, gpp, Kind::Unfit, Why::NotText},
+        {L"Count", REG_DWORD, std::wstring(L"\x0001\0", 2), {L"Gamma"}, msi, Kind::Unfit, Why::NotText},
+        {L"Path", REG_EXPAND_SZ, std::wstring(L"%A%\0", 4), {L"Gamma"}, gpp, Kind::Unfit, Why::NotText},
+        {L"Nul", REG_SZ, std::wstring(L"a\0b\0", 4), {L"Gamma"}, msi, Kind::Unfit, Why::NotText},
+        {L"Bell", REG_SZ, std::wstring(L"\a\0", 2), {L"Gamma"}, gpp, Kind::Unfit, Why::Character},
+        {L"Half", REG_SZ, std::wstring(L"\xD800x\0", 3), {L"Gamma"}, gpp, Kind::Unfit, Why::Character},
+        {L"Empty", REG_SZ, std::wstring(L"\0", 1), {L"Gamma"}, msi, Kind::Unfit, Why::Empty},
+        {L"Thai", REG_SZ, std::wstring(L"\x0E01\x00DC\0", 3), {L"Gamma"}, msi, Kind::Unfit, Why::Character},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(std::to_wstring(&row - table));
+        if (row.name) set(row.name, row.type, row.data.data(), static_cast<DWORD>(row.data.size() * sizeof(wchar_t)));
+        const ExportOutcome outcome = Export(row.entries, file, row.format);
+        EXPECT_EQ(outcome.kind, row.kind);
+        if (row.kind == Kind::Unfit) {
+            EXPECT_EQ(outcome.why, row.why);
+            if (row.name) {
+                EXPECT_EQ(outcome.value, row.name);
+                EXPECT_EQ(outcome.key, FullExtensionKeyPath({HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY}, gamma.guid));
+            }
+        }
+        if (row.kind == Kind::MixedHives) {
+            EXPECT_EQ(outcome.machineEntries.front(), L"Alpha");
+            EXPECT_EQ(outcome.userEntries, (std::vector<std::wstring>{L"Beta"}));
+        }
+        if (row.name) RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), row.name);
+        EXPECT_EQ(FileBytes(), "earlier");
+        EXPECT_EQ(FilesInFolder(), 1u);
+    }
+    // What one format refuses another carries: a tab in a text is a character reference in XML.
+    EXPECT_EQ(Export({L"Tab\tin text"}, file, gpp).kind, Kind::Exported);
+    EXPECT_NE(FileBytes().find("name=\"Tab&#9;in text\""), std::string::npos);
+}
+
+TEST_F(ExportTest, RefusalsSayWhyAndLeaveAnEarlierFileAsItWas) {
+    EXPECT_EQ(Export({}, file).kind, ExportOutcome::Kind::Empty);
     const ButtonDefinition button = Created(L"Alpha", HKEY_LOCAL_MACHINE);
     const std::wstring foreign = made.Add(CreateGUID());
     RegSetKeyValueW(HKEY_CURRENT_USER, ExtensionKeyPath(foreign).c_str(), L"CLSID", REG_SZ, L"{0}", 8);
@@ -115,26 +194,27 @@ TEST_F(ExportTest, RefusalsAreToldAndLeaveAnEarlierFileAsItWas) {
         std::vector<std::wstring> entries;
         std::wstring path;
         std::optional<testing::RegCall> refused;
-        const wchar_t* told;
+        ExportOutcome::Kind kind;
+        const wchar_t* entry;  // the entry the outcome names
+        const wchar_t* told;   // what the row is about
     } table[] = {
-        {{L"Alpha", L"Nope"}, file, {}, L"\"Nope\" is not in My Buttons."},
-        {{L"Foreign"}, file, {}, L"is no toolbar button made by Barsmith"},
-        {{L"Gone"}, file, {}, L"has no registry key in either hive"},
-        {{L"Odd"}, file, {}, L"is no GUID"},
-        {{L"Alpha", L"Return"}, file, {}, L"holds the value \"x\\u000D[HKEY_CURRENT_USER]\", whose name no registry"},
-        {{}, file, {}, L"holds the value \"y\\u000A@\""},
-        {{L"Alpha"}, (folder / L"missing" / L"b.reg").wstring(), {}, L"could not be written"},
-        {{L"Alpha"}, file, testing::RegCall::Enum, L"could not be read"},
+        {{L"Alpha", L"Nope"}, file, {}, ExportOutcome::Kind::NotListed, L"Nope", L"not listed"},
+        {{L"Foreign"}, file, {}, ExportOutcome::Kind::NotOurs, L"Foreign", L"another program's key"},
+        {{L"Gone"}, file, {}, ExportOutcome::Kind::NoKey, L"Gone", L"no key"},
+        {{L"Odd"}, file, {}, ExportOutcome::Kind::NoGuid, L"Odd", L"no GUID"},
+        {{L"Alpha", L"Return"}, file, {}, ExportOutcome::Kind::Unfit, L"Return", L"a CR in a value's name"},
+        {{L"Feed", L"Alpha"}, file, {}, ExportOutcome::Kind::Unfit, L"Feed", L"an LF in a value's name"},
+        {{L"Alpha"}, (folder / L"missing" / L"b.reg").wstring(), {}, ExportOutcome::Kind::FileFailed, L"",
+         L"no folder"},
+        {{L"Alpha"}, file, testing::RegCall::Enum, ExportOutcome::Kind::Unreadable, L"Alpha", L"unreadable"},
     };
     for (const auto& row : table) {
         SCOPED_TRACE(row.told);
         if (row.refused) api.Refuse(*row.refused);
-        messages.shown.clear();
-        EXPECT_FALSE(buttons.Export(row.entries, row.path));
-        ASSERT_EQ(messages.shown.size(), 1u);
-        EXPECT_EQ(messages.shown[0].title, L"Buttons Not Exported");
-        EXPECT_NE(messages.shown[0].text.find(row.told), std::wstring::npos) << messages.shown[0].text;
-        EXPECT_NE(messages.shown[0].text.find(L"Nothing was written."), std::wstring::npos);
+        const ExportOutcome outcome = Export(row.entries, row.path);
+        EXPECT_EQ(outcome.kind, row.kind);
+        EXPECT_EQ(outcome.entry, row.entry);
+        EXPECT_TRUE(messages.shown.empty());
         EXPECT_EQ(FileBytes(), "earlier");
         EXPECT_EQ(FilesInFolder(), 1u);
     }

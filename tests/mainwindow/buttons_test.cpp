@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "model/button_definition.h"
 #include "model/guid.h"
@@ -453,7 +455,9 @@ TEST_F(ButtonsTest, ShortcutMenuOfTheSelectedEntryEditsAndDeletes) {
     ASSERT_FALSE(dialogs.requests.empty());
     EXPECT_TRUE(dialogs.requests.back().save);
     EXPECT_EQ(dialogs.requests.back().fileName, L"Notes.reg");
-    EXPECT_EQ(dialogs.requests.back().filter, std::wstring(L"Registry files (*.reg)\0*.reg\0", 29));
+    const wchar_t filter[] = L"Registry files (*.reg)\0*.reg\0Group Policy preference files (*.xml)\0*.xml\0"
+                             L"Windows Installer packages (*.msi)\0*.msi\0";
+    EXPECT_EQ(dialogs.requests.back().filter, std::wstring(filter, std::size(filter) - 1));
     std::ifstream file(std::filesystem::path(exported.path()), std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(file)), {});
     EXPECT_EQ(bytes.substr(0, 4), std::string("\xFF\xFEW\0", 4)) << "UTF-16 with its byte-order mark";
@@ -464,6 +468,86 @@ TEST_F(ButtonsTest, ShortcutMenuOfTheSelectedEntryEditsAndDeletes) {
     menuKey(L'd', true);
     EXPECT_EQ(ItemCount(), 0);
     EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, guid));
+}
+
+// What the package dialog showed and did, seen from another thread while the
+// window's thread runs it.
+struct PackageDialogRun {
+    std::wstring product;
+    std::wstring version;
+    bool focusOnProduct = false;
+    bool stayedOpenOnABadVersion = false;
+    bool focusOnVersionThen = false;
+};
+
+// Waits for the dialog, then answers it as a user at the keyboard: Enter on a
+// version the installer refuses, the version mended and Enter again; or Esc.
+PackageDialogRun AnswerPackageDialog(DWORD windowThread, bool cancel) {
+    PackageDialogRun run;
+    HWND dialog = nullptr;
+    for (int i = 0; i < 1000 && !dialog; ++i, Sleep(10)) dialog = FindWindowW(L"#32770", L"Installer Package");
+    if (!dialog) return run;
+    const auto text = [&](int id) {
+        wchar_t buffer[128]{};
+        GetDlgItemTextW(dialog, id, buffer, 128);
+        return std::wstring(buffer);
+    };
+    const auto focus = [&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(windowThread, &info);
+        return GetDlgCtrlID(info.hwndFocus);
+    };
+    run.product = text(100);
+    run.version = text(101);
+    run.focusOnProduct = focus() == 100;
+    const auto press = [&](WPARAM key) {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(windowThread, &info);
+        PostMessageW(info.hwndFocus, WM_KEYDOWN, key, 0);
+        PostMessageW(info.hwndFocus, WM_KEYUP, key, 0);
+        Sleep(300);
+    };
+    if (cancel) {
+        press(VK_ESCAPE);
+        return run;
+    }
+    SetDlgItemTextW(dialog, 101, L"1.2");
+    press(VK_RETURN);
+    run.stayedOpenOnABadVersion = IsWindow(dialog) && !text(103).empty();
+    run.focusOnVersionThen = focus() == 101;
+    SetDlgItemTextW(dialog, 101, L"1.2.3");
+    press(VK_RETURN);
+    return run;
+}
+
+TEST_F(ButtonsTest, ExportToAPackageAsksItsProductAndVersionInADialogOfTheKeyboard) {
+    Fill(L"Notes", icon.path());
+    made.Add(Create());
+    Click(IDC_SwitchView);
+    ClickItem(0);
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / (L"package " + CreateGUID());
+    std::filesystem::create_directories(folder);
+    const DWORD windowThread = GetCurrentThreadId();
+    for (const bool cancel : {true, false}) {
+        SCOPED_TRACE(cancel);
+        const std::wstring path = (folder / (cancel ? L"cancelled.msi" : L"notes.msi")).wstring();
+        dialogs.answers = {path};
+        PackageDialogRun run;
+        std::thread answering([&] { run = AnswerPackageDialog(windowThread, cancel); });
+        main->OnExportSelected();
+        answering.join();
+        EXPECT_EQ(run.product, L"Notes") << "the entry's text is offered as the product";
+        EXPECT_EQ(run.version, L"1.0.0");
+        EXPECT_TRUE(run.focusOnProduct);
+        EXPECT_EQ(run.stayedOpenOnABadVersion, !cancel);
+        EXPECT_EQ(run.focusOnVersionThen, !cancel);
+        EXPECT_EQ(GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES, !cancel);
+        EXPECT_EQ(main->Text(IDC_Status).find(L"exported") != std::wstring::npos, !cancel);
+    }
+    std::filesystem::remove_all(folder);
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 }  // namespace
