@@ -371,7 +371,7 @@ TEST_F(CommandLineTest, ExportedFileImportsBackByteForByteAndListsAsOtherPeoples
     ASSERT_EQ(testing::SetCountedValue(HKEY_CURRENT_USER, ExtensionKeyPath(nul), {L"a\0b", 3}, L"x"), ERROR_SUCCESS);
     for (const auto& [path, entry, told] : {std::tuple{folder / L"none.reg", L"Not " + tag, L"is not in My Buttons."},
                                             {folder / L"missing" / L"none.reg", userText, L"could not be written"},
-                                            {folder / L"nul.reg", L"Nul " + tag, L"\"a\\u0000b\", whose name no"}}) {
+                                            {folder / L"nul.reg", L"Nul " + tag, L"\"a\\u0000b\" of "}}) {
         const Outcome run = Barsmith({L"export", path.wstring(), entry});
         EXPECT_TRUE(run.exit == 1 && Has(run.err, told) && !std::filesystem::exists(path)) << run.err;
     }

@@ -99,6 +99,7 @@ TEST(NeverMisledTest, TemporaryFilesOfProcessesGoneAreClearedAndNoOtherFile) {
         {L"~bsm" + self + L"-3.tmp", true},  // a copy that runs
         {L"~bsm4294967292.tmp", true},       // not a name the program gives
         {L"~bsmx-0.tmp", true},
+        {L"~bsm4294967292-x.tmp", true},
         {L"~bsm4294967292-0.tmp.reg", true},
         {L"~bsm99999999999-0.tmp", true},
         {L"buttons.reg", true},
