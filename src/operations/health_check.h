@@ -17,9 +17,10 @@ struct Finding {
         OneView,          // a machine-wide key in one registry view only (repaired: copied into the other)
         MissingValues,    // a key lacks values its kind always has
         MissingFile,      // a program, script or icon it names does not exist
-        NoToolbarImage,   // an icon that holds no 16x16 or 20x20 image, or none that can be read
+        NoToolbarImage,   // an icon that holds no image that can be read
         Unlisted,         // a key of ours no entry names (repaired: listed under its text)
         SharedGuid,       // two entries name one key
+        ToolbarSizeMissing,  // an icon without a 20x20 or a 16x16 image: the toolbar scales another one
     };
     Kind kind;
     std::wstring guid;
@@ -27,6 +28,10 @@ struct Finding {
     std::wstring detail;  // what exactly, for the user
     bool repairable = false;
 };
+
+// What the toolbar does for an icon without a `size` image:
+// "no 20×20 image: the toolbar will scale the 32×32 one".
+std::wstring MissingSizeText(int size, int scaledSide);
 
 // Its name on the command line: "entry-without-key", "one-view"...
 const wchar_t* KindName(Finding::Kind kind);

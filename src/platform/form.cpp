@@ -326,6 +326,7 @@ const wchar_t* ClassOf(ControlKind kind) {
     case ControlKind::Option:
     case ControlKind::CheckBox: return WC_BUTTONW;
     case ControlKind::ListBox: return WC_LISTBOXW;
+    case ControlKind::ListView: return WC_LISTVIEWW;
     default: return WC_STATICW;
     }
 }
@@ -341,6 +342,8 @@ DWORD StyleOf(ControlKind kind) {
     case ControlKind::Bitmap: return SS_BITMAP | SS_NOTIFY;
     case ControlKind::Option: return WS_TABSTOP | BS_AUTORADIOBUTTON;
     case ControlKind::CheckBox: return WS_TABSTOP | BS_AUTOCHECKBOX;
+    // Virtual: the form keeps the rows and hands the list what it shows.
+    case ControlKind::ListView: return WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA | LVS_SHAREIMAGELISTS;
     default: return 0;
     }
 }
@@ -364,6 +367,10 @@ void Form::MakeControl(const ControlSpec& spec) {
     } else if (spec.kind == ControlKind::Frame) {
         control = AddFrame(parent, spec.caption, spec.at, spec.id);
     } else {
+        if (spec.kind == ControlKind::ListView) {
+            const INITCOMMONCONTROLSEX lists{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES};
+            InitCommonControlsEx(&lists);
+        }
         control = AddControl(parent, ClassOf(spec.kind), spec.caption, StyleOf(spec.kind), spec.at, spec.id,
                              spec.kind == ControlKind::Bitmap ? WS_EX_CLIENTEDGE : 0);
     }
@@ -749,6 +756,8 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
+    case WM_NOTIFY:
+        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_CONTEXTMENU:
         OnContextMenu(reinterpret_cast<HWND>(wParam),
                       POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});

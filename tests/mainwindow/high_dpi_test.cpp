@@ -13,8 +13,8 @@ TEST_F(HighDpiTest, StartedAt144DpiBothWindowsAreLaidOutForIt) {
     ASSERT_EQ(ScreenDpi().y, 144) << "the test's launcher sets the DPI";
     RECT client{};
     GetClientRect(main->Hwnd(), &client);
-    EXPECT_EQ(client.right, TwipsToPixels(9855, 144));
-    EXPECT_EQ(client.bottom, TwipsToPixels(5115, 144));
+    EXPECT_EQ(client.right, TwipsToPixels(kClientWidth, 144));
+    EXPECT_EQ(client.bottom, TwipsToPixels(kClientHeight, 144));
     testing::ExpectMainWindowLaidOutFor(*main, Dpi{144, 144});
     Click(IDC_SwitchView);
     testing::ExpectCaptionsWhole(main->Hwnd());

@@ -36,8 +36,8 @@ TEST_F(MainWindowTest, WindowIsFixedCentredAndOfTheDesignedSize) {
 
     RECT client;
     GetClientRect(hwnd, &client);
-    EXPECT_EQ(client.right, TwipsToPixels(9855, main->CurrentDpi().x));
-    EXPECT_EQ(client.bottom, TwipsToPixels(5115, main->CurrentDpi().y));
+    EXPECT_EQ(client.right, TwipsToPixels(kClientWidth, main->CurrentDpi().x));
+    EXPECT_EQ(client.bottom, TwipsToPixels(kClientHeight, main->CurrentDpi().y));
 
     RECT window, work;
     GetWindowRect(hwnd, &window);
@@ -61,17 +61,19 @@ TEST_F(MainWindowTest, ControlsSitInTheirFramesAtTheirPlaces) {
         {IDC_ButtonTextLabel, L"Static", L"Button Text", IDC_ButtonFrame, {240, 1500, 825, 195}},
         {IDC_ToolTip, L"Edit", L"", IDC_MenuFrame, {1560, 1080, 4935, 315}},
         {IDC_StatusBarTextLabel, L"Static", L"Status Bar Text", IDC_MenuFrame, {240, 780, 1095, 195}},
-        {IDC_MyButtonsList, L"ListBox", L"", IDC_MyButtonsFrame, {240, 360, 4335, 1035}},
-        {IDC_DeleteSelected, L"Button", L"&Delete Selected", IDC_MyButtonsFrame, {5160, 360, 1455, 375}},
-        {IDC_Preview, L"Static", L"", IDC_MyButtonsFrame, {5640, 920, 480, 480}},
+        {IDC_MyButtonsList, L"SysListView32", L"", IDC_MyButtonsFrame, {240, 300, 5175, 1155}},
+        {IDC_DeleteSelected, L"Button", L"&Delete Selected", IDC_MyButtonsFrame, {5520, 300, 1455, 375}},
+        {IDC_Preview, L"Static", L"", IDC_MyButtonsFrame, {6000, 840, 480, 480}},
         {IDC_MenuFrame, L"BarsmithFrame", L"Tools Menu", IDC_Header, {120, 2960, 7095, 1575}},
         {IDC_MyButtonsFrame, L"BarsmithFrame", L"My Buttons", IDC_Header, {120, 2960, 7095, 1575}},
         {IDC_Status, L"Static", kDefaultStatus, IDC_Header, {120, 2740, 7095, 225}},
-        {IDC_SwitchView, L"Button", L"&My Buttons", IDC_Header, {3000, 4640, 1335, 375}},
-        {IDC_Close, L"Button", L"&Close", IDC_Header, {5880, 4640, 1335, 375}},
+        {IDC_SwitchView, L"Button", L"&My Buttons", IDC_Header, {3000, kCommandRowTop, 1335, 375}},
+        {IDC_Close, L"Button", L"&Close", IDC_Header, {5880, kCommandRowTop, 1335, 375}},
         {IDC_NextGuid, L"Edit", nullptr, IDC_Header, {960, 6480, 4935, 315}},
-        {IDC_CurrentUserOnly, L"Button", L"Create Button for current user only", IDC_HiveFrame, {360, 260, 3135, 255}},
-        {IDC_ButtonVisible, L"Button", L"Button visible", IDC_Header, {240, 7680, 1695, 255}},
+        {IDC_AllUsers, L"Button", L"For e&veryone on this computer", IDC_HiveFrame, {240, 300, 3255, 255}},
+        {IDC_CurrentUserOnly, L"Button", L"Only fo&r me", IDC_HiveFrame, {3600, 300, 3255, 255}},
+        {IDC_ButtonVisible, L"Button", L"Show on the toolbar at &first", IDC_HiveFrame, {240, 600, 3255, 255}},
+        {IDC_ToolbarStrip, L"BarsmithToolbarStrip", L"", IDC_ToolbarFrame, {120, 300, kRightColumnWidth - 240, 1475}},
         {IDC_MakeGuid, L"Button", L"Make GUID", IDC_Header, {360, 8040, 1455, 375}},
     };
     for (const Expected& e : expected) {
@@ -97,8 +99,7 @@ TEST_F(MainWindowTest, ControlsSitInTheirFramesAtTheirPlaces) {
     // The working-state controls lie below the client area.
     RECT client;
     GetClientRect(main->Hwnd(), &client);
-    for (const ControlId id :
-         {IDC_PreviewedGuid, IDC_NextGuid, IDC_PreviewedIconPath, IDC_HiveFrame, IDC_ButtonVisible, IDC_MakeGuid})
+    for (const ControlId id : {IDC_PreviewedGuid, IDC_NextGuid, IDC_PreviewedIconPath, IDC_MakeGuid})
         EXPECT_GE(PlaceInParent(Ctl(id)).top, client.bottom) << id;
 }
 
@@ -146,7 +147,7 @@ TEST_F(MainWindowTest, ToolTipsAreMadeWhenTheMouseFirstComesOverTheWindow) {
     // The mouse over the Hot Icon picker, inside its frame (the pointer may have been over the window already).
     SendMessageW(Ctl(IDC_PickHotIcon), WM_SETCURSOR, reinterpret_cast<WPARAM>(Ctl(IDC_PickHotIcon)),
                  MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_EQ(tips(), 7);
+    EXPECT_EQ(tips(), 8);
 }
 
 TEST_F(MainWindowTest, TabOrderFollowsTheDesignAcrossFramesAndLeavesOutWhatIsOutOfView) {
@@ -154,11 +155,12 @@ TEST_F(MainWindowTest, TabOrderFollowsTheDesignAcrossFramesAndLeavesOutWhatIsOut
         IDC_PickApplication, IDC_PickIcon,         IDC_PickHotIcon,        IDC_ApplicationPath, IDC_IconPath,
         IDC_HotIconPath,     IDC_ButtonText,       IDC_MenuText,           IDC_StatusBarText,   IDC_ToolTip,
         IDC_RunsProgram,     IDC_RunsScript,       IDC_MenuOnly,           IDC_HelpMenu,        IDC_ChangeIcon,
-        IDC_ChangeHotIcon,   IDC_About,            IDC_Help,               IDC_SwitchView,      IDC_CreateButton,
-        IDC_Close,           IDC_Check,            IDC_ButtonFrame,      IDC_HotIconLabel,       IDC_ButtonTextLabel, IDC_IconLabel,
+        IDC_ChangeHotIcon,   IDC_AllUsers,         IDC_CurrentUserOnly,    IDC_ButtonVisible,   IDC_About,
+        IDC_Help,            IDC_SwitchView,       IDC_CreateButton,       IDC_Close,           IDC_Check,
+        IDC_HiveFrame,       IDC_ButtonFrame,      IDC_HotIconLabel,       IDC_ButtonTextLabel, IDC_IconLabel,
         IDC_ApplicationLabel, IDC_MenuFrame,       IDC_ToolTipLabel,       IDC_StatusBarTextLabel,
         IDC_MenuTextLabel,   IDC_MyButtonsFrame,   IDC_MyButtonsList,      IDC_DeleteSelected,  IDC_Preview,
-        IDC_Status,          IDC_EntryFrame,
+        IDC_Status,          IDC_EntryFrame,       IDC_ToolbarFrame,
     };
     const auto order = [this] {
         std::vector<int> ids;
@@ -187,8 +189,10 @@ TEST_F(MainWindowTest, TabOrderFollowsTheDesignAcrossFramesAndLeavesOutWhatIsOut
     EXPECT_EQ(tab(false), IDC_RunsProgram) << "the chosen one of the two options";
     EXPECT_EQ(tab(false), IDC_MenuOnly);
     SetFocus(Ctl(IDC_ChangeHotIcon));
+    EXPECT_EQ(tab(false), IDC_AllUsers) << "who the button is for comes after what it is";
+    EXPECT_EQ(tab(false), IDC_ButtonVisible);
     EXPECT_EQ(tab(false), IDC_About);
-    EXPECT_EQ(tab(true), IDC_ChangeHotIcon);
+    EXPECT_EQ(tab(true), IDC_ButtonVisible);
     // A whole round never reaches a control the user cannot see.
     RECT client;
     GetClientRect(main->Hwnd(), &client);
@@ -216,7 +220,7 @@ TEST_F(MainWindowTest, WhatTheFirstPaintDoesNotShowIsMadeWhenFirstAskedFor) {
         return search.second;
     };
     for (const int id : {IDC_MyButtonsFrame, IDC_MyButtonsList, IDC_DeleteSelected, IDC_Preview, IDC_PreviewedGuid,
-                         IDC_NextGuid, IDC_PreviewedIconPath, IDC_HiveFrame, IDC_ButtonVisible, IDC_MakeGuid})
+                         IDC_NextGuid, IDC_PreviewedIconPath, IDC_MakeGuid})
         EXPECT_FALSE(made(id)) << id;
 
     // Asked for in the Tools Menu view, the My Buttons view is made as that view
@@ -245,8 +249,7 @@ TEST_F(MainWindowTest, StartsInToolsMenuModeWithFreshGuid) {
     EXPECT_FALSE(Enabled(IDC_DeleteSelected));
     EXPECT_EQ(main->TargetHive(), HKEY_LOCAL_MACHINE);
     EXPECT_TRUE(main->ButtonVisible());
-    // The controls out of view, made now, show the state.
-    EXPECT_FALSE(Checked(IDC_CurrentUserOnly));
+    EXPECT_FALSE(Checked(IDC_CurrentUserOnly)) << "elevated, as on Wine: for everyone";
     EXPECT_TRUE(Checked(IDC_AllUsers));
     EXPECT_TRUE(Checked(IDC_ButtonVisible));
     EXPECT_EQ(main->Text(IDC_Status), kDefaultStatus);
