@@ -141,7 +141,10 @@ void MainWindow::SetStatusCreated(const std::wstring& buttonText) {
 
 void MainWindow::SetStatusNews(const std::wstring& text) { SetStatus(text, kStatusCreatedColor); }
 
-bool MainWindow::InToolsMenuMode() const { return IsWindowVisible(ExistingControl(IDC_MenuFrame)) != FALSE; }
+// By the frame's own style: the window itself may not be shown yet.
+bool MainWindow::InToolsMenuMode() const {
+    return (GetWindowLongW(ExistingControl(IDC_MenuFrame), GWL_STYLE) & WS_VISIBLE) != 0;
+}
 
 // --- Handlers ---------------------------------------------------------------
 

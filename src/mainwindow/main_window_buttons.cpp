@@ -260,6 +260,8 @@ void MainWindow::StartWith(const FormStart& start) {
     SetKindOfEntry(start.form);
     for (const FieldBox& box : FieldBoxes()) SetText(box.box, FieldOf(start.form, box.field).text(start.form));
     SetTarget(start.form.rootKey, start.form.defaultVisible);
+    // The boxes of a window not shown yet may not tell of their changes.
+    UpdateStrip();
 }
 
 }  // namespace barsmith

@@ -22,7 +22,7 @@ struct ColumnSpec {
 };
 // Inside the list's width, with room for its vertical scroll bar.
 constexpr ColumnSpec kColumns[kListColumns] = {
-    {L"Text", 1650}, {L"Kind", 1140}, {L"For", 975}, {L"State", 1080}};
+    {L"Text", 1560}, {L"Kind", 1080}, {L"For", 960}, {L"State", 1245}};
 
 // The entry as a file name: characters that no file name may hold become "_".
 std::wstring FileNameFor(std::wstring entry) {
@@ -63,7 +63,7 @@ const wchar_t* StateWords(const MyButtonsRow& row) {
     case Finding::Kind::NoToolbarImage: return L"no toolbar image";
     case Finding::Kind::Unlisted: return L"unlisted";
     case Finding::Kind::SharedGuid: return L"shared key";
-    case Finding::Kind::ToolbarSizeMissing: return L"icon size missing";
+    case Finding::Kind::ToolbarSizeMissing: return L"icon scaled";
     }
     return L"?";
 }
@@ -299,8 +299,10 @@ void MainWindow::OnSelectionChanged() {
     EnableWindow(Control(IDC_DeleteSelected), !selected.empty());
     UpdateStrip();
     if (selected.size() != 1) {
-        if (selected.size() > 1)
+        if (selected.size() > 1) {
+            ShowIcon(Control(IDC_Preview), previewIcon_, {});  // no one entry to show
             SetStatus(std::to_wstring(selected.size()) + L" entries of My Buttons selected.", kStatusDefaultColor);
+        }
         return;
     }
     const std::wstring entry = rows_[selected.front()].entry;

@@ -268,6 +268,14 @@ TEST_F(ListAndStripTest, TheStripTellsOfEachSizeAnIconLacks) {
         EXPECT_EQ(testing::IconWidth(main->Strip().Picture(0)), 20);
         EXPECT_EQ(testing::IconWidth(main->Strip().Picture(2)), 16);
     }
+    // Drawn as the toolbar draws it: the picture of the default state, centred at the top of its third.
+    main->SetText(IDC_IconPath, icon.path());
+    const HWND strip = Ctl(IDC_ToolbarStrip);
+    RedrawWindow(strip, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    RECT client{};
+    GetClientRect(strip, &client);
+    const WindowDC dc(strip);
+    EXPECT_EQ(GetPixel(dc.get(), client.right / 6, 3 + 10), RGB(0, 120, 215));
     Click(IDC_MenuOnly);
     EXPECT_TRUE(main->Strip().Notices().empty()) << "a menu item has no button";
     Click(IDC_MenuOnly);
@@ -279,7 +287,7 @@ TEST_F(ListAndStripTest, TheStripTellsOfEachSizeAnIconLacks) {
     EXPECT_TRUE(main->Strip().Notices().empty()) << "nothing selected";
     ClickItem(0);
     EXPECT_EQ(main->Strip().Notices().size(), 1u);
-    EXPECT_EQ(main->ListText(0, ListColumn::State), L"icon size missing") << "as the check finds";
+    EXPECT_EQ(main->ListText(0, ListColumn::State), L"icon scaled") << "as the check finds";
 }
 
 TEST(MachineWideAccess, ARefusedMachineWideKeyIsTold) {
