@@ -154,13 +154,18 @@ const wchar_t* KindName(Finding::Kind kind) {
 
 std::vector<Finding> CheckButtons(RegistryApi& api, const MyButtonsCatalogue& catalogue,
                                   const std::wstring& indexFile) {
+    return CheckButtons(api, catalogue, catalogue.Entries(), indexFile);
+}
+
+std::vector<Finding> CheckButtons(RegistryApi& api, const MyButtonsCatalogue& catalogue,
+                                  std::vector<SettingsEntry> entries, const std::wstring& indexFile) {
     const std::vector<ScannedKey> keys = ScanExtensionKeys(api, indexFile);
     std::map<std::wstring, Button, NameLess> buttons;
     for (const ScannedKey& key : keys) {
         if (key.readable && IsButtonClass(key.Text(L"CLSID"))) buttons[key.guid].keys.push_back(&key);
     }
     std::vector<Finding> findings;
-    for (SettingsEntry& entry : catalogue.Entries()) {
+    for (SettingsEntry& entry : entries) {
         const auto found = IsGuidString(entry.value) ? buttons.find(entry.value) : buttons.end();
         if (found == buttons.end()) {
             findings.push_back({Kind::EntryWithoutKey, entry.value, entry.key,

@@ -41,5 +41,8 @@ const wchar_t* KindName(Finding::Kind kind);
 // the buttons lock.
 std::vector<Finding> CheckButtons(RegistryApi& api, const MyButtonsCatalogue& catalogue,
                                   const std::wstring& indexFile);
+// The same for the catalogue's `entries` as the caller read them last.
+std::vector<Finding> CheckButtons(RegistryApi& api, const MyButtonsCatalogue& catalogue,
+                                  std::vector<SettingsEntry> entries, const std::wstring& indexFile);
 
 }  // namespace barsmith

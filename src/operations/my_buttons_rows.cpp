@@ -13,9 +13,11 @@ std::optional<std::vector<MyButtonsRow>> ReadMyButtonsRows(RegistryApi& api, con
                                                            const std::wstring& indexFile) {
     const ButtonsLock lock(api, catalogue);
     if (!lock.Held()) return std::nullopt;
-    // The check reads the keys through the index first; the second reading
-    // finds them all unchanged and opens none.
-    const std::vector<Finding> findings = CheckButtons(api, catalogue, indexFile);
+    // The catalogue read once for both: with thousands of entries that is the
+    // longest part. The check reads the keys through the index first; the
+    // second reading finds them all unchanged and opens none.
+    std::vector<SettingsEntry> entries = catalogue.Entries();
+    const std::vector<Finding> findings = CheckButtons(api, catalogue, entries, indexFile);
     const std::vector<ScannedKey> keys = ScanExtensionKeys(api, indexFile);
     std::map<std::wstring, const ScannedKey*, NameLess> ours;  // the first place of each GUID, machine-wide first
     for (const ScannedKey& key : keys) {
@@ -26,7 +28,7 @@ std::optional<std::vector<MyButtonsRow>> ReadMyButtonsRows(RegistryApi& api, con
         if (!finding.entry.empty()) byEntry[finding.entry].push_back(finding.kind);
     }
     std::vector<MyButtonsRow> rows;
-    for (SettingsEntry& entry : catalogue.Entries()) {
+    for (SettingsEntry& entry : entries) {
         MyButtonsRow row;
         row.entry = std::move(entry.key);
         row.guid = std::move(entry.value);
