@@ -266,6 +266,7 @@ private:
     std::map<std::wstring, int> imageOf_;  // an icon location's image in images_, -1 when it has none
     ToolbarStrip strip_;
     bool elevated_ = false;
+    bool quietSelection_ = false;  // the window itself is setting the selection
     std::optional<std::wstring> editing_;
     std::wstring nextGuid_;
     HKEY targetHive_ = HKEY_LOCAL_MACHINE;

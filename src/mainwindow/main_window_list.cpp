@@ -200,16 +200,21 @@ std::vector<size_t> MainWindow::SelectedRows() const {
 
 void MainWindow::SelectRows(const std::vector<size_t>& rows) {
     const HWND list = Control(IDC_MyButtonsList);
+    std::vector<bool> wanted(rows_.size());
+    for (const size_t row : rows) wanted[row] = true;
+    // One change of the selection for the window, not one per item.
+    quietSelection_ = true;
     LVITEMW none{};
     none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
     for (size_t item = 0; item < order_.size() && !rows.empty(); ++item) {
-        if (std::find(rows.begin(), rows.end(), order_[item]) == rows.end()) continue;
+        if (!wanted[order_[item]]) continue;
         LVITEMW selected{};
         selected.stateMask = LVIS_SELECTED;
         selected.state = LVIS_SELECTED;
         SendMessageW(list, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&selected));
     }
+    quietSelection_ = false;
 }
 
 std::vector<std::wstring> MainWindow::SelectedEntries() const {
@@ -295,6 +300,7 @@ void MainWindow::RefillList() {
 }
 
 void MainWindow::OnSelectionChanged() {
+    if (quietSelection_) return;
     const std::vector<size_t> selected = SelectedRows();
     EnableWindow(Control(IDC_DeleteSelected), !selected.empty());
     UpdateStrip();
