@@ -82,7 +82,7 @@ void Print(const wchar_t* what, const Figures& f) {
     std::wprintf(L"%-44ls best %7.1f ms   median %7.1f ms   worst %7.1f ms\n", what, f.best, f.median, f.worst);
 }
 
-LRESULT ListCount(MainWindow& main) { return SendMessageW(main.Control(IDC_MyButtonsList), LB_GETCOUNT, 0, 0); }
+LRESULT ListCount(MainWindow& main) { return SendMessageW(main.Control(IDC_MyButtonsList), LVM_GETITEMCOUNT, 0, 0); }
 
 void FillForm(MainWindow& main, int n) {
     main.SetText(IDC_ApplicationPath, L"C:\\Tools\\bench.exe");
@@ -127,11 +127,12 @@ int wmain(int argc, wchar_t** argv) {
     PrintedMessages messages;
     NoFileDialog dialogs;
     NoShell shell;
+    SystemElevation elevation;
     FormRegistry forms;
     forms.onLastFormGone = [] {};
     int status = 0;
     {
-        MainWindow main(forms, MainWindowServices{messages, dialogs, shell, registry});
+        MainWindow main(forms, MainWindowServices{messages, dialogs, shell, registry, elevation});
         const double load = Time([&] {
             main.Load();
             main.Show(SW_SHOWNORMAL);
@@ -147,6 +148,21 @@ int wmain(int argc, wchar_t** argv) {
             Pump();
         }
         Print(L"Entering My Buttons mode", Summarise(enter));
+
+        // A click on a column's header: the whole list ordered again and shown.
+        main.OnSwitchView();
+        std::vector<double> sort;
+        for (int run = 0; run < kRuns; ++run) {
+            for (const ListColumn column : {ListColumn::Kind, ListColumn::For, ListColumn::State, ListColumn::Text}) {
+                sort.push_back(Time([&] {
+                    main.SortBy(column);
+                    UpdateWindow(main.Control(IDC_MyButtonsList));
+                }));
+            }
+        }
+        Print(L"Sorting My Buttons by a column", Summarise(sort));
+        main.OnSwitchView();
+        Pump();
 
         std::vector<double> create;
         for (int run = 0; run < kRuns; ++run) {

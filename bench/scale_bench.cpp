@@ -261,7 +261,7 @@ bool Await(Condition condition, Clock::time_point start) {
 LRESULT ItemCount(HWND window) {
     const HWND list = ControlOf(window, IDC_MyButtonsList);
     DWORD_PTR count = 0;
-    if (!list || !SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_NORMAL, kPatienceMs, &count)) return -1;
+    if (!list || !SendMessageTimeoutW(list, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, kPatienceMs, &count)) return -1;
     return static_cast<LRESULT>(count);
 }
 

@@ -15,6 +15,7 @@
 #include "model/guid.h"
 #include "operations/export.h"
 #include "storage/key_index.h"
+#include "operations/machine_wide_access.h"
 #include "operations/toolbar_buttons.h"
 #include "platform/names.h"
 #include "platform/status_text.h"
@@ -170,6 +171,13 @@ int Failed(const Streams& io, const std::wstring& why) {
     return kExitFailed;
 }
 
+constexpr wchar_t kMachineWideRefused[] =
+    L"Writing for everyone on this computer was refused (access denied): give --user to change your own buttons, "
+    L"or run barsmith.exe from an elevated prompt (Run as administrator). Nothing was changed.";
+
+// Whether a change of the machine-wide buttons must be refused before it begins.
+bool MachineWideRefused(RegistryApi& api) { return MachineWideWriteStatus(api) == ERROR_ACCESS_DENIED; }
+
 constexpr wchar_t kBusy[] =
     L"Another copy of Barsmith is changing the toolbar buttons and did not finish in time. Please try again.";
 
@@ -303,7 +311,8 @@ int Create(const std::vector<std::wstring>& arguments, const Streams& io) {
                               Quoted(Escaped(problem->field->text(button))) + L" " + Described(*problem, button) +
                               L"\n\nNothing was written.");
     }
-    const Buttons tool(io, request.replace);
+    Buttons tool(io, request.replace);
+    if (button.rootKey == HKEY_LOCAL_MACHINE && MachineWideRefused(tool.api)) return Failed(io, kMachineWideRefused);
     switch (tool.buttons.Create(button).outcome) {
     case CreationOutcome::Created:
         io.out.Line(button.guid);
@@ -321,8 +330,15 @@ int Create(const std::vector<std::wstring>& arguments, const Streams& io) {
 // that GUID, listed or left behind, never an entry whose text it is.
 int Remove(const std::vector<std::wstring>& arguments, const Streams& io) {
     if (arguments.size() != 1) throw UsageError{L"remove takes one button text or {GUID}."};
-    const Buttons tool(io, false);
+    Buttons tool(io, false);
     const std::wstring& named = arguments[0];
+    if (IsGuidString(named) || tool.catalogue.Lookup(named)) {
+        const std::wstring guid = IsGuidString(named) ? named : *tool.catalogue.Lookup(named);
+        const std::vector<FoundKey> keys = FindButtonKeys(tool.api, guid);
+        const bool machineWide = std::any_of(keys.begin(), keys.end(),
+                                             [](const FoundKey& key) { return key.place.root == HKEY_LOCAL_MACHINE; });
+        if (machineWide && MachineWideRefused(tool.api)) return Failed(io, kMachineWideRefused);
+    }
     if (IsGuidString(named) && !tool.catalogue.TextNaming(named)) {
         switch (tool.buttons.RemoveUnlisted(named)) {
         case RemovalOutcome::Removed: return kExitDone;

@@ -53,7 +53,7 @@ constexpr ControlSpec kLayout[] = {
     // What the entry is, beside both views: a program or a script, a toolbar
     // button or a menu item only, in the Tools or the Help menu; and icons
     // picked from inside programs.
-    {IDC_EntryFrame, K::Frame, kOnForm, L"Entry", nullptr, {7320, 720, 2415, 3815}, 375},
+    {IDC_EntryFrame, K::Frame, kOnForm, L"Entry", nullptr, {7320, 720, kRightColumnWidth, 2835}, 375},
     {IDC_RunsProgram, K::Option, IDC_EntryFrame, L"Starts a &program", nullptr, {240, 360, 2055, 255}, 101,
      Click<&MainWindow::OnChooseKind>},
     {IDC_RunsScript, K::Option, IDC_EntryFrame, L"Runs a &script", nullptr, {240, 660, 2055, 255}, 102,
@@ -69,33 +69,43 @@ constexpr ControlSpec kLayout[] = {
     // Shown instead of the Tools Menu frame, in the My Buttons view.
     {IDC_MyButtonsFrame, K::Frame, kOnForm, L"My Buttons", nullptr, {120, 2960, 7095, 1575}, 300, nullptr,
      kHiddenAtStart},
-    {IDC_MyButtonsList, K::ListBox, IDC_MyButtonsFrame, L"", nullptr, {240, 360, 4335, 1035}, 310},
+    {IDC_MyButtonsList, K::ListView, IDC_MyButtonsFrame, L"", nullptr, {240, 300, 5175, 1155}, 310},
     // No access key: Alt+D is the Default Icon picker's, and the dialog
     // manager would press whichever of two comes next after the focus.
-    {IDC_DeleteSelected, K::Button, IDC_MyButtonsFrame, L"Delete Selected", nullptr, {5160, 360, 1455, 375}, 320,
+    {IDC_DeleteSelected, K::Button, IDC_MyButtonsFrame, L"Delete Selected", nullptr, {5520, 300, 1455, 375}, 320,
      Click<&MainWindow::OnDeleteSelected>},
-    {IDC_Preview, K::Icon, IDC_MyButtonsFrame, L"", nullptr, {5640, 920, 480, 480}, 360},
+    {IDC_Preview, K::Icon, IDC_MyButtonsFrame, L"", nullptr, {6000, 840, 480, 480}, 360},
     // Beside the command row, in the My Buttons view only.
     {IDC_Check, K::Button, kOnForm, L"Chec&k My Buttons...", L"Check the buttons and My Buttons, and repair them",
-     {7320, 4640, 2415, 375}, 175, Click<&MainWindow::OnCheck>, kHiddenAtStart},
-    {IDC_About, K::Button, kOnForm, L"Abo&ut", nullptr, {120, 4640, 1335, 375}, 130, Click<&MainWindow::OnAbout>},
-    {IDC_Help, K::Button, kOnForm, L"H&elp", nullptr, {1560, 4640, 1335, 375}, 140, Click<&MainWindow::OnHelp>},
-    {IDC_SwitchView, K::Button, kOnForm, L"&My Buttons", nullptr, {3000, 4640, 1335, 375}, 150,
+     {7320, kCommandRowTop, kRightColumnWidth, 375}, 175, Click<&MainWindow::OnCheck>, kHiddenAtStart},
+    {IDC_About, K::Button, kOnForm, L"Abo&ut", nullptr, {120, kCommandRowTop, 1335, 375}, 130,
+     Click<&MainWindow::OnAbout>},
+    {IDC_Help, K::Button, kOnForm, L"H&elp", nullptr, {1560, kCommandRowTop, 1335, 375}, 140,
+     Click<&MainWindow::OnHelp>},
+    {IDC_SwitchView, K::Button, kOnForm, L"&My Buttons", nullptr, {3000, kCommandRowTop, 1335, 375}, 150,
      Click<&MainWindow::OnSwitchView>},
-    {IDC_CreateButton, K::Button, kOnForm, L"Create &Button", nullptr, {4440, 4640, 1335, 375}, 160,
+    {IDC_CreateButton, K::Button, kOnForm, L"Create &Button", nullptr, {4440, kCommandRowTop, 1335, 375}, 160,
      Click<&MainWindow::OnCreateButton>},
-    {IDC_Close, K::Button, kOnForm, L"&Close", nullptr, {5880, 4640, 1335, 375}, 170, Click<&MainWindow::OnClose>},
+    {IDC_Close, K::Button, kOnForm, L"&Close", nullptr, {5880, kCommandRowTop, 1335, 375}, 170,
+     Click<&MainWindow::OnClose>},
+    // Who the button is for and whether it shows at first, in both views. The
+    // options sit in a frame of their own, which bounds their group.
+    {IDC_HiveFrame, K::Frame, kOnForm, L"For", nullptr, {120, 4640, 7095, 915}, 190},
+    {IDC_AllUsers, K::Option, IDC_HiveFrame, L"For e&veryone on this computer", nullptr, {240, 300, 3255, 255}, 110,
+     Click<&MainWindow::OnChooseHive>},
+    {IDC_CurrentUserOnly, K::Option, IDC_HiveFrame, L"Only fo&r me", nullptr, {3600, 300, 3255, 255}, 111,
+     Click<&MainWindow::OnChooseHive>},
+    {IDC_ButtonVisible, K::CheckBox, IDC_HiveFrame, L"Show on the toolbar at &first",
+     L"The browser's \"Default Visible\": whether the button is on the toolbar before the user adds it",
+     {240, 600, 3255, 255}, 112, Click<&MainWindow::OnChooseVisibility>},
+    // The button as the browser's toolbar draws it, in both views.
+    {IDC_ToolbarFrame, K::Frame, kOnForm, L"On the toolbar", nullptr, {7320, 3660, kRightColumnWidth, 1895}, 380},
+    {IDC_ToolbarStrip, K::Custom, IDC_ToolbarFrame, L"", nullptr, {120, 300, kRightColumnWidth - 240, 1475},
+     kNoTabStop},
     // Out of view.
     {IDC_PreviewedGuid, K::Label, kOnForm, L"", nullptr, {360, 6360, 6735, 255}, 330},
     {IDC_NextGuid, K::TextBox, kOnForm, L"", nullptr, {960, 6480, 4935, 315}, 180},
     {IDC_PreviewedIconPath, K::Label, kOnForm, L"", nullptr, {360, 6840, 6735, 255}, 350},
-    {IDC_HiveFrame, K::Frame, kOnForm, L"Options", nullptr, {120, 7200, 7095, 615}, 190},
-    {IDC_CurrentUserOnly, K::Option, IDC_HiveFrame, L"Create Button for current user only", nullptr,
-     {360, 260, 3135, 255}, 110, Click<&MainWindow::OnChooseHive>},
-    {IDC_AllUsers, K::Option, IDC_HiveFrame, L"Create Button for all users", nullptr, {4200, 240, 2655, 255}, 120,
-     Click<&MainWindow::OnChooseHive>},
-    {IDC_ButtonVisible, K::CheckBox, kOnForm, L"Button visible", nullptr, {240, 7680, 1695, 255}, 340,
-     Click<&MainWindow::OnChooseVisibility>},
     {IDC_MakeGuid, K::Button, kOnForm, L"Make GUID", nullptr, {360, 8040, 1455, 375}, 0,
      Click<&MainWindow::OnMakeGuid>},
 };

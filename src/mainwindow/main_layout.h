@@ -13,8 +13,10 @@
 
 namespace barsmith {
 
-inline constexpr int kClientWidth = 9855;   // twips
-inline constexpr int kClientHeight = 5115;  // twips
+inline constexpr int kClientWidth = 10815;  // twips
+inline constexpr int kClientHeight = 6135;  // twips
+inline constexpr int kRightColumnWidth = 3375;  // the Entry and toolbar frames beside the fields
+inline constexpr int kCommandRowTop = 5660;
 
 // In creation order: every frame comes before the controls it holds.
 std::span<const ControlSpec> MainWindowLayout();

@@ -15,7 +15,8 @@ MainWindow::MainWindow(FormRegistry& forms, const MainWindowServices& services)
     : Form(forms),
       services_(services),
       header_(services.messages),
-      filePicker_(services.fileDialog) {}
+      filePicker_(services.fileDialog),
+      elevated_(services.elevation.IsElevated()) {}
 
 MainWindow::~MainWindow() = default;
 
@@ -35,8 +36,13 @@ void MainWindow::Show(int showCommand) {
     SetFocus(Control(IDC_ApplicationPath));  // the cursor waits in the first field
 }
 
-// The title strip, the one control of the table that the window makes itself.
+// The title strip and the toolbar strip, the controls of the table that the window makes itself.
 HWND MainWindow::CreateCustomControl(const ControlSpec& spec, HWND parent) {
+    if (spec.id == IDC_ToolbarStrip) {
+        const HWND strip = strip_.Create(parent, ToPixels(spec.at, CurrentDpi()), spec.id);
+        SendMessageW(strip, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+        return strip;
+    }
     if (header_.CurrentDpi() != CurrentDpi()) header_.SetDpi(CurrentDpi());  // a screen of its own DPI
     // Restored before the window exists, so that its first blend at full size
     // is already the stored one.
@@ -55,6 +61,12 @@ void MainWindow::ReadHeaderProperties() {
 
 void MainWindow::OnDpiChanged() {
     header_.SetDpi(CurrentDpi());
+    if (ExistingControl(IDC_MyButtonsList)) {
+        SetColumnWidths();
+        // The icons again at the list's new small size.
+        imageOf_.clear();
+        SetUpList();
+    }
     // The icon is part of the stored set: it is read again at the new size.
     ReadHeaderProperties();
     if (previewIcon_) {
@@ -99,6 +111,8 @@ void MainWindow::OnGroupMade(const ControlSpec& group) {
     case IDC_MyButtonsFrame: break;
     default: return;
     }
+    SetColumnWidths();
+    SetUpList();
     EnableWindow(Control(IDC_DeleteSelected), FALSE);
     // The preview shows the program's icon until the first button is previewed.
     previewIcon_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_BARSMITH),
@@ -127,18 +141,22 @@ void MainWindow::SetStatusCreated(const std::wstring& buttonText) {
 
 void MainWindow::SetStatusNews(const std::wstring& text) { SetStatus(text, kStatusCreatedColor); }
 
-bool MainWindow::InToolsMenuMode() const { return IsWindowVisible(ExistingControl(IDC_MenuFrame)) != FALSE; }
+// By the frame's own style: the window itself may not be shown yet.
+bool MainWindow::InToolsMenuMode() const {
+    return (GetWindowLongW(ExistingControl(IDC_MenuFrame), GWL_STYLE) & WS_VISIBLE) != 0;
+}
 
 // --- Handlers ---------------------------------------------------------------
 
 void MainWindow::OnLoad() {
     // The My Buttons list is hidden at start: it is read when that mode is entered.
     OnMakeGuid();
+    SetTarget(DefaultHive(), true);
+    UpdateStrip();
 }
 
 void MainWindow::OnKeyDown(WORD keyCode, WORD /*shift*/) {
     if (keyCode == VK_F1) OnHelp();
-    if (keyCode == VK_RETURN && GetFocus() == ExistingControl(IDC_MyButtonsList)) OnEditSelected();
 }
 
 void MainWindow::OnHelp() {
@@ -161,6 +179,7 @@ void MainWindow::OnSwitchView() {
         ShowWindow(Control(IDC_MyButtonsFrame), SW_HIDE);
         ShowWindow(Control(IDC_Check), SW_HIDE);
     }
+    UpdateStrip();
 }
 
 void MainWindow::OnClose() { forms_.UnloadAll(); }
@@ -211,15 +230,15 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
         nextGuid_ = WindowText(control);
         return;
     }
-    if (id == IDC_MyButtonsList) {
-        if (code == LBN_SELCHANGE) OnSelectionChanged();
-        if (code == LBN_DBLCLK) OnEditSelected();
+    if (code == EN_CHANGE && (id == IDC_IconPath || id == IDC_HotIconPath || id == IDC_ButtonText)) {
+        UpdateStrip();
         return;
     }
     switch (id) {
     case IDM_Edit: OnEditSelected(); break;
     case IDM_Export: OnExportSelected(); break;
     case IDM_Delete: OnDeleteSelected(); break;
+    case IDM_Check: OnCheckSelected(); break;
     default: break;
     }
 }

@@ -3,6 +3,9 @@
 // the Tools Menu / My Buttons panels and the command row.
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,7 +15,11 @@
 #include "operations/toolbar_buttons.h"
 #include "infoheader/InfoHeader.h"
 #include "mainwindow/package_dialog.h"
+#include "mainwindow/restart_form.h"
+#include "mainwindow/toolbar_strip.h"
+#include "operations/my_buttons_rows.h"
 #include "platform/common_dialog.h"
+#include "platform/elevation.h"
 #include "platform/form.h"
 #include "platform/handles.h"
 #include "platform/message_box.h"
@@ -26,9 +33,16 @@ struct MainWindowServices {
     FileDialogSeam& fileDialog;
     ShellSeam& shell;
     RegistryApi& registry;
+    ElevationSeam& elevation;
     // Asks the name and version of an installer package; none: the window's own dialog.
     PackageQuestionSeam* packageQuestion = nullptr;
 };
+
+// The columns of the My Buttons list, in its order.
+enum class ListColumn { Text, Kind, For, State };
+inline constexpr int kListColumns = 4;
+
+using UniqueImageList = UniqueHandle<NullHandleTraits<HIMAGELIST, ImageList_Destroy>>;
 
 // Control identifiers, one per control of the window.
 enum ControlId : int {
@@ -78,10 +92,12 @@ enum ControlId : int {
     IDC_ChangeIcon,
     IDC_ChangeHotIcon,
     IDC_Check,
+    IDC_ToolbarFrame,
+    IDC_ToolbarStrip,
 };
 
 // The commands of the My Buttons list's shortcut menu.
-enum MenuId : int { IDM_Edit = 300, IDM_Export, IDM_Delete };
+enum MenuId : int { IDM_Edit = 300, IDM_Export, IDM_Delete, IDM_Check };
 
 inline constexpr wchar_t kCreateCaption[] = L"Create &Button";
 inline constexpr wchar_t kSaveCaption[] = L"Save &Button";
@@ -99,6 +115,9 @@ public:
     // hidden until Show.
     bool Load();
     void Show(int showCommand);
+    // Fills the form as a copy of the program left it when it started this
+    // one as administrator: the edited entry is loaded again from My Buttons.
+    void StartWith(const FormStart& start);
 
     // The control, made on first use if the first paint does not show it.
     HWND Control(ControlId id);
@@ -134,10 +153,23 @@ public:
     // Checks the buttons and My Buttons, tells what is wrong and, when the
     // user agrees, repairs what can be.
     void OnCheck();
+    // The same for the selected entries only (the list's shortcut menu).
+    void OnCheckSelected();
     // The options and the box out of view, clicked: the target follows them.
     void OnChooseHive();
     void OnChooseVisibility();
     void LoadMyButtons();
+    // Orders the list by the column, ascending, or descending when it is so
+    // ordered already; the selection stays with its entries.
+    void SortBy(ListColumn column);
+    // The text of a cell of the list, at its place as shown.
+    std::wstring ListText(size_t item, ListColumn column) const;
+    size_t ListCount() const { return order_.size(); }
+    // The catalogue entries of the selected items, in the order shown.
+    std::vector<std::wstring> SelectedEntries() const;
+    // Whether Create or Save needs rights this copy lacks: it then bears the shield.
+    bool NeedsElevation() const;
+    const ToolbarStrip& Strip() const { return strip_; }
     // Empties the list and the previewed GUID, then fills the list again.
     void RefillList();
 
@@ -164,6 +196,7 @@ protected:
     void OnCommand(int id, int code, HWND control) override;
     void OnKeyDown(WORD keyCode, WORD shift) override;
     void OnContextMenu(HWND control, POINT at) override;
+    LRESULT OnNotify(const NMHDR& note) override;
     void ReportUnexpected(const std::wstring& text) override;
     void OnDpiChanged() override;
     void OnGroupMade(const ControlSpec& group) override;
@@ -200,8 +233,24 @@ private:
     // Leaves editing with nothing written: fields emptied, caption restored.
     void LeaveEditing();
     // The catalogue entry of the selected item, by its place in the list:
-    // the list may not show every name faithfully. Empty when none is selected.
+    // the list may not show every name faithfully. Empty unless exactly one is selected.
     std::wstring SelectedEntry() const;
+    std::vector<size_t> SelectedRows() const;  // indexes into rows_
+    void SelectRows(const std::vector<size_t>& rows);
+    void SetUpList();
+    void SetColumnWidths();
+    void FillDisplayInfo(NMLVDISPINFOW& info);
+    int ImageOf(const MyButtonsRow& row);
+    void OnListKey(WORD key);
+    // Where a new button goes unless the user says otherwise: everyone's when
+    // this copy may write there, else the user's own.
+    HKEY DefaultHive() const { return elevated_ ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+    void UpdateShield();
+    // Offers to start the program again as administrator with the form; false when it did not.
+    void OfferElevation(const ButtonDefinition& button);
+    // The strip shows the form, or in the My Buttons view the selected entry.
+    void UpdateStrip();
+    void ShowFindings(const std::vector<Finding>& findings);
 
     MainWindowServices services_;
     InfoHeader header_;
@@ -214,7 +263,15 @@ private:
     AboutWindow about_{forms_, services_.messages, services_.shell};
     COLORREF statusColor_ = kStatusDefaultColor;
     UniqueIcon previewIcon_;
-    std::vector<std::wstring> listed_;  // the catalogue entries, as the list shows them
+    std::vector<MyButtonsRow> rows_;  // the catalogue's entries, in its order
+    std::vector<size_t> order_;       // the rows as the list shows them
+    ListColumn sortColumn_ = ListColumn::Text;
+    bool sortDescending_ = false;
+    UniqueImageList images_;           // the entries' icons, small, as the list needs them
+    std::map<std::wstring, int> imageOf_;  // an icon location's image in images_, -1 when it has none
+    ToolbarStrip strip_;
+    bool elevated_ = false;
+    bool quietSelection_ = false;  // the window itself is setting the selection
     std::optional<std::wstring> editing_;
     std::wstring nextGuid_;
     HKEY targetHive_ = HKEY_LOCAL_MACHINE;

@@ -5,6 +5,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <numeric>
+
 #include "model/guid.h"
 #include "storage/key_index.h"
 #include "pictures/picture_file.h"
@@ -29,14 +32,6 @@ void ClearTextBoxes(const Form& form) { EnumChildWindows(form.Hwnd(), ClearIfTex
 
 bool IsChecked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-// The entry as a file name: characters that no file name may hold become "_".
-std::wstring FileNameFor(std::wstring entry) {
-    for (wchar_t& c : entry) {
-        if (c < L' ' || wcschr(L"\\/:*?\"<>|", c)) c = L'_';
-    }
-    return entry;
-}
-
 ButtonDefinition ButtonFromForm(const MainWindow& form) {
     ButtonDefinition button = form.KindOfEntry();
     button.guid = form.NextGuid();
@@ -44,14 +39,6 @@ ButtonDefinition ButtonFromForm(const MainWindow& form) {
     button.rootKey = form.TargetHive();
     for (const FieldBox& box : FieldBoxes()) FieldOf(button, box.field).take(button, form.Text(box.box));
     return Named(button);
-}
-
-// Puts `icon` into the picture box and keeps it in `shown`; the icon shown
-// before is destroyed only once the control has let go of it.
-void ShowIcon(HWND picture, UniqueIcon& shown, UniqueIcon icon) {
-    SendMessageW(picture, STM_SETICON, reinterpret_cast<WPARAM>(icon.get()), 0);
-    shown = std::move(icon);
-    InvalidateRect(picture, nullptr, TRUE);
 }
 
 }  // namespace
@@ -69,6 +56,13 @@ void MainWindow::SetTarget(HKEY hive, bool visible) {
     targetHive_ = RootKeyFor(hive == HKEY_CURRENT_USER);
     buttonVisible_ = visible;
     ShowTarget();
+    UpdateShield();
+}
+
+bool MainWindow::NeedsElevation() const { return targetHive_ == HKEY_LOCAL_MACHINE && !elevated_; }
+
+void MainWindow::UpdateShield() {
+    SendMessageW(Control(IDC_CreateButton), BCM_SETSHIELD, 0, NeedsElevation() ? TRUE : FALSE);
 }
 
 void MainWindow::SetPreviewedGuid(const std::wstring& guid) {
@@ -96,130 +90,14 @@ void MainWindow::ShowText(ControlId id, const std::wstring& text) {
     if (const HWND control = ExistingControl(id)) SetWindowTextW(control, text.c_str());
 }
 
-void MainWindow::OnChooseHive() { targetHive_ = RootKeyFor(IsChecked(ExistingControl(IDC_CurrentUserOnly))); }
+void MainWindow::OnChooseHive() {
+    targetHive_ = RootKeyFor(IsChecked(ExistingControl(IDC_CurrentUserOnly)));
+    UpdateShield();
+}
 
 // Only an unticked box hides the button; a greyed one counts as ticked.
 void MainWindow::OnChooseVisibility() {
     buttonVisible_ = SendMessageW(ExistingControl(IDC_ButtonVisible), BM_GETCHECK, 0, 0) != BST_UNCHECKED;
-}
-
-class MainWindow::Busy {
-public:
-    explicit Busy(MainWindow& window)
-        : window_(window),
-          text_(window.Text(IDC_Status)),
-          color_(window.statusColor_),
-          cursor_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
-    Busy(const Busy&) = delete;
-    Busy& operator=(const Busy&) = delete;
-    ~Busy() {
-        if (shown_) window_.SetStatus(text_, color_);
-        SetCursor(cursor_);
-    }
-    void ShowProgress(const std::wstring& text) {
-        shown_ = true;
-        window_.SetStatus(text, kStatusDefaultColor);
-        UpdateWindow(window_.Control(IDC_Status));
-    }
-
-private:
-    MainWindow& window_;
-    std::wstring text_;
-    COLORREF color_;
-    HCURSOR cursor_;
-    bool shown_ = false;
-};
-
-void MainWindow::LoadMyButtons() {
-    Busy busy(*this);
-    listed_ = Buttons().Entries();
-    if (listed_.empty()) return;
-    const HWND list = Control(IDC_MyButtonsList);
-    size_t characters = 0;
-    for (const std::wstring& text : listed_) characters += text.size() + 1;
-    // One allocation and one repaint for the whole catalogue, not one per item.
-    SendMessageW(list, LB_INITSTORAGE, listed_.size(), characters * sizeof(wchar_t));
-    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    constexpr size_t kProgressEvery = 2000;
-    for (size_t shown = 0; shown < listed_.size(); ++shown) {
-        if (shown % kProgressEvery == kProgressEvery - 1)
-            busy.ShowProgress(L"Listing My Buttons: " + std::to_wstring(shown + 1) + L" of " +
-                              std::to_wstring(listed_.size()) + L"...");
-        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(listed_[shown].c_str()));
-    }
-    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
-}
-
-void MainWindow::OnCheck() {
-    std::optional<std::vector<Finding>> findings;
-    {
-        Busy busy(*this);
-        busy.ShowProgress(L"Checking the buttons and My Buttons...");
-        findings = Buttons().Check(ButtonKeyIndexFile());
-    }
-    if (!findings) return;  // told
-    constexpr wchar_t kTitle[] = L"Check My Buttons";
-    if (findings->empty()) {
-        services_.messages.Show(Hwnd(), L"The buttons and My Buttons agree, and every file they name is there.",
-                                kTitle, MB_OK | MB_ICONINFORMATION);
-        return;
-    }
-    constexpr size_t kMostShown = 20;
-    std::wstring text = L"Found:\n";
-    for (size_t i = 0; i < findings->size() && i < kMostShown; ++i) {
-        const Finding& finding = (*findings)[i];
-        text += L"\n" + (finding.entry.empty() ? finding.guid : Quoted(Escaped(finding.entry))) + L": " +
-                Escaped(finding.detail);
-    }
-    if (findings->size() > kMostShown)
-        text += L"\n... and " + std::to_wstring(findings->size() - kMostShown) + L" more.";
-    const auto repairable = std::count_if(findings->begin(), findings->end(), [](const Finding& f) { return f.repairable; });
-    if (repairable == 0) {
-        services_.messages.Show(Hwnd(), text + L"\n\nNone of it can be repaired by Barsmith.", kTitle,
-                                MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
-    text += L"\n\nRepair the " + std::to_wstring(repairable) +
-            L" that can be? Barsmith puts back a missing registry view, removes entries without keys and lists "
-            L"keys of its kind that no entry names; it never touches other programs' keys.";
-    if (services_.messages.Show(Hwnd(), text, kTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
-    const std::vector<Finding> repaired = Buttons().Repair(*findings);
-    RefillList();
-    SetStatusNews(std::to_wstring(repaired.size()) + L" of " + std::to_wstring(repairable) + L" repaired.");
-}
-
-void MainWindow::RefillList() {
-    SendMessageW(Control(IDC_MyButtonsList), LB_RESETCONTENT, 0, 0);
-    SetPreviewedGuid(L"");
-    LoadMyButtons();
-    // Nothing is selected after a refill, so there is nothing to delete.
-    EnableWindow(Control(IDC_DeleteSelected), FALSE);
-}
-
-std::wstring MainWindow::SelectedEntry() const {
-    const HWND list = ExistingControl(IDC_MyButtonsList);
-    if (!list) return {};
-    const LRESULT index = SendMessageW(list, LB_GETCURSEL, 0, 0);
-    if (index < 0 || static_cast<size_t>(index) >= listed_.size()) return {};
-    return listed_[static_cast<size_t>(index)];
-}
-
-void MainWindow::OnSelectionChanged() {
-    const std::wstring entry = SelectedEntry();
-    if (entry.empty()) {
-        EnableWindow(Control(IDC_DeleteSelected), FALSE);
-        return;
-    }
-    const HWND picture = Control(IDC_Preview);
-    ShowIcon(picture, previewIcon_, {});
-    const ButtonPreview preview = Buttons().Preview(entry);
-    SetPreviewedGuid(preview.guid);
-    SetPreviewedIconPath(preview.iconPath);
-    // A file that is missing or holds no picture leaves the preview empty.
-    ShowIcon(picture, previewIcon_, LoadPictureIcon(preview.iconPath, PreviewSize()));
-    EnableWindow(Control(IDC_DeleteSelected), TRUE);
-    if (!preview.kind.empty()) SetStatus(Quoted(entry) + L" is a " + preview.kind + L".", kStatusDefaultColor);
 }
 
 ButtonDefinition MainWindow::KindOfEntry() const {
@@ -251,6 +129,7 @@ void MainWindow::OnChooseKind() {
     }
     SetText(IDC_ApplicationLabel, FieldOf(kind, FieldId::Path).label);
     FitLabel(Control(IDC_ApplicationLabel));
+    UpdateStrip();
 }
 
 void MainWindow::OnChangeIcon() { PickIconInside(IDC_IconPath); }
@@ -279,6 +158,10 @@ void MainWindow::PickIconInside(ControlId box) {
 
 void MainWindow::OnCreateButton() {
     const ButtonDefinition button = ButtonFromForm(*this);
+    if (NeedsElevation()) {
+        OfferElevation(button);
+        return;
+    }
     const CreationResult result = editing_ ? Buttons().Save(button, *editing_) : Buttons().Create(button);
     switch (result.outcome) {
     case CreationOutcome::Created:
@@ -339,87 +222,47 @@ void MainWindow::LeaveEditing() {
     editing_.reset();
     ClearTextBoxes(*this);
     SetNextGuid(CreateGUID());
-    SetTarget(HKEY_LOCAL_MACHINE, true);
+    SetTarget(DefaultHive(), true);
     SetKindOfEntry(ButtonDefinition());
     SetText(IDC_CreateButton, kCreateCaption);
     SetStatusDefault();
 }
 
-void MainWindow::OnContextMenu(HWND control, POINT at) {
-    const HWND list = Control(IDC_MyButtonsList);
-    if (control != list) return;
-    const bool fromKeyboard = at.x == -1 && at.y == -1;
-    if (!fromKeyboard) {
-        // A right-click selects the entry under the pointer first, as lists do.
-        POINT client = at;
-        ScreenToClient(list, &client);
-        const LRESULT hit = SendMessageW(list, LB_ITEMFROMPOINT, 0, MAKELPARAM(client.x, client.y));
-        if (HIWORD(hit) == 0 && static_cast<LRESULT>(LOWORD(hit)) != SendMessageW(list, LB_GETCURSEL, 0, 0)) {
-            SendMessageW(list, LB_SETCURSEL, LOWORD(hit), 0);
-            OnSelectionChanged();
-        }
-    }
-    if (SelectedEntry().empty()) return;
-    if (fromKeyboard) {
-        RECT item{};
-        SendMessageW(list, LB_GETITEMRECT, SendMessageW(list, LB_GETCURSEL, 0, 0), reinterpret_cast<LPARAM>(&item));
-        at = {item.left, item.bottom};
-        ClientToScreen(list, &at);
-    }
-    const UniqueMenu menu(CreatePopupMenu());
-    AppendMenuW(menu.get(), MF_STRING, IDM_Edit, L"&Edit");
-    AppendMenuW(menu.get(), MF_STRING, IDM_Export, L"E&xport...");
-    AppendMenuW(menu.get(), MF_STRING, IDM_Delete, L"&Delete");
-    SetMenuDefaultItem(menu.get(), IDM_Edit, FALSE);
-    TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, Hwnd(), nullptr);
-}
 
-void MainWindow::OnExportSelected() {
-    const std::wstring entry = SelectedEntry();
-    if (entry.empty()) return;
-    exportDialog_.CancelError = true;
-    exportDialog_.Filter =
-        L"Registry files (*.reg)|*.reg|Group Policy preference files (*.xml)|*.xml|"
-        L"Windows Installer packages (*.msi)|*.msi";
-    exportDialog_.DefaultExt = L"reg";
-    exportDialog_.DialogTitle = L"Export the " + entry + L" Button";
-    exportDialog_.FileName = FileNameFor(entry) + L".reg";
-    try {
-        exportDialog_.ShowSave(Hwnd());
-    } catch (const DialogCancelled&) {
+void MainWindow::OfferElevation(const ButtonDefinition& button) {
+    constexpr wchar_t kTitle[] = L"Administrator Needed";
+    const std::wstring question =
+        L"A button for everyone on this computer needs the rights of an administrator, which this copy of "
+        L"Barsmith does not have.\n\nStart Barsmith again as administrator, with what you have typed? This "
+        L"window closes once the new one runs; nothing is written until you press " +
+        std::wstring(editing_ ? L"Save" : L"Create") + L" Button there.\n\nChoose \"Only for me\" instead to " +
+        (editing_ ? L"save" : L"create") + L" the button for yourself.";
+    if (services_.messages.Show(Hwnd(), question, kTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    const std::wstring parameters = FormStartParameters({button, editing_});
+    switch (services_.elevation.StartElevated(Hwnd(), parameters)) {
+    case ElevatedStart::Started: forms_.UnloadAll(); return;
+    case ElevatedStart::Declined: return;  // the user said no to the system's prompt: nothing changes
+    case ElevatedStart::Failed:
+        services_.messages.Show(Hwnd(),
+                                L"Barsmith could not be started as administrator. Nothing was written.\n\nStart "
+                                L"Barsmith with \"Run as administrator\", or choose \"Only for me\".",
+                                kTitle, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    ExportRequest request;
-    request.entries = {entry};
-    request.path = exportDialog_.FileName;
-    request.format = FormatOfFile(request.path).value_or(ExportFormat::RegistryFile);
-    if (request.format == ExportFormat::Package) {
-        PackageQuestionSeam& question = services_.packageQuestion ? *services_.packageQuestion : packageDialog_;
-        if (packageDetails_.product.empty()) packageDetails_ = {entry, L"1.0.0", L""};
-        const std::optional<PackageDetails> details = question.Ask(Hwnd(), packageDetails_);
-        if (!details) return;
-        packageDetails_ = *details;
-        request.package = *details;
-        if (request.package.manufacturer.empty()) request.package.manufacturer = request.package.product;
-    }
-    const ExportOutcome outcome = ExportButtons(services_.registry, catalogue_, request);
-    if (const std::wstring settled = SettledText(outcome.settled, false); !settled.empty())
-        services_.messages.Show(Hwnd(), settled, kAppTitle, MB_OK | MB_ICONEXCLAMATION);
-    if (outcome.kind != ExportOutcome::Kind::Exported) {
-        services_.messages.Show(Hwnd(), NotExportedText(outcome, request), kNotExportedTitle,
-                                MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
-    SetStatusNews(L"The " + entry + L" Button has been exported to " + exportDialog_.FileName);
 }
 
-void MainWindow::OnDeleteSelected() {
-    SetStatusDefault();
-    const std::wstring entry = SelectedEntry();
-    if (entry.empty()) return;
-    Buttons().Remove(PreviewedGuid(), entry);
-    ShowIcon(Control(IDC_Preview), previewIcon_, {});
-    RefillList();  // the previewed icon path stays that of the last preview
+void MainWindow::StartWith(const FormStart& start) {
+    if (start.editedEntry) {
+        // The entry names the button again here: its GUID never comes from the command line.
+        const std::optional<ButtonDefinition> button = Buttons().Load(*start.editedEntry);
+        if (!button) return;  // told
+        StartEditing(*start.editedEntry, *button);
+    }
+    SetKindOfEntry(start.form);
+    for (const FieldBox& box : FieldBoxes()) SetText(box.box, FieldOf(start.form, box.field).text(start.form));
+    SetTarget(start.form.rootKey, start.form.defaultVisible);
+    // The boxes of a window not shown yet may not tell of their changes.
+    UpdateStrip();
 }
 
 }  // namespace barsmith

@@ -28,6 +28,9 @@ std::wstring Expanded(const std::wstring& path) {
     return expanded;
 }
 
+// The sizes the browser's toolbar draws a button at: in its window, and full-screen.
+constexpr int kToolbarSizes[] = {20, 16};
+
 bool FileExists(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(Expanded(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -50,8 +53,11 @@ public:
                                                                             L" does not exist"});
             } else if (icon && !DrawnOnToolbar(named)) {
                 findings.push_back({Kind::NoToolbarImage, key.guid, entry,
-                                    std::wstring(value) + L": " + named +
-                                        L" holds no 16 x 16 or 20 x 20 image the toolbar could show"});
+                                    std::wstring(value) + L": " + named + L" holds no image the toolbar could show"});
+            } else if (icon) {
+                if (const std::wstring& missing = MissingToolbarSize(named); !missing.empty())
+                    findings.push_back({Kind::ToolbarSizeMissing, key.guid, entry,
+                                        std::wstring(value) + L": " + named + L" has " + missing});
             }
         }
     }
@@ -66,13 +72,25 @@ private:
         const auto [at, added] = drawn_.try_emplace(location, false);
         if (added) {
             const auto sides = PictureImageSides(Expanded(location));
-            at->second = sides && std::any_of(sides->begin(), sides->end(), [](int side) {
-                             return side == 16 || side == 20;
-                         });
+            at->second = sides && !sides->empty();
+        }
+        return at->second;
+    }
+    // "no 20 x 20 image: the toolbar will scale the 32 x 32 one", or empty
+    // when the icon has an image of each size the toolbar draws.
+    const std::wstring& MissingToolbarSize(const std::wstring& location) {
+        const auto [at, added] = missingSize_.try_emplace(location);
+        for (const int size : kToolbarSizes) {
+            const std::optional<ImageForSize> image = added ? PictureImageFor(Expanded(location), size) : std::nullopt;
+            if (image && !image->exact) {
+                at->second = MissingSizeText(size, image->side);
+                break;
+            }
         }
         return at->second;
     }
     std::map<std::wstring, bool, NameLess> exists_;
+    std::map<std::wstring, std::wstring> missingSize_;
     std::map<std::wstring, bool> drawn_;
 };
 
@@ -146,6 +164,11 @@ void CheckKeys(const std::wstring& guid, const Button& button, const MyButtonsCa
 
 }  // namespace
 
+std::wstring MissingSizeText(int size, int scaledSide) {
+    const auto square = [](int side) { return std::to_wstring(side) + L"\u00D7" + std::to_wstring(side); };
+    return L"no " + square(size) + L" image: the toolbar will scale the " + square(scaledSide) + L" one";
+}
+
 const wchar_t* KindName(Finding::Kind kind) {
     switch (kind) {
     case Kind::EntryWithoutKey: return L"entry-without-key";
@@ -158,12 +181,18 @@ const wchar_t* KindName(Finding::Kind kind) {
     case Kind::ViewsDiffer: return L"views-differ";
     case Kind::UnreadableKey: return L"unreadable-key";
     case Kind::JournalUnsound: return L"journal";
+    case Kind::ToolbarSizeMissing: return L"toolbar-size-missing";
     }
     return L"";
 }
 
 std::vector<Finding> CheckButtons(RegistryApi& api, const MyButtonsCatalogue& catalogue,
                                   const std::wstring& indexFile) {
+    return CheckButtons(api, catalogue, catalogue.Entries(), indexFile);
+}
+
+std::vector<Finding> CheckButtons(RegistryApi& api, const MyButtonsCatalogue& catalogue,
+                                  std::vector<SettingsEntry> entries, const std::wstring& indexFile) {
     const std::vector<ScannedKey> keys = ScanExtensionKeys(api, indexFile);
     std::map<std::wstring, Button, NameLess> buttons;
     std::vector<Finding> findings;
@@ -177,7 +206,7 @@ std::vector<Finding> CheckButtons(RegistryApi& api, const MyButtonsCatalogue& ca
                                                  : where + L" cannot be read"});
         }
     }
-    for (SettingsEntry& entry : catalogue.Entries()) {
+    for (SettingsEntry& entry : entries) {
         const auto found = IsGuidString(entry.value) ? buttons.find(entry.value) : buttons.end();
         if (found == buttons.end()) {
             findings.push_back({Kind::EntryWithoutKey, entry.value, entry.key,

@@ -17,13 +17,14 @@ struct Finding {
         OneView,          // a machine-wide key in one registry view only (repaired: copied into the other)
         MissingValues,    // a key lacks values its kind always has
         MissingFile,      // a program, script or icon it names does not exist
-        NoToolbarImage,   // an icon that holds no 16x16 or 20x20 image, or none that can be read
+        NoToolbarImage,   // an icon that holds no image that can be read
         Unlisted,         // a key of ours no entry names (repaired: listed under its text)
         SharedGuid,       // two entries name one key
         ViewsDiffer,      // a machine-wide key whose two registry views hold different values (repaired:
                           // the 32-bit view made as the 64-bit one)
         UnreadableKey,    // a key below Extensions that cannot be read, or whose name cannot
         JournalUnsound,   // the change journal cannot be written or kept (repaired: made anew)
+        ToolbarSizeMissing,  // an icon without a 20x20 or a 16x16 image: the toolbar scales another one
     };
     Kind kind;
     std::wstring guid;
@@ -31,6 +32,10 @@ struct Finding {
     std::wstring detail;  // what exactly, for the user
     bool repairable = false;
 };
+
+// What the toolbar does for an icon without a `size` image:
+// "no 20×20 image: the toolbar will scale the 32×32 one".
+std::wstring MissingSizeText(int size, int scaledSide);
 
 // Its name on the command line: "entry-without-key", "one-view"...
 const wchar_t* KindName(Finding::Kind kind);
@@ -40,5 +45,8 @@ const wchar_t* KindName(Finding::Kind kind);
 // the buttons lock.
 std::vector<Finding> CheckButtons(RegistryApi& api, const MyButtonsCatalogue& catalogue,
                                   const std::wstring& indexFile);
+// The same for the catalogue's `entries` as the caller read them last.
+std::vector<Finding> CheckButtons(RegistryApi& api, const MyButtonsCatalogue& catalogue,
+                                  std::vector<SettingsEntry> entries, const std::wstring& indexFile);
 
 }  // namespace barsmith

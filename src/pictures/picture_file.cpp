@@ -130,4 +130,18 @@ std::optional<std::vector<int>> PictureImageSides(const std::wstring& location) 
     return sides;
 }
 
+std::optional<ImageForSize> PictureImageFor(const std::wstring& location, int size) {
+    const std::optional<CheckedPicture> picture = ReadPicture(location);
+    if (!picture) return std::nullopt;
+    if (picture->bitmap) {
+        const BITMAPINFOHEADER& header = picture->bitmap->header()->bmiHeader;
+        const int height = std::abs(header.biHeight);
+        return ImageForSize{header.biWidth == size && height == size, std::max<int>(header.biWidth, height)};
+    }
+    const std::vector<IconImage> images = IconImagesByPreference(picture->images, size);
+    if (images.empty()) return std::nullopt;
+    const IconImage& best = images.front();
+    return ImageForSize{best.width == size && best.height == size, std::max(best.width, best.height)};
+}
+
 }  // namespace barsmith

@@ -39,4 +39,14 @@ UniqueIcon LoadPictureIcon(const std::wstring& location, int size);
 // damaged, doubtful or holds no such picture.
 std::optional<std::vector<int>> PictureImageSides(const std::wstring& location);
 
+// The image the system draws for the icon `location` at `size` pixels: the
+// one LoadPictureIcon takes. `exact` when it is `size` by `size`; otherwise
+// the system scales it, from its `side` (the larger of width and height).
+// Nothing when the file is missing, damaged, doubtful or holds no picture.
+struct ImageForSize {
+    bool exact = false;
+    int side = 0;
+};
+std::optional<ImageForSize> PictureImageFor(const std::wstring& location, int size);
+
 }  // namespace barsmith

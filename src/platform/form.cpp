@@ -271,6 +271,7 @@ const wchar_t* ClassOf(ControlKind kind) {
     case ControlKind::Option:
     case ControlKind::CheckBox: return WC_BUTTONW;
     case ControlKind::ListBox: return WC_LISTBOXW;
+    case ControlKind::ListView: return WC_LISTVIEWW;
     default: return WC_STATICW;
     }
 }
@@ -288,6 +289,8 @@ DWORD StyleOf(ControlKind kind) {
     case ControlKind::Option: return WS_TABSTOP | BS_AUTORADIOBUTTON;
     case ControlKind::CheckBox: return WS_TABSTOP | BS_AUTOCHECKBOX;
     case ControlKind::Frame: return BS_GROUPBOX | WS_CLIPSIBLINGS;
+    // Virtual: the form keeps the rows and hands the list what it shows.
+    case ControlKind::ListView: return WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA | LVS_SHAREIMAGELISTS;
     default: return 0;
     }
 }
@@ -348,6 +351,10 @@ void Form::MakeControl(const ControlSpec& spec) {
         control = CreateCustomControl(spec, parent);
         if (control) Track(control, parent, spec.at);
     } else {
+        if (spec.kind == ControlKind::ListView) {
+            const INITCOMMONCONTROLSEX lists{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES};
+            InitCommonControlsEx(&lists);
+        }
         DWORD exStyle = spec.kind == ControlKind::Bitmap ? WS_EX_CLIENTEDGE : 0;
         // The platform's Tab reaches into a frame that says it holds controls; not into one out
         // of view, whose option buttons make themselves tab stops when they are checked.
@@ -701,6 +708,8 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
+    case WM_NOTIFY:
+        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_CONTEXTMENU:
         OnContextMenu(reinterpret_cast<HWND>(wParam),
                       POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});

@@ -36,6 +36,7 @@ enum class ControlKind {
     Option,
     CheckBox,
     Custom,         // made by the form itself: the table only gives its place
+    ListView,       // a report-style list of many columns, its rows given by the form when shown
 };
 
 inline constexpr int kOnForm = 0;  // the container of the controls placed on the form itself
@@ -163,6 +164,8 @@ protected:
 
     // A notification or command that no click handler of the table took.
     virtual void OnCommand(int /*id*/, int /*code*/, HWND /*control*/) {}
+    // A WM_NOTIFY of a control; what the control is answered.
+    virtual LRESULT OnNotify(const NMHDR& /*note*/) { return 0; }
     // Right-click, Shift+F10 or the menu key on `control`; `at` in screen
     // coordinates, or (-1, -1) when the keyboard asked.
     virtual void OnContextMenu(HWND /*control*/, POINT /*at*/) {}

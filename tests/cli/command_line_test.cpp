@@ -24,6 +24,7 @@
 #include "platform/user_account.h"
 #include "storage/settings_store.h"
 #include "support/consistency.h"
+#include "extensions/picture_files.h"
 #include "support/extension_keys.h"
 
 namespace barsmith {
@@ -553,7 +554,9 @@ TEST_F(CommandLineTest, ExportsThatCannotBeMadeWriteNoFileAndSayWhy) {
 TEST_F(CommandLineTest, CheckNamesWhatIsWrongAndRepairMendsWhatItCan) {
     const std::wstring program = ExecutableFolder() + L"\\barsmith.exe";
     const std::wstring text = L"Half " + tag;
-    const std::wstring guid = Created({L"--text", text, L"--program", program, L"--icon", program + L",0"});
+    // An icon of both sizes the toolbar draws: one without them would be a finding too.
+    const testing::TempFile icon{L".ico", testing::IcoFileBytes({20, 16}, RGB(0, 120, 215))};
+    const std::wstring guid = Created({L"--text", text, L"--program", program, L"--icon", icon.path()});
     RegDeleteKeyExW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(guid).c_str(), KEY_WOW64_32KEY, 0);
     catalogue.Remove(text);
     const std::wstring ghost = made.Add(CreateGUID());

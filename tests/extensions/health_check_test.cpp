@@ -20,7 +20,8 @@ using Kind = Finding::Kind;
 
 class HealthCheckTest : public testing::ButtonsFixture {
 protected:
-    const testing::TempFile toolbarIcon{L".ico", testing::IcoFileBytes(16, RGB(0, 120, 215))};
+    const testing::TempFile toolbarIcon{L".ico", testing::IcoFileBytes({20, 16}, RGB(0, 120, 215))};
+    const testing::TempFile smallIcon{L".ico", testing::IcoFileBytes(16, RGB(0, 120, 215))};
     const testing::TempFile bigIcon{L".ico", testing::IcoFileBytes(32, RGB(0, 120, 215))};
 
     // A button whose program and icon are there.
@@ -65,6 +66,10 @@ TEST_F(HealthCheckTest, EachKindOfFindingAndTheRepairOfThoseThatCanBe) {
                     missingProgram.c_str(), static_cast<DWORD>((missingProgram.size() + 1) * 2));
     ButtonDefinition big{made.Add(CreateGUID()), well.exec, bigIcon.path(), L"", L"Big", L"M", L"S", L"T"};
     ASSERT_EQ(buttons.Create(big).outcome, CreationOutcome::Created);
+    // The hot icon has the full-screen size only: the toolbar scales it up.
+    ButtonDefinition small{made.Add(CreateGUID()), well.exec, toolbarIcon.path(), smallIcon.path(), L"Small", L"M",
+                           L"S", L"T"};
+    ASSERT_EQ(buttons.Create(small).outcome, CreationOutcome::Created);
     const ButtonDefinition unlisted = Made(L"Unlisted");
     catalogue.Remove(L"Unlisted");
     // Listing this one would take the entry of another button of its text.
@@ -75,11 +80,17 @@ TEST_F(HealthCheckTest, EachKindOfFindingAndTheRepairOfThoseThatCanBe) {
 
     const std::set<std::pair<Kind, std::wstring>> expected{
         {Kind::EntryWithoutKey, ghost}, {Kind::OneView, oneView.guid},   {Kind::MissingValues, partial.guid},
-        {Kind::MissingFile, gone.guid}, {Kind::NoToolbarImage, big.guid}, {Kind::Unlisted, unlisted.guid},
+        {Kind::MissingFile, gone.guid}, {Kind::ToolbarSizeMissing, big.guid}, {Kind::Unlisted, unlisted.guid},
         {Kind::Unlisted, taken.guid},   {Kind::SharedGuid, shared.guid},  {Kind::SharedGuid, well.guid},
         {Kind::ViewsDiffer, twoFaced.guid},
+        {Kind::ToolbarSizeMissing, small.guid},
     };
     EXPECT_EQ(Found(), expected);
+    const std::vector<Finding> all = *buttons.Check(L"");
+    const auto scaled = std::find_if(all.begin(), all.end(), [&](const Finding& f) { return f.guid == small.guid; });
+    ASSERT_NE(scaled, all.end());
+    EXPECT_EQ(scaled->detail, L"HotIcon: " + smallIcon.path() + L" has no 20\u00D720 image: the toolbar will scale "
+                              L"the 16\u00D716 one");
 
     // Other tests make and break buttons meanwhile: only this test's are repaired.
     std::vector<Finding> ours = *buttons.Check(L"");
@@ -87,10 +98,11 @@ TEST_F(HealthCheckTest, EachKindOfFindingAndTheRepairOfThoseThatCanBe) {
     buttons.Repair(ours);
     EXPECT_EQ(Found(), (std::set<std::pair<Kind, std::wstring>>{{Kind::MissingValues, partial.guid},
                                                                 {Kind::MissingFile, gone.guid},
-                                                                {Kind::NoToolbarImage, big.guid},
+                                                                {Kind::ToolbarSizeMissing, big.guid},
                                                                 {Kind::Unlisted, taken.guid},
                                                                 {Kind::SharedGuid, shared.guid},
-                                                                {Kind::SharedGuid, well.guid}}));
+                                                                {Kind::SharedGuid, well.guid},
+                                                                {Kind::ToolbarSizeMissing, small.guid}}));
     EXPECT_EQ(catalogue.GuidOf(L"Taken"), well.guid);
     EXPECT_FALSE(catalogue.Contains(L"Ghost"));
     EXPECT_EQ(catalogue.GuidOf(L"Unlisted"), unlisted.guid);

@@ -44,23 +44,40 @@ protected:
         Click(IDC_CreateButton);
         return guid;
     }
-    LRESULT ItemCount() const { return SendMessageW(Ctl(IDC_MyButtonsList), LB_GETCOUNT, 0, 0); }
-    std::wstring Item(int index) const {
+    LRESULT ItemCount() const { return SendMessageW(Ctl(IDC_MyButtonsList), LVM_GETITEMCOUNT, 0, 0); }
+    // The text of a cell, as the list shows it.
+    std::wstring Item(int index, ListColumn column = ListColumn::Text) const {
         wchar_t text[64]{};
-        SendMessageW(Ctl(IDC_MyButtonsList), LB_GETTEXT, index, reinterpret_cast<LPARAM>(text));
+        LVITEMW item{};
+        item.iSubItem = static_cast<int>(column);
+        item.pszText = text;
+        item.cchTextMax = 64;
+        SendMessageW(Ctl(IDC_MyButtonsList), LVM_GETITEMTEXTW, index, reinterpret_cast<LPARAM>(&item));
         return text;
     }
-    // Clicks the item with the mouse, as the user does.
-    void ClickItem(int index) {
-        RECT item{};
-        SendMessageW(Ctl(IDC_MyButtonsList), LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
-        const LPARAM at = MAKELPARAM(item.left + 4, (item.top + item.bottom) / 2);
-        PostMessageW(Ctl(IDC_MyButtonsList), WM_LBUTTONDOWN, MK_LBUTTON, at);
-        PostMessageW(Ctl(IDC_MyButtonsList), WM_LBUTTONUP, 0, at);
+    // The middle of the item's text, in the list's client coordinates.
+    LPARAM ItemPoint(int index) const {
+        RECT item{LVIR_LABEL, 0, 0, 0};
+        SendMessageW(Ctl(IDC_MyButtonsList), LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
+        return MAKELPARAM(item.left + 4, (item.top + item.bottom) / 2);
+    }
+    // Clicks the item with the mouse, as the user does; with Ctrl held, adds it to the selection.
+    void ClickItem(int index, bool control = false) {
+        const LPARAM at = ItemPoint(index);
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = control ? 0x80 : 0;
+        SetKeyboardState(keys);
+        const WPARAM held = control ? MK_CONTROL : 0;
+        PostMessageW(Ctl(IDC_MyButtonsList), WM_LBUTTONDOWN, MK_LBUTTON | held, at);
+        PostMessageW(Ctl(IDC_MyButtonsList), WM_LBUTTONUP, held, at);
         Pump();
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
     }
     HICON Preview() const { return reinterpret_cast<HICON>(SendMessageW(Ctl(IDC_Preview), STM_GETICON, 0, 0)); }
-    bool Selected() const { return SendMessageW(Ctl(IDC_MyButtonsList), LB_GETCURSEL, 0, 0) != LB_ERR; }
+    LRESULT SelectedCount() const { return SendMessageW(Ctl(IDC_MyButtonsList), LVM_GETSELECTEDCOUNT, 0, 0); }
+    bool Selected() const { return SelectedCount() > 0; }
 };
 
 TEST_F(ButtonsTest, CreateListPreviewAndDeleteAButton) {
@@ -381,7 +398,8 @@ TEST_F(ButtonsTest, DoubleClickOrEnterEditsAndSaveRewritesTheSameKey) {
     const std::wstring guid = Create();
     Click(IDC_SwitchView);
     ClickItem(0);
-    PostMessageW(Ctl(IDC_MyButtonsList), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(4, 4));
+    PostMessageW(Ctl(IDC_MyButtonsList), WM_LBUTTONDBLCLK, MK_LBUTTON, ItemPoint(0));
+    PostMessageW(Ctl(IDC_MyButtonsList), WM_LBUTTONUP, 0, ItemPoint(0));
     Pump();
 
     ExpectMode(false);

@@ -142,6 +142,7 @@ private:
 }  // namespace barsmith::testing
 
 #include "platform/common_dialog.h"
+#include "platform/elevation.h"
 #include "platform/shell.h"
 
 namespace barsmith::testing {
@@ -178,6 +179,20 @@ public:
     std::optional<std::pair<std::wstring, int>> pickedIcon;
     IconPick iconPickerAnswer = IconPick::Cancelled;  // when no icon is to be picked
     bool startSucceeds = true;
+};
+
+// Elevated, as the user of the test prefix is, unless a test says otherwise;
+// keeps what it was asked to start.
+class ScriptedElevation final : public ElevationSeam {
+public:
+    bool IsElevated() override { return elevated; }
+    ElevatedStart StartElevated(HWND owner, const std::wstring& parameters) override {
+        started.push_back({owner, L"runas", L"", parameters, SW_SHOWNORMAL});
+        return answer;
+    }
+    bool elevated = true;
+    ElevatedStart answer = ElevatedStart::Started;
+    std::vector<ShellRequest> started;
 };
 
 // Answers file dialogs from a script: a path chooses that file, an empty

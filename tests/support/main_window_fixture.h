@@ -19,6 +19,7 @@ protected:
     ScriptedFileDialog dialogs;
     RecordingShell shell;
     RecordingRegistry registry;
+    ScriptedElevation elevation;
     FormRegistry forms;
     int lastFormGone = 0;
     std::unique_ptr<MainWindow> main;
@@ -27,7 +28,7 @@ protected:
     void Open(FileDialogSeam& fileDialog) {
         ForgetCatalogue();
         forms.onLastFormGone = [this] { ++lastFormGone; };
-        main = std::make_unique<MainWindow>(forms, MainWindowServices{messages, fileDialog, shell, registry});
+        main = std::make_unique<MainWindow>(forms, MainWindowServices{messages, fileDialog, shell, registry, elevation});
         ASSERT_TRUE(main->Load());
         main->Show(SW_SHOWNORMAL);
         Pump();

@@ -1,0 +1,304 @@
+// Who a button is for, the My Buttons list with several entries selected,
+// and the button as the toolbar draws it: through the real main window, with
+// real clicks and keys, over the test prefix's registry.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "extensions/picture_files.h"
+#include "mainwindow/restart_form.h"
+#include "operations/machine_wide_access.h"
+#include "platform/shell.h"
+#include "support/dpi_checks.h"
+#include "support/extension_keys.h"
+#include "support/main_window_fixture.h"
+
+namespace barsmith {
+namespace {
+
+using testing::KeyIn;
+using testing::TempFile;
+using testing::ValueIn;
+
+class ListAndStripTest : public testing::MainWindowTest {
+protected:
+    testing::MadeKeys made;
+    const TempFile icon{L".ico", testing::IcoFileBytes({20, 16}, RGB(0, 120, 215))};
+
+    void Fill(const std::wstring& buttonText, const std::wstring& iconPath) {
+        main->SetText(IDC_ApplicationPath, ExecutableFolder() + L"\\mainwindow_tests.exe");  // a program that is there
+        main->SetText(IDC_IconPath, iconPath);
+        main->SetText(IDC_HotIconPath, L"");
+        main->SetText(IDC_ButtonText, buttonText);
+        main->SetText(IDC_MenuText, L"Open " + buttonText);
+        main->SetText(IDC_StatusBarText, L"Starts " + buttonText);
+        main->SetText(IDC_ToolTip, buttonText);
+    }
+    std::wstring Create(const std::wstring& buttonText) {
+        Fill(buttonText, icon.path());
+        const std::wstring guid = made.Add(main->NextGuid());
+        Click(IDC_CreateButton);
+        return guid;
+    }
+    HWND List() const { return Ctl(IDC_MyButtonsList); }
+    LPARAM ItemPoint(int index) const {
+        RECT item{LVIR_LABEL, 0, 0, 0};
+        SendMessageW(List(), LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
+        return MAKELPARAM(item.left + 4, (item.top + item.bottom) / 2);
+    }
+    void ClickItem(int index, bool control = false) {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = control ? 0x80 : 0;
+        SetKeyboardState(keys);
+        const WPARAM held = control ? MK_CONTROL : 0;
+        PostMessageW(List(), WM_LBUTTONDOWN, MK_LBUTTON | held, ItemPoint(index));
+        PostMessageW(List(), WM_LBUTTONUP, held, ItemPoint(index));
+        Pump();
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+    }
+    std::vector<std::wstring> Column(ListColumn column) const {
+        std::vector<std::wstring> texts;
+        for (size_t i = 0; i < main->ListCount(); ++i) texts.push_back(main->ListText(i, column));
+        return texts;
+    }
+    // The list's items whose text is one of this test's, in the order shown.
+    std::vector<std::wstring> Ours(ListColumn column, const std::vector<std::wstring>& texts) const {
+        std::vector<std::wstring> ours;
+        for (size_t i = 0; i < main->ListCount(); ++i) {
+            if (std::find(texts.begin(), texts.end(), main->ListText(i, ListColumn::Text)) != texts.end())
+                ours.push_back(main->ListText(i, column));
+        }
+        return ours;
+    }
+};
+
+// A standard user: the form offers "Only for me" first; "everyone" bears the
+// shield, and pressing Create offers to start again as administrator.
+TEST_F(ListAndStripTest, AStandardUserMakesHisOwnButtonsAndIsOfferedTheAdministratorsForEveryone) {
+    elevation.elevated = false;
+    Open(dialogs);
+    EXPECT_TRUE(Checked(IDC_CurrentUserOnly));
+    EXPECT_FALSE(Checked(IDC_AllUsers));
+    EXPECT_FALSE(main->NeedsElevation());
+    const std::wstring mine = Create(L"Mine");
+    EXPECT_TRUE(KeyIn(HKEY_CURRENT_USER, mine));
+    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, mine));
+    EXPECT_TRUE(elevation.started.empty());
+
+    Click(IDC_AllUsers);
+    EXPECT_TRUE(main->NeedsElevation()) << "the shield is on Create";
+    Fill(L"Shared \"one\"", icon.path());
+    main->SetText(IDC_HotIconPath, L"C:\\Hot Icons\\");
+    const std::wstring guid = made.Add(main->NextGuid());
+    struct Answer {
+        int question;
+        ElevatedStart system;
+        bool asked;      // the system was asked to start the copy
+        bool closed;     // this window closed
+    };
+    const int goneBefore = lastFormGone;  // the window opened first has gone
+    for (const Answer answer : {Answer{IDNO, ElevatedStart::Started, false, false},
+                                Answer{IDYES, ElevatedStart::Declined, true, false},
+                                Answer{IDYES, ElevatedStart::Failed, true, false},
+                                Answer{IDYES, ElevatedStart::Started, true, true}}) {
+        SCOPED_TRACE(answer.question == IDNO ? L"no" : L"yes");
+        elevation.started.clear();
+        elevation.answer = answer.system;
+        messages.answers = {answer.question};
+        Click(IDC_CreateButton);
+        EXPECT_EQ(elevation.started.size(), answer.asked ? 1u : 0u);
+        EXPECT_EQ(lastFormGone - goneBefore, answer.closed ? 1 : 0);
+        EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, guid) || KeyIn(HKEY_CURRENT_USER, guid)) << "nothing written here";
+    }
+    EXPECT_EQ(messages.shown[0].title, L"Administrator Needed");
+    EXPECT_EQ(messages.shown[0].type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
+    EXPECT_EQ(messages.shown.size(), 5u) << "four questions, and the failure told";
+
+    // The new copy gets the form back from the command line as the system splits it.
+    int count = 0;
+    const std::wstring commandLine = L"barsmith.exe " + elevation.started.back().parameters;
+    const UniqueLocalMemory split(CommandLineToArgvW(commandLine.c_str(), &count));
+    const auto* argv = static_cast<wchar_t**>(split.get());
+    const std::optional<FormStart> start = ParseFormStart(std::vector<std::wstring>(argv + 1, argv + count));
+    ASSERT_TRUE(start);
+    EXPECT_EQ(start->form.buttonText, L"Shared \"one\"");
+    EXPECT_EQ(start->form.hotIcon, L"C:\\Hot Icons\\");
+    EXPECT_EQ(start->form.icon, icon.path());
+    EXPECT_EQ(start->form.rootKey, HKEY_LOCAL_MACHINE);
+    EXPECT_FALSE(start->editedEntry);
+}
+
+TEST_F(ListAndStripTest, AFormHandedOverFillsTheWindowAndOddCommandLinesAreNone) {
+    FormStart start;
+    start.form.script = true;
+    start.form.exec = L"C:\\Scripts\\run.js";
+    start.form.buttonText = L"Run";
+    start.form.menuText = L"Run it";
+    start.form.rootKey = HKEY_CURRENT_USER;
+    start.form.defaultVisible = false;
+    main->StartWith(start);
+    EXPECT_TRUE(Checked(IDC_RunsScript));
+    EXPECT_EQ(main->Text(IDC_ApplicationPath), L"C:\\Scripts\\run.js");
+    EXPECT_EQ(main->Text(IDC_MenuText), L"Run it");
+    EXPECT_TRUE(Checked(IDC_CurrentUserOnly));
+    EXPECT_FALSE(Checked(IDC_ButtonVisible));
+
+    for (const std::vector<std::wstring>& odd : std::vector<std::vector<std::wstring>>{
+             {}, {L"create", L"--text", L"x"}, {L"window", L"--text"}, {L"window", L"--guid", L"{x}"},
+             {L"window", L"--edit"}}) {
+        EXPECT_FALSE(ParseFormStart(odd)) << odd.size();
+    }
+}
+
+TEST_F(ListAndStripTest, ListShowsKindPlaceAndStateAndSortsByAnyColumn) {
+    Create(L"Zulu");
+    Click(IDC_RunsScript);
+    Create(L"Alpha");
+    Click(IDC_CurrentUserOnly);
+    Click(IDC_MenuOnly);
+    Create(L"Mike");
+    const std::wstring gone = Create(L"Gone");
+    testing::DeleteButtonKeys(gone);
+    Click(IDC_SwitchView);
+    const std::vector<std::wstring> ours{L"Zulu", L"Alpha", L"Mike", L"Gone"};
+
+    EXPECT_EQ(Ours(ListColumn::Text, ours), (std::vector<std::wstring>{L"Alpha", L"Gone", L"Mike", L"Zulu"}));
+    EXPECT_EQ(Ours(ListColumn::Kind, ours), (std::vector<std::wstring>{L"script", L"-", L"menu item", L"program"}));
+    EXPECT_EQ(Ours(ListColumn::For, ours), (std::vector<std::wstring>{L"everyone", L"-", L"only me", L"everyone"}));
+    EXPECT_EQ(Ours(ListColumn::State, ours), (std::vector<std::wstring>{L"ok", L"no key", L"ok", L"ok"}));
+    // A click on a column's header sorts by it, a second click the other way.
+    NMLISTVIEW click{};
+    click.hdr = {List(), IDC_MyButtonsList, LVN_COLUMNCLICK};
+    click.iItem = -1;
+    click.iSubItem = static_cast<int>(ListColumn::Kind);
+    SendMessageW(main->Hwnd(), WM_NOTIFY, IDC_MyButtonsList, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ(Ours(ListColumn::Text, ours), (std::vector<std::wstring>{L"Gone", L"Mike", L"Zulu", L"Alpha"}));
+    SendMessageW(main->Hwnd(), WM_NOTIFY, IDC_MyButtonsList, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ(Ours(ListColumn::Text, ours), (std::vector<std::wstring>{L"Alpha", L"Zulu", L"Mike", L"Gone"}));
+    // The selection stays with its entry.
+    const auto at = [&](const std::wstring& text) {
+        const std::vector<std::wstring> all = Column(ListColumn::Text);
+        return static_cast<int>(std::find(all.begin(), all.end(), text) - all.begin());
+    };
+    ClickItem(at(L"Zulu"));
+    main->SortBy(ListColumn::For);
+    EXPECT_EQ(main->SelectedEntries(), std::vector<std::wstring>{L"Zulu"});
+}
+
+TEST_F(ListAndStripTest, SeveralSelectedAreDeletedWithTheDeleteKeyAfterOneQuestion) {
+    const std::wstring one = Create(L"One");
+    const std::wstring two = Create(L"Two");
+    const std::wstring three = Create(L"Three");
+    Click(IDC_SwitchView);
+    ASSERT_EQ(main->ListCount(), 3u);
+    ClickItem(0);
+    ClickItem(2, true);  // One and Two: the list is sorted by text
+    EXPECT_EQ(main->SelectedEntries(), (std::vector<std::wstring>{L"One", L"Two"}));
+    EXPECT_TRUE(Enabled(IDC_DeleteSelected));
+
+    SetFocus(List());
+    messages.answers = {IDNO};
+    PressKey(List(), WM_KEYDOWN, VK_DELETE);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].text.find(L"Delete the 2 selected buttons?"), std::wstring::npos);
+    EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, one) && KeyIn(HKEY_LOCAL_MACHINE, two));
+
+    messages.answers = {IDYES};
+    PressKey(List(), WM_KEYDOWN, VK_DELETE);
+    EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, one) || KeyIn(HKEY_LOCAL_MACHINE, two));
+    EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, three));
+    EXPECT_EQ(Column(ListColumn::Text), std::vector<std::wstring>{L"Three"});
+    EXPECT_EQ(main->Text(IDC_Status), L"2 of 2 buttons deleted.");
+    EXPECT_EQ(messages.shown.size(), 2u);
+}
+
+TEST_F(ListAndStripTest, ShortcutMenuExportsEverySelectedEntry) {
+    const std::wstring one = Create(L"One");
+    const std::wstring two = Create(L"Two");
+    Click(IDC_SwitchView);
+    ClickItem(0);
+    ClickItem(1, true);
+    const TempFile exported{L".reg", {}};
+    dialogs.answers = {exported.path()};
+    // Right-click on a selected item, then the menu's access key for Export.
+    POINT at{GET_X_LPARAM(ItemPoint(1)), GET_Y_LPARAM(ItemPoint(1))};
+    ClientToScreen(List(), &at);
+    PostMessageW(List(), WM_CHAR, L'x', 0);
+    SendMessageW(List(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(List()), MAKELPARAM(at.x, at.y));
+    Pump();
+    ASSERT_FALSE(dialogs.requests.empty());
+    EXPECT_EQ(dialogs.requests.back().fileName, L"My Buttons.reg");
+    std::ifstream file(std::filesystem::path(exported.path()), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), {});
+    const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+    EXPECT_NE(text.find(one), std::wstring::npos);
+    EXPECT_NE(text.find(two), std::wstring::npos);
+    EXPECT_EQ(main->SelectedEntries().size(), 2u) << "the menu acted on the selection as it was";
+}
+
+// The strip draws the form's icons at the toolbar's sizes and says which size
+// an icon lacks; it follows the selected entry in My Buttons.
+TEST_F(ListAndStripTest, TheStripTellsOfEachSizeAnIconLacks) {
+    const TempFile big{L".ico", testing::IcoFileBytes({32, 48}, RGB(200, 0, 0))};
+    const TempFile twenty{L".ico", testing::IcoFileBytes({20}, RGB(0, 200, 0))};
+    struct Row {
+        const std::wstring* icon;
+        const std::wstring* hot;
+        std::vector<std::wstring> notices;
+    };
+    const std::wstring none;
+    const Row rows[] = {
+        {&icon.path(), &none, {}},
+        {&big.path(), &none, {L"Icon: no 20\u00D720 image: the toolbar will scale the 32\u00D732 one"}},
+        {&icon.path(), &twenty.path(), {L"Hot Icon: no 16\u00D716 image: the toolbar will scale the 20\u00D720 one"}},
+        {&twenty.path(), &big.path(),
+         {L"Icon: no 16\u00D716 image: the toolbar will scale the 20\u00D720 one",
+          L"Hot Icon: no 20\u00D720 image: the toolbar will scale the 32\u00D732 one"}},
+    };
+    for (const Row& row : rows) {
+        main->SetText(IDC_IconPath, *row.icon);
+        main->SetText(IDC_HotIconPath, *row.hot);
+        EXPECT_EQ(main->Strip().Notices(), row.notices) << *row.icon;
+        EXPECT_EQ(testing::IconWidth(main->Strip().Picture(0)), 20);
+        EXPECT_EQ(testing::IconWidth(main->Strip().Picture(2)), 16);
+    }
+    // Drawn as the toolbar draws it: the picture of the default state, centred at the top of its third.
+    main->SetText(IDC_IconPath, icon.path());
+    const HWND strip = Ctl(IDC_ToolbarStrip);
+    RedrawWindow(strip, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    RECT client{};
+    GetClientRect(strip, &client);
+    const WindowDC dc(strip);
+    EXPECT_EQ(GetPixel(dc.get(), client.right / 6, 3 + 10), RGB(0, 120, 215));
+    Click(IDC_MenuOnly);
+    EXPECT_TRUE(main->Strip().Notices().empty()) << "a menu item has no button";
+    Click(IDC_MenuOnly);
+
+    Fill(L"Big", big.path());
+    made.Add(main->NextGuid());
+    Click(IDC_CreateButton);
+    Click(IDC_SwitchView);
+    EXPECT_TRUE(main->Strip().Notices().empty()) << "nothing selected";
+    ClickItem(0);
+    EXPECT_EQ(main->Strip().Notices().size(), 1u);
+    EXPECT_EQ(main->ListText(0, ListColumn::State), L"icon scaled") << "as the check finds";
+}
+
+TEST(MachineWideAccess, ARefusedMachineWideKeyIsTold) {
+    testing::RecordingRegistry registry;
+    EXPECT_EQ(MachineWideWriteStatus(registry), ERROR_SUCCESS) << "the test prefix's user is an administrator";
+    registry.allowedAccess = KEY_READ;
+    EXPECT_EQ(MachineWideWriteStatus(registry), ERROR_ACCESS_DENIED);
+}
+
+}  // namespace
+}  // namespace barsmith
