@@ -235,6 +235,10 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
         return;
     }
     switch (id) {
+    // The dialog manager takes Enter from the list, which has no default button, and tells it as IDOK.
+    case IDOK:
+        if (GetFocus() == ExistingControl(IDC_MyButtonsList)) OnEditSelected();
+        break;
     case IDM_Edit: OnEditSelected(); break;
     case IDM_Export: OnExportSelected(); break;
     case IDM_Delete: OnDeleteSelected(); break;
