@@ -172,32 +172,37 @@ std::optional<FileError> Settle(const std::wstring& temporary, const std::wstrin
     return SystemError(error);
 }
 
+// The target checked, the temporary files ended copies left beside it
+// cleared, and a new temporary file made there.
+std::optional<FileError> Begin(const std::wstring& path, std::wstring& full, std::wstring& temporary,
+                               UniqueFile& file) {
+    std::wstring folder;
+    if (auto refused = Target(path, full, folder)) return refused;
+    SweepLeftTemporaries(folder);
+    DWORD error = 0;
+    file = CreateTemporary(folder, temporary, error);
+    if (!file) return SystemError(error ? error : ERROR_FILE_EXISTS);
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<FileError> MakeWholeFile(const std::wstring& path, const std::function<DWORD(const std::wstring&)>& fill) {
     std::wstring full;
-    std::wstring folder;
-    if (auto refused = Target(path, full, folder)) return refused;
-    SweepLeftTemporaries(folder);
     std::wstring temporary;
-    DWORD error = 0;
-    UniqueFile file = CreateTemporary(folder, temporary, error);
-    if (!file) return SystemError(error ? error : ERROR_FILE_EXISTS);
+    UniqueFile file;
+    if (auto refused = Begin(path, full, temporary, file)) return refused;
     file.reset();
     return Settle(temporary, full, fill(temporary));
 }
 
 std::optional<FileError> WriteWholeFile(const std::wstring& path, const std::string& bytes, WriteChunkFn writeChunk) {
     std::wstring full;
-    std::wstring folder;
-    if (auto refused = Target(path, full, folder)) return refused;
-    SweepLeftTemporaries(folder);
     std::wstring temporary;
-    DWORD error = 0;
-    UniqueFile file = CreateTemporary(folder, temporary, error);
-    if (!file) return SystemError(error ? error : ERROR_FILE_EXISTS);
+    UniqueFile file;
+    if (auto refused = Begin(path, full, temporary, file)) return refused;
     // Written through the handle that made the file: its name is never opened again.
-    error = WriteAll(file.get(), bytes, writeChunk);
+    const DWORD error = WriteAll(file.get(), bytes, writeChunk);
     file.reset();
     return Settle(temporary, full, error);
 }
