@@ -19,6 +19,7 @@
 #include "storage/change_journal.h"
 #include "storage/my_buttons_catalogue.h"
 #include "platform/com.h"
+#include "platform/elevation.h"
 #include "platform/handles.h"
 #include "platform/shell.h"
 #include "platform/user_account.h"
@@ -36,20 +37,8 @@ struct Outcome {
     std::wstring err;
 };
 
-// Quoted as CommandLineToArgvW reads it back.
-std::wstring Quote(const std::wstring& argument) {
-    std::wstring quoted = L"\"";
-    size_t backslashes = 0;
-    for (const wchar_t c : argument) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\').push_back(c);
-        backslashes = 0;
-    }
-    return quoted.append(backslashes * 2, L'\\') + L"\"";
-}
+// Quoted as CommandLineToArgvW reads it back, as the window quotes the form it hands on.
+std::wstring Quote(const std::wstring& argument) { return QuotedArgument(argument); }
 
 std::wstring FromUtf8(const std::string& bytes) {
     std::wstring text(bytes.size(), L'\0');
