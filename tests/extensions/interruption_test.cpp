@@ -18,10 +18,19 @@ namespace {
 
 using testing::RecordingRegistry;
 
+// What a change starts from, made through `buttons`; `moved` is set to the
+// button whose keys the change takes to the current user's hive.
+struct Start {
+    const ToolbarButtons& buttons;
+    const MyButtonsCatalogue& catalogue;
+    testing::MadeKeys& made;
+    std::wstring& moved;
+};
+
 struct Change {
     const char* name;
-    // Makes what the change starts from, through `buttons`; gives the change.
-    std::function<std::function<void(const ToolbarButtons&)>(const ToolbarButtons&, testing::MadeKeys&)> prepare;
+    // Makes what the change starts from; gives the change.
+    std::function<std::function<void(const ToolbarButtons&)>(const Start&)> prepare;
 };
 
 ButtonDefinition Button(testing::MadeKeys& made, const std::wstring& text, HKEY root = HKEY_LOCAL_MACHINE) {
@@ -32,34 +41,43 @@ ButtonDefinition Button(testing::MadeKeys& made, const std::wstring& text, HKEY 
 }
 
 const Change kChanges[] = {
-    {"create", [](const ToolbarButtons&, testing::MadeKeys& made) {
-         return [button = Button(made, L"Notes")](const ToolbarButtons& b) { b.Create(button); };
+    {"create", [](const Start& start) {
+         return [button = Button(start.made, L"Notes")](const ToolbarButtons& b) { b.Create(button); };
      }},
     {"create replacing another",
-     [](const ToolbarButtons& setUp, testing::MadeKeys& made) {
-         setUp.Create(Button(made, L"notes", HKEY_CURRENT_USER));
-         return [button = Button(made, L"Notes")](const ToolbarButtons& b) { b.Create(button); };
+     [](const Start& start) {
+         start.buttons.Create(Button(start.made, L"notes", HKEY_CURRENT_USER));
+         return [button = Button(start.made, L"Notes")](const ToolbarButtons& b) { b.Create(button); };
+     }},
+    // The button replaced keeps its key: another entry still names it.
+    {"create replacing a button a second entry names",
+     [](const Start& start) {
+         const ButtonDefinition earlier = Button(start.made, L"Notes");
+         start.buttons.Create(earlier);
+         start.catalogue.Record(L"Jots", earlier.guid);
+         return [button = Button(start.made, L"Notes")](const ToolbarButtons& b) { b.Create(button); };
      }},
     {"save with a new text, hive and values replacing another",
-     [](const ToolbarButtons& setUp, testing::MadeKeys& made) {
-         setUp.Create(Button(made, L"Notes"));
-         setUp.Create(Button(made, L"Jots", HKEY_CURRENT_USER));
-         ButtonDefinition edited = *setUp.Load(L"Notes");
+     [](const Start& start) {
+         start.buttons.Create(Button(start.made, L"Notes"));
+         start.buttons.Create(Button(start.made, L"Jots", HKEY_CURRENT_USER));
+         ButtonDefinition edited = *start.buttons.Load(L"Notes");
          edited.buttonText = L"Jots";
          edited.rootKey = HKEY_CURRENT_USER;
          edited.hotIcon = L"C:\\Icons\\hot.ico";
+         start.moved = edited.guid;
          return [edited](const ToolbarButtons& b) { b.Save(edited, L"Notes"); };
      }},
     {"save with a new case of the text",
-     [](const ToolbarButtons& setUp, testing::MadeKeys& made) {
-         setUp.Create(Button(made, L"Notes"));
-         ButtonDefinition edited = *setUp.Load(L"Notes");
+     [](const Start& start) {
+         start.buttons.Create(Button(start.made, L"Notes"));
+         ButtonDefinition edited = *start.buttons.Load(L"Notes");
          edited.buttonText = L"NOTES";
          return [edited](const ToolbarButtons& b) { b.Save(edited, L"Notes"); };
      }},
     {"remove",
-     [](const ToolbarButtons& setUp, testing::MadeKeys& made) {
-         setUp.Create(Button(made, L"Notes"));
+     [](const Start& start) {
+         start.buttons.Create(Button(start.made, L"Notes"));
          return [](const ToolbarButtons& b) { b.Remove(b.Preview(L"Notes").guid, L"Notes"); };
      }},
 };
@@ -76,7 +94,8 @@ TEST(InterruptionTest, ChangesEndedAfterAnyStepAreSettledByTheNextHolderOfTheLoc
             messages.answers = {IDYES, IDYES};
             const MyButtonsCatalogue catalogue(api, scratch.Application());
             const ToolbarButtons buttons(api, catalogue, messages, nullptr);
-            const auto run = change.prepare(buttons, made);
+            std::wstring moved;
+            const auto run = change.prepare({buttons, catalogue, made, moved});
 
             api.interruptAfter = steps;
             try {
@@ -90,6 +109,10 @@ TEST(InterruptionTest, ChangesEndedAfterAnyStepAreSettledByTheNextHolderOfTheLoc
             const MyButtonsCatalogue next(api, scratch.Application());
             ToolbarButtons(api, next, messages, nullptr).Entries();
             EXPECT_TRUE(testing::Consistent(api, next, made.Guids()));
+            // A button being moved is wholly where it was (the change not begun) or
+            // wholly where it goes, with its new entry, wherever the change was ended.
+            const HKEY movedTo = SameGuid(next.GuidOf(L"Jots"), moved) ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+            for (const FoundKey& found : FindButtonKeys(api, moved)) EXPECT_EQ(found.place.root, movedTo);
             std::vector<IgnoredNote> ignored;
             EXPECT_TRUE(ChangeJournal(api, scratch.Application()).Pending(ignored).empty());
             EXPECT_TRUE(ignored.empty());
