@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 
 #include "model/guid.h"
@@ -11,6 +12,7 @@
 #include "operations/toolbar_buttons.h"
 #include "platform/shell.h"
 #include "support/consistency.h"
+#include "support/extension_keys.h"
 #include "support/buttons_fixture.h"
 
 namespace barsmith {
@@ -108,6 +110,60 @@ TEST_F(HealthCheckTest, EachKindOfFindingAndTheRepairOfThoseThatCanBe) {
     EXPECT_EQ(catalogue.GuidOf(L"Unlisted"), unlisted.guid);
     EXPECT_TRUE(testing::Consistent(api, catalogue, {oneView.guid, unlisted.guid, well.guid, twoFaced.guid}));
     EXPECT_TRUE(messages.shown.empty());
+}
+
+// One button each, changed as the row says: exactly the findings named, and
+// none about a key of another class, whatever it holds.
+TEST_F(HealthCheckTest, FindingsFollowWhatTheKeyHoldsAndOnlyKeysOfTheButtonClassCount) {
+    const testing::TempFile icon24{L".ico", testing::IcoFileBytes(24, RGB(0, 120, 215))};
+    const testing::TempFile icon20{L".ico", testing::IcoFileBytes(20, RGB(0, 120, 215))};
+    const auto set = [](const std::wstring& guid, const wchar_t* name, const std::wstring& text) {
+        for (const wchar_t* view : {L"", L"Wow6432Node\\"})
+            RegSetKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(guid).insert(9, view).c_str(), name, REG_SZ,
+                            text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    };
+    const auto drop = [](const std::wstring& guid, const wchar_t* name) {
+        for (const wchar_t* view : {L"", L"Wow6432Node\\"})
+            RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(guid).insert(9, view).c_str(), name);
+    };
+    const struct {
+        const char* name;
+        std::function<void(const std::wstring&)> change;
+        std::set<Kind> found;
+    } table[] = {
+        {"well", [](const std::wstring&) {}, {}},
+        {"a folder for the program", [&](const std::wstring& g) { set(g, L"Exec", ExecutableFolder()); },
+         {Kind::MissingFile}},
+        {"no Default Visible", [&](const std::wstring& g) { drop(g, L"Default Visible"); }, {Kind::MissingValues}},
+        {"an icon of 24 only", [&](const std::wstring& g) { set(g, L"Icon", icon24.path()); },
+         {Kind::ToolbarSizeMissing}},
+        {"an icon of 20 only", [&](const std::wstring& g) { set(g, L"Icon", icon20.path()); },
+         {Kind::ToolbarSizeMissing}},
+        {"a hot icon of 16 only", [&](const std::wstring& g) { set(g, L"HotIcon", smallIcon.path()); },
+         {Kind::ToolbarSizeMissing}},
+        {"another class, however broken",
+         [&](const std::wstring& g) {
+             set(g, L"CLSID", L"{00000000-0000-0000-0000-000000000001}");
+             set(g, L"Exec", L"C:\\no such folder\\gone.exe");
+             catalogue.Remove(L"Row");
+         },
+         {}},
+        {"the class in another case", [&](const std::wstring& g) { set(g, L"CLSID", L"{1fba04ee-3024-11D2-8f1f-0000f87abd16}"); },
+         {}},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.name);
+        const ButtonDefinition button = Made(L"Row");
+        row.change(button.guid);
+        std::set<Kind> found;
+        for (const auto& [kind, guid] : Found()) {
+            if (guid == button.guid) found.insert(kind);
+        }
+        EXPECT_EQ(found, row.found);
+        buttons.Remove(button.guid, L"Row");
+        catalogue.Remove(L"Row");
+        testing::DeleteButtonKeys(button.guid);
+    }
 }
 
 }  // namespace
