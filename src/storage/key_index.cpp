@@ -80,8 +80,13 @@ void WriteIndex(const std::wstring& path, ULONGLONG takenAt, const std::vector<S
         for (const RegistryValue& value : key.values) writer.Value(value);
     }
     // The folder may be missing, or the file be written by another copy meanwhile:
-    // either way the next reading simply reads more keys.
-    CreateDirectoryW(path.substr(0, path.find_last_of(L'\\')).c_str(), nullptr);
+    // either way the next reading simply reads more keys. A folder that is a
+    // link (which any program of the user could point into the system's own
+    // folders) gets no file from a copy that may run as administrator.
+    const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return;
     WriteWholeFile(path, writer.Sealed());
 }
 

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "model/guid.h"
+#include "platform/whole_file.h"
 #include "storage/byte_record.h"
 #include "support/extension_keys.h"
 #include "support/fakes.h"
@@ -69,6 +70,27 @@ TEST(KeyIndexTest, UnchangedKeysComeFromTheIndexAndChangedOnesOrADamagedIndexAre
     EXPECT_FALSE(scanned().readable) << "changed since the index was written: read again";
     std::filesystem::remove(index);
     std::filesystem::remove(trusted);
+}
+
+// A folder for the index that is a link (to the system's own folders, say)
+// gets no file: an administrator's copy of the program would write it there.
+TEST(KeyIndexTest, AFolderThatIsALinkGetsNoIndex) {
+    const std::filesystem::path target = std::filesystem::temp_directory_path() / (L"target " + CreateGUID());
+    const std::filesystem::path linked = std::filesystem::temp_directory_path() / (L"linked " + CreateGUID());
+    std::filesystem::create_directories(target);
+    // Where the system writes no file through a folder link, there is nothing to see.
+    if (!CreateSymbolicLinkW(linked.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) ||
+        !(GetFileAttributesW(linked.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) ||
+        WriteWholeFile((linked / L"probe").wstring(), "probe") || !std::filesystem::exists(target / L"probe")) {
+        RemoveDirectoryW(linked.c_str());
+        std::filesystem::remove_all(target);
+        GTEST_SKIP() << "this system writes no file through a folder link";
+    }
+    SystemRegistry api;
+    ScanExtensionKeys(api, (linked / L"button keys.index").wstring());
+    EXPECT_FALSE(std::filesystem::exists(target / L"button keys.index"));
+    RemoveDirectoryW(linked.c_str());
+    std::filesystem::remove_all(target);
 }
 
 }  // namespace
