@@ -8,6 +8,7 @@
 #include "model/button_fields.h"
 #include "model/guid.h"
 #include "operations/toolbar_buttons.h"
+#include "storage/change_journal.h"
 #include "support/buttons_fixture.h"
 
 namespace barsmith {
@@ -59,6 +60,30 @@ protected:
         return ToolbarButtons(used, sameCatalogue, messages, nullptr).Save(*loaded, entry).outcome;
     }
 };
+
+// A change another copy left that cannot be finished (a key of another
+// program's is where it goes) is told only once a change is asked for:
+// looking at the list, a preview, loading and the check say nothing of it,
+// until it is given up, which is told once.
+TEST_F(EditTest, AnUnsettledChangeIsToldOnlyWhenAChangeIsAskedFor) {
+    const std::wstring foreign = made.Add(CreateGUID());
+    RegSetKeyValueW(HKEY_CURRENT_USER, ExtensionKeyPath(foreign).c_str(), L"Exec", REG_SZ, L"other.exe", 20);
+    ChangeJournal(api, scratch.Application())
+        .Begin({Change::Kind::Save, foreign, {}, {}, {}, HKEY_CURRENT_USER, {TextValue(L"Exec", L"mine.exe")}},
+               JournalPlace::User);
+    Made(L"Notes");
+    ASSERT_EQ(messages.shown.size(), 1u) << "told once, by the change";
+    EXPECT_NE(messages.shown.front().text.find(L"could not be finished"), std::wstring::npos);
+    messages.shown.clear();
+    buttons.Entries();
+    buttons.Preview(L"Notes");
+    buttons.Load(L"Notes");
+    buttons.Check(L"");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown.front().text.find(L"could not be finished"), std::wstring::npos);
+    EXPECT_NE(messages.shown.front().text.find(L"failed each time it was tried"), std::wstring::npos);
+    EXPECT_EQ(ValuesAt(kUser, foreign)[L"Exec"], std::wstring(L"other.exe", 10));
+}
 
 TEST_F(EditTest, MachineWideButtonsAreWrittenAlikeInBothViewsAndRefusalInEitherLeavesNeither) {
     const ButtonDefinition button = Made();
