@@ -455,15 +455,6 @@ ExportRequest ExportRequestOf(const std::vector<std::wstring>& arguments) {
     return request;
 }
 
-const wchar_t* FormatName(ExportFormat format) {
-    switch (format) {
-    case ExportFormat::GroupPolicy: return L"Group Policy file";
-    case ExportFormat::Package: return L"installer package";
-    case ExportFormat::RegistryFile: break;
-    }
-    return L"registry file";
-}
-
 std::wstring QuotedList(const std::vector<std::wstring>& texts) {
     std::wstring list;
     for (const std::wstring& text : texts) list += (list.empty() ? L"" : L", ") + Quoted(Escaped(text));
@@ -489,7 +480,7 @@ std::wstring UnfitText(const ExportOutcome& outcome, const std::wstring& format)
 // Standard error's lines for an export that wrote nothing.
 std::wstring ExportFailure(const ExportOutcome& outcome, const ExportRequest& request) {
     using Kind = ExportOutcome::Kind;
-    const std::wstring format = FormatName(request.format);
+    const std::wstring format = ExportFormatName(request.format);
     const std::wstring entry = Quoted(Escaped(outcome.entry));
     switch (outcome.kind) {
     case Kind::Exported: return {};

@@ -36,15 +36,6 @@ std::wstring UnfitText(const ExportOutcome& outcome, const std::wstring& format)
 
 }  // namespace
 
-const wchar_t* ExportFormatName(ExportFormat format) {
-    switch (format) {
-    case ExportFormat::GroupPolicy: return L"Group Policy file";
-    case ExportFormat::Package: return L"installer package";
-    case ExportFormat::RegistryFile: break;
-    }
-    return L"registry file";
-}
-
 std::wstring NotExportedText(const ExportOutcome& outcome, const ExportRequest& request) {
     using Kind = ExportOutcome::Kind;
     const std::wstring format = ExportFormatName(request.format);

@@ -8,9 +8,6 @@ namespace barsmith {
 
 inline constexpr wchar_t kNotExportedTitle[] = L"Buttons Not Exported";
 
-// The format as the window names it: "registry file", "Group Policy file"...
-const wchar_t* ExportFormatName(ExportFormat format);
-
 // The message box's text for an outcome other than Exported, ending with
 // "Nothing was written."
 std::wstring NotExportedText(const ExportOutcome& outcome, const ExportRequest& request);

@@ -78,7 +78,7 @@ public:
     // makes it anew. Its notes are lost: only for a journal that is not sound.
     LSTATUS Recreate(JournalPlace place) const;
 
-    // Where a note of the change of a button with keys in `touched` places goes.
+    // Where the note of a change goes: with the machine's when it touches any machine-wide key.
     static JournalPlace PlaceFor(bool touchesMachine) {
         return touchesMachine ? JournalPlace::Machine : JournalPlace::User;
     }
