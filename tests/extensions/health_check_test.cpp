@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <functional>
 #include <set>
 
@@ -90,8 +92,8 @@ TEST_F(HealthCheckTest, EachKindOfFindingAndTheRepairOfThoseThatCanBe) {
     const std::vector<Finding> all = buttons.Check(L"").findings;
     const auto scaled = std::find_if(all.begin(), all.end(), [&](const Finding& f) { return f.guid == small.guid; });
     ASSERT_NE(scaled, all.end());
-    EXPECT_EQ(scaled->detail, L"HotIcon: " + smallIcon.path() + L" has no 20\u00D720 image: the toolbar will scale "
-                              L"the 16\u00D716 one");
+    EXPECT_EQ(std::tie(scaled->value, scaled->named, scaled->size, scaled->scaledSide),
+              std::make_tuple(std::wstring(L"HotIcon"), smallIcon.path(), 20, 16));
 
     // Other tests make and break buttons meanwhile: only this test's are repaired.
     std::vector<Finding> ours = buttons.Check(L"").findings;
