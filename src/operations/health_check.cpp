@@ -144,7 +144,8 @@ void CheckKeys(const std::wstring& guid, const Button& button, const MyButtonsCa
     };
     if (inView(KEY_WOW64_64KEY) != inView(KEY_WOW64_32KEY)) {
         Finding finding{Kind::OneView, guid, entry, true};
-        finding.place = {HKEY_LOCAL_MACHINE, inView(KEY_WOW64_64KEY) ? KEY_WOW64_64KEY : KEY_WOW64_32KEY};
+        const REGSAM view = inView(KEY_WOW64_64KEY) ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+        finding.place = {HKEY_LOCAL_MACHINE, view};
         findings.push_back(finding);
     }
     if (std::vector<std::wstring> differ = DifferingValues(button); !differ.empty()) {
