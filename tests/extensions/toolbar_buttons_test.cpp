@@ -412,6 +412,48 @@ TEST_F(ToolbarButtonsTest, RemovalLeavesWhatItMayNotDeleteAndSaysWhy) {
     }
 }
 
+// Repair
+
+// A key left without an entry is listed under the text its key holds when it
+// is repaired, not the one the check read: a text changed meanwhile to one
+// another entry has, or to one no entry may have, is not listed at all.
+TEST_F(ToolbarButtonsTest, RepairListsAKeyUnderTheTextItHoldsWhenRepaired) {
+    const ButtonDefinition taken = Created(L"Taken");
+    const struct {
+        const wchar_t* textThen;  // none: the key's text is as the check read it
+        const wchar_t* listedAs;  // none: not listed
+    } table[] = {
+        {nullptr, L"Lost"},
+        {L"Found again", L"Found again"},
+        {L"Taken", nullptr},
+        {L"Two\nlines", nullptr},
+        {L"", nullptr},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.listedAs ? row.listedAs : L"not listed");
+        const ButtonDefinition lost = Created(L"Lost");
+        catalogue.Remove(L"Lost");
+        std::vector<Finding> found = buttons.Check(L"").findings;
+        std::erase_if(found, [&](const Finding& f) { return f.guid != lost.guid || f.kind != Finding::Kind::Unlisted; });
+        ASSERT_EQ(found.size(), 1u);
+        ASSERT_EQ(found.front().named, L"Lost");
+        if (row.textThen) {
+            for (const wchar_t* view : {L"", L"Wow6432Node\\"}) {
+                const std::wstring text = row.textThen;
+                RegSetKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(lost.guid).insert(9, view).c_str(), L"ButtonText",
+                                REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+            }
+        }
+        const RepairResult repair = buttons.Repair(found);
+        EXPECT_EQ(repair.repaired.size(), row.listedAs ? 1u : 0u);
+        EXPECT_TRUE(repair.refused.empty());
+        EXPECT_EQ(catalogue.TextNaming(lost.guid), row.listedAs ? std::optional<std::wstring>(row.listedAs) : std::nullopt);
+        EXPECT_EQ(catalogue.GuidOf(L"Taken"), taken.guid);
+        if (row.listedAs) catalogue.Remove(row.listedAs);
+        testing::DeleteButtonKeys(lost.guid);
+    }
+}
+
 TEST_F(ToolbarButtonsTest, EntryWhoseNameHoldsANulIsPreviewedAndRemovedExactly) {
     const ButtonDefinition prefix = Created(L"Foo");
     const ButtonDefinition whole = Filled(L"Foo");
