@@ -139,7 +139,9 @@ TEST_F(KeyIndexTest, AnUnchangedKeyComesFromTheIndexAndAnyOtherIsReadAgain) {
         ASSERT_FALSE(WriteWholeFile(index, row.bytes));
         const ScannedKey key = Scanned();
         EXPECT_EQ(key.readable, row.believed);
-        if (row.believed) EXPECT_EQ(key.Text(L"ButtonText"), L"Indexed");
+        if (row.believed) {
+            EXPECT_EQ(key.Text(L"ButtonText"), L"Indexed");
+        }
     }
 
     // Damage at any byte, or a file cut short anywhere with its checksum made
@@ -160,23 +162,34 @@ TEST_F(KeyIndexTest, AnUnchangedKeyComesFromTheIndexAndAnyOtherIsReadAgain) {
     EXPECT_FALSE(Scanned().readable) << "larger than its keys take";
 }
 
-// An index is written anew without the keys gone since, or a key that could
-// not be read; a damaged one is written anew.
+// An index is written anew without a key that could not be read, or keys
+// gone since; a damaged one is written anew.
 TEST_F(KeyIndexTest, AnIndexIsWrittenAnewWithoutKeysGoneOrUnreadable) {
     const std::wstring unreadable = made.Add(CreateGUID());
     RegSetKeyValueW(HKEY_CURRENT_USER, ExtensionKeyPath(unreadable).c_str(), L"ButtonText", REG_SZ, L"U", 4);
     Sleep(2100);
-    const std::wstring gone = CreateGUID();
-    ASSERT_FALSE(WriteWholeFile(index, Sound({Ours(), {userPlace, gone, written, {}, 0}})));
+    ASSERT_FALSE(WriteWholeFile(index, Sound({Ours()})));
     EXPECT_TRUE(Scanned(unreadable).readable);
-    const std::optional<std::string> rewritten = ReadWholeFile(index, 64u << 20);
-    ASSERT_TRUE(rewritten);
-    EXPECT_EQ(rewritten->find(std::string(reinterpret_cast<const char*>(gone.data()), gone.size() * 2)),
-              std::string::npos);
     EXPECT_EQ(Scanned().Text(L"ButtonText"), L"Indexed") << "the index written anew is believed";
 
-    ASSERT_FALSE(WriteWholeFile(index, "damaged"));
+    // An index of every key there is, and of one gone since.
     SystemRegistry api;
+    ScanExtensionKeys(api, index);
+    std::string bytes = ReadWholeFile(index, 64u << 20).value_or(std::string(24, '\0'));
+    bytes.resize(bytes.size() - 8);
+    ++*reinterpret_cast<uint32_t*>(bytes.data() + 16);  // after the kind and the time it was taken
+    const std::wstring gone = CreateGUID();
+    RecordWriter record;
+    record.Number(static_cast<uint8_t>(userPlace));
+    record.Text(gone);
+    record.Number(written);
+    record.Number(uint32_t{0});
+    ASSERT_FALSE(WriteWholeFile(index, Resealed(bytes + record.Sealed())));
+    ScanExtensionKeys(api, index);
+    const std::string goneBytes(reinterpret_cast<const char*>(gone.data()), gone.size() * sizeof(wchar_t));
+    EXPECT_EQ(ReadWholeFile(index, 64u << 20).value_or(goneBytes).find(goneBytes), std::string::npos);
+
+    ASSERT_FALSE(WriteWholeFile(index, "damaged"));
     ScanExtensionKeys(api, index);
     EXPECT_EQ(Scanned().Text(L"ButtonText"), L"Registry");
 }
