@@ -79,20 +79,30 @@ TEST_F(HealthCheckTest, EachKindOfFindingAndTheRepairOfThoseThatCanBe) {
     catalogue.Record(L"Taken", well.guid);
     const ButtonDefinition shared = Made(L"Shared");
     catalogue.Record(L"Shared too", shared.guid);
+    // A menu item has no button text: it is listed under its menu text.
+    ButtonDefinition item{made.Add(CreateGUID()), well.exec, L"", L"", L"", L"Item menu", L"S", L""};
+    item.menuOnly = true;
+    ASSERT_EQ(buttons.Create(item).outcome, CreationOutcome::Created);
+    catalogue.Remove(L"Item menu");
 
     const std::set<std::pair<Kind, std::wstring>> expected{
         {Kind::EntryWithoutKey, ghost}, {Kind::OneView, oneView.guid},   {Kind::MissingValues, partial.guid},
         {Kind::MissingFile, gone.guid}, {Kind::ToolbarSizeMissing, big.guid}, {Kind::Unlisted, unlisted.guid},
         {Kind::Unlisted, taken.guid},   {Kind::SharedGuid, shared.guid},  {Kind::SharedGuid, well.guid},
         {Kind::ViewsDiffer, twoFaced.guid},
-        {Kind::ToolbarSizeMissing, small.guid},
+        {Kind::ToolbarSizeMissing, small.guid}, {Kind::Unlisted, item.guid},
     };
     EXPECT_EQ(Found(), expected);
     const std::vector<Finding> all = *buttons.Check(L"");
-    const auto scaled = std::find_if(all.begin(), all.end(), [&](const Finding& f) { return f.guid == small.guid; });
-    ASSERT_NE(scaled, all.end());
-    EXPECT_EQ(scaled->detail, L"HotIcon: " + smallIcon.path() + L" has no 20\u00D720 image: the toolbar will scale "
-                              L"the 16\u00D716 one");
+    for (const Finding& finding : all) {
+        // Only a key whose text no entry has can be listed under it.
+        if (finding.kind == Kind::Unlisted && made.Guids().contains(finding.guid)) {
+            EXPECT_EQ(finding.repairable, finding.guid != taken.guid) << finding.detail;
+        }
+        if (finding.guid == small.guid) {
+            EXPECT_TRUE(finding.detail.starts_with(L"HotIcon: " + smallIcon.path())) << finding.detail;
+        }
+    }
 
     // Other tests make and break buttons meanwhile: only this test's are repaired.
     std::vector<Finding> ours = *buttons.Check(L"");
@@ -108,6 +118,7 @@ TEST_F(HealthCheckTest, EachKindOfFindingAndTheRepairOfThoseThatCanBe) {
     EXPECT_EQ(catalogue.GuidOf(L"Taken"), well.guid);
     EXPECT_FALSE(catalogue.Contains(L"Ghost"));
     EXPECT_EQ(catalogue.GuidOf(L"Unlisted"), unlisted.guid);
+    EXPECT_EQ(catalogue.GuidOf(L"Item menu"), item.guid);
     EXPECT_TRUE(testing::Consistent(api, catalogue, {oneView.guid, unlisted.guid, well.guid, twoFaced.guid}));
     EXPECT_TRUE(messages.shown.empty());
 }
@@ -148,6 +159,13 @@ TEST_F(HealthCheckTest, FindingsFollowWhatTheKeyHoldsAndOnlyKeysOfTheButtonClass
              catalogue.Remove(L"Row");
          },
          {}},
+        {"the program of another type in one view",
+         [](const std::wstring& g) {
+             const std::wstring exec = ExecutableFolder() + L"\\extensions_tests.exe";
+             RegSetKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(g).insert(9, L"Wow6432Node\\").c_str(), L"Exec",
+                             REG_EXPAND_SZ, exec.c_str(), static_cast<DWORD>((exec.size() + 1) * sizeof(wchar_t)));
+         },
+         {Kind::ViewsDiffer}},
         {"the class in another case", [&](const std::wstring& g) { set(g, L"CLSID", L"{1fba04ee-3024-11D2-8f1f-0000f87abd16}"); },
          {}},
     };
