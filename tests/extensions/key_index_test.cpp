@@ -50,11 +50,6 @@ std::string Resealed(std::string bytes) {
     return bytes.append(reinterpret_cast<const char*>(&sum), sizeof sum);
 }
 
-RegistryValue Text(const std::wstring& name, const std::wstring& text) {
-    const auto* bytes = reinterpret_cast<const BYTE*>(text.c_str());
-    return {name, REG_SZ, std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t))};
-}
-
 class KeyIndexTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -88,7 +83,7 @@ protected:
     }
     // Our key, as an index taken a tick and a moment after its last change
     // records it, under a name in another letter case than the registry's.
-    Record Ours() const { return {userPlace, guid, written, {Text(L"BUTTONTEXT", L"Indexed")}, 1}; }
+    Record Ours() const { return {userPlace, guid, written, {TextValue(L"BUTTONTEXT", L"Indexed")}, 1}; }
     std::string Sound(const std::vector<Record>& records) const {
         return Forged("BSMKEYS2", written + kTick + 1, records, static_cast<uint32_t>(records.size()));
     }
