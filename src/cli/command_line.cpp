@@ -9,6 +9,7 @@
 #include <set>
 #include <utility>
 
+#include "cli/outcome_lines.h"
 #include "cli/output_stream.h"
 #include "model/button_fields.h"
 #include "operations/button_reading.h"
@@ -124,46 +125,11 @@ bool IsHelp(const std::wstring& argument) {
     return Is(argument, L"/?") || Is(argument, L"-h") || Is(argument, L"--help");
 }
 
-// A message box's text as lines of standard error: the blanks that pad it in
-// the box are dropped.
-std::wstring Trimmed(const std::wstring& text) {
-    std::wstring lines;
-    size_t start = 0;
-    for (;;) {
-        const size_t end = text.find(L'\n', start);
-        std::wstring line = text.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
-        while (!line.empty() && (line.back() == L' ' || line.back() == L'\r')) line.pop_back();
-        lines += line;
-        if (end == std::wstring::npos) return lines;
-        lines += L'\n';
-        start = end + 1;
-    }
-}
-
-// Tells on standard error what the window shows in message boxes, and
-// answers the one question, whether to replace a button of the same text,
-// as the command line said.
-class ErrorStreamMessages final : public MessageBoxSeam {
-public:
-    ErrorStreamMessages(const OutputStream& err, bool replace) : err_(err), replace_(replace) {}
-    int Show(HWND, const std::wstring& text, const std::wstring&, UINT type) override {
-        if ((type & MB_TYPEMASK) == MB_YESNO) return replace_ ? IDYES : IDNO;
-        err_.Line(Trimmed(text));
-        return IDOK;
-    }
-
-private:
-    const OutputStream& err_;
-    bool replace_;
-};
-
-// The program's registry, catalogue and buttons, telling through standard error.
+// The program's registry, catalogue and buttons.
 struct Buttons {
-    Buttons(const Streams& io, bool replace) : messages(io.err, replace) {}
     SystemRegistry api;
-    ErrorStreamMessages messages;
     MyButtonsCatalogue catalogue{api};
-    ToolbarButtons buttons{api, catalogue, messages, nullptr};
+    ToolbarButtons buttons{api, catalogue};
 };
 
 int Failed(const Streams& io, const std::wstring& why) {
@@ -178,18 +144,21 @@ constexpr wchar_t kMachineWideRefused[] =
 // Whether a change of the machine-wide buttons must be refused before it begins.
 bool MachineWideRefused(RegistryApi& api) { return MachineWideWriteStatus(api) == ERROR_ACCESS_DENIED; }
 
-constexpr wchar_t kBusy[] =
-    L"Another copy of Barsmith is changing the toolbar buttons and did not finish in time. Please try again.";
-
 // Notes of changes not carried out are told once, by whichever command finds them.
 void TellSettled(const Streams& io, const SettleReport& settled) {
-    if (const std::wstring text = SettledText(settled, false); !text.empty()) io.err.Line(text);
+    if (const std::wstring text = SettledLines(settled, false); !text.empty()) io.err.Line(text);
+}
+
+// Tells what there is to tell of the outcome; whether it succeeded.
+bool Told(const Streams& io, const ButtonOutcome& outcome, CommandRequest request) {
+    if (const std::wstring lines = OutcomeLines(outcome, request); !lines.empty()) io.err.Line(lines);
+    return outcome.Succeeded();
 }
 
 int ListCatalogue(Buttons& tool, const Streams& io) {
     SettleReport settled;
     const auto listed = ListCatalogueButtons(tool.api, tool.catalogue, &settled);
-    if (!listed) return Failed(io, kBusy);
+    if (!listed) return Failed(io, kBusyLine);
     TellSettled(io, settled);
     // One write for all the lines: thousands of them go out at once.
     std::wstring lines;
@@ -206,7 +175,7 @@ int ListCatalogue(Buttons& tool, const Streams& io) {
 int ListRegistry(Buttons& tool, const Streams& io) {
     SettleReport settled;
     const auto listed = ListRegistryButtons(tool.api, tool.catalogue, ButtonKeyIndexFile(), &settled);
-    if (!listed) return Failed(io, kBusy);
+    if (!listed) return Failed(io, kBusyLine);
     TellSettled(io, settled);
     std::wstring lines;
     for (const RegistryButton& button : *listed) {
@@ -227,7 +196,7 @@ int List(const std::vector<std::wstring>& arguments, const Streams& io) {
             throw UsageError{L"list does not know " + Quoted(arguments[i]) + L"; it takes no argument but --all."};
         if (i > 0) throw UsageError{L"The option --all is given twice."};
     }
-    Buttons tool(io, false);
+    Buttons tool;
     return arguments.empty() ? ListCatalogue(tool, io) : ListRegistry(tool, io);
 }
 
@@ -306,31 +275,21 @@ int Create(const std::vector<std::wstring>& arguments, const Streams& io) {
     const CreateRequest request = ParseCreate(arguments);
     const ButtonDefinition& button = request.button;
     RequireOptions(button, request.given);
-    if (const std::optional<TextProblem> problem = FirstTextProblem(button)) {
-        return Failed(io, L"The option " + std::wstring(problem->field->option) + L" " +
-                              Quoted(Escaped(problem->field->text(button))) + L" " + Described(*problem, button) +
-                              L"\n\nNothing was written.");
-    }
-    Buttons tool(io, request.replace);
+    if (const std::optional<TextProblem> problem = FirstTextProblem(button))
+        return Failed(io, TextProblemLine(*problem, problem->field->text(button)) + L" Nothing was written.");
+    Buttons tool;
     if (button.rootKey == HKEY_LOCAL_MACHINE && MachineWideRefused(tool.api)) return Failed(io, kMachineWideRefused);
-    switch (tool.buttons.Create(button).outcome) {
-    case CreationOutcome::Created:
-        io.out.Line(button.guid);
-        return kExitDone;
-    case CreationOutcome::NotReplaced:
-        io.err.Line(L"My Buttons holds a button " + Quoted(button.buttonText) +
-                    L" already. Nothing was changed; give --replace to replace it.");
-        return kExitFailed;
-    default:
-        return kExitFailed;  // told through the messages
-    }
+    const ReplacePolicy policy{request.replace ? ReplacePolicy::Mode::Any : ReplacePolicy::Mode::Keep, {}};
+    if (!Told(io, tool.buttons.Create(button, policy), CommandRequest::Create)) return kExitFailed;
+    io.out.Line(button.guid);
+    return kExitDone;
 }
 
 // A button is named by its text, or by its GUID: a GUID names the button of
 // that GUID, listed or left behind, never an entry whose text it is.
 int Remove(const std::vector<std::wstring>& arguments, const Streams& io) {
     if (arguments.size() != 1) throw UsageError{L"remove takes one button text or {GUID}."};
-    Buttons tool(io, false);
+    Buttons tool;
     const std::wstring& named = arguments[0];
     if (IsGuidString(named) || tool.catalogue.Lookup(named)) {
         const std::wstring guid = IsGuidString(named) ? named : *tool.catalogue.Lookup(named);
@@ -340,28 +299,19 @@ int Remove(const std::vector<std::wstring>& arguments, const Streams& io) {
         if (machineWide && MachineWideRefused(tool.api)) return Failed(io, kMachineWideRefused);
     }
     if (IsGuidString(named) && !tool.catalogue.TextNaming(named)) {
-        switch (tool.buttons.RemoveUnlisted(named)) {
-        case RemovalOutcome::Removed: return kExitDone;
-        case RemovalOutcome::AlreadyGone:
-            return Failed(io, named + L" is neither in My Buttons nor a toolbar button's key. Nothing was deleted.");
-        default: return kExitFailed;  // told through the messages
-        }
+        const ButtonOutcome outcome = tool.buttons.RemoveUnlisted(named);
+        Told(io, outcome, CommandRequest::Remove);
+        return outcome.kind == ButtonOutcome::Kind::Removed ? kExitDone : kExitFailed;
     }
     const std::optional<std::wstring> entry = IsGuidString(named) ? tool.catalogue.TextNaming(named) : named;
     const std::optional<std::wstring> guid = entry ? tool.catalogue.Lookup(*entry) : std::nullopt;
     if (!guid) return Failed(io, Quoted(named) + L" is not in My Buttons. Nothing was deleted.");
-    switch (tool.buttons.Remove(*guid, *entry)) {
-    case RemovalOutcome::AlreadyGone:
-        io.err.Line(L"The button " + Quoted(*entry) +
-                    L" had no registry key in either hive; its entry has left My Buttons.");
-        return kExitDone;
-    case RemovalOutcome::Removed:
-    case RemovalOutcome::NotOurs:  // the entry is gone, the other program's key left as it is: told
-    case RemovalOutcome::NoGuid:
-        return kExitDone;
-    default:
-        return kExitFailed;
-    }
+    const ButtonOutcome outcome = tool.buttons.Remove(*guid, *entry);
+    Told(io, outcome, CommandRequest::Remove);
+    // The entry gone is done, also when the key it named is another program's and stays.
+    using Kind = ButtonOutcome::Kind;
+    const bool unlisted = outcome.kind == Kind::AlreadyGone || outcome.kind == Kind::NotOurs || outcome.kind == Kind::NoGuid;
+    return outcome.kind == Kind::Removed || (unlisted && outcome.entryStatus == ERROR_SUCCESS) ? kExitDone : kExitFailed;
 }
 
 struct ExportCommand {
@@ -484,7 +434,7 @@ std::wstring ExportFailure(const ExportOutcome& outcome, const ExportRequest& re
     const std::wstring entry = Quoted(Escaped(outcome.entry));
     switch (outcome.kind) {
     case Kind::Exported: return {};
-    case Kind::Busy: return kBusy;
+    case Kind::Busy: return kBusyLine;
     case Kind::Empty: return L"My Buttons is empty: there is no button to export.";
     case Kind::NotListed: return entry + L" is not in My Buttons.";
     case Kind::NoGuid:
@@ -527,9 +477,12 @@ void PrintFindings(const Streams& io, const std::vector<Finding>& findings, cons
 }
 
 // The findings about the named buttons (texts of My Buttons or GUIDs), all of them for none.
-std::optional<std::vector<Finding>> CheckNamed(const Buttons& tool, const std::vector<std::wstring>& names) {
-    std::optional<std::vector<Finding>> findings = tool.buttons.Check(ButtonKeyIndexFile());
-    if (!findings || names.empty()) return findings;
+std::optional<std::vector<Finding>> CheckNamed(const Buttons& tool, const std::vector<std::wstring>& names,
+                                               const Streams& io) {
+    CheckResult checked = tool.buttons.Check(ButtonKeyIndexFile());
+    if (!Told(io, checked.outcome, CommandRequest::Read)) return std::nullopt;
+    std::optional<std::vector<Finding>> findings = std::move(checked.findings);
+    if (names.empty()) return findings;
     std::vector<std::wstring> guids = names;
     for (const std::wstring& name : names) guids.push_back(tool.catalogue.GuidOf(name));
     std::erase_if(*findings, [&](const Finding& finding) {
@@ -553,14 +506,17 @@ int Check(const std::vector<std::wstring>& arguments, const Streams& io) {
             throw UsageError{L"The option --repair is given twice."};
         }
     }
-    const Buttons tool(io, false);
-    std::optional<std::vector<Finding>> findings = CheckNamed(tool, names);
-    if (!findings) return Failed(io, kBusy);
+    const Buttons tool;
+    std::optional<std::vector<Finding>> findings = CheckNamed(tool, names, io);
+    if (!findings) return kExitFailed;
     PrintFindings(io, *findings, L"");
     if (repair && !findings->empty()) {
-        PrintFindings(io, tool.buttons.Repair(*findings), L"repaired ");
-        findings = CheckNamed(tool, names);
-        if (!findings) return Failed(io, kBusy);
+        const RepairResult repaired = tool.buttons.Repair(*findings);
+        Told(io, repaired.outcome, CommandRequest::Repair);
+        for (const ButtonOutcome& refused : repaired.refused) Told(io, refused, CommandRequest::Repair);
+        PrintFindings(io, repaired.repaired, L"repaired ");
+        findings = CheckNamed(tool, names, io);
+        if (!findings) return kExitFailed;
     }
     return findings->empty() ? kExitDone : kExitFailed;
 }

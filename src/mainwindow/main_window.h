@@ -13,6 +13,7 @@
 #include "about/about_window.h"
 #include "storage/my_buttons_catalogue.h"
 #include "operations/toolbar_buttons.h"
+#include "mainwindow/button_messages.h"
 #include "infoheader/InfoHeader.h"
 #include "mainwindow/package_dialog.h"
 #include "mainwindow/restart_form.h"
@@ -216,6 +217,9 @@ private:
     void RunPicker(const Picker& picker);
     bool InToolsMenuMode() const;
     ToolbarButtons Buttons() const;
+    // Shows what the window tells of the outcome.
+    void Tell(const ButtonOutcome& outcome, ButtonRequest request);
+    ButtonOutcome Write(const ButtonDefinition& button);
     // The working state, kept here and shown by those of its controls that have been made.
     void SetNextGuid(const std::wstring& guid);
     void SetTarget(HKEY hive, bool visible);

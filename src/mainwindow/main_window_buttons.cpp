@@ -12,6 +12,7 @@
 #include "storage/key_index.h"
 #include "pictures/picture_file.h"
 #include "operations/toolbar_buttons.h"
+#include "mainwindow/button_messages.h"
 #include "mainwindow/export_messages.h"
 #include "mainwindow/main_layout.h"
 #include "platform/names.h"
@@ -43,8 +44,29 @@ ButtonDefinition ButtonFromForm(const MainWindow& form) {
 
 }  // namespace
 
-ToolbarButtons MainWindow::Buttons() const {
-    return ToolbarButtons(services_.registry, catalogue_, services_.messages, Hwnd());
+ToolbarButtons MainWindow::Buttons() const { return ToolbarButtons(services_.registry, catalogue_); }
+
+void MainWindow::Tell(const ButtonOutcome& outcome, ButtonRequest request) {
+    for (const WindowMessage& message : OutcomeMessages(outcome, request))
+        services_.messages.Show(Hwnd(), message.text, message.title, message.type);
+}
+
+// Creates the button, or saves the one being edited; a button of the same
+// text in My Buttons is replaced only when the user agrees to replace that one.
+ButtonOutcome MainWindow::Write(const ButtonDefinition& button) {
+    const ButtonRequest request = editing_ ? ButtonRequest::Save : ButtonRequest::Create;
+    ReplacePolicy policy;
+    for (;;) {
+        ButtonOutcome outcome = editing_ ? Buttons().Save(button, *editing_, policy) : Buttons().Create(button, policy);
+        if (outcome.kind != ButtonOutcome::Kind::NotReplaced) {
+            Tell(outcome, request);
+            return outcome;
+        }
+        Tell(outcome, request);  // what settling found, if anything
+        const WindowMessage question = ReplaceQuestion(button.buttonText);
+        if (services_.messages.Show(Hwnd(), question.text, question.title, question.type) != IDYES) return outcome;
+        policy = {ReplacePolicy::Mode::Only, outcome.earlier};
+    }
 }
 
 void MainWindow::SetNextGuid(const std::wstring& guid) {
@@ -162,34 +184,35 @@ void MainWindow::OnCreateButton() {
         OfferElevation(button);
         return;
     }
-    const CreationResult result = editing_ ? Buttons().Save(button, *editing_) : Buttons().Create(button);
-    switch (result.outcome) {
-    case CreationOutcome::Created:
+    using Kind = ButtonOutcome::Kind;
+    const ButtonOutcome result = Write(button);
+    switch (result.kind) {
+    case Kind::Created:
         SetStatusCreated(button.buttonText);
         RefillList();
         ClearTextBoxes(*this);
         OnMakeGuid();
         return;
-    case CreationOutcome::Saved:
-    case CreationOutcome::ListChanged:
+    case Kind::Saved:
+    case Kind::ListChanged:
         LeaveEditing();
-        if (result.outcome == CreationOutcome::Saved) SetStatusNews(L"The " + button.buttonText + L" Button has been saved!");
+        if (result.kind == Kind::Saved) SetStatusNews(L"The " + button.buttonText + L" Button has been saved!");
         RefillList();
         return;
-    case CreationOutcome::BadText:
-        SetFocus(Control(BoxOf(result.missing)));
+    case Kind::BadText:
+        SetFocus(Control(BoxOf(*result.row->field)));
         return;
-    case CreationOutcome::MissingField:
-        if (result.missing == FieldId::Path) {
+    case Kind::MissingField:
+        if (result.row->field == FieldId::Path) {
             OnPickApplication();
-        } else if (result.missing == FieldId::Icon) {
+        } else if (result.row->field == FieldId::Icon) {
             OnPickIcon();
         } else {
-            SetFocus(Control(BoxOf(result.missing)));
+            SetFocus(Control(BoxOf(*result.row->field)));
         }
         return;
-    case CreationOutcome::NoGuid:
-    case CreationOutcome::KeyExists:
+    case Kind::NoGuid:
+    case Kind::KeyExists:
         // The GUID field lies out of view, so the user cannot mend it: the
         // next attempt gets a fresh GUID instead.
         if (!editing_) OnMakeGuid();
@@ -202,7 +225,9 @@ void MainWindow::OnCreateButton() {
 void MainWindow::OnEditSelected() {
     const std::wstring entry = SelectedEntry();
     if (entry.empty()) return;
-    if (const std::optional<ButtonDefinition> button = Buttons().Load(entry)) StartEditing(entry, *button);
+    const LoadedButton loaded = Buttons().Load(entry);
+    Tell(loaded.outcome, ButtonRequest::Load);
+    if (loaded.button) StartEditing(entry, *loaded.button);
 }
 
 void MainWindow::StartEditing(const std::wstring& entry, const ButtonDefinition& button) {
@@ -254,9 +279,10 @@ void MainWindow::OfferElevation(const ButtonDefinition& button) {
 void MainWindow::StartWith(const FormStart& start) {
     if (start.editedEntry) {
         // The entry names the button again here: its GUID never comes from the command line.
-        const std::optional<ButtonDefinition> button = Buttons().Load(*start.editedEntry);
-        if (!button) return;  // told
-        StartEditing(*start.editedEntry, *button);
+        const LoadedButton loaded = Buttons().Load(*start.editedEntry);
+        Tell(loaded.outcome, ButtonRequest::Load);
+        if (!loaded.button) return;
+        StartEditing(*start.editedEntry, *loaded.button);
     }
     SetKindOfEntry(start.form);
     for (const FieldBox& box : FieldBoxes()) SetText(box.box, FieldOf(start.form, box.field).text(start.form));

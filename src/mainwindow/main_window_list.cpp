@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "mainwindow/button_messages.h"
 #include "mainwindow/export_messages.h"
 #include "mainwindow/main_layout.h"
 #include "operations/export.h"
@@ -320,11 +321,13 @@ void MainWindow::OnSelectionChanged() {
     const HWND picture = Control(IDC_Preview);
     ShowIcon(picture, previewIcon_, {});
     const ButtonPreview preview = Buttons().Preview(entry);
+    Tell(preview.outcome, ButtonRequest::Preview);
     SetPreviewedGuid(preview.guid);
     SetPreviewedIconPath(preview.iconPath);
     // A file that is missing or holds no picture leaves the preview empty.
     ShowIcon(picture, previewIcon_, LoadPictureIcon(preview.iconPath, PreviewSize()));
-    if (!preview.kind.empty()) SetStatus(Quoted(entry) + L" is a " + preview.kind + L".", kStatusDefaultColor);
+    if (preview.described)
+        SetStatus(Quoted(entry) + L" is a " + KindText(*preview.described) + L".", kStatusDefaultColor);
 }
 
 void MainWindow::UpdateStrip() {
@@ -420,10 +423,13 @@ void MainWindow::OnDeleteSelected() {
     // Each by the GUID the list read for it: an entry changed meanwhile is left alone.
     size_t removed = 0;
     for (const size_t row : selected) {
-        const RemovalOutcome outcome = Buttons().Remove(rows_[row].guid, rows_[row].entry);
-        if (outcome != RemovalOutcome::NotRemoved && outcome != RemovalOutcome::ListChanged &&
-            outcome != RemovalOutcome::Busy)
-            ++removed;
+        const ButtonOutcome outcome = Buttons().Remove(rows_[row].guid, rows_[row].entry);
+        Tell(outcome, ButtonRequest::Remove);
+        // The entry gone, whatever became of a key that is not ours, counts as deleted.
+        const bool gone = outcome.Succeeded() ||
+                          ((outcome.kind == ButtonOutcome::Kind::NotOurs || outcome.kind == ButtonOutcome::Kind::NoGuid) &&
+                           outcome.entryStatus == ERROR_SUCCESS);
+        if (gone) ++removed;
     }
     ShowIcon(Control(IDC_Preview), previewIcon_, {});
     RefillList();  // the previewed icon path stays that of the last preview
@@ -432,31 +438,34 @@ void MainWindow::OnDeleteSelected() {
 }
 
 void MainWindow::OnCheck() {
-    std::optional<std::vector<Finding>> findings;
+    CheckResult checked;
     {
         Busy busy(*this);
         busy.ShowProgress(L"Checking the buttons and My Buttons...");
-        findings = Buttons().Check(ButtonKeyIndexFile());
+        checked = Buttons().Check(ButtonKeyIndexFile());
     }
-    if (findings) ShowFindings(*findings);  // else told
+    Tell(checked.outcome, ButtonRequest::Check);
+    if (checked.outcome.Succeeded()) ShowFindings(checked.findings);
 }
 
 void MainWindow::OnCheckSelected() {
     std::vector<size_t> selected = SelectedRows();
-    std::optional<std::vector<Finding>> findings;
+    CheckResult checked;
     {
         Busy busy(*this);
         busy.ShowProgress(L"Checking the selected buttons...");
-        findings = Buttons().Check(ButtonKeyIndexFile());
+        checked = Buttons().Check(ButtonKeyIndexFile());
     }
-    if (!findings) return;
-    std::erase_if(*findings, [&](const Finding& finding) {
+    Tell(checked.outcome, ButtonRequest::Check);
+    if (!checked.outcome.Succeeded()) return;
+    std::vector<Finding>& findings = checked.findings;
+    std::erase_if(findings, [&](const Finding& finding) {
         return std::none_of(selected.begin(), selected.end(), [&](size_t row) {
             return SameName(rows_[row].entry, finding.entry) ||
                    (IsGuidString(rows_[row].guid) && SameGuid(rows_[row].guid, finding.guid));
         });
     });
-    ShowFindings(*findings);
+    ShowFindings(findings);
 }
 
 void MainWindow::ShowFindings(const std::vector<Finding>& findings) {
@@ -484,9 +493,11 @@ void MainWindow::ShowFindings(const std::vector<Finding>& findings) {
             L" that can be? Barsmith puts back a missing registry view, removes entries without keys and lists "
             L"keys of its kind that no entry names; it never touches other programs' keys.";
     if (services_.messages.Show(Hwnd(), text, kTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
-    const std::vector<Finding> repaired = Buttons().Repair(findings);
+    const RepairResult result = Buttons().Repair(findings);
+    Tell(result.outcome, ButtonRequest::Repair);
+    for (const ButtonOutcome& refused : result.refused) Tell(refused, ButtonRequest::Repair);
     RefillList();
-    SetStatusNews(std::to_wstring(repaired.size()) + L" of " + std::to_wstring(repairable) + L" repaired.");
+    SetStatusNews(std::to_wstring(result.repaired.size()) + L" of " + std::to_wstring(repairable) + L" repaired.");
 }
 
 }  // namespace barsmith

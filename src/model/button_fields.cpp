@@ -49,28 +49,26 @@ using F = FieldId;
 
 const std::array<ButtonField, 11> kFields{{
     {L"Exec", IsProgram, Text<&B::exec>, TakeProgram, F::Path, true, L"Application", L"--program", L"PATH", nullptr,
-     0, L"Please choose an application     ", L"No Application Chosen"},
-    {L"Script", IsScript, Text<&B::exec>, TakeScript, F::Path, true, L"Script", L"--script", L"PATH", nullptr, 0,
-     L"Please choose a script     ", L"No Script Chosen"},
+     0},
+    {L"Script", IsScript, Text<&B::exec>, TakeScript, F::Path, true, L"Script", L"--script", L"PATH", nullptr, 0},
     {L"Icon", IsToolbarButton, Text<&B::icon>, Take<&B::icon>, F::Icon, true, L"Default Icon", L"--icon", L"PATH",
-     nullptr, 0, L"Please choose the Default Icon     ", L"No Icon Chosen"},
+     nullptr, 0},
     {L"HotIcon", IsToolbarButton, Text<&B::hotIcon>, Take<&B::hotIcon>, F::HotIcon, false, L"Hot Icon",
-     L"--hot-icon", L"PATH", nullptr, 0, nullptr, nullptr},
+     L"--hot-icon", L"PATH", nullptr, 0},
     // The window's one-line Button Text box takes at most 25 characters.
     {L"ButtonText", IsToolbarButton, Text<&B::buttonText>, Take<&B::buttonText>, F::ButtonText, true, L"Button Text",
-     L"--text", L"TEXT", nullptr, 25, L"Please enter a name for the Button Text     ", L"No Button Name Entered"},
-    {L"CLSID", Always, Clsid, Ignore, std::nullopt, false, nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr},
+     L"--text", L"TEXT", nullptr, 25},
+    {L"CLSID", Always, Clsid, Ignore, std::nullopt, false, nullptr, nullptr, nullptr, nullptr, 0},
     {L"Default Visible", IsToolbarButton, Visibility, TakeVisibility, std::nullopt, false, nullptr, L"--hidden",
-     nullptr, L"No", 0, nullptr, nullptr},
+     nullptr, L"No", 0},
     {L"MenuText", Always, Text<&B::menuText>, Take<&B::menuText>, F::MenuText, true, L"Menu Text", L"--menu-text",
-     L"TEXT", nullptr, 0, L"Please enter the Menu Text     ", L"No Menu Text Entered"},
+     L"TEXT", nullptr, 0},
     {L"MenuStatusBar", Always, Text<&B::menuStatusBar>, Take<&B::menuStatusBar>, F::StatusBarText, true,
-     L"Status Bar Text", L"--status-text", L"TEXT", nullptr, 0, L"Please enter the Status Bar Text     ",
-     L"No Status Bar Text Entered"},
+     L"Status Bar Text", L"--status-text", L"TEXT", nullptr, 0},
     {L"MenuCustomize", InHelpMenu, HelpMenu, TakeHelpMenu, std::nullopt, false, nullptr, L"--help-menu", nullptr,
-     L"help", 0, nullptr, nullptr},
+     L"help", 0},
     {L"ToolTip", IsToolbarButton, Text<&B::toolTip>, Take<&B::toolTip>, F::ToolTip, true, L"Tool Tip", L"--tooltip",
-     L"TEXT", nullptr, 0, L"Please enter the Tool Tip Text     ", L"No Tool Tip Text Entered"},
+     L"TEXT", nullptr, 0},
 }};
 
 }  // namespace
@@ -135,14 +133,6 @@ std::optional<TextProblem> FirstTextProblem(const ButtonDefinition& button) {
     return std::nullopt;
 }
 
-std::wstring Described(const TextProblem& problem, const ButtonDefinition& button) {
-    if (problem.character)
-        return L"holds the control character U+" + Escaped(std::wstring(1, problem.character)).substr(2) +
-               L"; it must be one line of text.";
-    return L"has " + std::to_wstring(problem.field->text(button).size()) + L" characters; it may have at most " +
-           std::to_wstring(problem.field->maxLength) + L".";
-}
-
 std::vector<std::wstring> MissingValues(const std::vector<RegistryValue>& values) {
     const ButtonDefinition entry = EntryFromValues(values, {}, nullptr, {});
     std::vector<std::wstring> missing;
@@ -157,12 +147,6 @@ std::vector<std::wstring> MissingValues(const std::vector<RegistryValue>& values
 ButtonDefinition Named(ButtonDefinition button) {
     if (button.menuOnly && button.buttonText.empty()) button.buttonText = button.menuText;
     return button;
-}
-
-std::wstring KindText(const ButtonDefinition& button) {
-    return std::wstring(button.menuOnly ? L"menu item" : L"toolbar button") + L" that " +
-           (button.script ? L"runs a script" : L"starts a program") +
-           (button.helpMenu ? L", in the Help menu" : button.menuOnly ? L", in the Tools menu" : L"");
 }
 
 const ButtonField* FirstMissingField(const ButtonDefinition& button) {

@@ -32,8 +32,6 @@ struct ButtonField {
     const wchar_t* optionValue;               // what the option takes ("PATH"), or none: a flag
     const wchar_t* flagText;                  // the text a flag gives the value
     size_t maxLength;                         // 0: no limit of the program's own
-    const wchar_t* missingText;               // the window's message when a required field is empty
-    const wchar_t* missingTitle;
 };
 
 // Every row, in the order the browser documents the values and they are written.
@@ -60,8 +58,6 @@ std::vector<std::wstring> MissingValues(const std::vector<RegistryValue>& values
 // The entry with its name in My Buttons: the button text, or for a menu item
 // that is given none, its menu text.
 ButtonDefinition Named(ButtonDefinition button);
-// What kind of entry it is, in words: "toolbar button that starts a program".
-std::wstring KindText(const ButtonDefinition& button);
 
 // The first required field the entry leaves empty (blanks count as filled).
 const ButtonField* FirstMissingField(const ButtonDefinition& button);
@@ -75,7 +71,5 @@ struct TextProblem {
     wchar_t character = 0;  // the first control character, or 0 when the text is too long
 };
 std::optional<TextProblem> FirstTextProblem(const ButtonDefinition& button);
-// What is wrong, after the field's name: "holds the control character U+001B."
-std::wstring Described(const TextProblem& problem, const ButtonDefinition& button);
 
 }  // namespace barsmith

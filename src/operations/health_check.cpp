@@ -6,6 +6,7 @@
 #include "model/button_fields.h"
 #include "pictures/picture_file.h"
 #include "platform/names.h"
+#include "platform/status_text.h"
 
 namespace barsmith {
 namespace {
@@ -167,6 +168,13 @@ void CheckKeys(const std::wstring& guid, const Button& button, const MyButtonsCa
 std::wstring MissingSizeText(int size, int scaledSide) {
     const auto square = [](int side) { return std::to_wstring(side) + L"\u00D7" + std::to_wstring(side); };
     return L"no " + square(size) + L" image: the toolbar will scale the " + square(scaledSide) + L" one";
+}
+
+Finding JournalFinding(bool machineWide, LSTATUS status) {
+    return {Kind::JournalUnsound, {}, {},
+            std::wstring(machineWide ? L"the machine-wide" : L"the user's") + L" change journal cannot be kept: " +
+                (status == kKeyIsLink ? L"it is a registry link" : StatusText(status)),
+            true, machineWide};
 }
 
 const wchar_t* KindName(Finding::Kind kind) {

@@ -31,7 +31,11 @@ struct Finding {
     std::wstring entry;   // the My Buttons entry concerned, if any
     std::wstring detail;  // what exactly, for the user
     bool repairable = false;
+    bool machineWide = false;  // JournalUnsound: the machine-wide journal rather than the user's
 };
+
+// The finding of a change journal that cannot be kept for `status`.
+Finding JournalFinding(bool machineWide, LSTATUS status);
 
 // What the toolbar does for an icon without a `size` image:
 // "no 20×20 image: the toolbar will scale the 32×32 one".

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "platform/names.h"
-#include "platform/status_text.h"
 
 namespace barsmith {
 
@@ -17,7 +16,8 @@ std::optional<KeyFailure> ButtonKeys::Rewrite(const std::wstring& guid, HKEY hiv
         RegKey key;
         const LSTATUS status = existed ? key.Open(api_, place.root, path, kKeyAccess | place.view)
                                        : key.Create(api_, place.root, path, kKeyAccess | place.view);
-        if (status != ERROR_SUCCESS) return KeyFailure{KeyFailure::Step::Open, place, {}, status};
+        if (status != ERROR_SUCCESS)
+            return KeyFailure{existed ? KeyFailure::Step::Open : KeyFailure::Step::Create, place, {}, status};
         KeyUndo& step = undo.emplace_back(KeyUndo{place, !existed, {}});
         if (existed) {
             for (const std::wstring& name : ExtensionValueNames()) step.values.emplace_back(name, key.Read(name));
@@ -90,35 +90,6 @@ std::vector<PlaceStatus> ButtonKeys::Delete(const std::wstring& guid, const std:
 
 LSTATUS ButtonKeys::DeleteAt(KeyPlace place, const std::wstring& guid) const {
     return api_.DeleteKey(place.root, ExtensionKeyPath(guid), place.view);
-}
-
-std::wstring Described(const KeyFailure& failure, const std::wstring& guid) {
-    const std::wstring key = FullExtensionKeyPath(failure.place, guid);
-    const std::wstring why = StatusText(failure.status);
-    switch (failure.step) {
-    case KeyFailure::Step::Create: return L"the registry key\n\n" + key + L"\n\ncould not be created: " + why;
-    case KeyFailure::Step::Open: return L"the registry key\n\n" + key + L"\n\ncould not be opened for writing: " + why;
-    case KeyFailure::Step::WriteValue:
-        return L"the value " + Quoted(failure.value) + L" could not be written to the registry key\n\n" + key +
-               L"\n\n" + why;
-    case KeyFailure::Step::DeleteValue:
-        return L"the value " + Quoted(failure.value) + L" could not be removed from the registry key\n\n" + key +
-               L"\n\n" + why;
-    case KeyFailure::Step::Foreign:
-        return L"the registry key\n\n" + key + L"\n\nis no toolbar button made by Barsmith" +
-               (failure.status == kKeyIsLink ? L" (it is a registry link)" : L"") + L", so it was left as it is.";
-    case KeyFailure::Step::DeleteKey: return L"the registry key\n\n" + key + L"\n\ncould not be deleted: " + why;
-    case KeyFailure::Step::Record: return L"My Buttons could not record its entry: " + why;
-    case KeyFailure::Step::Unlist: return L"My Buttons could not remove its entry: " + why;
-    }
-    return {};
-}
-
-std::wstring Listed(const std::vector<PlaceStatus>& places, const std::wstring& guid) {
-    std::wstring listed;
-    for (const PlaceStatus& left : places)
-        listed += L"\n" + FullExtensionKeyPath(left.place, guid) + L": " + StatusText(left.status);
-    return listed;
 }
 
 }  // namespace barsmith

@@ -82,10 +82,4 @@ private:
     RegistryApi& api_;
 };
 
-// "the registry key\n\n<key>\n\ncould not be created: <why>" and its kin: the
-// failure as the middle of a message that names the button first.
-std::wstring Described(const KeyFailure& failure, const std::wstring& guid);
-// Each place as "\n<key>: <why>".
-std::wstring Listed(const std::vector<PlaceStatus>& places, const std::wstring& guid);
-
 }  // namespace barsmith

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <set>
 
+#include "cli/outcome_lines.h"
+#include "mainwindow/button_messages.h"
 #include "model/guid.h"
 #include "support/buttons_fixture.h"
 
@@ -91,7 +93,8 @@ TEST(ButtonFieldsTest, TextsPassUpToTheirLimitAndWithoutControlCharacters) {
                 EXPECT_STREQ(problem->field->value, L"Exec") << "the row of a program";
             }
             EXPECT_EQ(problem->character, row.character);
-            EXPECT_NE(Described(*problem, button).find(row.told), std::wstring::npos) << Described(*problem, button);
+            const std::wstring told = TextProblemLine(*problem, row.text);
+            EXPECT_NE(told.find(row.told), std::wstring::npos) << told;
         }
     }
 }
@@ -134,16 +137,17 @@ class MenuItemTest : public testing::ButtonsFixture {};
 TEST_F(MenuItemTest, RenamedOnlyInLetterCaseItKeepsItsOneEntry) {
     B item{made.Add(CreateGUID()), L"C:\\Tools\\notes.exe", L"", L"", L"", L"open notes", L"Starts", L""};
     item.menuOnly = true;
-    ASSERT_EQ(buttons.Create(item).outcome, CreationOutcome::Created);
-    std::optional<B> loaded = buttons.Load(L"open notes");
+    ASSERT_EQ(buttons.Create(item, {}).kind, ButtonOutcome::Kind::Created);
+    std::optional<B> loaded = buttons.Load(L"open notes").button;
     ASSERT_TRUE(loaded);
     loaded->buttonText.clear();  // named by its menu text
     loaded->menuText = L"Open Notes";
-    EXPECT_EQ(buttons.Save(*loaded, L"open notes").outcome, CreationOutcome::Saved);
+    const ButtonOutcome saved = buttons.Save(*loaded, L"open notes", {});
+    EXPECT_EQ(saved.kind, ButtonOutcome::Kind::Saved);
+    EXPECT_TRUE(saved.leftOver.Clean());
     EXPECT_EQ(catalogue.ButtonTexts(), std::vector<std::wstring>{L"Open Notes"});
     EXPECT_EQ(catalogue.GuidOf(L"Open Notes"), item.guid);
     EXPECT_EQ(testing::ValueIn(HKEY_LOCAL_MACHINE, item.guid, L"MenuText"), L"Open Notes");
-    EXPECT_TRUE(messages.shown.empty());
 }
 
 }  // namespace

@@ -18,6 +18,8 @@ using testing::RecordingRegistry;
 using testing::RegCall;
 
 using Values = std::map<std::wstring, std::wstring>;
+using Kind = ButtonOutcome::Kind;
+const ReplacePolicy kAny{ReplacePolicy::Mode::Any, {}};
 
 // Every value of the button's key in one place, by name; empty when there is no key.
 Values ValuesAt(KeyPlace place, const std::wstring& guid) {
@@ -45,19 +47,19 @@ protected:
         ButtonDefinition button{made.Add(CreateGUID()), L"C:\\Tools\\notes.exe", L"C:\\Icons\\note.ico",
                                 L"C:\\Icons\\hot.ico", text, L"Open Notes", L"Starts the notes", L"Notes"};
         button.rootKey = root;
-        EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::Created);
+        EXPECT_EQ(buttons.Create(button, kAny).kind, Kind::Created);
         return button;
     }
     // Saves `change` applied to the button loaded from `entry`, with `through`'s refusals.
-    CreationOutcome Edit(const std::wstring& entry, void (*change)(ButtonDefinition&),
-                         RecordingRegistry* through = nullptr) {
-        std::optional<ButtonDefinition> loaded = buttons.Load(entry);
+    ButtonOutcome Edit(const std::wstring& entry, void (*change)(ButtonDefinition&),
+                       RecordingRegistry* through = nullptr, ReplacePolicy policy = {}) {
+        std::optional<ButtonDefinition> loaded = buttons.Load(entry).button;
         EXPECT_TRUE(loaded);
-        if (!loaded) return CreationOutcome::NotWritten;
+        if (!loaded) return {};
         change(*loaded);
         RecordingRegistry& used = through ? *through : api;
         const MyButtonsCatalogue sameCatalogue(used, scratch.Application());
-        return ToolbarButtons(used, sameCatalogue, messages, nullptr).Save(*loaded, entry).outcome;
+        return ToolbarButtons(used, sameCatalogue).Save(*loaded, entry, policy);
     }
 };
 
@@ -71,17 +73,18 @@ TEST_F(EditTest, AnUnsettledChangeIsToldOnlyWhenAChangeIsAskedFor) {
     ChangeJournal(api, scratch.Application())
         .Begin({Change::Kind::Save, foreign, {}, {}, {}, HKEY_CURRENT_USER, {TextValue(L"Exec", L"mine.exe")}},
                JournalPlace::User);
-    Made(L"Notes");
-    ASSERT_EQ(messages.shown.size(), 1u) << "told once, by the change";
-    EXPECT_NE(messages.shown.front().text.find(L"could not be finished"), std::wstring::npos);
-    messages.shown.clear();
-    buttons.Entries();
-    buttons.Preview(L"Notes");
-    buttons.Load(L"Notes");
-    buttons.Check(L"");
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown.front().text.find(L"could not be finished"), std::wstring::npos);
-    EXPECT_NE(messages.shown.front().text.find(L"failed each time it was tried"), std::wstring::npos);
+    ButtonDefinition button{made.Add(CreateGUID()), L"C:\\Tools\\notes.exe", L"C:\\Icons\\note.ico", L"", L"Notes",
+                            L"Open Notes", L"Starts the notes", L"Notes"};
+    const ButtonOutcome created = buttons.Create(button, kAny);
+    ASSERT_EQ(created.settled.unsettled.size(), 1u);  // the first try
+    EXPECT_TRUE(created.settled.ignored.empty());
+    // Each reading settles too, until the change is given up after its third try.
+    const SettleReport settled[] = {buttons.Preview(L"Notes").outcome.settled, buttons.Load(L"Notes").outcome.settled,
+                                    buttons.Check(L"").outcome.settled, buttons.Check(L"").outcome.settled};
+    EXPECT_TRUE(settled[0].ignored.empty() && settled[1].ignored.empty());
+    ASSERT_EQ(settled[2].ignored.size(), 1u);
+    EXPECT_EQ(settled[2].ignored.front().why, IgnoredNote::Why::GivenUp);
+    EXPECT_TRUE(settled[3].Empty());
     EXPECT_EQ(ValuesAt(kUser, foreign)[L"Exec"], std::wstring(L"other.exe", 10));
 }
 
@@ -98,8 +101,7 @@ TEST_F(EditTest, MachineWideButtonsAreWrittenAlikeInBothViewsAndRefusalInEitherL
             ButtonDefinition other = button;
             other.guid = made.Add(CreateGUID());
             other.buttonText = L"Other";
-            EXPECT_EQ(ToolbarButtons(refusing, catalogue, messages, nullptr).Create(other).outcome,
-                      CreationOutcome::NotWritten);
+            EXPECT_EQ(ToolbarButtons(refusing, catalogue).Create(other, kAny).kind, Kind::NotWritten);
             EXPECT_TRUE(ValuesAt(k64, other.guid).empty());
             EXPECT_TRUE(ValuesAt(k32, other.guid).empty());
             EXPECT_FALSE(catalogue.Contains(L"Other"));
@@ -112,9 +114,9 @@ TEST_F(EditTest, ButtonInOneViewOnlyPreviewsEditsIntoBothAndDeletes) {
     RegDeleteKeyExW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(button.guid).c_str(), KEY_WOW64_64KEY, 0);
     EXPECT_EQ(buttons.Preview(L"Notes").iconPath, button.icon);
 
-    EXPECT_EQ(Edit(L"Notes", [](ButtonDefinition&) {}), CreationOutcome::Saved);
+    EXPECT_EQ(Edit(L"Notes", [](ButtonDefinition&) {}).kind, Kind::Saved);
     EXPECT_EQ(ValuesAt(k64, button.guid), ValuesAt(k32, button.guid));
-    EXPECT_EQ(buttons.Remove(button.guid, L"Notes"), RemovalOutcome::Removed);
+    EXPECT_EQ(buttons.Remove(button.guid, L"Notes").kind, Kind::Removed);
     EXPECT_TRUE(ValuesAt(k64, button.guid).empty());
     EXPECT_TRUE(ValuesAt(k32, button.guid).empty());
 }
@@ -123,7 +125,7 @@ TEST_F(EditTest, UnchangedSaveWritesNothingAndEditsRoundTripEveryField) {
     const ButtonDefinition button = Made();
     const Values before = ValuesAt(k64, button.guid);
     api.written.clear();
-    EXPECT_EQ(Edit(L"Notes", [](ButtonDefinition&) {}), CreationOutcome::Saved);
+    EXPECT_EQ(Edit(L"Notes", [](ButtonDefinition&) {}).kind, Kind::Saved);
     EXPECT_TRUE(api.written.empty());
     EXPECT_EQ(ValuesAt(k64, button.guid), before);
 
@@ -133,31 +135,31 @@ TEST_F(EditTest, UnchangedSaveWritesNothingAndEditsRoundTripEveryField) {
                        b.hotIcon.clear();
                        b.menuText = L"Open Jots";
                        b.defaultVisible = false;
-                   }),
-              CreationOutcome::Saved);
+                   }).kind,
+              Kind::Saved);
     for (const KeyPlace place : {k64, k32}) {
         const Values after = ValuesAt(place, button.guid);
         EXPECT_EQ(after.at(L"Exec"), std::wstring(L"C:\\Tools\\jots.exe", 17) + L'\0');
         EXPECT_EQ(after.count(L"HotIcon"), 0u) << "an emptied hot icon leaves the key, as creation writes it";
         EXPECT_EQ(after.at(L"Default Visible"), std::wstring(L"No") + L'\0');
     }
-    const std::optional<ButtonDefinition> loaded = buttons.Load(L"Notes");
+    const std::optional<ButtonDefinition> loaded = buttons.Load(L"Notes").button;
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->menuText, L"Open Jots");
     EXPECT_FALSE(loaded->defaultVisible);
 }
 
-TEST_F(EditTest, NewTextTakesTheEntryAlongAndReplacesAnotherButtonOnlyOnYes) {
+TEST_F(EditTest, NewTextTakesTheEntryAlongAndReplacesAnotherButtonOnlyAsThePolicySays) {
     const ButtonDefinition button = Made();
     const ButtonDefinition jots = Made(L"Jots", HKEY_CURRENT_USER);
     const auto rename = [](ButtonDefinition& b) { b.buttonText = L"Jots"; };
 
-    messages.answers = {IDNO};
-    EXPECT_EQ(Edit(L"Notes", rename), CreationOutcome::NotReplaced);
+    const ButtonOutcome kept = Edit(L"Notes", rename);
+    EXPECT_EQ(kept.kind, Kind::NotReplaced);
+    EXPECT_EQ(kept.earlier, jots.guid);
     EXPECT_EQ(catalogue.GuidOf(L"Notes"), button.guid);
 
-    messages.answers = {IDYES};
-    EXPECT_EQ(Edit(L"Notes", rename), CreationOutcome::Saved);
+    EXPECT_EQ(Edit(L"Notes", rename, nullptr, {ReplacePolicy::Mode::Only, jots.guid}).kind, Kind::Saved);
     EXPECT_FALSE(catalogue.Contains(L"Notes"));
     EXPECT_EQ(catalogue.GuidOf(L"Jots"), button.guid);
     EXPECT_TRUE(ValuesAt(kUser, jots.guid).empty()) << "the replaced button is deleted";
@@ -178,24 +180,24 @@ TEST_F(EditTest, EveryKindLoadsAsItWasMadeAndSavesIntoAnother) {
     const ButtonDefinition kinds[] = {kind(false, false, false), kind(true, false, true), kind(false, true, false),
                                       kind(true, true, true)};
     for (size_t i = 0; i < std::size(kinds); ++i) {
-        SCOPED_TRACE(KindText(kinds[i]));
+        SCOPED_TRACE(i);
         ButtonDefinition made = kinds[i];
         made.guid = this->made.Add(CreateGUID());
         made.buttonText = L"Kind " + std::to_wstring(i);
-        ASSERT_EQ(buttons.Create(made).outcome, CreationOutcome::Created);
-        const std::optional<ButtonDefinition> loaded = buttons.Load(made.buttonText);
+        ASSERT_EQ(buttons.Create(made, kAny).kind, Kind::Created);
+        const std::optional<ButtonDefinition> loaded = buttons.Load(made.buttonText).button;
         ASSERT_TRUE(loaded);
         EXPECT_EQ(KeyValuesOf(*loaded), KeyValuesOf(made));
         EXPECT_EQ(std::tie(loaded->script, loaded->menuOnly, loaded->helpMenu, loaded->buttonText),
                   std::tie(made.script, made.menuOnly, made.helpMenu, made.buttonText));
         api.written.clear();
-        EXPECT_EQ(buttons.Save(*loaded, made.buttonText).outcome, CreationOutcome::Saved);
+        EXPECT_EQ(buttons.Save(*loaded, made.buttonText, {}).kind, Kind::Saved);
         EXPECT_TRUE(api.written.empty());
 
         ButtonDefinition next = kinds[(i + 1) % std::size(kinds)];
         next.guid = made.guid;
         next.buttonText = made.buttonText;
-        EXPECT_EQ(buttons.Save(next, made.buttonText).outcome, CreationOutcome::Saved);
+        EXPECT_EQ(buttons.Save(next, made.buttonText, {}).kind, Kind::Saved);
         Values expected;
         for (const RegistryValue& value : KeyValuesOf(next))
             expected[value.name] = std::wstring(reinterpret_cast<const wchar_t*>(value.data.data()), value.data.size() / 2);
@@ -206,17 +208,17 @@ TEST_F(EditTest, EveryKindLoadsAsItWasMadeAndSavesIntoAnother) {
 
 TEST_F(EditTest, SaveAfterAnotherCopyRenamedTheButtonAndMadeANewOneOfItsTextWritesNothing) {
     const ButtonDefinition button = Made();
-    std::optional<ButtonDefinition> loaded = buttons.Load(L"Notes");
+    std::optional<ButtonDefinition> loaded = buttons.Load(L"Notes").button;
     ASSERT_TRUE(loaded);
     loaded->menuText = L"Changed here";
 
     // Meanwhile another copy of the program renames it and makes a new "Notes".
-    std::optional<ButtonDefinition> renamed = buttons.Load(L"Notes");
+    std::optional<ButtonDefinition> renamed = buttons.Load(L"Notes").button;
     renamed->buttonText = L"Jots";
-    ASSERT_EQ(buttons.Save(*renamed, L"Notes").outcome, CreationOutcome::Saved);
+    ASSERT_EQ(buttons.Save(*renamed, L"Notes", {}).kind, Kind::Saved);
     const ButtonDefinition newer = Made();
 
-    EXPECT_EQ(buttons.Save(*loaded, L"Notes").outcome, CreationOutcome::ListChanged);
+    EXPECT_EQ(buttons.Save(*loaded, L"Notes", {}).kind, Kind::ListChanged);
     EXPECT_EQ(catalogue.GuidOf(L"Notes"), newer.guid);
     EXPECT_EQ(catalogue.GuidOf(L"Jots"), button.guid);
     EXPECT_EQ(ValuesAt(k64, button.guid).at(L"MenuText"), std::wstring(L"Open Notes") + L'\0');
@@ -229,13 +231,13 @@ TEST_F(EditTest, NewHiveMovesTheKeyAndRefusedWritesPutTheButtonBack) {
 
     RecordingRegistry refusing;
     refusing.Refuse(RegCall::Set, ERROR_ACCESS_DENIED, L"MenuText", KEY_WOW64_32KEY);
-    EXPECT_EQ(Edit(L"Notes", [](ButtonDefinition& b) { b.menuText = L"Changed"; }, &refusing),
-              CreationOutcome::NotWritten);
-    EXPECT_NE(messages.shown.back().text.find(L"put back"), std::wstring::npos);
+    const ButtonOutcome refused = Edit(L"Notes", [](ButtonDefinition& b) { b.menuText = L"Changed"; }, &refusing);
+    EXPECT_EQ(refused.kind, Kind::NotWritten);
+    EXPECT_GT(refused.written, 0u);
     EXPECT_EQ(ValuesAt(k64, button.guid), before);
     EXPECT_EQ(ValuesAt(k32, button.guid), before);
 
-    EXPECT_EQ(Edit(L"Notes", [](ButtonDefinition& b) { b.rootKey = HKEY_CURRENT_USER; }), CreationOutcome::Saved);
+    EXPECT_EQ(Edit(L"Notes", [](ButtonDefinition& b) { b.rootKey = HKEY_CURRENT_USER; }).kind, Kind::Saved);
     EXPECT_EQ(ValuesAt(kUser, button.guid), before);
     EXPECT_TRUE(ValuesAt(k64, button.guid).empty());
     EXPECT_TRUE(ValuesAt(k32, button.guid).empty());

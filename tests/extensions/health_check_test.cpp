@@ -29,14 +29,13 @@ protected:
     ButtonDefinition Made(const std::wstring& text) {
         ButtonDefinition button{made.Add(CreateGUID()), ExecutableFolder() + L"\\extensions_tests.exe",
                                 toolbarIcon.path(), L"", text, L"Menu", L"Status", L"Tip"};
-        EXPECT_EQ(buttons.Create(button).outcome, CreationOutcome::Created);
+        EXPECT_EQ(buttons.Create(button, {}).kind, ButtonOutcome::Kind::Created);
         return button;
     }
     // The findings about this test's buttons, by kind and GUID.
     std::set<std::pair<Kind, std::wstring>> Found() {
         std::set<std::pair<Kind, std::wstring>> found;
-        const std::optional<std::vector<Finding>> findings = buttons.Check(L"");
-        for (const Finding& finding : *findings) {
+        for (const Finding& finding : buttons.Check(L"").findings) {
             if (made.Guids().contains(finding.guid)) found.insert({finding.kind, finding.guid});
         }
         return found;
@@ -65,7 +64,7 @@ TEST_F(HealthCheckTest, EachKindOfFindingAndTheRepairOfThoseThatCanBe) {
     // The hot icon has the full-screen size only: the toolbar scales it up.
     ButtonDefinition small{made.Add(CreateGUID()), well.exec, toolbarIcon.path(), smallIcon.path(), L"Small", L"M",
                            L"S", L"T"};
-    ASSERT_EQ(buttons.Create(small).outcome, CreationOutcome::Created);
+    ASSERT_EQ(buttons.Create(small, {}).kind, ButtonOutcome::Kind::Created);
     const ButtonDefinition unlisted = Made(L"Unlisted");
     catalogue.Remove(L"Unlisted");
     // Listing this one would take the entry of another button of its text.
@@ -76,7 +75,7 @@ TEST_F(HealthCheckTest, EachKindOfFindingAndTheRepairOfThoseThatCanBe) {
     // A menu item has no button text: it is listed under its menu text.
     ButtonDefinition item{made.Add(CreateGUID()), well.exec, L"", L"", L"", L"Item menu", L"S", L""};
     item.menuOnly = true;
-    ASSERT_EQ(buttons.Create(item).outcome, CreationOutcome::Created);
+    ASSERT_EQ(buttons.Create(item, {}).kind, ButtonOutcome::Kind::Created);
     catalogue.Remove(L"Item menu");
 
     const std::set<std::pair<Kind, std::wstring>> expected{
@@ -86,7 +85,7 @@ TEST_F(HealthCheckTest, EachKindOfFindingAndTheRepairOfThoseThatCanBe) {
         {Kind::ToolbarSizeMissing, small.guid},
     };
     EXPECT_EQ(Found(), expected);
-    const std::vector<Finding> all = *buttons.Check(L"");
+    const std::vector<Finding> all = buttons.Check(L"").findings;
     for (const Finding& finding : all) {
         // Only a key whose text no entry has can be listed under it.
         if (finding.kind == Kind::Unlisted && made.Guids().contains(finding.guid)) {
@@ -98,9 +97,11 @@ TEST_F(HealthCheckTest, EachKindOfFindingAndTheRepairOfThoseThatCanBe) {
     }
 
     // Other tests make and break buttons meanwhile: only this test's are repaired.
-    std::vector<Finding> ours = *buttons.Check(L"");
+    std::vector<Finding> ours = buttons.Check(L"").findings;
     std::erase_if(ours, [this](const Finding& finding) { return !made.Guids().contains(finding.guid); });
-    buttons.Repair(ours);
+    const RepairResult repaired = buttons.Repair(ours);
+    EXPECT_TRUE(repaired.refused.empty());
+    EXPECT_EQ(repaired.repaired.size(), 5u);
     EXPECT_EQ(Found(), (std::set<std::pair<Kind, std::wstring>>{{Kind::MissingFile, gone.guid},
                                                                 {Kind::Unlisted, taken.guid},
                                                                 {Kind::SharedGuid, shared.guid},
@@ -111,7 +112,6 @@ TEST_F(HealthCheckTest, EachKindOfFindingAndTheRepairOfThoseThatCanBe) {
     EXPECT_EQ(catalogue.GuidOf(L"Unlisted"), unlisted.guid);
     EXPECT_EQ(catalogue.GuidOf(L"Item menu"), item.guid);
     EXPECT_TRUE(testing::Consistent(api, catalogue, {oneView.guid, unlisted.guid, well.guid, twoFaced.guid}));
-    EXPECT_TRUE(messages.shown.empty());
 }
 
 // One button each, changed as the row says: exactly the findings named, and

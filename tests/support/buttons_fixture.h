@@ -16,9 +16,8 @@ protected:
     MadeKeys made;
     ScratchKey scratch;
     RecordingRegistry api;
-    ScriptedMessageBox messages;
     MyButtonsCatalogue catalogue{api, scratch.Application()};
-    ToolbarButtons buttons{api, catalogue, messages, nullptr};
+    ToolbarButtons buttons{api, catalogue};
 };
 
 }  // namespace barsmith::testing

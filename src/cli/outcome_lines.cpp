@@ -1,0 +1,231 @@
+#include "cli/outcome_lines.h"
+
+#include "platform/names.h"
+#include "platform/status_text.h"
+
+namespace barsmith {
+namespace {
+
+using Kind = ButtonOutcome::Kind;
+
+std::wstring Key(KeyPlace place, const std::wstring& guid) { return FullExtensionKeyPath(place, guid); }
+
+std::wstring Why(LSTATUS status) {
+    return status == kKeyIsLink ? std::wstring(L"it is a registry link") : StatusText(status);
+}
+
+std::wstring FailureLine(const KeyFailure& failure, const std::wstring& guid) {
+    const std::wstring key = Key(failure.place, guid);
+    switch (failure.step) {
+    case KeyFailure::Step::Create: return key + L" could not be created: " + Why(failure.status);
+    case KeyFailure::Step::Open: return key + L" could not be opened for writing: " + Why(failure.status);
+    case KeyFailure::Step::WriteValue:
+        return L"the value " + Quoted(failure.value) + L" of " + key + L" could not be written: " + Why(failure.status);
+    case KeyFailure::Step::DeleteValue:
+        return L"the value " + Quoted(failure.value) + L" of " + key + L" could not be removed: " + Why(failure.status);
+    case KeyFailure::Step::Foreign:
+        return key + L" is no toolbar button made by Barsmith" +
+               (failure.status == kKeyIsLink ? L" (it is a registry link)" : L"") + L"; it was left as it is";
+    case KeyFailure::Step::DeleteKey: return key + L" could not be deleted: " + Why(failure.status);
+    case KeyFailure::Step::Record: return L"My Buttons could not record its entry: " + Why(failure.status);
+    case KeyFailure::Step::Unlist: return L"My Buttons could not remove its entry: " + Why(failure.status);
+    }
+    return Why(failure.status);
+}
+
+std::wstring PlacesLines(const std::vector<PlaceStatus>& places, const std::wstring& guid) {
+    std::wstring lines;
+    for (const PlaceStatus& place : places) lines += L"\n  " + Key(place.place, guid) + L": " + Why(place.status);
+    return lines;
+}
+
+std::wstring KeysLeftLines(const KeysLeft& left) {
+    std::wstring lines = PlacesLines(left.refused, left.guid);
+    for (const KeyPlace place : left.foreign)
+        lines += L"\n  " + Key(place, left.guid) + L": no button made by Barsmith, left as it is";
+    return lines;
+}
+
+std::wstring NotNotedLine(LSTATUS status) {
+    const bool unsound = status == kKeyIsLink || status == ERROR_CHILD_MUST_BE_VOLATILE;
+    return L"Barsmith could not note the change in its journal first (" + Why(status) +
+           L"), so that it could be finished if Barsmith were ended half-way." +
+           (unsound ? L" barsmith.exe check --repair makes the journal anew." : L"");
+}
+
+// What a change that failed part-way left of what it wrote.
+std::wstring UndoneLine(const ButtonOutcome& outcome) {
+    if (outcome.written == 0) return L" Nothing was written.";
+    if (outcome.undone.empty()) return L" What was written has been taken back.";
+    return L" What was written could not all be taken back; delete or mend by hand:" +
+           PlacesLines(outcome.undone, outcome.guid);
+}
+
+std::wstring WritingLines(const ButtonOutcome& outcome) {
+    const std::wstring head = L"The button " + Quoted(Escaped(outcome.text)) + L" was not written: ";
+    switch (outcome.kind) {
+    case Kind::MissingField: return head + L"it needs " + outcome.row->label + L". Nothing was written.";
+    case Kind::BadText:
+        return TextProblemLine(*outcome.problem, outcome.value) + L" Nothing was written.";
+    case Kind::NoGuid: return head + L"it has no GUID to name its registry key. Nothing was written.";
+    case Kind::KeyExists:
+        return head + Key(outcome.place, outcome.guid) + L" exists already; it was left as it is. Nothing was written.";
+    case Kind::NotReplaced:
+        return L"My Buttons holds a button " + Quoted(Escaped(outcome.text)) +
+               L" already. Nothing was changed; give --replace to replace it.";
+    case Kind::ListChanged:
+        return head + L"My Buttons or its key changed meanwhile (another copy of Barsmith). Nothing was written.";
+    case Kind::NotOurs:
+        return head + Key(outcome.place, outcome.guid) + L" is no toolbar button made by Barsmith. Nothing was written.";
+    case Kind::NotNoted: return head + NotNotedLine(outcome.status) + L" Nothing was written.";
+    case Kind::NotWritten: return head + FailureLine(*outcome.failure, outcome.guid) + L"." + UndoneLine(outcome);
+    case Kind::NotRecorded:
+        return head + L"My Buttons could not record it: " + Why(outcome.status) + L"." + UndoneLine(outcome) +
+               (outcome.replacing ? L" The earlier button of the text is unchanged." : L"");
+    case Kind::Created:
+    case Kind::Saved: {
+        std::wstring lines;
+        if (!outcome.leftOver.replaced.Empty())
+            lines += L"The button " + Quoted(Escaped(outcome.text)) +
+                     L" is written, but the key of the button it replaced was left behind:" +
+                     KeysLeftLines(outcome.leftOver.replaced);
+        if (!outcome.leftOver.moved.refused.empty())
+            lines += std::wstring(lines.empty() ? L"" : L"\n") + L"The button " + Quoted(Escaped(outcome.text)) +
+                     L" is written, but its key could not be deleted from where it was:" +
+                     PlacesLines(outcome.leftOver.moved.refused, outcome.guid);
+        return lines;
+    }
+    default: return {};
+    }
+}
+
+std::wstring RemovalLines(const ButtonOutcome& outcome) {
+    const std::wstring name = Quoted(Escaped(outcome.entry.empty() ? outcome.guid : outcome.entry));
+    const std::wstring head = L"The button " + name + L" was not deleted: ";
+    const std::wstring stays = outcome.entry.empty() ? L"" : L" It stays in My Buttons.";
+    std::wstring line;
+    switch (outcome.kind) {
+    case Kind::AlreadyGone:
+        line = outcome.entry.empty()
+                   ? outcome.guid + L" is neither in My Buttons nor a toolbar button's key. Nothing was deleted."
+                   : L"The button " + name + L" had no registry key in either hive; its entry has left My Buttons.";
+        break;
+    case Kind::ListChanged:
+        line = head + L"My Buttons changed meanwhile (another copy of Barsmith). Nothing was deleted.";
+        break;
+    case Kind::CatalogueLocked: line = head + L"My Buttons cannot be changed: " + Why(outcome.status) + L"."; break;
+    case Kind::NoGuid:
+        line = L"My Buttons names no registry key for " + name + L": " + Quoted(Escaped(outcome.guid)) +
+               L" is no GUID. The entry has left My Buttons.";
+        break;
+    case Kind::Unreadable:
+        line = head + Key(outcome.place, outcome.guid) + L" could not be read: " + Why(outcome.status) + L"." + stays;
+        break;
+    case Kind::NotOurs:
+        line = Key(outcome.place, outcome.guid) + L" is no toolbar button made by Barsmith" +
+               (outcome.status == ERROR_SUCCESS ? L"" : L", or cannot be read (" + Why(outcome.status) + L")") +
+               L"; it was left as it is." + (outcome.entry.empty() ? L"" : L" The entry has left My Buttons.");
+        break;
+    case Kind::HasSubKeys:
+        line = head + Key(outcome.place, outcome.guid) + L" holds sub-keys, which no toolbar button has." + stays;
+        break;
+    case Kind::NotNoted: line = head + NotNotedLine(outcome.status) + stays; break;
+    case Kind::NotDeleted:
+        line = head + L"its registry key could not be removed from:" + PlacesLines(outcome.left, outcome.guid);
+        break;
+    case Kind::NotUnlisted:
+        line = L"The entry " + name + L" could not be removed from My Buttons: " + Why(outcome.status);
+        break;
+    default: break;
+    }
+    if (outcome.entryStatus != ERROR_SUCCESS)
+        line += std::wstring(line.empty() ? L"" : L"\n") + L"The entry " + name +
+                L" could not be removed from My Buttons: " + Why(outcome.entryStatus);
+    return line;
+}
+
+std::wstring RepairLines(const ButtonOutcome& outcome) {
+    if (outcome.Succeeded()) return {};
+    if (outcome.entryStatus != ERROR_SUCCESS)
+        return L"The entry " + Quoted(Escaped(outcome.entry)) + L" could not be removed from My Buttons: " +
+               Why(outcome.entryStatus);
+    if (outcome.guid.empty()) return L"The change journal could not be made anew: " + Why(outcome.status);
+    switch (outcome.kind) {
+    case Kind::NotRecorded:
+        if (!outcome.failure) return outcome.guid + L" could not be listed in My Buttons: " + Why(outcome.status);
+        [[fallthrough]];
+    case Kind::NotWritten:
+        return outcome.guid + L" could not be made alike in both registry views: " +
+               FailureLine(*outcome.failure, outcome.guid) + L"." + UndoneLine(outcome);
+    case Kind::NotNoted: return outcome.guid + L" could not be made alike in both registry views: " + NotNotedLine(outcome.status);
+    default: return {};
+    }
+}
+
+std::wstring ChangeName(const Change& change) {
+    const wchar_t* name = change.kind == Change::Kind::Create ? L"creation"
+                          : change.kind == Change::Kind::Save ? L"saving"
+                                                              : L"removal";
+    const std::wstring& text = change.text.empty() ? change.entry : change.text;
+    return std::wstring(L"The ") + name + L" of " + Quoted(Escaped(text.empty() ? change.guid : text)) +
+           L" by another copy of Barsmith";
+}
+
+const wchar_t* IgnoredWhy(IgnoredNote::Why why) {
+    switch (why) {
+    case IgnoredNote::Why::Damaged: return L"it is damaged or not Barsmith's";
+    case IgnoredNote::Why::TooLarge: return L"it is larger than any change of a button";
+    case IgnoredNote::Why::NotItsPlace:
+        return L"it names a machine-wide change but was kept where any program of the user can write";
+    case IgnoredNote::Why::GivenUp: return L"the change failed each time it was tried";
+    }
+    return L"";
+}
+
+}  // namespace
+
+std::wstring SettledLines(const SettleReport& report, bool changes) {
+    std::wstring lines;
+    const auto line = [&](const std::wstring& text) { lines += (lines.empty() ? L"" : L"\n") + text; };
+    if (changes) {
+        for (const auto& [change, result] : report.unsettled)
+            line(ChangeName(change) + L" could not be finished: " + FailureLine(*result.failure, change.guid) +
+                 L". It will be tried again with the next change.");
+    }
+    for (const auto& [change, result] : report.leftBehind)
+        line(ChangeName(change) + L" is finished, but registry keys were left behind:" + KeysLeftLines(result.moved) +
+             KeysLeftLines(result.replaced));
+    for (const IgnoredNote& note : report.ignored)
+        line(L"A note of a change in Barsmith's " +
+             std::wstring(note.place == JournalPlace::Machine ? L"machine-wide" : L"per-user") + L" journal, " +
+             Quoted(Escaped(note.name)) + L", was removed without being carried out: " + IgnoredWhy(note.why) + L".");
+    return lines;
+}
+
+std::wstring TextProblemLine(const TextProblem& problem, const std::wstring& text) {
+    const std::wstring what =
+        problem.character ? L"holds the control character U+" + Escaped(std::wstring(1, problem.character)).substr(2) +
+                                L"; it must be one line of text."
+                          : L"has " + std::to_wstring(text.size()) + L" characters; it may have at most " +
+                                std::to_wstring(problem.field->maxLength) + L".";
+    return L"The option " + std::wstring(problem.field->option) + L" " + Quoted(Escaped(text)) + L" " + what;
+}
+
+std::wstring OutcomeLines(const ButtonOutcome& outcome, CommandRequest request) {
+    std::wstring lines = SettledLines(outcome.settled, request != CommandRequest::Read);
+    std::wstring more;
+    if (outcome.kind == Kind::Busy) {
+        more = kBusyLine;
+    } else {
+        switch (request) {
+        case CommandRequest::Create: more = WritingLines(outcome); break;
+        case CommandRequest::Remove: more = RemovalLines(outcome); break;
+        case CommandRequest::Repair: more = RepairLines(outcome); break;
+        case CommandRequest::Read: break;
+        }
+    }
+    if (!more.empty()) lines += (lines.empty() ? L"" : L"\n") + more;
+    return lines;
+}
+
+}  // namespace barsmith
