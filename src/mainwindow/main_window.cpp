@@ -206,17 +206,12 @@ void MainWindow::OnPickHotIcon() {
 }
 
 void MainWindow::RunPicker(const Picker& picker) {
+    SetStatusDefault();
+    filePicker_.Filter = picker.filter;
+    filePicker_.DialogTitle = picker.title;
+    if (picker.startInIcons) filePicker_.InitDir = ExecutableFolder() + L"\\Icons";
     // A cancelled or failed dialog ends the picker quietly.
-    try {
-        SetStatusDefault();
-        filePicker_.CancelError = true;
-        filePicker_.Filter = picker.filter;
-        filePicker_.DialogTitle = picker.title;
-        if (picker.startInIcons) filePicker_.InitDir = ExecutableFolder() + L"\\Icons";
-        filePicker_.ShowOpen(Hwnd());
-        SetText(picker.target, filePicker_.FileName);
-    } catch (const DialogCancelled&) {
-    }
+    if (const std::optional<std::wstring> chosen = filePicker_.Open(Hwnd())) SetText(picker.target, *chosen);
 }
 
 // --- Messages ---------------------------------------------------------------

@@ -260,8 +260,8 @@ private:
     InfoHeader header_;
     // Kept for the window's lifetime: it remembers the list it read last.
     MyButtonsCatalogue catalogue_{services_.registry};
-    CommonDialog filePicker_;
-    CommonDialog exportDialog_{services_.fileDialog};  // its own, so the pickers keep offering their files
+    FileDialog filePicker_;
+    FileDialog exportDialog_{services_.fileDialog};  // its own, so the pickers keep offering their files
     PackageDialog packageDialog_;
     PackageDetails packageDetails_;  // as last given, offered again
     AboutWindow about_{forms_, services_.messages, services_.shell};

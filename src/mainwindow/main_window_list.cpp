@@ -372,7 +372,6 @@ void MainWindow::OnExportSelected() {
     const std::vector<std::wstring> entries = SelectedEntries();
     if (entries.empty()) return;
     const bool one = entries.size() == 1;
-    exportDialog_.CancelError = true;
     exportDialog_.Filter =
         L"Registry files (*.reg)|*.reg|Group Policy preference files (*.xml)|*.xml|"
         L"Windows Installer packages (*.msi)|*.msi";
@@ -380,14 +379,11 @@ void MainWindow::OnExportSelected() {
     exportDialog_.DialogTitle =
         one ? L"Export the " + entries.front() + L" Button" : L"Export " + std::to_wstring(entries.size()) + L" Buttons";
     exportDialog_.FileName = (one ? FileNameFor(entries.front()) : std::wstring(L"My Buttons")) + L".reg";
-    try {
-        exportDialog_.ShowSave(Hwnd());
-    } catch (const DialogCancelled&) {
-        return;
-    }
+    const std::optional<std::wstring> path = exportDialog_.Save(Hwnd());
+    if (!path) return;
     ExportRequest request;
     request.entries = entries;
-    request.path = exportDialog_.FileName;
+    request.path = *path;
     request.format = FormatOfFile(request.path).value_or(ExportFormat::RegistryFile);
     if (request.format == ExportFormat::Package) {
         PackageQuestionSeam& question = services_.packageQuestion ? *services_.packageQuestion : packageDialog_;

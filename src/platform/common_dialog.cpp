@@ -27,7 +27,7 @@ std::wstring ToDialogFilter(const std::wstring& filter) {
     return converted;
 }
 
-void CommonDialog::Show(HWND owner, bool save) {
+std::optional<std::wstring> FileDialog::Show(HWND owner, bool save) {
     std::wstring file(kMaxPath + 1, L'\0');
     std::copy_n(FileName.begin(), std::min<size_t>(FileName.size(), kMaxPath), file.begin());
     const std::wstring filter = ToDialogFilter(Filter);
@@ -44,12 +44,10 @@ void CommonDialog::Show(HWND owner, bool save) {
     request.lpstrDefExt = DefaultExt.empty() ? nullptr : DefaultExt.c_str();
     request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | (save ? OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST : 0);
 
-    if (!(save ? dialog_.ShowSaveDialog(request) : dialog_.ShowOpenDialog(request))) {
-        // A cancel without CancelError leaves everything as it was, silently.
-        if (CancelError || dialog_.ExtendedError() != 0) throw DialogCancelled();
-        return;
-    }
+    // A cancel, or a dialog that failed, leaves everything as it was.
+    if (!(save ? dialog_.ShowSaveDialog(request) : dialog_.ShowOpenDialog(request))) return std::nullopt;
     FileName = file.c_str();
+    return FileName;
 }
 
 }  // namespace barsmith

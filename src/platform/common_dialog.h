@@ -1,12 +1,11 @@
 #pragma once
-// A file-open and Save As dialog object whose properties persist between uses, over
+// A file-open and Save As dialog whose properties persist between uses, over
 // GetOpenFileNameW and GetSaveFileNameW. The call itself goes through FileDialogSeam so that tests
 // can script the user's answer.
 #include <windows.h>
 #include <commdlg.h>
 
 #include <optional>
-#include <stdexcept>
 #include <string>
 
 #include "platform/com.h"
@@ -42,34 +41,27 @@ private:
     std::optional<ScopedCom> com_;
 };
 
-// Raised by ShowOpen when the user cancels and CancelError is set, or when the
-// dialog itself fails.
-class DialogCancelled : public std::runtime_error {
-public:
-    DialogCancelled() : std::runtime_error("file dialog cancelled") {}
-};
-
 // "desc|pattern|desc|pattern" as the dialog wants it: NUL-separated, ending in two NULs.
 std::wstring ToDialogFilter(const std::wstring& filter);
 
-class CommonDialog {
+class FileDialog {
 public:
-    explicit CommonDialog(FileDialogSeam& dialog) : dialog_(dialog) {}
+    explicit FileDialog(FileDialogSeam& dialog) : dialog_(dialog) {}
 
-    bool CancelError = false;
     std::wstring Filter;
     std::wstring DialogTitle;
     std::wstring InitDir;
-    std::wstring FileName;
+    std::wstring FileName;    // offered first; the last file chosen
     std::wstring DefaultExt;  // added to a typed name that has none (Save As only)
 
-    // Shows the dialog modally over `owner`; on success FileName holds the path.
-    void ShowOpen(HWND owner) { Show(owner, false); }
+    // Shows the dialog modally over `owner`: the file chosen, also kept in
+    // FileName; nothing when the user cancelled or the dialog failed.
+    std::optional<std::wstring> Open(HWND owner) { return Show(owner, false); }
     // The Save As dialog: asks before an existing file is replaced.
-    void ShowSave(HWND owner) { Show(owner, true); }
+    std::optional<std::wstring> Save(HWND owner) { return Show(owner, true); }
 
 private:
-    void Show(HWND owner, bool save);
+    std::optional<std::wstring> Show(HWND owner, bool save);
 
     // Room for the longest path the system accepts.
     static constexpr DWORD kMaxPath = 32767;

@@ -14,14 +14,14 @@ namespace {
 constexpr int kSmallestFontHeight = 8;  // pixels: captions are not shrunk below this
 constexpr int kLabelGapTwips = 60;      // between a label's caption and the next control on its line
 
-bool IsButtonClass(HWND control) {
+bool IsButtonControl(HWND control) {
     wchar_t cls[16]{};  // room for any class name it is compared with: a longer one differs
     GetClassNameW(control, cls, 16);
     return lstrcmpiW(cls, WC_BUTTONW) == 0;
 }
 
 bool IsButtonOfType(HWND control, LONG type) {
-    return IsButtonClass(control) && (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == type;
+    return IsButtonControl(control) && (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == type;
 }
 
 bool IsPushButton(HWND control) {

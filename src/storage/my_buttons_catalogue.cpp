@@ -31,32 +31,32 @@ const std::vector<std::wstring>& MyButtonsCatalogue::ButtonTexts() const {
     stamp_ = now;
     texts_.clear();
     if (!now) return texts_;
-    for (SettingsEntry& entry : store_.GetAllSettings(application_, kCatalogueSection))
+    for (SettingsEntry& entry : store_.Entries(application_, kCatalogueSection))
         texts_.push_back(std::move(entry.key));
     std::sort(texts_.begin(), texts_.end(), Less);
     return texts_;
 }
 
 std::vector<SettingsEntry> MyButtonsCatalogue::Entries() const {
-    std::vector<SettingsEntry> entries = store_.GetAllSettings(application_, kCatalogueSection);
+    std::vector<SettingsEntry> entries = store_.Entries(application_, kCatalogueSection);
     std::sort(entries.begin(), entries.end(),
               [](const SettingsEntry& a, const SettingsEntry& b) { return Less(a.key, b.key); });
     return entries;
 }
 
 std::optional<std::wstring> MyButtonsCatalogue::TextNaming(const std::wstring& guid) const {
-    for (const SettingsEntry& entry : store_.GetAllSettings(application_, kCatalogueSection)) {
+    for (const SettingsEntry& entry : store_.Entries(application_, kCatalogueSection)) {
         if (SameName(entry.value, guid)) return entry.key;
     }
     return std::nullopt;
 }
 
 std::wstring MyButtonsCatalogue::GuidOf(const std::wstring& buttonText) const {
-    return store_.GetSetting(application_, kCatalogueSection, buttonText);
+    return store_.Value(application_, kCatalogueSection, buttonText);
 }
 
 std::optional<std::wstring> MyButtonsCatalogue::Lookup(const std::wstring& buttonText) const {
-    return store_.FindSetting(application_, kCatalogueSection, buttonText);
+    return store_.Find(application_, kCatalogueSection, buttonText);
 }
 
 LSTATUS MyButtonsCatalogue::CanChange() const { return store_.CanChange(application_, kCatalogueSection); }
@@ -73,12 +73,12 @@ LSTATUS MyButtonsCatalogue::Record(const std::wstring& buttonText, const std::ws
     const std::optional<std::wstring> spelled = Spelling(buttonText);
     if (!Current()) stamp_.reset();
     // A refused write leaves the store, and so the list, as it was.
-    LSTATUS status = store_.SaveSetting(application_, kCatalogueSection, buttonText, guid);
+    LSTATUS status = store_.Write(application_, kCatalogueSection, buttonText, guid);
     if (status == ERROR_SUCCESS && spelled && *spelled != buttonText) {
         // The registry keeps the first spelling of a value's name: the entry
         // is written anew, so that it shows the text as it is now.
-        status = store_.DeleteSetting(application_, kCatalogueSection, *spelled);
-        if (status == ERROR_SUCCESS) status = store_.SaveSetting(application_, kCatalogueSection, buttonText, guid);
+        status = store_.Remove(application_, kCatalogueSection, *spelled);
+        if (status == ERROR_SUCCESS) status = store_.Write(application_, kCatalogueSection, buttonText, guid);
     }
     if (!stamp_ || status != ERROR_SUCCESS) {
         stamp_.reset();
@@ -96,7 +96,7 @@ LSTATUS MyButtonsCatalogue::Record(const std::wstring& buttonText, const std::ws
 
 LSTATUS MyButtonsCatalogue::Remove(const std::wstring& buttonText) const {
     if (!Current()) stamp_.reset();
-    const LSTATUS status = store_.DeleteSetting(application_, kCatalogueSection, buttonText);
+    const LSTATUS status = store_.Remove(application_, kCatalogueSection, buttonText);
     if (!stamp_ || status != ERROR_SUCCESS) return status;
     const auto at = std::lower_bound(texts_.begin(), texts_.end(), buttonText, Less);
     if (at == texts_.end() || !SameName(*at, buttonText)) {

@@ -10,7 +10,7 @@ LSTATUS SettingsStore::OpenSection(const std::wstring& application, const std::w
     return key.Open(api_, HKEY_CURRENT_USER, SectionPath(application, section), access);
 }
 
-std::vector<SettingsEntry> SettingsStore::GetAllSettings(const std::wstring& application,
+std::vector<SettingsEntry> SettingsStore::Entries(const std::wstring& application,
                                                          const std::wstring& section) const {
     std::vector<SettingsEntry> entries;
     RegKey key;
@@ -24,12 +24,12 @@ std::vector<SettingsEntry> SettingsStore::GetAllSettings(const std::wstring& app
     return entries;
 }
 
-std::wstring SettingsStore::GetSetting(const std::wstring& application, const std::wstring& section,
+std::wstring SettingsStore::Value(const std::wstring& application, const std::wstring& section,
                                        const std::wstring& key) const {
-    return FindSetting(application, section, key).value_or(std::wstring());
+    return Find(application, section, key).value_or(std::wstring());
 }
 
-std::optional<std::wstring> SettingsStore::FindSetting(const std::wstring& application, const std::wstring& section,
+std::optional<std::wstring> SettingsStore::Find(const std::wstring& application, const std::wstring& section,
                                                        const std::wstring& key) const {
     // The nameless default value of the section is no entry.
     if (key.empty()) return std::nullopt;
@@ -45,7 +45,7 @@ LSTATUS SettingsStore::CanChange(const std::wstring& application, const std::wst
     return OpenSection(application, section, KEY_SET_VALUE, key);
 }
 
-LSTATUS SettingsStore::SaveSetting(const std::wstring& application, const std::wstring& section,
+LSTATUS SettingsStore::Write(const std::wstring& application, const std::wstring& section,
                                    const std::wstring& key, const std::wstring& value) const {
     RegKey sectionKey;
     const LSTATUS status =
@@ -53,7 +53,7 @@ LSTATUS SettingsStore::SaveSetting(const std::wstring& application, const std::w
     return status != ERROR_SUCCESS ? status : sectionKey.Write(TextValue(key, value));
 }
 
-LSTATUS SettingsStore::DeleteSetting(const std::wstring& application, const std::wstring& section,
+LSTATUS SettingsStore::Remove(const std::wstring& application, const std::wstring& section,
                                      const std::wstring& key) const {
     if (key.empty()) return ERROR_FILE_NOT_FOUND;  // never the section's default value
     RegKey sectionKey;

@@ -35,23 +35,23 @@ public:
 
     // Every entry of the section, in the order the registry enumerates them.
     // Empty when the section is missing, empty, or cannot be read.
-    std::vector<SettingsEntry> GetAllSettings(const std::wstring& application, const std::wstring& section) const;
+    std::vector<SettingsEntry> Entries(const std::wstring& application, const std::wstring& section) const;
     // The value stored under `key`, or the empty text when there is none.
-    std::wstring GetSetting(const std::wstring& application, const std::wstring& section,
+    std::wstring Value(const std::wstring& application, const std::wstring& section,
                             const std::wstring& key) const;
     // The value stored under `key`, or nothing when there is no such entry
     // (or the section cannot be read).
-    std::optional<std::wstring> FindSetting(const std::wstring& application, const std::wstring& section,
+    std::optional<std::wstring> Find(const std::wstring& application, const std::wstring& section,
                                             const std::wstring& key) const;
     // Whether entries of the section may be changed now: the system's status
     // of opening it for writing.
     LSTATUS CanChange(const std::wstring& application, const std::wstring& section) const;
     // Creates the entry (and its section), or replaces the value of an existing
     // one. Gives the system's status; on failure the store is unchanged.
-    LSTATUS SaveSetting(const std::wstring& application, const std::wstring& section, const std::wstring& key,
+    LSTATUS Write(const std::wstring& application, const std::wstring& section, const std::wstring& key,
                         const std::wstring& value) const;
     // Removes the entry. Gives ERROR_FILE_NOT_FOUND when there was none.
-    LSTATUS DeleteSetting(const std::wstring& application, const std::wstring& section,
+    LSTATUS Remove(const std::wstring& application, const std::wstring& section,
                           const std::wstring& key) const;
     // Nothing when the section is missing or cannot be read.
     std::optional<SectionStamp> Stamp(const std::wstring& application, const std::wstring& section) const;

@@ -23,27 +23,27 @@ protected:
 };
 
 TEST_F(SettingsStoreTest, MissingOrEmptySectionGivesNothing) {
-    EXPECT_TRUE(store.GetAllSettings(app, L"My Buttons").empty());
-    EXPECT_EQ(store.GetSetting(app, L"My Buttons", L"Notes"), L"");
-    EXPECT_EQ(store.DeleteSetting(app, L"My Buttons", L"Notes"), ERROR_FILE_NOT_FOUND);
+    EXPECT_TRUE(store.Entries(app, L"My Buttons").empty());
+    EXPECT_EQ(store.Value(app, L"My Buttons", L"Notes"), L"");
+    EXPECT_EQ(store.Remove(app, L"My Buttons", L"Notes"), ERROR_FILE_NOT_FOUND);
 
-    ASSERT_EQ(store.SaveSetting(app, L"My Buttons", L"Notes", L"{1}"), ERROR_SUCCESS);
-    ASSERT_EQ(store.DeleteSetting(app, L"My Buttons", L"Notes"), ERROR_SUCCESS);
-    EXPECT_TRUE(store.GetAllSettings(app, L"My Buttons").empty());
+    ASSERT_EQ(store.Write(app, L"My Buttons", L"Notes", L"{1}"), ERROR_SUCCESS);
+    ASSERT_EQ(store.Remove(app, L"My Buttons", L"Notes"), ERROR_SUCCESS);
+    EXPECT_TRUE(store.Entries(app, L"My Buttons").empty());
     EXPECT_EQ(api.OpenKeys(), 0u);
 }
 
 TEST_F(SettingsStoreTest, SaveReplacesAndGetAllListsEveryEntry) {
     const std::wstring longValue(3000, L'x');  // more than the first read buffer holds
-    store.SaveSetting(app, L"My Buttons", L"Notes", L"{1}");
-    store.SaveSetting(app, L"My Buttons", L"Mail", longValue);
-    store.SaveSetting(app, L"My Buttons", L"  ", L"{3}");
-    store.SaveSetting(app, L"My Buttons", L"Notes", L"{4}");
-    store.SaveSetting(app, L"Other", L"Elsewhere", L"{5}");
+    store.Write(app, L"My Buttons", L"Notes", L"{1}");
+    store.Write(app, L"My Buttons", L"Mail", longValue);
+    store.Write(app, L"My Buttons", L"  ", L"{3}");
+    store.Write(app, L"My Buttons", L"Notes", L"{4}");
+    store.Write(app, L"Other", L"Elsewhere", L"{5}");
     // The section's unnamed value is no entry.
     RegSetKeyValueW(HKEY_CURRENT_USER, scratch.Sub(L"My Buttons").c_str(), nullptr, REG_SZ, L"x", 4);
 
-    auto entries = store.GetAllSettings(app, L"My Buttons");
+    auto entries = store.Entries(app, L"My Buttons");
     std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.key < b.key; });
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0].key, L"  ");
@@ -51,25 +51,25 @@ TEST_F(SettingsStoreTest, SaveReplacesAndGetAllListsEveryEntry) {
     EXPECT_EQ(entries[1].value, longValue);
     EXPECT_EQ(entries[2].key, L"Notes");
     EXPECT_EQ(entries[2].value, L"{4}");
-    EXPECT_EQ(store.GetSetting(app, L"My Buttons", L"Mail"), longValue);
+    EXPECT_EQ(store.Value(app, L"My Buttons", L"Mail"), longValue);
     EXPECT_EQ(api.OpenKeys(), 0u);
 }
 
 TEST_F(SettingsStoreTest, FailuresComeBackAsStatus) {
     api.Refuse(testing::RegCall::Set, ERROR_ACCESS_DENIED);
-    EXPECT_EQ(store.SaveSetting(app, L"My Buttons", L"Notes", L"{1}"), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(store.GetSetting(app, L"My Buttons", L"Notes"), L"");
+    EXPECT_EQ(store.Write(app, L"My Buttons", L"Notes", L"{1}"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(store.Value(app, L"My Buttons", L"Notes"), L"");
     EXPECT_EQ(api.OpenKeys(), 0u);
 }
 
 TEST_F(SettingsStoreTest, StampChangesWithEveryEntryWritten) {
     EXPECT_FALSE(store.Stamp(app, L"My Buttons"));
-    store.SaveSetting(app, L"My Buttons", L"Notes", L"{1}");
+    store.Write(app, L"My Buttons", L"Notes", L"{1}");
     const auto first = store.Stamp(app, L"My Buttons");
     ASSERT_TRUE(first);
     EXPECT_EQ(first->entries, 1u);
     Sleep(2);
-    store.SaveSetting(app, L"My Buttons", L"Notes", L"{2}");
+    store.Write(app, L"My Buttons", L"Notes", L"{2}");
     const auto second = store.Stamp(app, L"My Buttons");
     ASSERT_TRUE(second);
     EXPECT_FALSE(*first == *second) << "a replaced value counts as a change";
@@ -94,10 +94,10 @@ TEST_F(CatalogueListTest, ButtonsAreKeyedByTextSortedAndCaseDoesNotMakeANewEntry
     catalogue.Record(L"Mail", L"{44444444-4444-4444-4444-444444444444}");
 
     EXPECT_EQ(catalogue.ButtonTexts(), (std::vector<std::wstring>{L"Mail", L"NOTES", L"web"}));
-    EXPECT_EQ(store.GetAllSettings(app, kCatalogueSection).size(), 3u);
+    EXPECT_EQ(store.Entries(app, kCatalogueSection).size(), 3u);
     EXPECT_EQ(catalogue.GuidOf(L"Notes"), L"{4}");
     EXPECT_EQ(catalogue.GuidOf(L"Mail"), L"{44444444-4444-4444-4444-444444444444}");
-    EXPECT_EQ(store.GetSetting(app, kCatalogueSection, L"web"), L"{11111111-1111-1111-1111-111111111111}");
+    EXPECT_EQ(store.Value(app, kCatalogueSection, L"web"), L"{11111111-1111-1111-1111-111111111111}");
 
     EXPECT_EQ(catalogue.Remove(L"Mail"), ERROR_SUCCESS);
     EXPECT_FALSE(catalogue.Contains(L"Mail"));

@@ -223,7 +223,9 @@ TEST_F(ToolbarButtonsTest, SameTextIsReplacedOnlyAsThePolicySays) {
         const ButtonOutcome outcome = buttons.Create(second, row.policy);
         EXPECT_EQ(outcome.kind, row.kind);
         EXPECT_EQ(KeyIn(HKEY_LOCAL_MACHINE, second.guid), row.kind == Kind::Created);
-        if (row.kind == Kind::NotReplaced) EXPECT_TRUE(SameGuid(outcome.earlier, first.guid));
+        if (row.kind == Kind::NotReplaced) {
+            EXPECT_TRUE(SameGuid(outcome.earlier, first.guid));
+        }
     }
     EXPECT_FALSE(KeyIn(HKEY_CURRENT_USER, first.guid)) << "no orphaned key stays behind";
     EXPECT_EQ(catalogue.ButtonTexts().size(), 1u);
@@ -401,8 +403,8 @@ TEST_F(ToolbarButtonsTest, RemovalLeavesWhatItMayNotDeleteAndSaysWhy) {
         const ButtonOutcome outcome = ToolbarButtons(refusing, sameCatalogue).Remove(shown.guid, L"Notes");
         EXPECT_EQ(outcome.kind, c.kind);
         EXPECT_EQ(outcome.Succeeded(), false);
-        if (c.placed) EXPECT_EQ(outcome.place.root, HKEY_LOCAL_MACHINE);
-        if (c.what == Case::DeleteRefused) EXPECT_FALSE(outcome.left.empty());
+        EXPECT_EQ(outcome.place.root, c.placed ? HKEY_LOCAL_MACHINE : nullptr);
+        EXPECT_EQ(outcome.left.empty(), c.what != Case::DeleteRefused);
         EXPECT_EQ(KeyIn(HKEY_LOCAL_MACHINE, guid), c.keyStays);
         EXPECT_EQ(catalogue.Contains(L"Notes"), c.entryStays);
         if (c.what == Case::SubKeys) RegDeleteKeyW(HKEY_LOCAL_MACHINE, (ExtensionKeyPath(guid) + L"\\Extra").c_str());

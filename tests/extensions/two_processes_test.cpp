@@ -76,7 +76,7 @@ TEST_F(TwoProcessesTest, RacingCopiesLeaveOneKeyPerEntryAndOneEntryPerKey) {
     ASSERT_EQ(ExitCode(other), 0u);
 
     std::map<std::wstring, std::wstring> entries;
-    for (const SettingsEntry& entry : SettingsStore(api).GetAllSettings(scratch.Application(), kCatalogueSection))
+    for (const SettingsEntry& entry : SettingsStore(api).Entries(scratch.Application(), kCatalogueSection))
         entries[entry.key] = entry.value;
     std::set<std::wstring> named;
     for (const auto& [text, guid] : entries) named.insert(guid);

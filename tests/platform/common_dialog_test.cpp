@@ -17,25 +17,24 @@ TEST(TwipsTest, RoundsToTheNearestPixelAtEachAxisDpi) {
     EXPECT_TRUE(EqualRect(&r, &expected));
 }
 
-TEST(CommonDialogTest, FilterBecomesNulSeparatedPairs) {
+TEST(FileDialogTest, FilterBecomesNulSeparatedPairs) {
     EXPECT_EQ(ToDialogFilter(L"Icons (*.ico)|*.ico"), std::wstring(L"Icons (*.ico)\0*.ico\0\0", 21));
     EXPECT_EQ(ToDialogFilter(L"A|*.a|B|*.b"), std::wstring(L"A\0*.a\0B\0*.b\0\0", 13));
     EXPECT_EQ(ToDialogFilter(L""), L"");
 }
 
-TEST(CommonDialogTest, PropertiesPersistBetweenUses) {
+TEST(FileDialogTest, PropertiesPersistBetweenUses) {
     testing::ScriptedFileDialog dialogs;
     dialogs.answers = {L"C:\\Icons\\star.ico", L""};
-    CommonDialog picker(dialogs);
+    FileDialog picker(dialogs);
     picker.Filter = L"Icons (*.ico)|*.ico";
     picker.DialogTitle = L"Choose your default icon";
     picker.InitDir = L"C:\\Icons";
-    picker.ShowOpen(nullptr);
-    EXPECT_EQ(picker.FileName, L"C:\\Icons\\star.ico");
+    EXPECT_EQ(picker.Open(nullptr), L"C:\\Icons\\star.ico");
 
     // The next use changes only the title: the last pick is offered again.
     picker.DialogTitle = L"Choose your program";
-    picker.ShowOpen(nullptr);  // cancelled, CancelError off: quietly nothing
+    EXPECT_EQ(picker.Open(nullptr), std::nullopt);  // cancelled
     ASSERT_EQ(dialogs.requests.size(), 2u);
     EXPECT_EQ(dialogs.requests[1].fileName, L"C:\\Icons\\star.ico");
     EXPECT_EQ(dialogs.requests[1].initialDir, L"C:\\Icons");
@@ -44,22 +43,12 @@ TEST(CommonDialogTest, PropertiesPersistBetweenUses) {
     EXPECT_EQ(picker.FileName, L"C:\\Icons\\star.ico");
 }
 
-TEST(CommonDialogTest, CancelRaisesOnlyWithCancelError) {
-    testing::ScriptedFileDialog dialogs;
-    CommonDialog picker(dialogs);
-    picker.FileName = L"kept.exe";
-    picker.CancelError = true;
-    EXPECT_THROW(picker.ShowOpen(nullptr), DialogCancelled);
-    EXPECT_EQ(picker.FileName, L"kept.exe");
-}
-
-TEST(CommonDialogTest, LongPathsFit) {
+TEST(FileDialogTest, LongPathsFit) {
     testing::ScriptedFileDialog dialogs;
     const std::wstring longPath = L"\\\\?\\C:\\" + std::wstring(1000, L'a') + L"\\b.exe";
     dialogs.answers = {longPath};
-    CommonDialog picker(dialogs);
-    picker.ShowOpen(nullptr);
-    EXPECT_EQ(picker.FileName, longPath);
+    FileDialog picker(dialogs);
+    EXPECT_EQ(picker.Save(nullptr), longPath);
 }
 
 }  // namespace
