@@ -470,8 +470,9 @@ int Export(const std::vector<std::wstring>& arguments, const Streams& io) {
 void PrintFindings(const Streams& io, const std::vector<Finding>& findings, const wchar_t* prefix) {
     std::wstring lines;
     for (const Finding& finding : findings) {
-        lines += prefix + std::wstring(KindName(finding.kind)) + L"\t" + Escaped(finding.guid) + L"\t" +
-                 (finding.entry.empty() ? L"-" : Escaped(finding.entry)) + L"\t" + Escaped(finding.detail) + L"\n";
+        lines += prefix + std::wstring(FindingName(finding.kind)) + L"\t" + Escaped(finding.guid) + L"\t" +
+                 (finding.entry.empty() ? L"-" : Escaped(finding.entry)) + L"\t" + Escaped(FindingDetail(finding)) +
+                 L"\n";
     }
     io.out.Write(lines);
 }

@@ -182,7 +182,63 @@ const wchar_t* IgnoredWhy(IgnoredNote::Why why) {
     return L"";
 }
 
+std::wstring Joined(const std::vector<std::wstring>& names) {
+    std::wstring joined;
+    for (const std::wstring& name : names) joined += (joined.empty() ? L"" : L", ") + name;
+    return joined;
+}
+
+std::wstring Square(int side) { return std::to_wstring(side) + L"\u00D7" + std::to_wstring(side); }
+
 }  // namespace
+
+const wchar_t* FindingName(Finding::Kind kind) {
+    using F = Finding::Kind;
+    switch (kind) {
+    case F::EntryWithoutKey: return L"entry-without-key";
+    case F::OneView: return L"one-view";
+    case F::MissingValues: return L"missing-values";
+    case F::MissingFile: return L"missing-file";
+    case F::NoToolbarImage: return L"no-toolbar-image";
+    case F::Unlisted: return L"unlisted";
+    case F::SharedGuid: return L"shared-guid";
+    case F::ViewsDiffer: return L"views-differ";
+    case F::UnreadableKey: return L"unreadable-key";
+    case F::JournalUnsound: return L"journal";
+    case F::ToolbarSizeMissing: return L"toolbar-size-missing";
+    }
+    return L"";
+}
+
+std::wstring FindingDetail(const Finding& finding) {
+    using F = Finding::Kind;
+    const std::wstring file = finding.value + L": " + finding.named;
+    switch (finding.kind) {
+    case F::EntryWithoutKey: return L"names no toolbar button of Barsmith's in either hive";
+    case F::OneView:
+        return finding.place.view == KEY_WOW64_32KEY ? L"only in the 32-bit view of HKEY_LOCAL_MACHINE"
+                                                     : L"only in the 64-bit view of HKEY_LOCAL_MACHINE";
+    case F::MissingValues: return Key(finding.place, finding.guid) + L" lacks " + Joined(finding.names);
+    case F::MissingFile: return file + L" does not exist";
+    case F::NoToolbarImage: return file + L" holds no image the toolbar could show";
+    case F::ToolbarSizeMissing:
+        return file + L" has no " + Square(finding.size) + L" image: the toolbar will scale the " +
+               Square(finding.scaledSide) + L" one";
+    case F::Unlisted: return L"no entry of My Buttons names it; its text is " + Quoted(finding.named);
+    case F::SharedGuid: return L"so does the entry " + Quoted(finding.named);
+    case F::ViewsDiffer: return L"the 64-bit and 32-bit views differ in " + Joined(finding.names);
+    case F::UnreadableKey: {
+        if (!finding.guid.empty()) return Key(finding.place, finding.guid) + L" cannot be read";
+        std::wstring extensions = Key(finding.place, L"");
+        extensions.pop_back();  // the Extensions key itself, without the last backslash
+        return L"a key below " + extensions + L" has a name too long to be read";
+    }
+    case F::JournalUnsound:
+        return std::wstring(finding.machineWide ? L"the machine-wide" : L"the user's") +
+               L" change journal cannot be kept: " + Why(finding.status);
+    }
+    return {};
+}
 
 std::wstring SettledLines(const SettleReport& report, bool changes) {
     std::wstring lines;

@@ -1,5 +1,6 @@
 #include "mainwindow/button_messages.h"
 
+#include "model/button_fields.h"
 #include "platform/message_box.h"
 #include "platform/names.h"
 #include "platform/status_text.h"
@@ -357,6 +358,48 @@ std::vector<WindowMessage> OutcomeMessages(const ButtonOutcome& outcome, ButtonR
     }
     told.insert(told.end(), more.begin(), more.end());
     return told;
+}
+
+std::wstring MissingSizeText(int size, int scaledSide) {
+    const auto square = [](int side) { return std::to_wstring(side) + L"\u00D7" + std::to_wstring(side); };
+    return L"no " + square(size) + L" image: the toolbar will scale the " + square(scaledSide) + L" one";
+}
+
+std::wstring FindingText(const Finding& finding) {
+    using F = Finding::Kind;
+    // The file by the name of the field it is given in: "its Default Icon C:\\a.ico".
+    std::wstring file = L"its " + finding.value;
+    for (const ButtonField& row : ButtonFields()) {
+        if (SameName(row.value, finding.value) && row.label) file = L"its " + std::wstring(row.label);
+    }
+    file += L" " + Escaped(finding.named);
+    const auto joined = [](const std::vector<std::wstring>& names) {
+        std::wstring text;
+        for (const std::wstring& name : names) text += (text.empty() ? L"" : L", ") + Quoted(Escaped(name));
+        return text;
+    };
+    switch (finding.kind) {
+    case F::EntryWithoutKey: return L"names no toolbar button of Barsmith's in either hive";
+    case F::OneView:
+        return std::wstring(L"is in the ") + (finding.place.view == KEY_WOW64_32KEY ? L"32" : L"64") +
+               L"-bit registry view only, so the other browser shows no button";
+    case F::MissingValues:
+        return L"its registry key " + FullExtensionKeyPath(finding.place, finding.guid) + L" lacks " +
+               joined(finding.names);
+    case F::MissingFile: return file + L" does not exist";
+    case F::NoToolbarImage: return file + L" holds no image the toolbar could show";
+    case F::ToolbarSizeMissing: return file + L" has " + MissingSizeText(finding.size, finding.scaledSide);
+    case F::Unlisted: return L"no entry of My Buttons names it; its text is " + Quoted(Escaped(finding.named));
+    case F::SharedGuid: return L"so does the entry " + Quoted(Escaped(finding.named));
+    case F::ViewsDiffer: return L"the 64-bit and 32-bit registry views differ in " + joined(finding.names);
+    case F::UnreadableKey:
+        return finding.guid.empty() ? L"a key below the browser's extensions has a name too long to be read"
+                                    : FullExtensionKeyPath(finding.place, finding.guid) + L" cannot be read";
+    case F::JournalUnsound:
+        return std::wstring(finding.machineWide ? L"the machine-wide" : L"your") + L" change journal cannot be kept: " +
+               (finding.status == kKeyIsLink ? L"it is a registry link" : StatusText(finding.status));
+    }
+    return {};
 }
 
 WindowMessage ReplaceQuestion(const std::wstring& text) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "operations/health_check.h"
 #include "operations/toolbar_buttons.h"
 
 namespace barsmith {
@@ -31,6 +32,14 @@ std::wstring SettledText(const SettleReport& report, bool changes);
 
 // "My Buttons holds a button "Notes" already..." and its title.
 WindowMessage ReplaceQuestion(const std::wstring& text);
+
+// What a finding of the check is, after the entry or GUID it concerns:
+// "its Application C:\\gone.exe does not exist".
+std::wstring FindingText(const Finding& finding);
+
+// What the toolbar does for an icon without a `size` image:
+// "no 20×20 image: the toolbar will scale the 32×32 one".
+std::wstring MissingSizeText(int size, int scaledSide);
 
 // What kind of entry it is, in words: "toolbar button that starts a program".
 std::wstring KindText(const ButtonDefinition& button);

@@ -476,7 +476,7 @@ void MainWindow::ShowFindings(const std::vector<Finding>& findings) {
     for (size_t i = 0; i < findings.size() && i < kMostShown; ++i) {
         const Finding& finding = findings[i];
         text += L"\n" + (finding.entry.empty() ? finding.guid : Quoted(Escaped(finding.entry))) + L": " +
-                Escaped(finding.detail);
+                FindingText(finding);
     }
     if (findings.size() > kMostShown) text += L"\n... and " + std::to_wstring(findings.size() - kMostShown) + L" more.";
     const auto repairable = std::count_if(findings.begin(), findings.end(), [](const Finding& f) { return f.repairable; });

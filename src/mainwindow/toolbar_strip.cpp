@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "operations/health_check.h"
+#include "mainwindow/button_messages.h"
 #include "pictures/picture_file.h"
 
 namespace barsmith {

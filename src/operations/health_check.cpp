@@ -6,7 +6,6 @@
 #include "model/button_fields.h"
 #include "pictures/picture_file.h"
 #include "platform/names.h"
-#include "platform/status_text.h"
 
 namespace barsmith {
 namespace {
@@ -29,9 +28,6 @@ std::wstring Expanded(const std::wstring& path) {
     return expanded;
 }
 
-// The sizes the browser's toolbar draws a button at: in its window, and full-screen.
-constexpr int kToolbarSizes[] = {20, 16};
-
 bool FileExists(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(Expanded(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -49,16 +45,21 @@ public:
             if (named.empty()) continue;
             const bool icon = row.field != FieldId::Path;
             const std::wstring path = icon ? ParseIconLocation(named).path : named;
+            Finding finding{Kind::MissingFile, key.guid, entry};
+            finding.value = value;
+            finding.named = named;
             if (!Exists(path)) {
-                findings.push_back({Kind::MissingFile, key.guid, entry, std::wstring(value) + L": " + named +
-                                                                            L" does not exist"});
+                findings.push_back(finding);
             } else if (icon && !DrawnOnToolbar(named)) {
-                findings.push_back({Kind::NoToolbarImage, key.guid, entry,
-                                    std::wstring(value) + L": " + named + L" holds no image the toolbar could show"});
+                finding.kind = Kind::NoToolbarImage;
+                findings.push_back(finding);
             } else if (icon) {
-                if (const std::wstring& missing = MissingToolbarSize(named); !missing.empty())
-                    findings.push_back({Kind::ToolbarSizeMissing, key.guid, entry,
-                                        std::wstring(value) + L": " + named + L" has " + missing});
+                if (const MissingSize missing = MissingToolbarSize(named); missing.side != 0) {
+                    finding.kind = Kind::ToolbarSizeMissing;
+                    finding.size = missing.side;
+                    finding.scaledSide = missing.scaledSide;
+                    findings.push_back(finding);
+                }
             }
         }
     }
@@ -77,21 +78,25 @@ private:
         }
         return at->second;
     }
-    // "no 20 x 20 image: the toolbar will scale the 32 x 32 one", or empty
-    // when the icon has an image of each size the toolbar draws.
-    const std::wstring& MissingToolbarSize(const std::wstring& location) {
+    // The first size the toolbar draws that the icon has no image of, and the
+    // side of the one it scales instead; sides of 0 when it has each size.
+    struct MissingSize {
+        int side = 0;
+        int scaledSide = 0;
+    };
+    MissingSize MissingToolbarSize(const std::wstring& location) {
         const auto [at, added] = missingSize_.try_emplace(location);
         for (const int size : kToolbarSizes) {
-            const std::optional<ImageForSize> image = added ? PictureImageFor(Expanded(location), size) : std::nullopt;
+            const auto image = added ? PictureImageFor(Expanded(location), size) : std::nullopt;
             if (image && !image->exact) {
-                at->second = MissingSizeText(size, image->side);
+                at->second = {size, image->side};
                 break;
             }
         }
         return at->second;
     }
     std::map<std::wstring, bool, NameLess> exists_;
-    std::map<std::wstring, std::wstring> missingSize_;
+    std::map<std::wstring, MissingSize> missingSize_;
     std::map<std::wstring, bool> drawn_;
 };
 
@@ -104,8 +109,8 @@ bool ListableUnder(const std::wstring& text, const MyButtonsCatalogue& catalogue
 }
 
 // The names of the values in which the two machine-wide views of a button
-// differ, as one text; empty when they agree or the button is not in both.
-std::wstring DifferingValues(const Button& button) {
+// differ; none when they agree or the button is not in both.
+std::vector<std::wstring> DifferingValues(const Button& button) {
     const ScannedKey* views[2] = {};
     for (const ScannedKey* key : button.keys) {
         if (key->place.root == HKEY_LOCAL_MACHINE) views[key->place.view == KEY_WOW64_32KEY] = key;
@@ -124,8 +129,8 @@ std::wstring DifferingValues(const Button& button) {
                 differ[name] = true;
         }
     }
-    std::wstring listed;
-    for (const auto& [name, unused] : differ) listed += (listed.empty() ? L"" : L", ") + Escaped(name);
+    std::vector<std::wstring> listed;
+    for (const auto& [name, unused] : differ) listed.push_back(name);
     return listed;
 }
 
@@ -138,60 +143,42 @@ void CheckKeys(const std::wstring& guid, const Button& button, const MyButtonsCa
         });
     };
     if (inView(KEY_WOW64_64KEY) != inView(KEY_WOW64_32KEY)) {
-        findings.push_back({Kind::OneView, guid, entry,
-                            inView(KEY_WOW64_64KEY) ? L"only in the 64-bit view of HKEY_LOCAL_MACHINE"
-                                                    : L"only in the 32-bit view of HKEY_LOCAL_MACHINE",
-                            true});
+        Finding finding{Kind::OneView, guid, entry, true};
+        const REGSAM view = inView(KEY_WOW64_64KEY) ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+        finding.place = {HKEY_LOCAL_MACHINE, view};
+        findings.push_back(finding);
     }
-    if (const std::wstring differ = DifferingValues(button); !differ.empty())
-        findings.push_back({Kind::ViewsDiffer, guid, entry, L"the 64-bit and 32-bit views differ in " + differ, true});
+    if (std::vector<std::wstring> differ = DifferingValues(button); !differ.empty()) {
+        Finding finding{Kind::ViewsDiffer, guid, entry, true};
+        finding.names = std::move(differ);
+        findings.push_back(finding);
+    }
     for (const ScannedKey* key : button.keys) {
-        std::wstring missing;
-        for (const std::wstring& name : MissingValues(key->values)) missing += (missing.empty() ? L"" : L", ") + name;
-        if (!missing.empty())
-            findings.push_back({Kind::MissingValues, guid, entry,
-                                FullExtensionKeyPath(key->place, guid) + L" lacks " + missing});
+        if (std::vector<std::wstring> missing = MissingValues(key->values); !missing.empty()) {
+            Finding finding{Kind::MissingValues, guid, entry};
+            finding.place = key->place;
+            finding.names = std::move(missing);
+            findings.push_back(finding);
+        }
     }
     const ScannedKey& first = *button.keys.front();
     if (button.entries.empty()) {
         std::wstring text = first.Text(L"ButtonText");
         if (text.empty()) text = first.Text(L"MenuText");
-        findings.push_back({Kind::Unlisted, guid, {},
-                            L"no entry of My Buttons names it; its text is " + Quoted(Escaped(text)),
-                            ListableUnder(text, catalogue)});
+        Finding finding{Kind::Unlisted, guid, {}, ListableUnder(text, catalogue)};
+        finding.named = text;
+        findings.push_back(finding);
     }
     files.Check(first, entry, findings);
 }
 
 }  // namespace
 
-std::wstring MissingSizeText(int size, int scaledSide) {
-    const auto square = [](int side) { return std::to_wstring(side) + L"\u00D7" + std::to_wstring(side); };
-    return L"no " + square(size) + L" image: the toolbar will scale the " + square(scaledSide) + L" one";
-}
-
 Finding JournalFinding(bool machineWide, LSTATUS status) {
-    return {Kind::JournalUnsound, {}, {},
-            std::wstring(machineWide ? L"the machine-wide" : L"the user's") + L" change journal cannot be kept: " +
-                (status == kKeyIsLink ? L"it is a registry link" : StatusText(status)),
-            true, machineWide};
-}
-
-const wchar_t* KindName(Finding::Kind kind) {
-    switch (kind) {
-    case Kind::EntryWithoutKey: return L"entry-without-key";
-    case Kind::OneView: return L"one-view";
-    case Kind::MissingValues: return L"missing-values";
-    case Kind::MissingFile: return L"missing-file";
-    case Kind::NoToolbarImage: return L"no-toolbar-image";
-    case Kind::Unlisted: return L"unlisted";
-    case Kind::SharedGuid: return L"shared-guid";
-    case Kind::ViewsDiffer: return L"views-differ";
-    case Kind::UnreadableKey: return L"unreadable-key";
-    case Kind::JournalUnsound: return L"journal";
-    case Kind::ToolbarSizeMissing: return L"toolbar-size-missing";
-    }
-    return L"";
+    Finding finding{Kind::JournalUnsound, {}, {}, true};
+    finding.status = status;
+    finding.machineWide = machineWide;
+    return finding;
 }
 
 std::vector<Finding> CheckButtons(RegistryApi& api, const MyButtonsCatalogue& catalogue,
@@ -207,27 +194,26 @@ std::vector<Finding> CheckButtons(RegistryApi& api, const MyButtonsCatalogue& ca
     for (const ScannedKey& key : keys) {
         if (key.readable && IsButtonClass(key.Text(L"CLSID"))) buttons[key.guid].keys.push_back(&key);
         if (!key.readable) {
-            std::wstring where = FullExtensionKeyPath(key.place, key.guid);
-            if (key.guid.empty()) where.pop_back();  // the Extensions key itself, without the last backslash
-            findings.push_back({Kind::UnreadableKey, key.guid, {},
-                                key.guid.empty() ? L"a key below " + where + L" has a name too long to be read"
-                                                 : where + L" cannot be read"});
+            Finding finding{Kind::UnreadableKey, key.guid, {}};
+            finding.place = key.place;
+            findings.push_back(finding);
         }
     }
     for (SettingsEntry& entry : entries) {
         const auto found = IsGuidString(entry.value) ? buttons.find(entry.value) : buttons.end();
         if (found == buttons.end()) {
-            findings.push_back({Kind::EntryWithoutKey, entry.value, entry.key,
-                                L"names no toolbar button of Barsmith's in either hive", true});
+            findings.push_back({Kind::EntryWithoutKey, entry.value, entry.key, true});
         } else {
             found->second.entries.push_back(std::move(entry.key));
         }
     }
     FileChecks files;
     for (const auto& [guid, button] : buttons) {
-        for (size_t other = 1; other < button.entries.size(); ++other)
-            findings.push_back({Kind::SharedGuid, guid, button.entries.front(),
-                                L"so does the entry " + Quoted(Escaped(button.entries[other]))});
+        for (size_t other = 1; other < button.entries.size(); ++other) {
+            Finding finding{Kind::SharedGuid, guid, button.entries.front()};
+            finding.named = button.entries[other];
+            findings.push_back(finding);
+        }
         CheckKeys(guid, button, catalogue, files, findings);
     }
     return findings;

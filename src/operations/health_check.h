@@ -28,21 +28,25 @@ struct Finding {
     };
     Kind kind;
     std::wstring guid;
-    std::wstring entry;   // the My Buttons entry concerned, if any
-    std::wstring detail;  // what exactly, for the user
+    std::wstring entry;  // the My Buttons entry concerned, if any
     bool repairable = false;
-    bool machineWide = false;  // JournalUnsound: the machine-wide journal rather than the user's
+    // What exactly, as the kind has it:
+    KeyPlace place{};    // OneView: the view that holds the key; MissingValues, UnreadableKey: the key
+                         // (UnreadableKey without a GUID: a key below that place's Extensions whose name is too long)
+    std::wstring value{};  // MissingFile, NoToolbarImage, ToolbarSizeMissing: the value that names the file
+    std::wstring named{};  // ...the file as the value names it; Unlisted: the key's text; SharedGuid: the other entry
+    std::vector<std::wstring> names{};  // MissingValues, ViewsDiffer: the values
+    int size = 0;        // ToolbarSizeMissing: the size the icon lacks...
+    int scaledSide = 0;  // ...and the side of the image the toolbar scales instead
+    LSTATUS status = ERROR_SUCCESS;  // JournalUnsound: why
+    bool machineWide = false;        // JournalUnsound: the machine-wide journal rather than the user's
 };
 
 // The finding of a change journal that cannot be kept for `status`.
 Finding JournalFinding(bool machineWide, LSTATUS status);
 
-// What the toolbar does for an icon without a `size` image:
-// "no 20×20 image: the toolbar will scale the 32×32 one".
-std::wstring MissingSizeText(int size, int scaledSide);
-
-// Its name on the command line: "entry-without-key", "one-view"...
-const wchar_t* KindName(Finding::Kind kind);
+// The sizes the browser's toolbar draws a button at: in its window, and full-screen.
+inline constexpr int kToolbarSizes[] = {20, 16};
 
 // The findings about the keys (read through `indexFile`, as the lists read
 // them) and the catalogue, in the order of the keys' GUIDs. The caller holds
