@@ -41,26 +41,11 @@ protected:
     AboutWindow about{forms, messages, shell};
 };
 
-TEST_F(AboutWindowTest, LoadShowsTitleAndVersionInBlueBold) {
+TEST_F(AboutWindowTest, LoadShowsTitleAndVersion) {
     ASSERT_TRUE(about.ShowModeless());
     EXPECT_EQ(WindowText(about.Hwnd()), L"About Barsmith");
     EXPECT_EQ(WindowText(Control(AboutWindow::IDC_Title)), L"Barsmith");
     EXPECT_EQ(WindowText(Control(AboutWindow::IDC_Version)), L"Version " BARSMITH_VERSION_STRING);
-
-    for (const int id : {AboutWindow::IDC_Title, AboutWindow::IDC_Version, AboutWindow::IDC_Description}) {
-        const HWND label = Control(id);
-        const HDC dc = CreateCompatibleDC(nullptr);
-        SendMessageW(GetParent(label), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                     reinterpret_cast<LPARAM>(label));
-        const bool title = id != AboutWindow::IDC_Description;
-        EXPECT_EQ(GetTextColor(dc), title ? RGB(0, 0, 255) : GetSysColor(COLOR_BTNTEXT)) << id;
-        DeleteDC(dc);
-
-        const HFONT font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
-        LOGFONTW details{};
-        GetObjectW(font, sizeof details, &details);
-        EXPECT_EQ(details.lfWeight >= FW_BOLD, title) << id;
-    }
 }
 
 TEST_F(AboutWindowTest, FixedCentredDialogOutOfTheTaskbarWithTheProgramsIcon) {
@@ -142,9 +127,7 @@ TEST_F(AboutWindowTest, LinksOpenThePublishersPages) {
     for (size_t i = 0; i < shell.executed.size(); ++i) {
         const testing::ShellRequest& request = shell.executed[i];
         EXPECT_EQ(request.owner, about.Hwnd());
-        EXPECT_EQ(request.verb, L"open");
         EXPECT_EQ(request.file, expected[i]);
-        EXPECT_EQ(request.parameters, L"");
         EXPECT_EQ(request.showCommand, SW_SHOWNORMAL);
     }
     EXPECT_TRUE(about.IsLoaded());

@@ -89,6 +89,9 @@ TEST(ButtonFieldsTest, TextsPassUpToTheirLimitAndWithoutControlCharacters) {
             ASSERT_EQ(problem.has_value(), row.told != nullptr) << int(row.field) << " " << int(row.text[0]);
             if (!problem) continue;
             EXPECT_EQ(problem->field->field, row.field);
+            if (row.field == F::Path) {
+                EXPECT_STREQ(problem->field->value, L"Exec") << "the row of a program";
+            }
             EXPECT_EQ(problem->character, row.character);
             const std::wstring told = TextProblemLine(*problem, row.text);
             EXPECT_NE(told.find(row.told), std::wstring::npos) << told;
@@ -111,6 +114,9 @@ TEST(ButtonFieldsTest, AKeyReadsBackAsItsKindWithNamesHelpAndNoInAnyCase) {
          L"menu item that runs a script, in the Help menu", L"Entry", true, {}},
         {{{L"Exec", L"a"}, {L"MenuText", L"M"}, {L"MenuCustomize", L"helpful"}},
          L"menu item that starts a program, in the Tools menu", L"Entry", true, {L"CLSID", L"MenuStatusBar"}},
+        // Default Visible is no text of a toolbar button's: a key without them is a menu item.
+        {{{L"Exec", L"a"}, {L"MenuText", L"M"}, {L"MenuStatusBar", L"S"}, {L"CLSID", L"c"}, {L"Default Visible", L"Yes"}},
+         L"menu item that starts a program, in the Tools menu", L"Entry", true, {}},
         {{{L"Exec", L"a"}, {L"ToolTip", L"T"}, {L"Default Visible", L"Yes"}, {L"MenuCustomize", L"Help"}},
          L"toolbar button that starts a program, in the Help menu", L"Entry", true,
          {L"Icon", L"ButtonText", L"CLSID", L"MenuText", L"MenuStatusBar"}},

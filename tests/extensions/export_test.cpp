@@ -213,7 +213,7 @@ TEST_F(ExportTest, RefusalsSayWhyAndLeaveAnEarlierFileAsItWas) {
         const ExportOutcome outcome = Export(row.entries, row.path);
         EXPECT_EQ(outcome.kind, row.kind);
         EXPECT_EQ(outcome.entry, row.entry);
-            EXPECT_EQ(FileBytes(), "earlier");
+        EXPECT_EQ(FileBytes(), "earlier");
         EXPECT_EQ(FilesInFolder(), 1u);
     }
     EXPECT_TRUE(testing::KeyIn(HKEY_LOCAL_MACHINE, button.guid));

@@ -4,10 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include <functional>
 #include <set>
+#include <tuple>
 
 #include "model/guid.h"
 #include "extensions/picture_files.h"
@@ -26,7 +25,6 @@ class HealthCheckTest : public testing::ButtonsFixture {
 protected:
     const testing::TempFile toolbarIcon{L".ico", testing::IcoFileBytes({20, 16}, RGB(0, 120, 215))};
     const testing::TempFile smallIcon{L".ico", testing::IcoFileBytes(16, RGB(0, 120, 215))};
-    const testing::TempFile bigIcon{L".ico", testing::IcoFileBytes(32, RGB(0, 120, 215))};
 
     // A button whose program and icon are there.
     ButtonDefinition Made(const std::wstring& text) {
@@ -51,12 +49,9 @@ TEST_F(HealthCheckTest, EachKindOfFindingAndTheRepairOfThoseThatCanBe) {
     catalogue.Record(L"Ghost", ghost);
     const ButtonDefinition oneView = Made(L"One view");
     RegDeleteKeyExW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(oneView.guid).c_str(), KEY_WOW64_32KEY, 0);
-    const ButtonDefinition partial = Made(L"Partial");
     const auto inView = [](const std::wstring& guid, const wchar_t* view) {
         return ExtensionKeyPath(guid).insert(9, view);
     };
-    for (const wchar_t* view : {L"", L"Wow6432Node\\"})
-        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, inView(partial.guid, view).c_str(), L"MenuStatusBar");
     ButtonDefinition gone = Made(L"Gone");
     const std::wstring missingProgram = L"C:\\no such folder\\gone.exe";
     for (const wchar_t* view : {L"", L"Wow6432Node\\"}) {
@@ -67,8 +62,6 @@ TEST_F(HealthCheckTest, EachKindOfFindingAndTheRepairOfThoseThatCanBe) {
     const ButtonDefinition twoFaced = Made(L"Two-faced");
     RegSetKeyValueW(HKEY_LOCAL_MACHINE, inView(twoFaced.guid, L"Wow6432Node\\").c_str(), L"Exec", REG_SZ,
                     missingProgram.c_str(), static_cast<DWORD>((missingProgram.size() + 1) * 2));
-    ButtonDefinition big{made.Add(CreateGUID()), well.exec, bigIcon.path(), L"", L"Big", L"M", L"S", L"T"};
-    ASSERT_EQ(buttons.Create(big, {}).kind, ButtonOutcome::Kind::Created);
     // The hot icon has the full-screen size only: the toolbar scales it up.
     ButtonDefinition small{made.Add(CreateGUID()), well.exec, toolbarIcon.path(), smallIcon.path(), L"Small", L"M",
                            L"S", L"T"};
@@ -80,16 +73,26 @@ TEST_F(HealthCheckTest, EachKindOfFindingAndTheRepairOfThoseThatCanBe) {
     catalogue.Record(L"Taken", well.guid);
     const ButtonDefinition shared = Made(L"Shared");
     catalogue.Record(L"Shared too", shared.guid);
+    // A menu item has no button text: it is listed under its menu text.
+    ButtonDefinition item{made.Add(CreateGUID()), well.exec, L"", L"", L"", L"Item menu", L"S", L""};
+    item.menuOnly = true;
+    ASSERT_EQ(buttons.Create(item, {}).kind, ButtonOutcome::Kind::Created);
+    catalogue.Remove(L"Item menu");
 
     const std::set<std::pair<Kind, std::wstring>> expected{
-        {Kind::EntryWithoutKey, ghost}, {Kind::OneView, oneView.guid},   {Kind::MissingValues, partial.guid},
-        {Kind::MissingFile, gone.guid}, {Kind::ToolbarSizeMissing, big.guid}, {Kind::Unlisted, unlisted.guid},
-        {Kind::Unlisted, taken.guid},   {Kind::SharedGuid, shared.guid},  {Kind::SharedGuid, well.guid},
-        {Kind::ViewsDiffer, twoFaced.guid},
+        {Kind::EntryWithoutKey, ghost},    {Kind::OneView, oneView.guid},          {Kind::MissingFile, gone.guid},
+        {Kind::Unlisted, unlisted.guid},   {Kind::Unlisted, taken.guid},           {Kind::Unlisted, item.guid},
+        {Kind::SharedGuid, shared.guid},   {Kind::SharedGuid, well.guid},          {Kind::ViewsDiffer, twoFaced.guid},
         {Kind::ToolbarSizeMissing, small.guid},
     };
     EXPECT_EQ(Found(), expected);
     const std::vector<Finding> all = buttons.Check(L"").findings;
+    // Only a key whose text no entry has can be listed under it.
+    for (const Finding& finding : all) {
+        if (finding.kind == Kind::Unlisted && made.Guids().contains(finding.guid)) {
+            EXPECT_EQ(finding.repairable, finding.guid != taken.guid) << finding.named;
+        }
+    }
     const auto scaled = std::find_if(all.begin(), all.end(), [&](const Finding& f) { return f.guid == small.guid; });
     ASSERT_NE(scaled, all.end());
     EXPECT_EQ(std::tie(scaled->value, scaled->named, scaled->size, scaled->scaledSide),
@@ -100,10 +103,8 @@ TEST_F(HealthCheckTest, EachKindOfFindingAndTheRepairOfThoseThatCanBe) {
     std::erase_if(ours, [this](const Finding& finding) { return !made.Guids().contains(finding.guid); });
     const RepairResult repaired = buttons.Repair(ours);
     EXPECT_TRUE(repaired.refused.empty());
-    EXPECT_EQ(repaired.repaired.size(), 4u);
-    EXPECT_EQ(Found(), (std::set<std::pair<Kind, std::wstring>>{{Kind::MissingValues, partial.guid},
-                                                                {Kind::MissingFile, gone.guid},
-                                                                {Kind::ToolbarSizeMissing, big.guid},
+    EXPECT_EQ(repaired.repaired.size(), 5u);
+    EXPECT_EQ(Found(), (std::set<std::pair<Kind, std::wstring>>{{Kind::MissingFile, gone.guid},
                                                                 {Kind::Unlisted, taken.guid},
                                                                 {Kind::SharedGuid, shared.guid},
                                                                 {Kind::SharedGuid, well.guid},
@@ -111,6 +112,7 @@ TEST_F(HealthCheckTest, EachKindOfFindingAndTheRepairOfThoseThatCanBe) {
     EXPECT_EQ(catalogue.GuidOf(L"Taken"), well.guid);
     EXPECT_FALSE(catalogue.Contains(L"Ghost"));
     EXPECT_EQ(catalogue.GuidOf(L"Unlisted"), unlisted.guid);
+    EXPECT_EQ(catalogue.GuidOf(L"Item menu"), item.guid);
     EXPECT_TRUE(testing::Consistent(api, catalogue, {oneView.guid, unlisted.guid, well.guid, twoFaced.guid}));
 }
 
@@ -150,6 +152,13 @@ TEST_F(HealthCheckTest, FindingsFollowWhatTheKeyHoldsAndOnlyKeysOfTheButtonClass
              catalogue.Remove(L"Row");
          },
          {}},
+        {"the program of another type in one view",
+         [](const std::wstring& g) {
+             const std::wstring exec = ExecutableFolder() + L"\\extensions_tests.exe";
+             RegSetKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(g).insert(9, L"Wow6432Node\\").c_str(), L"Exec",
+                             REG_EXPAND_SZ, exec.c_str(), static_cast<DWORD>((exec.size() + 1) * sizeof(wchar_t)));
+         },
+         {Kind::ViewsDiffer}},
         {"the class in another case", [&](const std::wstring& g) { set(g, L"CLSID", L"{1fba04ee-3024-11D2-8f1f-0000f87abd16}"); },
          {}},
     };

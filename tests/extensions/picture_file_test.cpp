@@ -82,6 +82,7 @@ TEST(PictureFileTest, IconLocationsNameAFilesPictureOrAnIconInsideAProgram) {
         {dll32 + L",-7", {{32}}},
         {dll + L",3", {}},   // past the last group
         {dll + L",-4", {}},  // no group of that id
+        {dll + L",4294967296", {}},  // no number an int holds: part of the file's name
         {dll, {}},  // a program is no picture file
         {withComma.path(), {{32}}},
         {ico.path(), {{256, 16}}},
@@ -205,6 +206,26 @@ TEST(PictureFileTest, ResourceDataAndEntriesEndAtTheirSectionAndDirectoryAtTheMo
         const TempFile file(L".dll", bytes);
         EXPECT_EQ(PictureImageSides(file.path() + L",1").has_value(), row.loads) << row.at << ": " << row.value;
     }
+}
+
+// The bytes after the last entry of the icon groups' node made a copy of its
+// first entry: a group past the last, as the node counts them, is none all the same.
+TEST(PictureFileTest, AGroupPastTheLastIsNoneWhateverFollowsItsNode) {
+    std::vector<uint8_t> dll = TestDll();
+    const auto u16 = [&](size_t at) { return static_cast<uint32_t>(dll[at] | dll[at + 1] << 8); };
+    const auto u32 = [&](size_t at) { return u16(at) | u16(at + 2) << 16; };
+    const size_t root = Where(dll, From::Root);
+    size_t groups = 0;
+    for (size_t entry = root + 16; entry < root + 16 + 8 * (u16(root + 12) + u16(root + 14)); entry += 8) {
+        if (u32(entry) == 14) groups = root + (u32(entry + 4) & 0x7FFFFFFF);  // RT_GROUP_ICON
+    }
+    ASSERT_NE(groups, 0u);
+    const size_t count = u16(groups + 12) + u16(groups + 14);
+    std::copy_n(dll.begin() + static_cast<std::ptrdiff_t>(groups + 16), 8,
+                dll.begin() + static_cast<std::ptrdiff_t>(groups + 16 + 8 * count));
+    const TempFile file(L".dll", dll);
+    EXPECT_TRUE(PictureImageSides(file.path() + L",0")) << "the rest of the file is sound";
+    EXPECT_FALSE(PictureImageSides(file.path() + L"," + std::to_wstring(count)));
 }
 
 // Files that crashed the program when they went to the system decoders

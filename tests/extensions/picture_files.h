@@ -70,37 +70,6 @@ inline std::vector<uint8_t> BmpFileBytes(int width, int height, COLORREF color) 
     return bytes;
 }
 
-// An icon file of one 32-bit image of each side, in that order.
-inline std::vector<uint8_t> IcoFileBytes(const std::vector<int>& sides, COLORREF color) {
-    const auto imageBytes = [](int size) {
-        const int maskRow = ((size + 31) / 32) * 4;
-        return static_cast<DWORD>(sizeof(BITMAPINFOHEADER) + size * size * 4 + maskRow * size);
-    };
-    std::vector<uint8_t> bytes;
-    Append(bytes, uint16_t{0});  // reserved
-    Append(bytes, uint16_t{1});  // an icon
-    Append(bytes, static_cast<uint16_t>(sides.size()));
-    auto offset = static_cast<uint32_t>(6 + 16 * sides.size());  // the images follow the directory
-    for (const int size : sides) {
-        Append(bytes, static_cast<uint8_t>(size));
-        Append(bytes, static_cast<uint8_t>(size));
-        Append(bytes, uint8_t{0});  // no palette
-        Append(bytes, uint8_t{0});
-        Append(bytes, uint16_t{1});  // planes
-        Append(bytes, uint16_t{32});
-        Append(bytes, imageBytes(size));
-        Append(bytes, offset);
-        offset += imageBytes(size);
-    }
-    for (const int size : sides) {
-        Append(bytes, PixelHeader(size, size * 2));  // colour and mask rows together
-        AppendPixels(bytes, size, size, color);
-        bytes.resize(bytes.size() + static_cast<size_t>(((size + 31) / 32) * 4 * size), 0);
-    }
-    return bytes;
-}
-
-inline std::vector<uint8_t> IcoFileBytes(int size, COLORREF color) { return IcoFileBytes(std::vector{size}, color); }
 
 inline size_t RowBytes(int width, int bitCount) { return static_cast<size_t>((width * bitCount + 31) / 32) * 4; }
 
@@ -207,6 +176,21 @@ inline std::vector<uint8_t> IconFile(uint16_t type, const std::vector<IconImageS
 }
 
 inline IconImageSeed DibImage(int side, int bitCount) { return {side, side, bitCount, DibBytes(side, side, bitCount, true)}; }
+
+// An icon file of one 32-bit image of each side, in that order.
+inline std::vector<uint8_t> IcoFileBytes(const std::vector<int>& sides, COLORREF color) {
+    std::vector<IconImageSeed> images;
+    for (const int side : sides) {
+        std::vector<uint8_t> image;
+        Append(image, PixelHeader(side, side * 2));  // colour and mask rows together
+        AppendPixels(image, side, side, color);
+        image.resize(image.size() + RowBytes(side, 1) * side, 0);
+        images.push_back({side, side, 32, std::move(image)});
+    }
+    return IconFile(1, images);
+}
+
+inline std::vector<uint8_t> IcoFileBytes(int size, COLORREF color) { return IcoFileBytes(std::vector{size}, color); }
 
 // An 8-bit run-length bitmap: every row two runs of colours, then the end of the picture.
 inline std::vector<uint8_t> Rle8BitmapFile(int width, int height) {

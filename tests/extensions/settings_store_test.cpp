@@ -33,16 +33,6 @@ TEST_F(SettingsStoreTest, MissingOrEmptySectionGivesNothing) {
     EXPECT_EQ(api.OpenKeys(), 0u);
 }
 
-TEST_F(SettingsStoreTest, EntriesLiveAsStringValuesOfTheSectionKey) {
-    ASSERT_EQ(store.Write(app, L"My Buttons", L"Notes", L"{A}"), ERROR_SUCCESS);
-    wchar_t data[64]{};
-    DWORD size = sizeof data;
-    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, scratch.Sub(L"My Buttons").c_str(), L"Notes", RRF_RT_REG_SZ, nullptr,
-                           data, &size),
-              ERROR_SUCCESS);
-    EXPECT_STREQ(data, L"{A}");
-}
-
 TEST_F(SettingsStoreTest, SaveReplacesAndGetAllListsEveryEntry) {
     const std::wstring longValue(3000, L'x');  // more than the first read buffer holds
     store.Write(app, L"My Buttons", L"Notes", L"{1}");
@@ -50,6 +40,8 @@ TEST_F(SettingsStoreTest, SaveReplacesAndGetAllListsEveryEntry) {
     store.Write(app, L"My Buttons", L"  ", L"{3}");
     store.Write(app, L"My Buttons", L"Notes", L"{4}");
     store.Write(app, L"Other", L"Elsewhere", L"{5}");
+    // The section's unnamed value is no entry.
+    RegSetKeyValueW(HKEY_CURRENT_USER, scratch.Sub(L"My Buttons").c_str(), nullptr, REG_SZ, L"x", 4);
 
     auto entries = store.Entries(app, L"My Buttons");
     std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.key < b.key; });
@@ -61,14 +53,6 @@ TEST_F(SettingsStoreTest, SaveReplacesAndGetAllListsEveryEntry) {
     EXPECT_EQ(entries[2].value, L"{4}");
     EXPECT_EQ(store.Value(app, L"My Buttons", L"Mail"), longValue);
     EXPECT_EQ(api.OpenKeys(), 0u);
-}
-
-TEST_F(SettingsStoreTest, TheSectionsUnnamedValueIsNoEntry) {
-    store.Write(app, L"My Buttons", L"Notes", L"{1}");
-    RegSetKeyValueW(HKEY_CURRENT_USER, scratch.Sub(L"My Buttons").c_str(), nullptr, REG_SZ, L"x", 4);
-    const auto entries = store.Entries(app, L"My Buttons");
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].key, L"Notes");
 }
 
 TEST_F(SettingsStoreTest, FailuresComeBackAsStatus) {

@@ -7,31 +7,11 @@
 namespace barsmith {
 namespace {
 
-TEST(PropertyBagTest, KeysMatchWithoutRegardToCaseAndKeepTheirFirstSpelling) {
-    PropertyBag bag{{L"gradientstyle", std::int32_t{1}}};
+TEST(PropertyBagTest, KeysMatchWithoutRegardToCase) {
+    const PropertyBag bag{{L"gradientstyle", std::int32_t{1}}};
     EXPECT_EQ(bag.ReadProperty(L"GradientStyle", std::int32_t{0}), PropertyValue(std::int32_t{1}));
     EXPECT_EQ(bag.ReadProperty(L"GRADIENTSTYLE", std::int32_t{0}), PropertyValue(std::int32_t{1}));
     EXPECT_EQ(bag.ReadProperty(L"GradientStyl", std::int32_t{5}), PropertyValue(std::int32_t{5}));
-
-    bag.WriteProperty(L"GradientStyle", std::int32_t{0});
-    ASSERT_EQ(bag.Entries().size(), 1u);
-    EXPECT_EQ(bag.Entries()[0].first, L"gradientstyle");
-    EXPECT_EQ(bag.Entries()[0].second, PropertyValue(std::int32_t{0}));
-}
-
-TEST(PropertyBagTest, ValuesKeepTheirKind) {
-    const auto picture = StdPicture::FromIconResource(IDI_WEBPAGE, 32);
-    PropertyBag bag;
-    bag.WriteProperty(L"MaxFill", std::int16_t{100});
-    bag.WriteProperty(L"LeftColor", std::int32_t{100});
-    bag.WriteProperty(L"HasIcon", true);
-    bag.WriteProperty(L"Caption", std::wstring(L"100"));
-    bag.WriteProperty(L"Picture", picture);
-    EXPECT_TRUE(std::holds_alternative<std::int16_t>(bag.ReadProperty(L"maxfill", false)));
-    EXPECT_TRUE(std::holds_alternative<std::int32_t>(bag.ReadProperty(L"leftcolor", false)));
-    EXPECT_TRUE(std::holds_alternative<bool>(bag.ReadProperty(L"hasicon", std::int32_t{0})));
-    EXPECT_TRUE(std::holds_alternative<std::wstring>(bag.ReadProperty(L"caption", false)));
-    EXPECT_EQ(ToPicture(bag.ReadProperty(L"picture", false)), picture);  // the same object, not a copy
 }
 
 TEST(PropertyBagTest, NumbersTextAndBooleansConvertWhereTheyFit) {
