@@ -454,9 +454,10 @@ TEST_F(CommandLineTest, GroupPolicyFileHoldsEveryValueInEveryPlaceAsTheXmlParser
     for (const bool remove : {false, true}) {
         SCOPED_TRACE(remove);
         const std::wstring file = (folder / (remove ? L"Registry.XML" : L"Registry.txt")).wstring();
+        // A flag may come last, after the texts.
         std::vector<std::wstring> command{L"export", file, text};
-        command.insert(command.begin() + 1, remove ? L"--remove-when-unapplied" : L"gpp");
-        if (!remove) command.insert(command.begin() + 1, L"--format");
+        if (remove) command.push_back(L"--remove-when-unapplied");
+        else command.insert(command.begin() + 1, {L"--format", L"gpp"});
         const Outcome run = Barsmith(command);
         ASSERT_TRUE(run.exit == 0 && run.out.empty() && run.err.empty()) << run.err;
 
@@ -517,6 +518,7 @@ TEST_F(CommandLineTest, ExportsThatCannotBeMadeWriteNoFileAndSayWhy) {
         {{L"export", msi, L"--product", L"P", L"--version", L"256.0.0", machine}, 2, L"The version \"256.0.0\""},
         {{L"export", msi, L"--product", L"P", L"--version", L"1.0", machine}, 2, L"The version \"1.0\""},
         {{L"export", xml, L"--product", L"P", machine}, 2, L"The option --product fits only --format msi."},
+        {{L"export", xml, L"--manufacturer", L"M", machine}, 2, L"The option --manufacturer fits only --format msi."},
         {{L"export", msi, L"--remove-when-unapplied", machine}, 2,
          L"The option --remove-when-unapplied fits only --format gpp."},
         {{L"export", xml, L"--format", L"gpp", L"--FORMAT", L"gpp"}, 2, L"The option --format is given twice."},
@@ -610,6 +612,12 @@ TEST_F(CommandLineTest, ForgedNotesOfChangesAreToldOnceAndNeverCarriedOut) {
          }, kGivenUp},
         {"another program's per-user key removed",
          [&] { journal.Begin({Change::Kind::Remove, foreign}, JournalPlace::User); }},
+        {"the user's own button given a value of another type", [&] {
+             RegistryValue expanding = TextValue(L"Exec", L"%TEMP%\\payload.exe");
+             expanding.type = REG_EXPAND_SZ;
+             journal.Begin({Change::Kind::Save, user, L"User " + tag, L"User " + tag, {}, HKEY_CURRENT_USER, {expanding}},
+                           JournalPlace::User);
+         }},
         {"a note of another type", [&] {
              RegSetKeyValueW(HKEY_CURRENT_USER, note.c_str(), user.c_str(), REG_SZ, L"remove", 14);
          }},
