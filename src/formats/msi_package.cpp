@@ -58,6 +58,43 @@ std::wstring InvariantUpper(const std::wstring& text) {
     return length == static_cast<int>(text.size()) ? upper : text;
 }
 
+// Name-based GUIDs from one context of the system's cryptography: acquiring
+// a context costs far more than hashing a name, and a package derives one
+// GUID for every key place.
+class NameGuids {
+public:
+    NameGuids() {
+        HCRYPTPROV provider = 0;
+        if (CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT))
+            context_.reset(provider);
+    }
+    // The GUID of `name`, or nothing when the system cannot hash.
+    std::wstring Of(const std::wstring& name) const {
+        if (!context_) return {};
+        UniqueHandle<CryptHashTraits> hash;
+        HCRYPTHASH made = 0;
+        if (!CryptCreateHash(context_.get(), CALG_SHA1, 0, 0, &made)) return {};
+        hash.reset(made);
+        std::array<BYTE, 20> digest{};
+        DWORD size = digest.size();
+        if (!CryptHashData(hash.get(), kNamespace.data(), kNamespace.size(), 0) ||
+            !CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(name.data()),
+                           static_cast<DWORD>(name.size() * sizeof(wchar_t)), 0) ||
+            !CryptGetHashParam(hash.get(), HP_HASHVAL, digest.data(), &size, 0))
+            return {};
+        digest[6] = static_cast<BYTE>((digest[6] & 0x0F) | 0x50);  // version 5: name-based, SHA-1
+        digest[8] = static_cast<BYTE>((digest[8] & 0x3F) | 0x80);  // the variant of RFC 4122
+        wchar_t text[39];
+        swprintf(text, 39, L"{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}", digest[0],
+                 digest[1], digest[2], digest[3], digest[4], digest[5], digest[6], digest[7], digest[8], digest[9],
+                 digest[10], digest[11], digest[12], digest[13], digest[14], digest[15]);
+        return text;
+    }
+
+private:
+    UniqueHandle<CryptContextTraits> context_;
+};
+
 // The calls of msi.dll the package is built with, found at first use.
 struct Installer {
     decltype(&MsiOpenDatabaseW) openDatabase = nullptr;
@@ -318,7 +355,15 @@ UINT WriteProperties(const Database& db, const PackageDetails& details, bool mac
     return ERROR_SUCCESS;
 }
 
+// The rows of every key place. The installer looks for a row of the same key
+// before it inserts one, and with thousands of rows that search is what
+// takes the time; it is skipped when a text of the key is new to the
+// package. So each place's rows go in where their keys are new: its
+// FeatureComponents row before anything names the component, its Registry
+// rows before the Component row names the first of them. Only the Component
+// row is searched for, one short column per row.
 UINT WriteRegistry(const Database& db, const std::vector<ExportedEntry>& entries) {
+    const NameGuids guids;
     BARSMITH_TRY(db.Run(L"INSERT INTO `Directory` (`Directory`, `DefaultDir`) VALUES ('TARGETDIR', 'SourceDir')"));
     BARSMITH_TRY(db.Run(L"INSERT INTO `Feature` (`Feature`, `Title`, `Display`, `Level`, `Attributes`) "
                         L"VALUES ('Buttons', 'Buttons', 0, 1, 0)"));
@@ -331,12 +376,10 @@ UINT WriteRegistry(const Database& db, const std::vector<ExportedEntry>& entries
             // The same place of the same button is the same component in every
             // package: two products that install one button share it, and the
             // values stay until the last of them is removed.
-            const std::wstring componentId = NameBasedGuid(L"component " + RootKeyName(key.place.root) + L" " +
-                                                           std::to_wstring(key.place.view) + L" " + entry.guid);
+            const std::wstring componentId = guids.Of(L"component " + RootKeyName(key.place.root) + L" " +
+                                                      std::to_wstring(key.place.view) + L" " + entry.guid);
+            if (componentId.empty()) return ERROR_INVALID_DATA;
             const int attributes = kRegistryKeyPath | (key.place.view == KEY_WOW64_64KEY ? kComponent64 : 0);
-            BARSMITH_TRY(db.Insert(L"INSERT INTO `Component` (`Component`, `ComponentId`, `Directory_`, `Attributes`, "
-                                   L"`KeyPath`) VALUES (?, ?, 'TARGETDIR', ?, ?)",
-                                   {component, componentId, attributes, firstRow}));
             BARSMITH_TRY(db.Insert(L"INSERT INTO `FeatureComponents` (`Feature_`, `Component_`) VALUES ('Buttons', ?)",
                                    {component}));
             const int root = key.place.root == HKEY_LOCAL_MACHINE ? kRootLocalMachine : kRootCurrentUser;
@@ -351,6 +394,9 @@ UINT WriteRegistry(const Database& db, const std::vector<ExportedEntry>& entries
                                        {row, root, path, value.name.empty() ? nullptr : name.c_str(),
                                         InstallerText(*WholeText(value)), component}));
             }
+            BARSMITH_TRY(db.Insert(L"INSERT INTO `Component` (`Component`, `ComponentId`, `Directory_`, `Attributes`, "
+                                   L"`KeyPath`) VALUES (?, ?, 'TARGETDIR', ?, ?)",
+                                   {component, componentId, attributes, firstRow}));
         }
     }
     return ERROR_SUCCESS;
@@ -399,30 +445,7 @@ bool IsPackageVersion(const std::wstring& version) {
     return true;
 }
 
-std::wstring NameBasedGuid(const std::wstring& name) {
-    UniqueHandle<CryptContextTraits> context;
-    UniqueHandle<CryptHashTraits> hash;
-    HCRYPTPROV provider = 0;
-    if (!CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) return {};
-    context.reset(provider);
-    HCRYPTHASH made = 0;
-    if (!CryptCreateHash(context.get(), CALG_SHA1, 0, 0, &made)) return {};
-    hash.reset(made);
-    std::array<BYTE, 20> digest{};
-    DWORD size = digest.size();
-    if (!CryptHashData(hash.get(), kNamespace.data(), kNamespace.size(), 0) ||
-        !CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(name.data()),
-                       static_cast<DWORD>(name.size() * sizeof(wchar_t)), 0) ||
-        !CryptGetHashParam(hash.get(), HP_HASHVAL, digest.data(), &size, 0))
-        return {};
-    digest[6] = static_cast<BYTE>((digest[6] & 0x0F) | 0x50);  // version 5: name-based, SHA-1
-    digest[8] = static_cast<BYTE>((digest[8] & 0x3F) | 0x80);  // the variant of RFC 4122
-    wchar_t text[39];
-    swprintf(text, 39, L"{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}", digest[0], digest[1],
-             digest[2], digest[3], digest[4], digest[5], digest[6], digest[7], digest[8], digest[9], digest[10],
-             digest[11], digest[12], digest[13], digest[14], digest[15]);
-    return text;
-}
+std::wstring NameBasedGuid(const std::wstring& name) { return NameGuids().Of(name); }
 
 std::wstring UpgradeCodeFor(const std::wstring& product) {
     return NameBasedGuid(L"upgrade " + InvariantUpper(product));
