@@ -250,14 +250,30 @@ UINT CodePageFor(const std::vector<ExportedEntry>& entries, const PackageDetails
     return 0;
 }
 
-// Writes the text file, closed again; ERROR_SUCCESS or why not.
-UINT WriteTextFile(const std::wstring& path, const std::string& text) {
-    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY,
-                                      nullptr));
-    if (!file) return GetLastError();
-    DWORD written = 0;
-    if (!WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) return GetLastError();
-    return written == text.size() ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
+// Writes a new file that the installer reads by its name, and gives the
+// handle that keeps it as written until the reading is done. Another program
+// of the user may open the file like any other it can write, so the handle
+// held shares reading only: while it is open no one can write, delete,
+// rename or replace the file. It is taken from the writing handle in two
+// steps, never by the name, and what the file holds once no one else can
+// write it must be what was written. ERROR_SUCCESS or why not.
+UINT WriteFileToImport(const std::wstring& path, const std::string& text, UniqueFile& held) {
+    UniqueFile writing(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_TEMPORARY, nullptr));
+    if (!writing) return GetLastError();
+    DWORD done = 0;
+    if (!WriteFile(writing.get(), text.data(), static_cast<DWORD>(text.size()), &done, nullptr)) return GetLastError();
+    if (done != text.size()) return ERROR_WRITE_FAULT;
+    // Shares writing only with the handle that wrote; a writer that opens the
+    // file when that is closed makes the last step fail.
+    UniqueFile bridge(ReOpenFile(writing.get(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0));
+    if (!bridge) return GetLastError();
+    writing.reset();
+    held.reset(ReOpenFile(bridge.get(), GENERIC_READ, FILE_SHARE_READ, 0));
+    if (!held) return GetLastError();
+    std::string read(text.size() + 1, '\0');
+    if (!ReadFile(held.get(), read.data(), static_cast<DWORD>(read.size()), &done, nullptr)) return GetLastError();
+    return read.substr(0, done) == text ? ERROR_SUCCESS : ERROR_FILE_INVALID;
 }
 
 UINT WriteCodePage(const Database& db, const Installer& installer, const std::wstring& path, UINT page) {
@@ -265,9 +281,11 @@ UINT WriteCodePage(const Database& db, const Installer& installer, const std::ws
     const size_t slash = path.find_last_of(L"\\/");
     if (slash == std::wstring::npos) return ERROR_BAD_PATHNAME;
     const std::wstring file = path + L".cp";
-    UINT status = WriteTextFile(file, "\r\n\r\n" + std::to_string(page) + "\t_ForceCodepage\r\n");
+    UniqueFile held;
+    UINT status = WriteFileToImport(file, "\r\n\r\n" + std::to_string(page) + "\t_ForceCodepage\r\n", held);
     if (status == ERROR_FILE_EXISTS) return status;  // another's file: never imported, never deleted
     if (!status) status = installer.import(db.get(), path.substr(0, slash).c_str(), file.substr(slash + 1).c_str());
+    held.reset();
     DeleteFileW(file.c_str());
     return status;
 }
