@@ -40,7 +40,13 @@ bool LongestNameFits(const std::wstring& path) {
 }
 
 FileError Refused(DWORD code, const std::wstring& reason) { return {code, reason}; }
-FileError SystemError(DWORD code) { return {code, StatusText(code)}; }
+// ERROR_FILE_INVALID is what the program itself says when the file it made
+// is not the file the name holds; the system's text speaks of volumes.
+FileError SystemError(DWORD code) {
+    if (code == ERROR_FILE_INVALID)
+        return {code, L"another program changed or replaced the file while it was being written."};
+    return {code, StatusText(code)};
+}
 
 // The full path, as the file calls take it beyond MAX_PATH characters.
 std::wstring Extended(const std::wstring& full) {

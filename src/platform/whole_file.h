@@ -35,8 +35,8 @@ std::optional<FileError> WriteWholeFile(const std::wstring& path, const std::str
 // failure. The file is renamed to `path` only when `fill` succeeded. While
 // `fill` runs, the file may be opened by its name for reading and writing
 // but not deleted, renamed or replaced, so that what is written by the name
-// goes into the file made; a file that another program put in its place in
-// the moment before the rename is never renamed to `path` (ERROR_FILE_INVALID).
+// goes into the file made; when another program swaps a file of its own in
+// around the rename, the result is ERROR_FILE_INVALID, never success.
 std::optional<FileError> MakeWholeFile(const std::wstring& path, const std::function<DWORD(const std::wstring&)>& fill);
 
 // The whole of a file on disk, when it can be read and holds at most
