@@ -58,6 +58,43 @@ std::wstring InvariantUpper(const std::wstring& text) {
     return length == static_cast<int>(text.size()) ? upper : text;
 }
 
+// Name-based GUIDs from one context of the system's cryptography: acquiring
+// a context costs far more than hashing a name, and a package derives one
+// GUID for every key place.
+class NameGuids {
+public:
+    NameGuids() {
+        HCRYPTPROV provider = 0;
+        if (CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT))
+            context_.reset(provider);
+    }
+    // The GUID of `name`, or nothing when the system cannot hash.
+    std::wstring Of(const std::wstring& name) const {
+        if (!context_) return {};
+        UniqueHandle<CryptHashTraits> hash;
+        HCRYPTHASH made = 0;
+        if (!CryptCreateHash(context_.get(), CALG_SHA1, 0, 0, &made)) return {};
+        hash.reset(made);
+        std::array<BYTE, 20> digest{};
+        DWORD size = digest.size();
+        if (!CryptHashData(hash.get(), kNamespace.data(), kNamespace.size(), 0) ||
+            !CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(name.data()),
+                           static_cast<DWORD>(name.size() * sizeof(wchar_t)), 0) ||
+            !CryptGetHashParam(hash.get(), HP_HASHVAL, digest.data(), &size, 0))
+            return {};
+        digest[6] = static_cast<BYTE>((digest[6] & 0x0F) | 0x50);  // version 5: name-based, SHA-1
+        digest[8] = static_cast<BYTE>((digest[8] & 0x3F) | 0x80);  // the variant of RFC 4122
+        wchar_t text[39];
+        swprintf(text, 39, L"{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}", digest[0],
+                 digest[1], digest[2], digest[3], digest[4], digest[5], digest[6], digest[7], digest[8], digest[9],
+                 digest[10], digest[11], digest[12], digest[13], digest[14], digest[15]);
+        return text;
+    }
+
+private:
+    UniqueHandle<CryptContextTraits> context_;
+};
+
 // The calls of msi.dll the package is built with, found at first use.
 struct Installer {
     decltype(&MsiOpenDatabaseW) openDatabase = nullptr;
@@ -213,14 +250,30 @@ UINT CodePageFor(const std::vector<ExportedEntry>& entries, const PackageDetails
     return 0;
 }
 
-// Writes the text file, closed again; ERROR_SUCCESS or why not.
-UINT WriteTextFile(const std::wstring& path, const std::string& text) {
-    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY,
-                                      nullptr));
-    if (!file) return GetLastError();
-    DWORD written = 0;
-    if (!WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) return GetLastError();
-    return written == text.size() ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
+// Writes a new file that the installer reads by its name, and gives the
+// handle that keeps it as written until the reading is done. Another program
+// of the user may open the file like any other it can write, so the handle
+// held shares reading only: while it is open no one can write, delete,
+// rename or replace the file. It is taken from the writing handle in two
+// steps, never by the name, and what the file holds once no one else can
+// write it must be what was written. ERROR_SUCCESS or why not.
+UINT WriteFileToImport(const std::wstring& path, const std::string& text, UniqueFile& held) {
+    UniqueFile writing(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_TEMPORARY, nullptr));
+    if (!writing) return GetLastError();
+    DWORD done = 0;
+    if (!WriteFile(writing.get(), text.data(), static_cast<DWORD>(text.size()), &done, nullptr)) return GetLastError();
+    if (done != text.size()) return ERROR_WRITE_FAULT;
+    // Shares writing only with the handle that wrote; a writer that opens the
+    // file when that is closed makes the last step fail.
+    UniqueFile bridge(ReOpenFile(writing.get(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0));
+    if (!bridge) return GetLastError();
+    writing.reset();
+    held.reset(ReOpenFile(bridge.get(), GENERIC_READ, FILE_SHARE_READ, 0));
+    if (!held) return GetLastError();
+    std::string read(text.size() + 1, '\0');
+    if (!ReadFile(held.get(), read.data(), static_cast<DWORD>(read.size()), &done, nullptr)) return GetLastError();
+    return read.substr(0, done) == text ? ERROR_SUCCESS : ERROR_FILE_INVALID;
 }
 
 UINT WriteCodePage(const Database& db, const Installer& installer, const std::wstring& path, UINT page) {
@@ -228,9 +281,11 @@ UINT WriteCodePage(const Database& db, const Installer& installer, const std::ws
     const size_t slash = path.find_last_of(L"\\/");
     if (slash == std::wstring::npos) return ERROR_BAD_PATHNAME;
     const std::wstring file = path + L".cp";
-    UINT status = WriteTextFile(file, "\r\n\r\n" + std::to_string(page) + "\t_ForceCodepage\r\n");
+    UniqueFile held;
+    UINT status = WriteFileToImport(file, "\r\n\r\n" + std::to_string(page) + "\t_ForceCodepage\r\n", held);
     if (status == ERROR_FILE_EXISTS) return status;  // another's file: never imported, never deleted
     if (!status) status = installer.import(db.get(), path.substr(0, slash).c_str(), file.substr(slash + 1).c_str());
+    held.reset();
     DeleteFileW(file.c_str());
     return status;
 }
@@ -318,7 +373,15 @@ UINT WriteProperties(const Database& db, const PackageDetails& details, bool mac
     return ERROR_SUCCESS;
 }
 
+// The rows of every key place. The installer looks for a row of the same key
+// before it inserts one, and with thousands of rows that search is what
+// takes the time; it is skipped when a text of the key is new to the
+// package. So each place's rows go in where their keys are new: its
+// FeatureComponents row before anything names the component, its Registry
+// rows before the Component row names the first of them. Only the Component
+// row is searched for, one short column per row.
 UINT WriteRegistry(const Database& db, const std::vector<ExportedEntry>& entries) {
+    const NameGuids guids;
     BARSMITH_TRY(db.Run(L"INSERT INTO `Directory` (`Directory`, `DefaultDir`) VALUES ('TARGETDIR', 'SourceDir')"));
     BARSMITH_TRY(db.Run(L"INSERT INTO `Feature` (`Feature`, `Title`, `Display`, `Level`, `Attributes`) "
                         L"VALUES ('Buttons', 'Buttons', 0, 1, 0)"));
@@ -331,12 +394,10 @@ UINT WriteRegistry(const Database& db, const std::vector<ExportedEntry>& entries
             // The same place of the same button is the same component in every
             // package: two products that install one button share it, and the
             // values stay until the last of them is removed.
-            const std::wstring componentId = NameBasedGuid(L"component " + RootKeyName(key.place.root) + L" " +
-                                                           std::to_wstring(key.place.view) + L" " + entry.guid);
+            const std::wstring componentId = guids.Of(L"component " + RootKeyName(key.place.root) + L" " +
+                                                      std::to_wstring(key.place.view) + L" " + entry.guid);
+            if (componentId.empty()) return ERROR_INVALID_DATA;
             const int attributes = kRegistryKeyPath | (key.place.view == KEY_WOW64_64KEY ? kComponent64 : 0);
-            BARSMITH_TRY(db.Insert(L"INSERT INTO `Component` (`Component`, `ComponentId`, `Directory_`, `Attributes`, "
-                                   L"`KeyPath`) VALUES (?, ?, 'TARGETDIR', ?, ?)",
-                                   {component, componentId, attributes, firstRow}));
             BARSMITH_TRY(db.Insert(L"INSERT INTO `FeatureComponents` (`Feature_`, `Component_`) VALUES ('Buttons', ?)",
                                    {component}));
             const int root = key.place.root == HKEY_LOCAL_MACHINE ? kRootLocalMachine : kRootCurrentUser;
@@ -351,6 +412,9 @@ UINT WriteRegistry(const Database& db, const std::vector<ExportedEntry>& entries
                                        {row, root, path, value.name.empty() ? nullptr : name.c_str(),
                                         InstallerText(*WholeText(value)), component}));
             }
+            BARSMITH_TRY(db.Insert(L"INSERT INTO `Component` (`Component`, `ComponentId`, `Directory_`, `Attributes`, "
+                                   L"`KeyPath`) VALUES (?, ?, 'TARGETDIR', ?, ?)",
+                                   {component, componentId, attributes, firstRow}));
         }
     }
     return ERROR_SUCCESS;
@@ -399,30 +463,7 @@ bool IsPackageVersion(const std::wstring& version) {
     return true;
 }
 
-std::wstring NameBasedGuid(const std::wstring& name) {
-    UniqueHandle<CryptContextTraits> context;
-    UniqueHandle<CryptHashTraits> hash;
-    HCRYPTPROV provider = 0;
-    if (!CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) return {};
-    context.reset(provider);
-    HCRYPTHASH made = 0;
-    if (!CryptCreateHash(context.get(), CALG_SHA1, 0, 0, &made)) return {};
-    hash.reset(made);
-    std::array<BYTE, 20> digest{};
-    DWORD size = digest.size();
-    if (!CryptHashData(hash.get(), kNamespace.data(), kNamespace.size(), 0) ||
-        !CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(name.data()),
-                       static_cast<DWORD>(name.size() * sizeof(wchar_t)), 0) ||
-        !CryptGetHashParam(hash.get(), HP_HASHVAL, digest.data(), &size, 0))
-        return {};
-    digest[6] = static_cast<BYTE>((digest[6] & 0x0F) | 0x50);  // version 5: name-based, SHA-1
-    digest[8] = static_cast<BYTE>((digest[8] & 0x3F) | 0x80);  // the variant of RFC 4122
-    wchar_t text[39];
-    swprintf(text, 39, L"{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}", digest[0], digest[1],
-             digest[2], digest[3], digest[4], digest[5], digest[6], digest[7], digest[8], digest[9], digest[10],
-             digest[11], digest[12], digest[13], digest[14], digest[15]);
-    return text;
-}
+std::wstring NameBasedGuid(const std::wstring& name) { return NameGuids().Of(name); }
 
 std::wstring UpgradeCodeFor(const std::wstring& product) {
     return NameBasedGuid(L"upgrade " + InvariantUpper(product));

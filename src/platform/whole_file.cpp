@@ -40,7 +40,13 @@ bool LongestNameFits(const std::wstring& path) {
 }
 
 FileError Refused(DWORD code, const std::wstring& reason) { return {code, reason}; }
-FileError SystemError(DWORD code) { return {code, StatusText(code)}; }
+// ERROR_FILE_INVALID is what the program itself says when the file it made
+// is not the file the name holds; the system's text speaks of volumes.
+FileError SystemError(DWORD code) {
+    if (code == ERROR_FILE_INVALID)
+        return {code, L"another program changed or replaced the file while it was being written."};
+    return {code, StatusText(code)};
+}
 
 // The full path, as the file calls take it beyond MAX_PATH characters.
 std::wstring Extended(const std::wstring& full) {
@@ -115,17 +121,46 @@ void SweepLeftTemporaries(const std::wstring& folder) {
     FindClose(search);
 }
 
-// A new, empty file of a name no other file has, in `folder`.
-UniqueFile CreateTemporary(const std::wstring& folder, std::wstring& name, DWORD& error) {
+// A new, empty file of a name no other file has, in `folder`, opened with
+// `access` and `share`.
+UniqueFile CreateTemporary(const std::wstring& folder, DWORD access, DWORD share, std::wstring& name, DWORD& error) {
     for (unsigned attempt = 0; attempt < 1000; ++attempt) {
         name = folder + kTemporaryPrefix + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt) + L".tmp";
-        UniqueFile file(CreateFileW(Extended(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueFile file(CreateFileW(Extended(name).c_str(), access, share, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr));
         error = file ? 0 : GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return file;
     }
     return {};
 }
+
+// Which file a handle is open on: its volume and its number there.
+struct FileIdentity {
+    DWORD volume = 0;
+    DWORD indexHigh = 0;
+    DWORD indexLow = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> IdentityOf(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!GetFileInformationByHandle(file, &information) ||
+        (information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+        return std::nullopt;
+    return FileIdentity{information.dwVolumeSerialNumber, information.nFileIndexHigh, information.nFileIndexLow};
+}
+
+// The file of that name itself, never what a link there points to.
+UniqueFile OpenByName(const std::wstring& name, DWORD access, DWORD share) {
+    return UniqueFile(CreateFileW(Extended(name).c_str(), access, share, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+// Held while the temporary file is renamed: it reads, so that it counts when
+// the system checks sharing, and it lets the rename delete the name but no
+// one write to the file.
+constexpr DWORD kHeldAccess = FILE_READ_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+constexpr DWORD kHeldShare = FILE_SHARE_READ | FILE_SHARE_DELETE;
 
 DWORD WriteAll(HANDLE file, const std::string& bytes, WriteChunkFn writeChunk) {
     size_t done = 0;
@@ -161,26 +196,37 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path, size_t mostBy
 
 namespace {
 
-// Renames the temporary file to `full` once it is written (`error` 0), and
-// else deletes it.
-std::optional<FileError> Settle(const std::wstring& temporary, const std::wstring& full, DWORD error) {
-    if (!error &&
-        !MoveFileExW(Extended(temporary).c_str(), Extended(full).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+// Renames the temporary file, which `held` is open on, to `full` once it is
+// written (`error` 0), and else deletes it. Another program that can write to
+// the folder may swap a file of its own in for the temporary one whenever the
+// name is free to rename; the file `full` names afterwards must be the one
+// `held` is open on, and else the export failed.
+std::optional<FileError> Settle(const UniqueFile& held, const std::wstring& temporary, const std::wstring& full,
+                                DWORD error) {
+    const std::optional<FileIdentity> made = IdentityOf(held.get());
+    if (!error && !made) error = ERROR_FILE_INVALID;
+    if (!error && !MoveFileExW(Extended(temporary).c_str(), Extended(full).c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         error = GetLastError();
-    if (!error) return std::nullopt;
-    DeleteFileW(Extended(temporary).c_str());
+    if (!error) {
+        const UniqueFile written = OpenByName(full, FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+        if (written && IdentityOf(written.get()) == made) return std::nullopt;
+        return SystemError(ERROR_FILE_INVALID);
+    }
+    if (made) DeleteFileW(Extended(temporary).c_str());
     return SystemError(error);
 }
 
 // The target checked, the temporary files ended copies left beside it
-// cleared, and a new temporary file made there.
-std::optional<FileError> Begin(const std::wstring& path, std::wstring& full, std::wstring& temporary,
-                               UniqueFile& file) {
+// cleared, and a new temporary file made there, opened with `access` and `share`.
+std::optional<FileError> Begin(const std::wstring& path, DWORD access, DWORD share, std::wstring& full,
+                               std::wstring& temporary, UniqueFile& file) {
     std::wstring folder;
     if (auto refused = Target(path, full, folder)) return refused;
     SweepLeftTemporaries(folder);
     DWORD error = 0;
-    file = CreateTemporary(folder, temporary, error);
+    file = CreateTemporary(folder, access, share, temporary, error);
     if (!file) return SystemError(error ? error : ERROR_FILE_EXISTS);
     return std::nullopt;
 }
@@ -190,21 +236,34 @@ std::optional<FileError> Begin(const std::wstring& path, std::wstring& full, std
 std::optional<FileError> MakeWholeFile(const std::wstring& path, const std::function<DWORD(const std::wstring&)>& fill) {
     std::wstring full;
     std::wstring temporary;
-    UniqueFile file;
-    if (auto refused = Begin(path, full, temporary, file)) return refused;
-    file.reset();
-    return Settle(temporary, full, fill(temporary));
+    UniqueFile guard;
+    // The guard reads and shares reading and writing, so that `fill` may open
+    // the file by its name, and not deleting: while it is open no other
+    // program can delete, rename or replace the file, and what `fill` writes
+    // by the name goes into the file made here.
+    if (auto refused = Begin(path, kHeldAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, full, temporary, guard))
+        return refused;
+    const std::optional<FileIdentity> made = IdentityOf(guard.get());
+    DWORD error = made ? fill(temporary) : ERROR_FILE_INVALID;
+    guard.reset();
+    // Between the guard and this handle the name was free: the file opened
+    // again must be the one made.
+    UniqueFile held = OpenByName(temporary, kHeldAccess, kHeldShare);
+    if (!held || IdentityOf(held.get()) != made) {
+        held.reset();
+        if (!error) error = ERROR_FILE_INVALID;
+    }
+    return Settle(held, temporary, full, error);
 }
 
 std::optional<FileError> WriteWholeFile(const std::wstring& path, const std::string& bytes, WriteChunkFn writeChunk) {
     std::wstring full;
     std::wstring temporary;
     UniqueFile file;
-    if (auto refused = Begin(path, full, temporary, file)) return refused;
+    if (auto refused = Begin(path, GENERIC_WRITE | kHeldAccess, kHeldShare, full, temporary, file)) return refused;
     // Written through the handle that made the file: its name is never opened again.
     const DWORD error = WriteAll(file.get(), bytes, writeChunk);
-    file.reset();
-    return Settle(temporary, full, error);
+    return Settle(file, temporary, full, error);
 }
 
 }  // namespace barsmith

@@ -32,7 +32,11 @@ std::optional<FileError> WriteWholeFile(const std::wstring& path, const std::str
 // As WriteWholeFile, for a file that another writer makes by its name (a
 // database, say): `fill` is given the temporary file's full path, where an
 // empty file stands, and returns ERROR_SUCCESS or the system's code of its
-// failure. The file is renamed to `path` only when `fill` succeeded.
+// failure. The file is renamed to `path` only when `fill` succeeded. While
+// `fill` runs, the file may be opened by its name for reading and writing
+// but not deleted, renamed or replaced, so that what is written by the name
+// goes into the file made; when another program swaps a file of its own in
+// around the rename, the result is ERROR_FILE_INVALID, never success.
 std::optional<FileError> MakeWholeFile(const std::wstring& path, const std::function<DWORD(const std::wstring&)>& fill);
 
 // The whole of a file on disk, when it can be read and holds at most

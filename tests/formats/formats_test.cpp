@@ -1,12 +1,20 @@
 // The Group Policy file and the installer package, from entries made up in
 // the test: what each refuses, how their texts are escaped, and the GUIDs
 // that must come out the same in every export.
+#include <windows.h>
+#include <msiquery.h>
+
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
 
 #include "formats/gpp_file.h"
 #include "formats/msi_package.h"
+#include "model/guid.h"
 
 namespace barsmith {
 namespace {
@@ -161,6 +169,106 @@ TEST(PackageTest, RefusesValuesTheInstallerCannotWriteBackAlike) {
         ASSERT_EQ(unfit.has_value(), row.why.has_value());
         if (unfit) { EXPECT_TRUE(unfit->why == *row.why && unfit->name == row.value.name); }
     }
+}
+
+// A package's table as its rows of text, read back through the installer.
+std::vector<std::vector<std::wstring>> Rows(const std::wstring& package, const std::wstring& query) {
+    std::vector<std::vector<std::wstring>> rows;
+    MSIHANDLE db = 0;
+    MSIHANDLE view = 0;
+    if (MsiOpenDatabaseW(package.c_str(), MSIDBOPEN_READONLY, &db)) return rows;
+    if (!MsiDatabaseOpenViewW(db, query.c_str(), &view) && !MsiViewExecute(view, 0)) {
+        for (MSIHANDLE record = 0; MsiViewFetch(view, &record) == ERROR_SUCCESS; MsiCloseHandle(record)) {
+            std::vector<std::wstring>& row = rows.emplace_back();
+            for (UINT field = 1; field <= MsiRecordGetFieldCount(record); ++field) {
+                wchar_t text[512]{};
+                DWORD size = 512;
+                MsiRecordGetStringW(record, field, text, &size);
+                row.emplace_back(text);
+            }
+        }
+        MsiCloseHandle(view);
+    }
+    MsiCloseHandle(db);
+    return rows;
+}
+
+class PackageFileTest : public ::testing::Test {
+protected:
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / (L"package " + CreateGUID());
+    PackageFileTest() { std::filesystem::create_directories(folder); }
+    ~PackageFileTest() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+};
+
+// Machine-wide buttons, each in both views with values of its own.
+std::vector<ExportedEntry> MachineButtons(int count) {
+    std::vector<ExportedEntry> entries;
+    for (int n = 0; n < count; ++n) {
+        const std::wstring text = L"Button " + std::to_wstring(n);
+        std::vector<RegistryValue> values{Value(L"ButtonText", text + std::wstring(1, L'\0')),
+                                          Value(L"Exec", L"C:\\Tools\\t" + std::to_wstring(n) + L".exe" +
+                                                             std::wstring(1, L'\0')),
+                                          Value(L"CLSID", std::wstring(L"{1}\0", 4))};
+        entries.push_back({text, CreateGUID(), {{{HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY}, values},
+                                                {{HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY}, values}}});
+    }
+    return entries;
+}
+
+TEST_F(PackageFileTest, EveryKeyPlaceIsAComponentOfItsOwnValuesWithTheSameIdInEveryPackage) {
+    const std::vector<ExportedEntry> entries = MachineButtons(3);
+    const PackageDetails details{L"P", L"1.0.0", L"M"};
+    const std::wstring first = (folder / L"first.msi").wstring();
+    const std::wstring second = (folder / L"second.msi").wstring();
+    ASSERT_EQ(BuildPackage(first, entries, details), static_cast<UINT>(ERROR_SUCCESS));
+    ASSERT_EQ(BuildPackage(second, {entries[1]}, details), static_cast<UINT>(ERROR_SUCCESS));
+
+    // Each value a Registry row of its place's component: 64-bit view first.
+    std::map<std::wstring, std::vector<std::wstring>> values;  // component -> "key|name|value" of its rows
+    std::map<std::wstring, std::wstring> componentOfRow;
+    for (const auto& row : Rows(first, L"SELECT `Registry`, `Key`, `Name`, `Value`, `Component_` FROM `Registry`")) {
+        values[row[4]].push_back(row[1] + L"|" + row[2] + L"|" + row[3]);
+        componentOfRow[row[0]] = row[4];
+    }
+    const auto components = Rows(first, L"SELECT `Component`, `ComponentId`, `Attributes`, `KeyPath` FROM `Component`");
+    ASSERT_EQ(components.size(), 6u);
+    ASSERT_EQ(values.size(), 6u);
+    std::set<std::wstring> ids;
+    std::map<std::wstring, std::set<std::wstring>> placesOfButton;  // key -> "attributes id" of its components
+    for (const auto& component : components) {
+        SCOPED_TRACE(component[0]);
+        EXPECT_EQ(componentOfRow[component[3]], component[0]) << "the key path is one of the component's own values";
+        ASSERT_EQ(values[component[0]].size(), 3u);
+        EXPECT_EQ(component[1].size(), 38u);
+        ids.insert(component[1]);
+        const std::wstring& first = values[component[0]][0];
+        placesOfButton[first.substr(0, first.find(L'|'))].insert(component[2] + L" " + component[1]);
+    }
+    EXPECT_EQ(ids.size(), 6u) << "each place of each button has a component GUID of its own";
+    const std::set<std::wstring>& places = placesOfButton[InstallerText(ExtensionKeyPath(entries[1].guid))];
+    ASSERT_EQ(places.size(), 2u);
+    // A 64-bit component (256) and a 32-bit one, each keyed by a registry value (4).
+    EXPECT_TRUE(places.begin()->starts_with(L"260 ") && places.rbegin()->starts_with(L"4 "));
+    EXPECT_EQ(Rows(first, L"SELECT `Component_` FROM `FeatureComponents` WHERE `Feature_` = 'Buttons'").size(), 6u);
+    std::set<std::wstring> execs;
+    for (const auto& [component, rows] : values) execs.insert(rows.begin(), rows.end());
+    EXPECT_TRUE(execs.contains(InstallerText(ExtensionKeyPath(entries[1].guid)) + L"|Exec|C:\\Tools\\t1.exe"));
+
+    // The second button alone in another package: the same components.
+    std::set<std::wstring> alone;
+    for (const auto& row : Rows(second, L"SELECT `Attributes`, `ComponentId` FROM `Component`"))
+        alone.insert(row[0] + L" " + row[1]);
+    EXPECT_EQ(alone, places);
+}
+
+TEST_F(PackageFileTest, AFileAnotherProgramPutWhereTheCodePageGoesIsNeitherImportedNorDeleted) {
+    const std::wstring package = (folder / L"buttons.msi").wstring();
+    std::ofstream(std::filesystem::path(package + L".cp")) << "\r\n\r\nCustomAction\tAction\r\n";
+    EXPECT_EQ(BuildPackage(package, MachineButtons(1), {L"P", L"1.0.0", L"M"}), static_cast<UINT>(ERROR_FILE_EXISTS));
+    EXPECT_TRUE(std::filesystem::exists(package + L".cp"));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "model/guid.h"
 
@@ -80,6 +81,45 @@ TEST_F(WholeFileTest, WriteThatFailsAfterTheFileIsOpenedLeavesTheEarlierFileAsIt
     EXPECT_EQ(error->code, static_cast<DWORD>(ERROR_DISK_FULL));
     EXPECT_EQ(Read(file), "earlier");
     EXPECT_EQ(Files(), 1u) << "the temporary file is gone";
+}
+
+// What another program of the same user may try on the temporary file while
+// a database engine writes it by its name.
+TEST_F(WholeFileTest, WhileAFileIsMadeByItsNameNoOtherProgramCanDeleteRenameOrReplaceIt) {
+    const fs::path file = folder / L"buttons.msi";
+    const fs::path planted = folder / L"planted";
+    std::ofstream(planted) << "another program's";
+    const std::optional<FileError> error = MakeWholeFile(file.wstring(), [&](const std::wstring& temporary) -> DWORD {
+        const struct {
+            const wchar_t* what;
+            std::function<BOOL()> attempt;
+        } hostile[] = {
+            {L"delete", [&] { return DeleteFileW(temporary.c_str()); }},
+            {L"rename", [&] { return MoveFileExW(temporary.c_str(), (folder / L"away").c_str(), 0); }},
+            {L"replace", [&] { return MoveFileExW(planted.c_str(), temporary.c_str(), MOVEFILE_REPLACE_EXISTING); }},
+        };
+        for (const auto& row : hostile) EXPECT_FALSE(row.attempt()) << row.what;
+        // The engine opens the file by its name, shared for reading only.
+        const HANDLE made = CreateFileW(temporary.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (made == INVALID_HANDLE_VALUE) return GetLastError();
+        DWORD written = 0;
+        WriteFile(made, "made", 4, &written, nullptr);
+        CloseHandle(made);
+        return ERROR_SUCCESS;
+    });
+    EXPECT_FALSE(error) << (error ? error->reason : L"");
+    EXPECT_EQ(Read(file), "made");
+    EXPECT_EQ(Read(planted), "another program's");
+    EXPECT_EQ(Files(), 2u) << "no temporary file is left, nothing was moved away";
+
+    // A failure leaves the earlier file as it was, and no temporary file.
+    const std::optional<FileError> failed =
+        MakeWholeFile(file.wstring(), [](const std::wstring&) -> DWORD { return ERROR_DISK_FULL; });
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(failed->code, static_cast<DWORD>(ERROR_DISK_FULL));
+    EXPECT_EQ(Read(file), "made");
+    EXPECT_EQ(Files(), 2u);
 }
 
 }  // namespace
