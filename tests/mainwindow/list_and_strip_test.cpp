@@ -9,12 +9,17 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <stdexcept>
 
 #include "extensions/picture_files.h"
+#include "mainwindow/my_buttons_reader.h"
 #include "mainwindow/restart_form.h"
 #include "operations/machine_wide_access.h"
+#include "storage/buttons_lock.h"
 #include "platform/shell.h"
 #include "support/dpi_checks.h"
 #include "support/extension_keys.h"
@@ -64,6 +69,24 @@ protected:
         Pump();
         keys[VK_CONTROL] = 0;
         SetKeyboardState(keys);
+    }
+    // The text of the list's item as the control shows it.
+    std::wstring ItemText(int index) const {
+        wchar_t text[128]{};
+        LVITEMW item{};
+        item.pszText = text;
+        item.cchTextMax = 128;
+        SendMessageW(List(), LVM_GETITEMTEXTW, index, reinterpret_cast<LPARAM>(&item));
+        return text;
+    }
+    // The window's messages so far, without waiting for a reading of My Buttons.
+    void PumpPending() {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (forms.PreTranslate(msg)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
     }
     std::vector<std::wstring> Column(ListColumn column) const {
         std::vector<std::wstring> texts;
@@ -291,6 +314,130 @@ TEST_F(ListAndStripTest, TheStripTellsOfEachSizeAnIconLacks) {
     ClickItem(0);
     EXPECT_EQ(main->Strip().Notices().size(), 1u);
     EXPECT_EQ(main->ListText(0, ListColumn::State), L"icon scaled") << "as the check finds";
+}
+
+// While another copy holds the buttons lock the list says it is reading, and
+// the window goes on answering; a sort chosen meanwhile orders the rows that come.
+TEST_F(ListAndStripTest, TheListSaysItIsReadingAndTheWindowAnswersUntilTheRowsCome) {
+    Create(L"Zulu");
+    Click(IDC_RunsScript);
+    Create(L"Alpha");
+    std::optional<ButtonsLock> otherCopy(std::in_place);
+    ASSERT_TRUE(otherCopy->Held());
+    SendMessageW(Ctl(IDC_SwitchView), BM_CLICK, 0, 0);
+    PumpPending();
+    EXPECT_TRUE(main->ReadingList());
+    EXPECT_EQ(SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0), 1);
+    EXPECT_EQ(ItemText(0), L"Reading My Buttons...");
+    EXPECT_EQ(main->ListCount(), 0u);
+    // The item stands for no entry: selected, there is nothing to delete or edit.
+    PostMessageW(List(), WM_LBUTTONDOWN, MK_LBUTTON, ItemPoint(0));
+    PostMessageW(List(), WM_LBUTTONUP, 0, ItemPoint(0));
+    PumpPending();
+    EXPECT_EQ(SendMessageW(List(), LVM_GETSELECTEDCOUNT, 0, 0), 1);
+    EXPECT_FALSE(Enabled(IDC_DeleteSelected));
+    PostMessageW(List(), WM_KEYDOWN, VK_DELETE, 0);
+    PostMessageW(List(), WM_KEYDOWN, VK_RETURN, 0);
+    PumpPending();
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_FALSE(main->EditedEntry());
+    main->SortBy(ListColumn::Kind);
+    EXPECT_TRUE(main->ReadingList()) << "still waiting for the lock";
+
+    otherCopy.reset();
+    Pump();
+    EXPECT_FALSE(main->ReadingList());
+    EXPECT_EQ(Column(ListColumn::Text), (std::vector<std::wstring>{L"Zulu", L"Alpha"})) << "program, then script";
+    // Rows of one word go by their text, the other way round when sorted so.
+    main->SortBy(ListColumn::For);
+    EXPECT_EQ(Column(ListColumn::Text), (std::vector<std::wstring>{L"Alpha", L"Zulu"}));
+    main->SortBy(ListColumn::For);
+    EXPECT_EQ(Column(ListColumn::Text), (std::vector<std::wstring>{L"Zulu", L"Alpha"}));
+    EXPECT_EQ(SendMessageW(List(), LVM_GETSELECTEDCOUNT, 0, 0), 0) << "the reading item's selection went with it";
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+// The reader's registry: its first listing of values waits until the test lets
+// it go, and it can fail as a broken registry would.
+class GatedRegistry final : public testing::RecordingRegistry {
+public:
+    LSTATUS EnumValue(HKEY key, DWORD index, wchar_t* name, DWORD* nameLength, DWORD* type, BYTE* data,
+                      DWORD* size) override {
+        if (fail) throw std::runtime_error("the registry broke");
+        if (!passed_.exchange(true)) {
+            SetEvent(entered.get());
+            WaitForSingleObject(released.get(), 30000);
+        }
+        return RecordingRegistry::EnumValue(key, index, name, nameLength, type, data, size);
+    }
+    const UniqueKernelHandle entered{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    const UniqueKernelHandle released{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    std::atomic<bool> fail{false};
+
+private:
+    std::atomic<bool> passed_{false};
+};
+
+using UniqueWindow = UniqueHandle<NullHandleTraits<HWND, DestroyWindow>>;
+constexpr UINT kRead = WM_APP + 7;
+
+// The reading numbers posted to `window`, until one comes (at most 30 s) and a little while after.
+std::vector<WPARAM> PostedReadings(HWND window) {
+    std::vector<WPARAM> numbers;
+    const ULONGLONG until = GetTickCount64() + 30000;
+    ULONGLONG quietAfter = 0;
+    while (GetTickCount64() < (numbers.empty() ? until : quietAfter)) {
+        MSG msg;
+        if (PeekMessageW(&msg, window, kRead, kRead, PM_REMOVE)) {
+            numbers.push_back(msg.wParam);
+            quietAfter = GetTickCount64() + 200;
+        } else {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_POSTMESSAGE);
+        }
+    }
+    return numbers;
+}
+
+// A reading asked for again while one is under way: the first one's rows,
+// perhaps out of date, are never handed over; the list is read again.
+TEST(MyButtonsReader, ARowsReadBeforeTheLastRequestAreDroppedAndReadAgain) {
+    constexpr wchar_t kApplication[] = L"Barsmith reader test";
+    GatedRegistry registry;
+    SystemRegistry direct;
+    const MyButtonsCatalogue catalogue(direct, kApplication);
+    const std::wstring section = SectionPath(kApplication, kCatalogueSection);
+    RegDeleteTreeW(HKEY_CURRENT_USER, section.c_str());
+    ASSERT_EQ(catalogue.Record(L"Early", L"{00000000-0000-0000-0000-000000000001}"), ERROR_SUCCESS);
+    const UniqueWindow window(CreateWindowExW(0, L"STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
+                                              nullptr));
+    {
+        MyButtonsReader reader(registry, kApplication);
+        EXPECT_FALSE(reader.Pending());
+        reader.Request(window.get(), kRead, L"");
+        ASSERT_EQ(WaitForSingleObject(registry.entered.get(), 30000), WAIT_OBJECT_0);
+        ASSERT_EQ(catalogue.Record(L"Late", L"{00000000-0000-0000-0000-000000000002}"), ERROR_SUCCESS);
+        reader.Request(window.get(), kRead, L"");
+        EXPECT_TRUE(reader.Pending());
+        SetEvent(registry.released.get());
+
+        EXPECT_EQ(PostedReadings(window.get()), std::vector<WPARAM>{2});
+        EXPECT_FALSE(reader.Take(1)) << "an earlier reading";
+        const std::optional<MyButtonsReading> rows = reader.Take(2);
+        ASSERT_TRUE(rows && *rows);
+        std::vector<std::wstring> entries;
+        for (const MyButtonsRow& row : **rows) entries.push_back(row.entry);
+        EXPECT_EQ(entries, (std::vector<std::wstring>{L"Early", L"Late"}));
+        EXPECT_FALSE(reader.Take(2)) << "taken once";
+        EXPECT_FALSE(reader.Pending());
+
+        // What goes wrong on the reader's thread comes out where the rows are taken.
+        registry.fail = true;
+        reader.Request(window.get(), kRead, L"");
+        EXPECT_EQ(PostedReadings(window.get()), std::vector<WPARAM>{3});
+        EXPECT_THROW(reader.Take(3), std::runtime_error);
+        EXPECT_FALSE(reader.Pending());
+    }
+    RegDeleteTreeW(HKEY_CURRENT_USER, section.c_str());
 }
 
 TEST(MachineWideAccess, ARefusedMachineWideKeyIsTold) {
