@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <sddl.h>
 #include <shellapi.h>
 #include <windowsx.h>
 
@@ -23,6 +24,7 @@
 #include "pictures/picture_check.h"
 #include "pictures/picture_file.h"
 #include "storage/buttons_lock.h"
+#include "storage/settings_store.h"
 #include "platform/shell.h"
 #include "support/dpi_checks.h"
 #include "support/extension_keys.h"
@@ -519,6 +521,130 @@ TEST(SampleIconsTool, AddsTheToolbarSizesOfTheIconsColourOrRefusesWhatItCannot) 
         for (const uint32_t pixel : pixels) ASSERT_EQ(pixel, 0xFFC82828u);
     }
     std::filesystem::remove_all(output);
+}
+
+// barsmith.exe started as a user without the administrator's rights would
+// be: with a token whose Administrators group only denies, while the
+// machine-wide Extensions key gives that group alone the right to change it,
+// as on a computer where the user is not an administrator.
+class StandardUserRun {
+public:
+    StandardUserRun() {
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kExtensionsPath, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr,
+                        &extensions_, nullptr);
+        DWORD size = sizeof old_;
+        kept_ = RegGetKeySecurity(extensions_, DACL_SECURITY_INFORMATION, old_, &size) == ERROR_SUCCESS;
+        PSECURITY_DESCRIPTOR only = nullptr;
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KA;;;BA)(A;;KA;;;SY)(A;;KR;;;BU)",
+                                                             SDDL_REVISION_1, &only, nullptr);
+        const UniqueLocalMemory freed(only);
+        if (kept_) kept_ = RegSetKeySecurity(extensions_, DACL_SECURITY_INFORMATION, only) == ERROR_SUCCESS;
+        HANDLE own = nullptr;
+        OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own);
+        const UniqueKernelHandle token(own);
+        PSID administrators = nullptr;
+        ConvertStringSidToSidW(L"BA", &administrators);
+        const UniqueLocalMemory freedSid(administrators);
+        SID_AND_ATTRIBUTES denyOnly{administrators, 0};
+        HANDLE restricted = nullptr;
+        CreateRestrictedToken(token.get(), 0, 1, &denyOnly, 0, nullptr, 0, nullptr, &restricted);
+        token_.reset(restricted);
+    }
+    StandardUserRun(const StandardUserRun&) = delete;
+    StandardUserRun& operator=(const StandardUserRun&) = delete;
+    ~StandardUserRun() {
+        if (kept_) RegSetKeySecurity(extensions_, DACL_SECURITY_INFORMATION, old_);
+        RegCloseKey(extensions_);
+    }
+    bool Ready() const { return kept_ && token_; }
+
+    struct Outcome {
+        DWORD exit = 999;
+        std::string out;
+        std::string err;
+    };
+    // barsmith.exe with the arguments (each quoted), as that user; its outputs as written.
+    Outcome Barsmith(const std::wstring& arguments) const {
+        const std::wstring folder = std::filesystem::temp_directory_path().wstring();
+        const std::wstring files[] = {folder + L"barsmith-out-" + CreateGUID(), folder + L"barsmith-err-" + CreateGUID()};
+        SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+        UniqueKernelHandle out(CreateFileW(files[0].c_str(), GENERIC_WRITE, 0, &inherited, CREATE_ALWAYS, 0, nullptr));
+        UniqueKernelHandle err(CreateFileW(files[1].c_str(), GENERIC_WRITE, 0, &inherited, CREATE_ALWAYS, 0, nullptr));
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = out.get();
+        startup.hStdError = err.get();
+        PROCESS_INFORMATION started{};
+        std::wstring command = L"\"" + ExecutableFolder() + L"\\barsmith.exe\" " + arguments;
+        Outcome outcome;
+        if (CreateProcessAsUserW(token_.get(), nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                 nullptr, nullptr, &startup, &started)) {
+            const UniqueKernelHandle process(started.hProcess);
+            const UniqueKernelHandle thread(started.hThread);
+            WaitForSingleObject(process.get(), 60000);
+            GetExitCodeProcess(process.get(), &outcome.exit);
+        }
+        out.reset();
+        err.reset();
+        std::string* texts[] = {&outcome.out, &outcome.err};
+        for (int i = 0; i < 2; ++i) {
+            std::ifstream file(std::filesystem::path(files[i]), std::ios::binary);
+            texts[i]->assign(std::istreambuf_iterator<char>(file), {});
+            file.close();
+            DeleteFileW(files[i].c_str());
+        }
+        return outcome;
+    }
+
+private:
+    HKEY extensions_ = nullptr;
+    alignas(8) BYTE old_[4096]{};
+    bool kept_ = false;
+    UniqueKernelHandle token_;
+};
+
+// A machine-wide create, replacement or removal without the right to write
+// there fails with exit code 1 and one line naming --user and an elevated
+// prompt, and changes nothing; the user's own buttons are still made.
+TEST_F(ListAndStripTest, AMachineWideChangeWithoutTheRightFailsInOneLineNamingUserAndAnElevatedPrompt) {
+    const std::wstring shared = Create(L"Shared");
+    const std::wstring options =
+        L" --program C:\\Tools\\a.exe --icon C:\\a.ico --menu-text Menu --status-text Status --tooltip Tip";
+    std::optional<StandardUserRun> standardUser(std::in_place);
+    ASSERT_TRUE(standardUser->Ready());
+    struct Row {
+        std::wstring arguments;
+        DWORD exit;
+    };
+    const Row rows[] = {
+        {L"create --text \"Everyone's\"" + options, 1},
+        {L"create --text Shared --replace" + options, 1},
+        {L"remove Shared", 1},
+        {L"remove " + shared, 1},
+        {L"create --user --text \"Only mine\"" + options, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.arguments);
+        const StandardUserRun::Outcome run = standardUser->Barsmith(row.arguments);
+        EXPECT_EQ(run.exit, row.exit);
+        if (row.exit == 0) {
+            const std::wstring guid(run.out.begin(), run.out.begin() + std::min<size_t>(run.out.size(), 38));
+            made.Add(guid);
+            EXPECT_TRUE(KeyIn(HKEY_CURRENT_USER, guid)) << run.out;
+            continue;
+        }
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_TRUE(run.err.ends_with("\r\n")) << run.err;
+        EXPECT_NE(run.err.find("--user"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("elevated prompt"), std::string::npos) << run.err;
+    }
+    standardUser.reset();
+    EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, shared)) << "nothing changed";
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, shared, L"ButtonText"), L"Shared");
+    Click(IDC_SwitchView);
+    EXPECT_EQ(Column(ListColumn::Text), (std::vector<std::wstring>{L"Only mine", L"Shared"}));
 }
 
 TEST(MachineWideAccess, ARefusedMachineWideKeyIsTold) {
