@@ -12,7 +12,8 @@
 # a process on another CPU is slow, the same command took anything from 2.4 to
 # 10.6 s with the CPUs mostly idle, against 2.8 to 3.1 s on one CPU.
 # BARSMITH_SCALE_SIZES="100 1000" times other numbers of buttons,
-# BARSMITH_SCALE_ROUNDS=3 runs every command three times rather than five.
+# BARSMITH_SCALE_ROUNDS=3 runs every command three times rather than five,
+# BARSMITH_SCALE_COMMANDS="window" times only the commands named.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 KEEP=""
@@ -120,7 +121,7 @@ rm -f "$FIGURES"
 figures_path="Z:${FIGURES//\//\\}"
 for round in $(seq "$ROUNDS"); do
     note "Round $round of $ROUNDS: $(load)"
-    for name in start list list-all reg-query export export-gpp export-msi check window; do
+    for name in ${BARSMITH_SCALE_COMMANDS:-start list list-all reg-query export export-gpp export-msi check window}; do
         for size in $SIZES; do bench "$size" time "$size" "$figures_path" "$name"; done
     done
 done

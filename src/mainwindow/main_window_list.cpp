@@ -184,7 +184,14 @@ void MainWindow::LoadMyButtons() {
 }
 
 void MainWindow::OnRowsRead(WPARAM number) {
-    std::optional<MyButtonsReading> reading = reader_.Take(number);
+    const HWND list = Control(IDC_MyButtonsList);
+    std::optional<MyButtonsReading> reading;
+    try {
+        reading = reader_.Take(number);
+    } catch (...) {
+        SendMessageW(list, LVM_SETITEMCOUNT, 0, 0);  // no longer reading: told as anything unexpected is
+        throw;
+    }
     if (!reading) return;  // a reading asked for later follows
     if (!*reading) {
         services_.messages.Show(Hwnd(),
@@ -193,7 +200,6 @@ void MainWindow::OnRowsRead(WPARAM number) {
                                 kAppTitle, MB_OK | MB_ICONEXCLAMATION);
         reading->emplace();
     }
-    const HWND list = Control(IDC_MyButtonsList);
     // The item that said "Reading" goes, with the selection it may have had.
     quietSelection_ = true;
     SendMessageW(list, LVM_SETITEMCOUNT, 0, 0);
