@@ -246,6 +246,7 @@ private:
     void SetUpList();
     void SetColumnWidths();
     void FillDisplayInfo(NMLVDISPINFOW& info);
+    LRESULT DrawReadingItem(const NMLVCUSTOMDRAW& draw) const;
     // The reader's rows of reading `number`, unless a later one was asked for.
     void OnRowsRead(WPARAM number);
     int ImageOf(const MyButtonsRow& row);

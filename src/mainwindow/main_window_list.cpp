@@ -325,9 +325,28 @@ void MainWindow::FillDisplayInfo(NMLVDISPINFOW& info) {
     if (item.mask & LVIF_IMAGE) item.iImage = item.iSubItem == 0 ? ImageOf(row) : -1;
 }
 
+// The item that says the list is being read, drawn across the whole row, as
+// no column is wide enough for it.
+LRESULT MainWindow::DrawReadingItem(const NMLVCUSTOMDRAW& draw) const {
+    if (!order_.empty() || !reader_.Pending()) return CDRF_DODEFAULT;
+    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+    if (draw.nmcd.dwDrawStage != CDDS_ITEMPREPAINT || draw.nmcd.dwItemSpec != 0) return CDRF_DODEFAULT;
+    RECT row{LVIR_BOUNDS, 0, 0, 0};
+    RECT label{LVIR_LABEL, 0, 0, 0};
+    SendMessageW(draw.nmcd.hdr.hwndFrom, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+    SendMessageW(draw.nmcd.hdr.hwndFrom, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&label));
+    FillRect(draw.nmcd.hdc, &row, GetSysColorBrush(COLOR_WINDOW));
+    row.left = label.left + 2;
+    SetBkMode(draw.nmcd.hdc, TRANSPARENT);
+    SetTextColor(draw.nmcd.hdc, GetSysColor(COLOR_GRAYTEXT));
+    DrawTextW(draw.nmcd.hdc, kReadingText, -1, &row, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    return CDRF_SKIPDEFAULT;
+}
+
 LRESULT MainWindow::OnNotify(const NMHDR& note) {
     if (note.idFrom != IDC_MyButtonsList) return 0;
     switch (note.code) {
+    case NM_CUSTOMDRAW: return DrawReadingItem(reinterpret_cast<const NMLVCUSTOMDRAW&>(note));
     case LVN_GETDISPINFOW:
         FillDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&note)));
         return 0;
