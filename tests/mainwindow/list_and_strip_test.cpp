@@ -335,6 +335,16 @@ TEST_F(ListAndStripTest, TheListSaysItIsReadingAndTheWindowAnswersUntilTheRowsCo
     EXPECT_EQ(SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0), 1);
     EXPECT_EQ(ItemText(0), L"Reading My Buttons...");
     EXPECT_EQ(main->ListCount(), 0u);
+    // The window draws that item itself, and only that item.
+    const auto drawing = [&](DWORD stage, DWORD_PTR item) {
+        NMLVCUSTOMDRAW draw{};
+        draw.nmcd = {{List(), IDC_MyButtonsList, static_cast<UINT>(NM_CUSTOMDRAW)}, stage, nullptr, {}, item, 0, 0};
+        const WindowDC dc(List());
+        draw.nmcd.hdc = dc.get();
+        return SendMessageW(main->Hwnd(), WM_NOTIFY, IDC_MyButtonsList, reinterpret_cast<LPARAM>(&draw));
+    };
+    EXPECT_EQ(drawing(CDDS_PREPAINT, 0), CDRF_NOTIFYITEMDRAW);
+    EXPECT_EQ(drawing(CDDS_ITEMPREPAINT, 0), CDRF_SKIPDEFAULT);
     // The item stands for no entry: selected, there is nothing to delete or edit.
     PostMessageW(List(), WM_LBUTTONDOWN, MK_LBUTTON, ItemPoint(0));
     PostMessageW(List(), WM_LBUTTONUP, 0, ItemPoint(0));
@@ -352,6 +362,7 @@ TEST_F(ListAndStripTest, TheListSaysItIsReadingAndTheWindowAnswersUntilTheRowsCo
     otherCopy.reset();
     Pump();
     EXPECT_FALSE(main->ReadingList());
+    EXPECT_EQ(drawing(CDDS_PREPAINT, 0), CDRF_DODEFAULT) << "the rows are drawn by the list";
     EXPECT_EQ(Column(ListColumn::Text), (std::vector<std::wstring>{L"Zulu", L"Alpha"})) << "program, then script";
     // Rows of one word go by their text, the other way round when sorted so.
     main->SortBy(ListColumn::For);
