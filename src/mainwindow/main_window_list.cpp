@@ -307,7 +307,7 @@ int MainWindow::ImageOf(const MyButtonsRow& row) {
 
 void MainWindow::FillDisplayInfo(NMLVDISPINFOW& info) {
     LVITEMW& item = info.item;
-    if (item.iItem == 0 && order_.empty() && reader_.Pending()) {
+    if (item.iItem == 0 && reader_.Pending()) {
         const std::wstring text = item.iSubItem == 0 ? kReadingText : L"";
         if (item.mask & LVIF_TEXT && item.pszText && item.cchTextMax > 0)
             lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
@@ -328,7 +328,7 @@ void MainWindow::FillDisplayInfo(NMLVDISPINFOW& info) {
 // The item that says the list is being read, drawn across the whole row, as
 // no column is wide enough for it.
 LRESULT MainWindow::DrawReadingItem(const NMLVCUSTOMDRAW& draw) const {
-    if (!order_.empty() || !reader_.Pending()) return CDRF_DODEFAULT;
+    if (!reader_.Pending()) return CDRF_DODEFAULT;  // the rows are cleared while it reads
     if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
     if (draw.nmcd.dwDrawStage != CDDS_ITEMPREPAINT || draw.nmcd.dwItemSpec != 0) return CDRF_DODEFAULT;
     RECT row{LVIR_BOUNDS, 0, 0, 0};

@@ -345,6 +345,7 @@ TEST_F(ListAndStripTest, TheListSaysItIsReadingAndTheWindowAnswersUntilTheRowsCo
     };
     EXPECT_EQ(drawing(CDDS_PREPAINT, 0), CDRF_NOTIFYITEMDRAW);
     EXPECT_EQ(drawing(CDDS_ITEMPREPAINT, 0), CDRF_SKIPDEFAULT);
+    main->SortBy(ListColumn::Kind);
     // The item stands for no entry: selected, there is nothing to delete or edit.
     PostMessageW(List(), WM_LBUTTONDOWN, MK_LBUTTON, ItemPoint(0));
     PostMessageW(List(), WM_LBUTTONUP, 0, ItemPoint(0));
@@ -356,7 +357,6 @@ TEST_F(ListAndStripTest, TheListSaysItIsReadingAndTheWindowAnswersUntilTheRowsCo
     PumpPending();
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_FALSE(main->EditedEntry());
-    main->SortBy(ListColumn::Kind);
     EXPECT_TRUE(main->ReadingList()) << "still waiting for the lock";
 
     otherCopy.reset();
