@@ -1,5 +1,6 @@
 // How long the main window takes, with 10,000 catalogued buttons, to enter
-// My Buttons mode and to create one more button. It works on the real
+// My Buttons mode, to sort it and to create one more button, and the longest
+// the window's thread is busy on end meanwhile (a pause the user sees). It works on the real
 // catalogue of the Wine prefix it runs in, so it refuses to start when that
 // catalogue holds anything, and removes what it made when it ends:
 //   WINEPREFIX=<scratch prefix> wine64 my_buttons_bench.exe [count]
@@ -58,13 +59,47 @@ void Pump() {
     }
 }
 
+double Since(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
 // Milliseconds that `work` takes, repaints included.
 template <typename Work>
 double Time(Work work) {
     const auto start = Clock::now();
     work();
     Pump();
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    return Since(start);
+}
+
+struct Timed {
+    double total;    // from the start of `work` until `done`
+    double longest;  // the longest the thread was busy on end: `work` itself, or one message
+};
+
+// Runs `work`, then the window's messages one at a time until `done` holds,
+// waiting between them as the message loop does.
+template <typename Work, typename Done>
+Timed TimeUntil(Work work, Done done) {
+    const auto start = Clock::now();
+    work();
+    Timed timed{0, Since(start)};
+    MSG msg;
+    while (!done() && Since(start) < 60000) {
+        if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            continue;
+        }
+        const auto begun = Clock::now();
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+        timed.longest = std::max(timed.longest, Since(begun));
+    }
+    const auto begun = Clock::now();
+    Pump();  // the repaints
+    timed.longest = std::max(timed.longest, Since(begun));
+    timed.total = Since(start);
+    return timed;
 }
 
 struct Figures {
@@ -80,6 +115,18 @@ Figures Summarise(std::vector<double> runs) {
 
 void Print(const wchar_t* what, const Figures& f) {
     std::wprintf(L"%-44ls best %7.1f ms   median %7.1f ms   worst %7.1f ms\n", what, f.best, f.median, f.worst);
+}
+
+// The times until done, then the longest pauses of the window's thread.
+void Print(const wchar_t* what, const std::vector<Timed>& runs) {
+    std::vector<double> totals;
+    std::vector<double> pauses;
+    for (const Timed& run : runs) {
+        totals.push_back(run.total);
+        pauses.push_back(run.longest);
+    }
+    Print(what, Summarise(totals));
+    Print(L"  longest pause of the window meanwhile", Summarise(pauses));
 }
 
 LRESULT ListCount(MainWindow& main) { return SendMessageW(main.Control(IDC_MyButtonsList), LVM_GETITEMCOUNT, 0, 0); }
@@ -140,49 +187,53 @@ int wmain(int argc, wchar_t** argv) {
         std::wprintf(L"%-44ls %7.1f ms (%ld items)\n", L"Opening the window (list read in My Buttons)", load,
                      static_cast<long>(ListCount(main)));
 
-        std::vector<double> enter;
+        const auto listed = [&](LRESULT items) { return [&main, items] { return ListCount(main) == items; }; };
+        std::vector<Timed> enter;
         for (int run = 0; run < kRuns; ++run) {
-            enter.push_back(Time([&] { main.OnSwitchView(); }));
+            enter.push_back(TimeUntil([&] { main.OnSwitchView(); }, listed(count)));
             if (ListCount(main) != count) status = 1;
             main.OnSwitchView();  // back to Tools Menu mode, untimed
             Pump();
         }
-        Print(L"Entering My Buttons mode", Summarise(enter));
+        Print(L"Entering My Buttons mode", enter);
 
         // A click on a column's header: the whole list ordered again and shown.
         main.OnSwitchView();
-        std::vector<double> sort;
+        TimeUntil([] {}, listed(count));
+        std::vector<Timed> sort;
         for (int run = 0; run < kRuns; ++run) {
             for (const ListColumn column : {ListColumn::Kind, ListColumn::For, ListColumn::State, ListColumn::Text}) {
-                sort.push_back(Time([&] {
-                    main.SortBy(column);
-                    UpdateWindow(main.Control(IDC_MyButtonsList));
-                }));
+                sort.push_back(TimeUntil(
+                    [&] {
+                        main.SortBy(column);
+                        UpdateWindow(main.Control(IDC_MyButtonsList));
+                    },
+                    [] { return true; }));
             }
         }
-        Print(L"Sorting My Buttons by a column", Summarise(sort));
+        Print(L"Sorting My Buttons by a column", sort);
         main.OnSwitchView();
         Pump();
 
-        std::vector<double> create;
+        std::vector<Timed> create;
         for (int run = 0; run < kRuns; ++run) {
             FillForm(main, run);
             guids.push_back(main.NextGuid());
-            create.push_back(Time([&] { main.OnCreateButton(); }));
+            create.push_back(TimeUntil([&] { main.OnCreateButton(); }, listed(count + run + 1)));
             if (ListCount(main) != count + run + 1) status = 1;
         }
-        Print(L"Creating one more button", Summarise(create));
+        Print(L"Creating one more button", create);
 
         // Another program's change makes the window read the whole catalogue again.
-        std::vector<double> changed;
+        std::vector<Timed> changed;
         for (int run = 0; run < kRuns; ++run) {
             catalogue.Record(L"Changed elsewhere " + std::to_wstring(run), L"{00000000-0000-0000-0000-000000000000}");
-            changed.push_back(Time([&] { main.OnSwitchView(); }));
+            changed.push_back(TimeUntil([&] { main.OnSwitchView(); }, listed(count + kRuns + run + 1)));
             if (ListCount(main) != count + kRuns + run + 1) status = 1;
             main.OnSwitchView();
             Pump();
         }
-        Print(L"Entering My Buttons mode after a change", Summarise(changed));
+        Print(L"Entering My Buttons mode after a change", changed);
         main.Unload();
     }
 

@@ -228,6 +228,7 @@ public:
                   DWORD_PTR result = 0;
                   const bool answered = SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kPatienceMs, &result);
                   longest_ = std::max(longest_.load(), Since(sent));
+                  lastSent_ = sent.time_since_epoch().count();
                   if (!answered) return;
                   Sleep(20);
               }
@@ -237,9 +238,18 @@ public:
         thread_.join();
         return longest_;
     }
+    // The longest wait so far, and from now on a new count. A ping on its way
+    // counts to what went before: this waits until one sent from now on is answered.
+    double Restart() {
+        const auto now = Clock::now().time_since_epoch().count();
+        const auto start = Clock::now();
+        while (lastSent_.load() < now && Since(start) < kPatienceMs) Sleep(2);
+        return longest_.exchange(0);
+    }
 
 private:
     std::atomic<double> longest_{0};
+    std::atomic<Clock::rep> lastSent_{0};  // when the last answered ping was sent
     std::jthread thread_;
 };
 
@@ -247,6 +257,8 @@ struct WindowRun {
     double opened;      // from the start until the window waits for input
     double listed;      // from the click on "My Buttons" until the list holds every entry
     double unanswered;  // the longest time the window's thread did not answer, from its first showing
+    double listing;     // the same from the click on "My Buttons" until the list holds every entry
+    double sorted;      // the same from a click on the Kind column's heading until the list is drawn again
 };
 
 template <typename Condition>
@@ -272,8 +284,19 @@ HWND AwaitVisibleWindow(DWORD processId, Clock::time_point start) {
     return shown;
 }
 
+// A click on the heading of the list's second column (Kind), as the mouse makes it.
+void ClickSecondHeading(HWND list) {
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(list, LVM_GETHEADER, 0, 0, SMTO_NORMAL, kPatienceMs, &answer);
+    const auto header = reinterpret_cast<HWND>(answer);
+    SendMessageTimeoutW(list, LVM_GETCOLUMNWIDTH, 0, 0, SMTO_NORMAL, kPatienceMs, &answer);
+    const LPARAM at = MAKELPARAM(static_cast<int>(answer) + 8, 6);
+    SendMessageTimeoutW(header, WM_LBUTTONDOWN, MK_LBUTTON, at, SMTO_NORMAL, kPatienceMs, &answer);
+    SendMessageTimeoutW(header, WM_LBUTTONUP, 0, at, SMTO_NORMAL, kPatienceMs, &answer);
+}
+
 // Opens the window, switches it to My Buttons as a click on the button does,
-// and waits until the list holds every entry.
+// waits until the list holds every entry, and sorts it by a click on a heading.
 std::optional<WindowRun> TimeWindow(const std::wstring& barsmith, size_t entries) {
     const auto start = Clock::now();
     const std::optional<bench::StartedProcess> started = bench::StartShown(barsmith, L"");
@@ -284,14 +307,21 @@ std::optional<WindowRun> TimeWindow(const std::wstring& barsmith, size_t entries
     if (const HWND window = AwaitVisibleWindow(started->id, start)) {
         Pinger pinger(window);
         WaitForInputIdle(process.get(), kPatienceMs);
-        WindowRun run{Since(start), 0, 0};
+        WindowRun run{Since(start), 0, 0, 0, 0};
         const HWND myButtons = ControlOf(window, IDC_SwitchView);
+        const double starting = pinger.Restart();
         const auto clicked = Clock::now();
         PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_SwitchView, BN_CLICKED), reinterpret_cast<LPARAM>(myButtons));
         const bool listed =
             myButtons && Await([&] { return ItemCount(window) == static_cast<LRESULT>(entries); }, clicked);
         run.listed = Since(clicked);
-        run.unanswered = pinger.Stop();
+        run.listing = pinger.Restart();
+        run.unanswered = std::max(starting, run.listing);
+        if (listed) {
+            ClickSecondHeading(ControlOf(window, IDC_MyButtonsList));
+            Sleep(500);  // the list drawn again, and the pings meanwhile answered
+        }
+        run.sorted = pinger.Stop();
         if (listed) result = run;
         PostMessageW(window, WM_CLOSE, 0, 0);
     }
@@ -347,6 +377,8 @@ bool TimeWindowOnce(int count, const std::wstring& barsmith, std::ofstream& figu
     Record(figures, count, "window-listed", run->listed);
     Record(figures, count, "window-total", run->opened + run->listed);
     Record(figures, count, "window-unanswered", run->unanswered);
+    Record(figures, count, "window-list-unanswered", run->listing);
+    Record(figures, count, "window-sort-unanswered", run->sorted);
     return true;
 }
 
@@ -392,6 +424,8 @@ const Row kRows[] = {
     {"window-listed", L"window: My Buttons until listed"},
     {"window-total", L"window: opened and listed"},
     {"window-unanswered", L"window: longest unanswered"},
+    {"window-list-unanswered", L"window: longest unanswered, listing"},
+    {"window-sort-unanswered", L"window: longest unanswered, sorting"},
 };
 
 // Every run of each figure, by number of buttons and figure.
@@ -465,10 +499,12 @@ int Report(const std::wstring& figuresPath) {
         std::wprintf(L"%-38ls %10.2f %10.2f   %ls\n", goal.what.c_str(), goal.value, goal.limit,
                      goal.value <= goal.limit ? L"met" : L"MISSED");
     }
-    const double unanswered = at(large, "window-unanswered");
-    std::wprintf(L"\nThe window's thread did not answer for up to %.0f ms at %ls buttons%ls\n", unanswered,
-                 Thousands(large).c_str(),
-                 unanswered > 200 ? L": over 200 ms, it needs a wait cursor and progress in the status line" : L"");
+    for (const auto& [key, what] : {std::pair{"window-list-unanswered", L"opening My Buttons"},
+                                    std::pair{"window-sort-unanswered", L"sorting it"}}) {
+        const double unanswered = at(large, key);
+        std::wprintf(L"The window's thread did not answer for up to %.0f ms %ls at %ls buttons: %ls\n", unanswered,
+                     what, Thousands(large).c_str(), unanswered > 100 ? L"over 100 ms, MISSED" : L"met");
+    }
     return 0;
 }
 

@@ -15,6 +15,7 @@
 #include "operations/toolbar_buttons.h"
 #include "mainwindow/button_messages.h"
 #include "infoheader/InfoHeader.h"
+#include "mainwindow/my_buttons_reader.h"
 #include "mainwindow/package_dialog.h"
 #include "mainwindow/restart_form.h"
 #include "mainwindow/toolbar_strip.h"
@@ -159,7 +160,11 @@ public:
     // The options and the box out of view, clicked: the target follows them.
     void OnChooseHive();
     void OnChooseVisibility();
+    // Starts reading My Buttons on the reader's thread; the list says so
+    // until the rows come, and takes them in the order it shows.
     void LoadMyButtons();
+    // Whether the list waits for a reading of My Buttons.
+    bool ReadingList() const { return reader_.Pending(); }
     // Orders the list by the column, ascending, or descending when it is so
     // ordered already; the selection stays with its entries.
     void SortBy(ListColumn column);
@@ -198,6 +203,7 @@ protected:
     void OnKeyDown(WORD keyCode, WORD shift) override;
     void OnContextMenu(HWND control, POINT at) override;
     LRESULT OnNotify(const NMHDR& note) override;
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void ReportUnexpected(const std::wstring& text) override;
     void OnDpiChanged() override;
     void OnGroupMade(const ControlSpec& group) override;
@@ -244,6 +250,9 @@ private:
     void SetUpList();
     void SetColumnWidths();
     void FillDisplayInfo(NMLVDISPINFOW& info);
+    LRESULT DrawReadingItem(const NMLVCUSTOMDRAW& draw) const;
+    // The reader's rows of reading `number`, unless a later one was asked for.
+    void OnRowsRead(WPARAM number);
     int ImageOf(const MyButtonsRow& row);
     void OnListKey(WORD key);
     // Where a new button goes unless the user says otherwise: everyone's when
@@ -267,7 +276,8 @@ private:
     AboutWindow about_{forms_, services_.messages, services_.shell};
     COLORREF statusColor_ = kStatusDefaultColor;
     UniqueIcon previewIcon_;
-    std::vector<MyButtonsRow> rows_;  // the catalogue's entries, in its order
+    MyButtonsReader reader_{services_.registry, catalogue_.Application()};
+    std::vector<MyButtonsRow> rows_;  // the catalogue's entries, in the order of their texts
     std::vector<size_t> order_;       // the rows as the list shows them
     ListColumn sortColumn_ = ListColumn::Text;
     bool sortDescending_ = false;

@@ -7,6 +7,9 @@
 
 #include <algorithm>
 #include <numeric>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
 
 #include "mainwindow/button_messages.h"
 #include "mainwindow/export_messages.h"
@@ -23,6 +26,10 @@ struct ColumnSpec {
     const wchar_t* title;
     int widthTwips;
 };
+// What the reader posts to the window when it has read My Buttons.
+constexpr UINT kRowsReadMessage = WM_APP + 1;
+constexpr wchar_t kReadingText[] = L"Reading My Buttons...";
+
 // Inside the list's width, with room for its vertical scroll bar.
 constexpr ColumnSpec kColumns[kListColumns] = {
     {L"Text", 1560}, {L"Kind", 1080}, {L"For", 960}, {L"State", 1245}};
@@ -74,14 +81,38 @@ const wchar_t* StateWords(const MyButtonsRow& row) {
     return L"?";
 }
 
-std::wstring CellText(const MyButtonsRow& row, ListColumn column) {
+// The words of a column other than Text: one of a few for every row.
+std::wstring_view ColumnWords(const MyButtonsRow& row, ListColumn column) {
     switch (column) {
-    case ListColumn::Text: return row.entry;
     case ListColumn::Kind: return KindWords(row);
     case ListColumn::For: return ForWords(row);
     case ListColumn::State: return StateWords(row);
+    case ListColumn::Text: break;
     }
     return {};
+}
+
+std::wstring CellText(const MyButtonsRow& row, ListColumn column) {
+    return column == ListColumn::Text ? row.entry : std::wstring(ColumnWords(row, column));
+}
+
+// Each row's rank by the column's words, alphabetical, case ignored: the
+// words are few, so the rows are compared by number, not by text.
+std::vector<size_t> WordRanks(const std::vector<MyButtonsRow>& rows, ListColumn column) {
+    std::vector<size_t> ranks(rows.size());
+    if (column == ListColumn::Text) return ranks;
+    std::unordered_map<std::wstring_view, size_t> rankOf;
+    for (const MyButtonsRow& row : rows) rankOf.try_emplace(ColumnWords(row, column), 0);
+    std::vector<std::wstring_view> words;
+    for (const auto& [word, rank] : rankOf) words.push_back(word);
+    std::sort(words.begin(), words.end(), NameLess());
+    size_t rank = 0;
+    for (size_t i = 0; i < words.size(); ++i) {
+        if (i > 0 && CompareNames(words[i - 1], words[i]) != 0) ++rank;
+        rankOf[words[i]] = rank;
+    }
+    for (size_t row = 0; row < rows.size(); ++row) ranks[row] = rankOf[ColumnWords(rows[row], column)];
+    return ranks;
 }
 
 // A name as the list shows it: up to a NUL, which the control would end it at anyway.
@@ -144,35 +175,63 @@ void MainWindow::SetColumnWidths() {
 }
 
 void MainWindow::LoadMyButtons() {
-    Busy busy(*this);
-    std::optional<std::vector<MyButtonsRow>> rows =
-        ReadMyButtonsRows(services_.registry, catalogue_, ButtonKeyIndexFile());
-    if (!rows) {
+    const HWND list = Control(IDC_MyButtonsList);
+    rows_.clear();
+    order_.clear();
+    reader_.Request(Hwnd(), kRowsReadMessage, ButtonKeyIndexFile());
+    // Meanwhile one item says so; it stands for no entry.
+    SendMessageW(list, LVM_SETITEMCOUNT, 1, 0);
+    InvalidateRect(list, nullptr, FALSE);
+}
+
+void MainWindow::OnRowsRead(WPARAM number) {
+    const HWND list = Control(IDC_MyButtonsList);
+    std::optional<MyButtonsReading> reading;
+    try {
+        reading = reader_.Take(number);
+    } catch (...) {
+        SendMessageW(list, LVM_SETITEMCOUNT, 0, 0);  // no longer reading: told as anything unexpected is
+        throw;
+    }
+    if (!reading) return;  // a reading asked for later follows
+    if (!*reading) {
         services_.messages.Show(Hwnd(),
                                 L"Another copy of Barsmith is changing the toolbar buttons and did not finish in "
                                 L"time. Please try again.",
                                 kAppTitle, MB_OK | MB_ICONEXCLAMATION);
-        rows.emplace();
+        reading->emplace();
     }
-    rows_ = std::move(*rows);
+    // The item that said "Reading" goes, with the selection it may have had.
+    quietSelection_ = true;
+    SendMessageW(list, LVM_SETITEMCOUNT, 0, 0);
+    quietSelection_ = false;
+    rows_ = std::move(**reading);
+    // In the order of their texts, as the catalogue gives them (sorting the
+    // list relies on it).
+    const auto byText = [](const MyButtonsRow& a, const MyButtonsRow& b) { return CompareNames(a.entry, b.entry) < 0; };
+    if (!std::is_sorted(rows_.begin(), rows_.end(), byText)) std::stable_sort(rows_.begin(), rows_.end(), byText);
     order_.resize(rows_.size());
     std::iota(order_.begin(), order_.end(), size_t{0});
     sortDescending_ = !sortDescending_;  // SortBy turns it back
     SortBy(sortColumn_);
-    SendMessageW(Control(IDC_MyButtonsList), LVM_SETITEMCOUNT, order_.size(), 0);
+    SendMessageW(list, LVM_SETITEMCOUNT, order_.size(), 0);
+}
+
+LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg != kRowsReadMessage) return Form::HandleMessage(msg, wParam, lParam);
+    OnRowsRead(wParam);
+    return 0;
 }
 
 void MainWindow::SortBy(ListColumn column) {
     const std::vector<size_t> selected = SelectedRows();
     sortDescending_ = column == sortColumn_ && !sortDescending_;
     sortColumn_ = column;
-    // The texts compared, made once, not once per comparison.
-    std::vector<std::wstring> keys(rows_.size());
-    for (size_t row = 0; row < rows_.size(); ++row) keys[row] = CellText(rows_[row], column);
-    std::stable_sort(order_.begin(), order_.end(), [&](size_t a, size_t b) {
-        int order = CompareNames(keys[a], keys[b]);
-        if (order == 0) order = CompareNames(rows_[a].entry, rows_[b].entry);
-        return sortDescending_ ? order > 0 : order < 0;
+    // By the column's words, then by text: the rows are in the order of their texts.
+    const std::vector<size_t> ranks = WordRanks(rows_, column);
+    std::sort(order_.begin(), order_.end(), [&](size_t a, size_t b) {
+        const auto key = [&](size_t row) { return std::pair(ranks[row], row); };
+        return sortDescending_ ? key(b) < key(a) : key(a) < key(b);
     });
     const HWND list = Control(IDC_MyButtonsList);
     const HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
@@ -249,6 +308,13 @@ int MainWindow::ImageOf(const MyButtonsRow& row) {
 
 void MainWindow::FillDisplayInfo(NMLVDISPINFOW& info) {
     LVITEMW& item = info.item;
+    if (item.iItem == 0 && reader_.Pending()) {
+        const std::wstring text = item.iSubItem == 0 ? kReadingText : L"";
+        if (item.mask & LVIF_TEXT && item.pszText && item.cchTextMax > 0)
+            lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
+        if (item.mask & LVIF_IMAGE) item.iImage = -1;
+        return;
+    }
     if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= order_.size()) return;
     const MyButtonsRow& row = rows_[order_[static_cast<size_t>(item.iItem)]];
     if (item.mask & LVIF_TEXT && item.pszText && item.cchTextMax > 0) {
@@ -260,9 +326,28 @@ void MainWindow::FillDisplayInfo(NMLVDISPINFOW& info) {
     if (item.mask & LVIF_IMAGE) item.iImage = item.iSubItem == 0 ? ImageOf(row) : -1;
 }
 
+// The item that says the list is being read, drawn across the whole row, as
+// no column is wide enough for it.
+LRESULT MainWindow::DrawReadingItem(const NMLVCUSTOMDRAW& draw) const {
+    if (!reader_.Pending()) return CDRF_DODEFAULT;  // the rows are cleared while it reads
+    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+    if (draw.nmcd.dwDrawStage != CDDS_ITEMPREPAINT || draw.nmcd.dwItemSpec != 0) return CDRF_DODEFAULT;
+    RECT row{LVIR_BOUNDS, 0, 0, 0};
+    RECT label{LVIR_LABEL, 0, 0, 0};
+    SendMessageW(draw.nmcd.hdr.hwndFrom, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+    SendMessageW(draw.nmcd.hdr.hwndFrom, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&label));
+    FillRect(draw.nmcd.hdc, &row, GetSysColorBrush(COLOR_WINDOW));
+    row.left = label.left + 2;
+    SetBkMode(draw.nmcd.hdc, TRANSPARENT);
+    SetTextColor(draw.nmcd.hdc, GetSysColor(COLOR_GRAYTEXT));
+    DrawTextW(draw.nmcd.hdc, kReadingText, -1, &row, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    return CDRF_SKIPDEFAULT;
+}
+
 LRESULT MainWindow::OnNotify(const NMHDR& note) {
     if (note.idFrom != IDC_MyButtonsList) return 0;
     switch (note.code) {
+    case NM_CUSTOMDRAW: return DrawReadingItem(reinterpret_cast<const NMLVCUSTOMDRAW&>(note));
     case LVN_GETDISPINFOW:
         FillDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&note)));
         return 0;

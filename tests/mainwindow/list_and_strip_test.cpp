@@ -4,17 +4,27 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <sddl.h>
 #include <shellapi.h>
 #include <windowsx.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <stdexcept>
 
 #include "extensions/picture_files.h"
+#include "mainwindow/my_buttons_reader.h"
 #include "mainwindow/restart_form.h"
+#include "model/guid.h"
 #include "operations/machine_wide_access.h"
+#include "pictures/picture_check.h"
+#include "pictures/picture_file.h"
+#include "storage/buttons_lock.h"
+#include "storage/settings_store.h"
 #include "platform/shell.h"
 #include "support/dpi_checks.h"
 #include "support/extension_keys.h"
@@ -64,6 +74,24 @@ protected:
         Pump();
         keys[VK_CONTROL] = 0;
         SetKeyboardState(keys);
+    }
+    // The text of the list's item as the control shows it.
+    std::wstring ItemText(int index) const {
+        wchar_t text[128]{};
+        LVITEMW item{};
+        item.pszText = text;
+        item.cchTextMax = 128;
+        SendMessageW(List(), LVM_GETITEMTEXTW, index, reinterpret_cast<LPARAM>(&item));
+        return text;
+    }
+    // The window's messages so far, without waiting for a reading of My Buttons.
+    void PumpPending() {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (forms.PreTranslate(msg)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
     }
     std::vector<std::wstring> Column(ListColumn column) const {
         std::vector<std::wstring> texts;
@@ -291,6 +319,343 @@ TEST_F(ListAndStripTest, TheStripTellsOfEachSizeAnIconLacks) {
     ClickItem(0);
     EXPECT_EQ(main->Strip().Notices().size(), 1u);
     EXPECT_EQ(main->ListText(0, ListColumn::State), L"icon scaled") << "as the check finds";
+}
+
+// While another copy holds the buttons lock the list says it is reading, and
+// the window goes on answering; a sort chosen meanwhile orders the rows that come.
+TEST_F(ListAndStripTest, TheListSaysItIsReadingAndTheWindowAnswersUntilTheRowsCome) {
+    Create(L"Zulu");
+    Click(IDC_RunsScript);
+    Create(L"Alpha");
+    std::optional<ButtonsLock> otherCopy(std::in_place);
+    ASSERT_TRUE(otherCopy->Held());
+    SendMessageW(Ctl(IDC_SwitchView), BM_CLICK, 0, 0);
+    PumpPending();
+    EXPECT_TRUE(main->ReadingList());
+    EXPECT_EQ(SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0), 1);
+    EXPECT_EQ(ItemText(0), L"Reading My Buttons...");
+    EXPECT_EQ(main->ListCount(), 0u);
+    // The window draws that item itself, and only that item.
+    const auto drawing = [&](DWORD stage, DWORD_PTR item) {
+        NMLVCUSTOMDRAW draw{};
+        draw.nmcd = {{List(), IDC_MyButtonsList, static_cast<UINT>(NM_CUSTOMDRAW)}, stage, nullptr, {}, item, 0, 0};
+        const WindowDC dc(List());
+        draw.nmcd.hdc = dc.get();
+        return SendMessageW(main->Hwnd(), WM_NOTIFY, IDC_MyButtonsList, reinterpret_cast<LPARAM>(&draw));
+    };
+    EXPECT_EQ(drawing(CDDS_PREPAINT, 0), CDRF_NOTIFYITEMDRAW);
+    EXPECT_EQ(drawing(CDDS_ITEMPREPAINT, 0), CDRF_SKIPDEFAULT);
+    main->SortBy(ListColumn::Kind);
+    // The item stands for no entry: selected, there is nothing to delete or edit.
+    PostMessageW(List(), WM_LBUTTONDOWN, MK_LBUTTON, ItemPoint(0));
+    PostMessageW(List(), WM_LBUTTONUP, 0, ItemPoint(0));
+    PumpPending();
+    EXPECT_EQ(SendMessageW(List(), LVM_GETSELECTEDCOUNT, 0, 0), 1);
+    EXPECT_FALSE(Enabled(IDC_DeleteSelected));
+    PostMessageW(List(), WM_KEYDOWN, VK_DELETE, 0);
+    PostMessageW(List(), WM_KEYDOWN, VK_RETURN, 0);
+    PumpPending();
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_FALSE(main->EditedEntry());
+    EXPECT_TRUE(main->ReadingList()) << "still waiting for the lock";
+
+    otherCopy.reset();
+    Pump();
+    EXPECT_FALSE(main->ReadingList());
+    EXPECT_EQ(drawing(CDDS_PREPAINT, 0), CDRF_DODEFAULT) << "the rows are drawn by the list";
+    EXPECT_EQ(Column(ListColumn::Text), (std::vector<std::wstring>{L"Zulu", L"Alpha"})) << "program, then script";
+    // Rows of one word go by their text, the other way round when sorted so.
+    main->SortBy(ListColumn::For);
+    EXPECT_EQ(Column(ListColumn::Text), (std::vector<std::wstring>{L"Alpha", L"Zulu"}));
+    main->SortBy(ListColumn::For);
+    EXPECT_EQ(Column(ListColumn::Text), (std::vector<std::wstring>{L"Zulu", L"Alpha"}));
+    EXPECT_EQ(SendMessageW(List(), LVM_GETSELECTEDCOUNT, 0, 0), 0) << "the reading item's selection went with it";
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+// The reader's registry: its first listing of values waits until the test lets
+// it go, and it can fail as a broken registry would.
+class GatedRegistry final : public testing::RecordingRegistry {
+public:
+    LSTATUS EnumValue(HKEY key, DWORD index, wchar_t* name, DWORD* nameLength, DWORD* type, BYTE* data,
+                      DWORD* size) override {
+        if (fail) throw std::runtime_error("the registry broke");
+        if (!passed_.exchange(true)) {
+            SetEvent(entered.get());
+            WaitForSingleObject(released.get(), 30000);
+        }
+        return RecordingRegistry::EnumValue(key, index, name, nameLength, type, data, size);
+    }
+    const UniqueKernelHandle entered{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    const UniqueKernelHandle released{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    std::atomic<bool> fail{false};
+
+private:
+    std::atomic<bool> passed_{false};
+};
+
+using UniqueWindow = UniqueHandle<NullHandleTraits<HWND, DestroyWindow>>;
+constexpr UINT kRead = WM_APP + 7;
+
+// The reading numbers posted to `window`, until one comes (at most 30 s) and a little while after.
+std::vector<WPARAM> PostedReadings(HWND window) {
+    std::vector<WPARAM> numbers;
+    const ULONGLONG until = GetTickCount64() + 30000;
+    ULONGLONG quietAfter = 0;
+    while (GetTickCount64() < (numbers.empty() ? until : quietAfter)) {
+        MSG msg;
+        if (PeekMessageW(&msg, window, kRead, kRead, PM_REMOVE)) {
+            numbers.push_back(msg.wParam);
+            quietAfter = GetTickCount64() + 200;
+        } else {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_POSTMESSAGE);
+        }
+    }
+    return numbers;
+}
+
+// A reading asked for again while one is under way: the first one's rows,
+// perhaps out of date, are never handed over; the list is read again.
+TEST(MyButtonsReader, ARowsReadBeforeTheLastRequestAreDroppedAndReadAgain) {
+    constexpr wchar_t kApplication[] = L"Barsmith reader test";
+    GatedRegistry registry;
+    SystemRegistry direct;
+    const MyButtonsCatalogue catalogue(direct, kApplication);
+    const std::wstring section = SectionPath(kApplication, kCatalogueSection);
+    RegDeleteTreeW(HKEY_CURRENT_USER, section.c_str());
+    ASSERT_EQ(catalogue.Record(L"Early", L"{00000000-0000-0000-0000-000000000001}"), ERROR_SUCCESS);
+    const UniqueWindow window(CreateWindowExW(0, L"STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
+                                              nullptr));
+    {
+        MyButtonsReader reader(registry, kApplication);
+        EXPECT_FALSE(reader.Pending());
+        reader.Request(window.get(), kRead, L"");
+        ASSERT_EQ(WaitForSingleObject(registry.entered.get(), 30000), WAIT_OBJECT_0);
+        ASSERT_EQ(catalogue.Record(L"Late", L"{00000000-0000-0000-0000-000000000002}"), ERROR_SUCCESS);
+        reader.Request(window.get(), kRead, L"");
+        EXPECT_TRUE(reader.Pending());
+        SetEvent(registry.released.get());
+
+        EXPECT_EQ(PostedReadings(window.get()), std::vector<WPARAM>{2});
+        EXPECT_FALSE(reader.Take(1)) << "an earlier reading";
+        const std::optional<MyButtonsReading> rows = reader.Take(2);
+        ASSERT_TRUE(rows && *rows);
+        std::vector<std::wstring> entries;
+        for (const MyButtonsRow& row : **rows) entries.push_back(row.entry);
+        EXPECT_EQ(entries, (std::vector<std::wstring>{L"Early", L"Late"}));
+        EXPECT_FALSE(reader.Take(2)) << "taken once";
+        EXPECT_FALSE(reader.Pending());
+
+        // What goes wrong on the reader's thread comes out where the rows are taken.
+        registry.fail = true;
+        reader.Request(window.get(), kRead, L"");
+        EXPECT_EQ(PostedReadings(window.get()), std::vector<WPARAM>{3});
+        EXPECT_THROW(reader.Take(3), std::runtime_error);
+        EXPECT_FALSE(reader.Pending());
+    }
+    RegDeleteTreeW(HKEY_CURRENT_USER, section.c_str());
+}
+
+// The sample icons beside the program have the toolbar's sizes: neither the
+// strip nor the check flags any of them.
+TEST_F(ListAndStripTest, EverySampleIconHasTheToolbarSizes) {
+    const std::filesystem::path folder = std::filesystem::path(ExecutableFolder()) / L"Icons";
+    size_t icons = 0;
+    for (const auto& file : std::filesystem::directory_iterator(folder)) {
+        const std::wstring path = file.path().wstring();
+        SCOPED_TRACE(path);
+        const std::optional<std::vector<int>> sides = PictureImageSides(path);
+        ASSERT_TRUE(sides);
+        for (const int side : {16, 20, 32}) EXPECT_NE(std::find(sides->begin(), sides->end(), side), sides->end()) << side;
+        main->SetText(IDC_IconPath, path);
+        EXPECT_TRUE(main->Strip().Notices().empty());
+        ++icons;
+    }
+    EXPECT_GE(icons, 5u);
+}
+
+// sample_icons.exe, which the build makes the sample icons with.
+TEST(SampleIconsTool, AddsTheToolbarSizesOfTheIconsColourOrRefusesWhatItCannot) {
+    const std::wstring output = std::filesystem::temp_directory_path().wstring() + L"barsmith-icons-" + CreateGUID();
+    const std::vector<uint8_t> text{'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'c', 'o', 'n'};
+    struct Row {
+        const wchar_t* what;
+        std::vector<uint8_t> input;
+        std::vector<int> sides;  // of the icon made; none: refused
+    };
+    const Row rows[] = {
+        {L"the samples' sizes", testing::IcoFileBytes({16, 32}, RGB(200, 40, 40)), {16, 20, 32}},
+        {L"one large image", testing::IcoFileBytes({48}, RGB(200, 40, 40)), {16, 20, 48}},
+        {L"every size there", testing::IcoFileBytes({20, 16}, RGB(200, 40, 40)), {16, 20}},
+        {L"nothing larger to make them from", testing::IcoFileBytes({16}, RGB(200, 40, 40)), {}},
+        {L"no icon", text, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const TempFile input{L".ico", row.input};
+        const std::wstring made = output + L"\\" + std::filesystem::path(input.path()).filename().wstring();
+        std::wstring command = L"\"" + ExecutableFolder() + L"\\sample_icons.exe\" \"" + output + L"\" \"" + input.path() + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION started{};
+        ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                                   &startup, &started));
+        const UniqueKernelHandle process(started.hProcess);
+        const UniqueKernelHandle thread(started.hThread);
+        ASSERT_EQ(WaitForSingleObject(process.get(), 60000), WAIT_OBJECT_0);
+        DWORD exit = 0;
+        GetExitCodeProcess(process.get(), &exit);
+        EXPECT_EQ(exit, row.sides.empty() ? 1u : 0u);
+        if (row.sides.empty()) {
+            EXPECT_FALSE(std::filesystem::exists(made)) << "nothing written";
+            continue;
+        }
+        std::ifstream file(std::filesystem::path(made), std::ios::binary);
+        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), {});
+        const std::vector<IconImage> images = CheckedIconImages(bytes);
+        std::vector<int> sides;
+        for (const IconImage& image : images) sides.push_back(image.width);
+        EXPECT_EQ(sides, row.sides);
+        // A picture of one colour stays that colour, opaque, at every size it is made at.
+        const UniqueIcon twenty(static_cast<HICON>(LoadImageW(nullptr, made.c_str(), IMAGE_ICON, 20, 20, LR_LOADFROMFILE)));
+        ASSERT_TRUE(twenty);
+        EXPECT_EQ(testing::IconWidth(twenty.get()), 20);
+        ICONINFO info{};
+        ASSERT_TRUE(GetIconInfo(twenty.get(), &info));
+        const UniqueBitmap colour(info.hbmColor);
+        const UniqueBitmap mask(info.hbmMask);
+        BITMAPINFO request{};
+        request.bmiHeader = {sizeof(BITMAPINFOHEADER), 20, 20, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        std::vector<uint32_t> pixels(400);
+        const WindowDC screen(nullptr);
+        ASSERT_EQ(GetDIBits(screen.get(), colour.get(), 0, 20, pixels.data(), &request, DIB_RGB_COLORS), 20);
+        for (const uint32_t pixel : pixels) ASSERT_EQ(pixel, 0xFFC82828u);
+    }
+    std::filesystem::remove_all(output);
+}
+
+// barsmith.exe started as a user without the administrator's rights would
+// be: with a token whose Administrators group only denies, while the
+// machine-wide Extensions key gives that group alone the right to change it,
+// as on a computer where the user is not an administrator.
+class StandardUserRun {
+public:
+    StandardUserRun() {
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kExtensionsPath, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr,
+                        &extensions_, nullptr);
+        DWORD size = sizeof old_;
+        kept_ = RegGetKeySecurity(extensions_, DACL_SECURITY_INFORMATION, old_, &size) == ERROR_SUCCESS;
+        PSECURITY_DESCRIPTOR only = nullptr;
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KA;;;BA)(A;;KA;;;SY)(A;;KR;;;BU)",
+                                                             SDDL_REVISION_1, &only, nullptr);
+        const UniqueLocalMemory freed(only);
+        if (kept_) kept_ = RegSetKeySecurity(extensions_, DACL_SECURITY_INFORMATION, only) == ERROR_SUCCESS;
+        HANDLE own = nullptr;
+        OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own);
+        const UniqueKernelHandle token(own);
+        PSID administrators = nullptr;
+        ConvertStringSidToSidW(L"BA", &administrators);
+        const UniqueLocalMemory freedSid(administrators);
+        SID_AND_ATTRIBUTES denyOnly{administrators, 0};
+        HANDLE restricted = nullptr;
+        CreateRestrictedToken(token.get(), 0, 1, &denyOnly, 0, nullptr, 0, nullptr, &restricted);
+        token_.reset(restricted);
+    }
+    StandardUserRun(const StandardUserRun&) = delete;
+    StandardUserRun& operator=(const StandardUserRun&) = delete;
+    ~StandardUserRun() {
+        if (kept_) RegSetKeySecurity(extensions_, DACL_SECURITY_INFORMATION, old_);
+        RegCloseKey(extensions_);
+    }
+    bool Ready() const { return kept_ && token_; }
+
+    struct Outcome {
+        DWORD exit = 999;
+        std::string out;
+        std::string err;
+    };
+    // barsmith.exe with the arguments (each quoted), as that user; its outputs as written.
+    Outcome Barsmith(const std::wstring& arguments) const {
+        const std::wstring folder = std::filesystem::temp_directory_path().wstring();
+        const std::wstring files[] = {folder + L"barsmith-out-" + CreateGUID(), folder + L"barsmith-err-" + CreateGUID()};
+        SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+        UniqueKernelHandle out(CreateFileW(files[0].c_str(), GENERIC_WRITE, 0, &inherited, CREATE_ALWAYS, 0, nullptr));
+        UniqueKernelHandle err(CreateFileW(files[1].c_str(), GENERIC_WRITE, 0, &inherited, CREATE_ALWAYS, 0, nullptr));
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = out.get();
+        startup.hStdError = err.get();
+        PROCESS_INFORMATION started{};
+        std::wstring command = L"\"" + ExecutableFolder() + L"\\barsmith.exe\" " + arguments;
+        Outcome outcome;
+        if (CreateProcessAsUserW(token_.get(), nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                 nullptr, nullptr, &startup, &started)) {
+            const UniqueKernelHandle process(started.hProcess);
+            const UniqueKernelHandle thread(started.hThread);
+            WaitForSingleObject(process.get(), 60000);
+            GetExitCodeProcess(process.get(), &outcome.exit);
+        }
+        out.reset();
+        err.reset();
+        std::string* texts[] = {&outcome.out, &outcome.err};
+        for (int i = 0; i < 2; ++i) {
+            std::ifstream file(std::filesystem::path(files[i]), std::ios::binary);
+            texts[i]->assign(std::istreambuf_iterator<char>(file), {});
+            file.close();
+            DeleteFileW(files[i].c_str());
+        }
+        return outcome;
+    }
+
+private:
+    HKEY extensions_ = nullptr;
+    alignas(8) BYTE old_[4096]{};
+    bool kept_ = false;
+    UniqueKernelHandle token_;
+};
+
+// A machine-wide create, replacement or removal without the right to write
+// there fails with exit code 1 and one line naming --user and an elevated
+// prompt, and changes nothing; the user's own buttons are still made.
+TEST_F(ListAndStripTest, AMachineWideChangeWithoutTheRightFailsInOneLineNamingUserAndAnElevatedPrompt) {
+    const std::wstring shared = Create(L"Shared");
+    const std::wstring options =
+        L" --program C:\\Tools\\a.exe --icon C:\\a.ico --menu-text Menu --status-text Status --tooltip Tip";
+    std::optional<StandardUserRun> standardUser(std::in_place);
+    ASSERT_TRUE(standardUser->Ready());
+    struct Row {
+        std::wstring arguments;
+        DWORD exit;
+    };
+    const Row rows[] = {
+        {L"create --text \"Everyone's\"" + options, 1},
+        {L"create --text Shared --replace" + options, 1},
+        {L"remove Shared", 1},
+        {L"remove " + shared, 1},
+        {L"create --user --text \"Only mine\"" + options, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.arguments);
+        const StandardUserRun::Outcome run = standardUser->Barsmith(row.arguments);
+        EXPECT_EQ(run.exit, row.exit);
+        if (row.exit == 0) {
+            const std::wstring guid(run.out.begin(), run.out.begin() + std::min<size_t>(run.out.size(), 38));
+            made.Add(guid);
+            EXPECT_TRUE(KeyIn(HKEY_CURRENT_USER, guid)) << run.out;
+            continue;
+        }
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_TRUE(run.err.ends_with("\r\n")) << run.err;
+        EXPECT_NE(run.err.find("--user"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("elevated prompt"), std::string::npos) << run.err;
+    }
+    standardUser.reset();
+    EXPECT_TRUE(KeyIn(HKEY_LOCAL_MACHINE, shared)) << "nothing changed";
+    EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, shared, L"ButtonText"), L"Shared");
+    Click(IDC_SwitchView);
+    EXPECT_EQ(Column(ListColumn::Text), (std::vector<std::wstring>{L"Only mine", L"Shared"}));
 }
 
 TEST(MachineWideAccess, ARefusedMachineWideKeyIsTold) {

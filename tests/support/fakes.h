@@ -8,6 +8,7 @@
 #include <optional>
 #include <tuple>
 #include <map>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -49,6 +50,7 @@ public:
     // matched against the sub-key or value name, and only in the registry view
     // `onlyView` when one is given: KEY_WOW64_64KEY or KEY_WOW64_32KEY).
     void Refuse(RegCall call, LSTATUS status = ERROR_ACCESS_DENIED, std::wstring onlyName = {}, REGSAM onlyView = 0) {
+        const std::scoped_lock lock(mutex_);
         refusals_.push_back({call, status, std::move(onlyName), onlyView});
     }
     size_t OpenKeys() const { return open_.size(); }
@@ -61,12 +63,14 @@ public:
     int interruptAfter = -1;
 
     LSTATUS CreateKey(HKEY root, const std::wstring& subKey, REGSAM access, HKEY* key) override {
+        const std::scoped_lock lock(mutex_);
         if (const LSTATUS s = Refused(RegCall::Create, subKey, access)) return s;
         const LSTATUS status = Track(real_.CreateKey(root, subKey, access, key), key, access);
         if (status == ERROR_SUCCESS) Changed(*key);
         return status;
     }
     LSTATUS OpenKey(HKEY root, const std::wstring& subKey, REGSAM access, HKEY* key) override {
+        const std::scoped_lock lock(mutex_);
         if (const LSTATUS s = Refused(RegCall::Open, subKey, access)) return s;
         constexpr REGSAM kChanges = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | DELETE | WRITE_DAC | WRITE_OWNER;
         if (access & kChanges) {
@@ -75,28 +79,34 @@ public:
         return Track(real_.OpenKey(root, subKey, access, key), key, access);
     }
     LSTATUS SetValue(HKEY key, const std::wstring& name, DWORD type, const BYTE* data, DWORD size) override {
+        const std::scoped_lock lock(mutex_);
         written.push_back(name);
         if (const LSTATUS s = Refused(RegCall::Set, name, ViewOf(key))) return s;
         return Changed(real_.SetValue(key, name, type, data, size));
     }
     LSTATUS QueryValue(HKEY key, const std::wstring& name, DWORD* type, BYTE* data, DWORD* size) override {
+        const std::scoped_lock lock(mutex_);
         if (const LSTATUS s = Refused(RegCall::Query, name)) return s;
         return real_.QueryValue(key, name, type, data, size);
     }
     LSTATUS EnumValue(HKEY key, DWORD index, wchar_t* name, DWORD* nameLength, DWORD* type, BYTE* data,
                       DWORD* size) override {
+        const std::scoped_lock lock(mutex_);
         if (const LSTATUS s = Refused(RegCall::Enum, {})) return s;
         return real_.EnumValue(key, index, name, nameLength, type, data, size);
     }
     LSTATUS DeleteValue(HKEY key, const std::wstring& name) override {
+        const std::scoped_lock lock(mutex_);
         if (const LSTATUS s = Refused(RegCall::DeleteValue, name, ViewOf(key))) return s;
         return Changed(real_.DeleteValue(key, name));
     }
     LSTATUS DeleteKey(HKEY key, const std::wstring& subKey, REGSAM view) override {
+        const std::scoped_lock lock(mutex_);
         if (const LSTATUS s = Refused(RegCall::DeleteKey, subKey, view)) return s;
         return Changed(real_.DeleteKey(key, subKey, view));
     }
     LSTATUS CloseKey(HKEY key) override {
+        const std::scoped_lock lock(mutex_);
         open_.erase(key);
         return real_.CloseKey(key);
     }
@@ -134,6 +144,8 @@ private:
     }
 
     SystemRegistry real_;
+    // The window reads My Buttons on a thread of its own.
+    std::mutex mutex_;
     std::vector<Refusal> refusals_;
     std::map<HKEY, REGSAM> open_;  // with the view each was opened in
     int changes_ = 0;

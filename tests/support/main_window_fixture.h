@@ -40,13 +40,19 @@ protected:
 
     static void ForgetCatalogue() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Barsmith"); }
 
-    // Runs pending messages through the forms as the program's message loop does.
+    // Runs pending messages through the forms as the program's message loop
+    // does, and waits (at most a minute) for a reading of My Buttons under way.
     void Pump() {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (forms.PreTranslate(msg)) continue;
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
+        const ULONGLONG until = GetTickCount64() + 60000;
+        for (;;) {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (forms.PreTranslate(msg)) continue;
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            if (!main || !main->ReadingList() || GetTickCount64() > until) return;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
         }
     }
     // Posts a key to the control with a modifier key (VK_SHIFT...) held, or none.
