@@ -427,6 +427,22 @@ std::wstring UnfitText(const ExportOutcome& outcome, const std::wstring& format)
     return value;
 }
 
+// Why the file could not be written, after "could not be written: ".
+std::wstring FileErrorText(const FileError& error) {
+    using Why = FileError::Why;
+    switch (error.why) {
+    case Why::NoName: return L"no file is named.";
+    case Why::NamesFolder: return L"it names a folder, not a file.";
+    case Why::Device: return Quoted(error.name) + L" is the name of a device, not of a file.";
+    case Why::TooLong: return L"the name is too long.";
+    case Why::NoFolder: return L"the folder " + Quoted(error.name) + L" does not exist.";
+    case Why::IsFolder: return L"it is a folder.";
+    case Why::Replaced: return L"another program changed or replaced the file while it was being written.";
+    case Why::System: break;
+    }
+    return StatusText(error.code);
+}
+
 // Standard error's lines for an export that wrote nothing.
 std::wstring ExportFailure(const ExportOutcome& outcome, const ExportRequest& request) {
     using Kind = ExportOutcome::Kind;
@@ -452,7 +468,7 @@ std::wstring ExportFailure(const ExportOutcome& outcome, const ExportRequest& re
                L"Current user: " + QuotedList(outcome.userEntries) + L"\n"
                L"Export each kind to a file of its own.";
     case Kind::FileFailed:
-        return L"The " + format + L" " + request.path + L" could not be written: " + outcome.file.reason;
+        return L"The " + format + L" " + request.path + L" could not be written: " + FileErrorText(outcome.file);
     }
     return {};
 }

@@ -34,6 +34,23 @@ std::wstring UnfitText(const ExportOutcome& outcome, const std::wstring& format)
     return value;
 }
 
+
+// Why the file could not be written, after "could not be written: ".
+std::wstring FileErrorText(const FileError& error) {
+    using Why = FileError::Why;
+    switch (error.why) {
+    case Why::NoName: return L"no file is named.";
+    case Why::NamesFolder: return L"it names a folder, not a file.";
+    case Why::Device: return Quoted(error.name) + L" is the name of a device, not of a file.";
+    case Why::TooLong: return L"the name is too long.";
+    case Why::NoFolder: return L"the folder " + Quoted(error.name) + L" does not exist.";
+    case Why::IsFolder: return L"it is a folder.";
+    case Why::Replaced: return L"another program changed or replaced the file while it was being written.";
+    case Why::System: break;
+    }
+    return StatusText(error.code);
+}
+
 }  // namespace
 
 std::wstring NotExportedText(const ExportOutcome& outcome, const ExportRequest& request) {
@@ -64,7 +81,7 @@ std::wstring NotExportedText(const ExportOutcome& outcome, const ExportRequest& 
                Listed(outcome.userEntries) + L"\n\nExport each kind to a file of its own.";
         break;
     case Kind::FileFailed:
-        text = L"The " + format + L"\n\n" + request.path + L"\n\ncould not be written: " + outcome.file.reason;
+        text = L"The " + format + L"\n\n" + request.path + L"\n\ncould not be written: " + FileErrorText(outcome.file);
         break;
     }
     return text + L"\n\nNothing was written.";

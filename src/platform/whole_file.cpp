@@ -7,7 +7,6 @@
 
 #include "platform/handles.h"
 #include "platform/names.h"
-#include "platform/status_text.h"
 
 namespace barsmith {
 namespace {
@@ -39,14 +38,12 @@ bool LongestNameFits(const std::wstring& path) {
     return true;
 }
 
-FileError Refused(DWORD code, const std::wstring& reason) { return {code, reason}; }
-// ERROR_FILE_INVALID is what the program itself says when the file it made
-// is not the file the name holds; the system's text speaks of volumes.
-FileError SystemError(DWORD code) {
-    if (code == ERROR_FILE_INVALID)
-        return {code, L"another program changed or replaced the file while it was being written."};
-    return {code, StatusText(code)};
-}
+using Why = FileError::Why;
+
+FileError Refused(Why why, DWORD code, const std::wstring& name = {}) { return {why, code, name}; }
+// ERROR_FILE_INVALID is what the program itself gives when the file it made
+// is not the file the name holds.
+FileError SystemError(DWORD code) { return {code == ERROR_FILE_INVALID ? Why::Replaced : Why::System, code, {}}; }
 
 // The full path, as the file calls take it beyond MAX_PATH characters.
 std::wstring Extended(const std::wstring& full) {
@@ -59,12 +56,10 @@ std::wstring Extended(const std::wstring& full) {
 std::optional<FileError> Target(const std::wstring& path, std::wstring& full, std::wstring& folder) {
     const size_t slash = path.find_last_of(L"\\/");
     const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-    if (path.empty()) return Refused(ERROR_INVALID_NAME, L"no file is named.");
-    if (name.empty() || name == L"." || name == L"..")
-        return Refused(ERROR_DIRECTORY, L"it names a folder, not a file.");
-    if (IsDeviceName(name)) return Refused(ERROR_INVALID_NAME, Quoted(name) + L" is the name of a device, not of a file.");
-    if (path.size() > kMaxPathLength || !LongestNameFits(path))
-        return Refused(ERROR_FILENAME_EXCED_RANGE, L"the name is too long.");
+    if (path.empty()) return Refused(Why::NoName, ERROR_INVALID_NAME);
+    if (name.empty() || name == L"." || name == L"..") return Refused(Why::NamesFolder, ERROR_DIRECTORY);
+    if (IsDeviceName(name)) return Refused(Why::Device, ERROR_INVALID_NAME, name);
+    if (path.size() > kMaxPathLength || !LongestNameFits(path)) return Refused(Why::TooLong, ERROR_FILENAME_EXCED_RANGE);
 
     const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (needed == 0) return SystemError(GetLastError());
@@ -74,14 +69,14 @@ std::optional<FileError> Target(const std::wstring& path, std::wstring& full, st
     if (length == 0 || length >= needed || !file) return SystemError(length == 0 ? GetLastError() : ERROR_BAD_PATHNAME);
     full.assign(buffer.data(), length);
     folder.assign(buffer.data(), static_cast<size_t>(file - buffer.data()));
-    if (full.size() > kMaxPathLength - 8) return Refused(ERROR_FILENAME_EXCED_RANGE, L"the name is too long.");
+    if (full.size() > kMaxPathLength - 8) return Refused(Why::TooLong, ERROR_FILENAME_EXCED_RANGE);
 
     const DWORD folderAttributes = GetFileAttributesW(Extended(folder).c_str());
     if (folderAttributes == INVALID_FILE_ATTRIBUTES || !(folderAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return Refused(ERROR_PATH_NOT_FOUND, L"the folder " + Quoted(folder) + L" does not exist.");
+        return Refused(Why::NoFolder, ERROR_PATH_NOT_FOUND, folder);
     const DWORD attributes = GetFileAttributesW(Extended(full).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return Refused(ERROR_DIRECTORY, L"it is a folder.");
+        return Refused(Why::IsFolder, ERROR_DIRECTORY);
     return std::nullopt;
 }
 

@@ -9,11 +9,22 @@
 
 namespace barsmith {
 
-// Why a file could not be written: the system's code, and the reason in
-// words the user can act on (the system's own text where that says it).
+// Why a file could not be written: what is wrong with its name, or the
+// system's code of the call that failed.
 struct FileError {
+    enum class Why {
+        System,       // a call failed with `code`
+        NoName,       // no file is named
+        NamesFolder,  // the name ends in a folder: a separator, "." or ".."
+        Device,       // `name` is a device's (NUL, COM1...)
+        TooLong,      // the name or the full path is longer than the system takes
+        NoFolder,     // the folder `name` does not exist
+        IsFolder,     // a folder has the name
+        Replaced,     // another program changed or replaced the file while it was written
+    };
+    Why why = Why::System;
     DWORD code = 0;
-    std::wstring reason;
+    std::wstring name{};
 };
 
 // As WriteFile; tests put one in that fails part-way.

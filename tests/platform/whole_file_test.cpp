@@ -38,26 +38,29 @@ TEST_F(WholeFileTest, LongPathsWorkAndWhatNamesNoWritableFileIsRefusedWithTheRea
     ASSERT_FALSE(WriteWholeFile(longFile, "deep"));
     EXPECT_EQ(Read(L"\\\\?\\" + longFile), "deep");
 
+    using Why = FileError::Why;
     const struct {
         std::wstring path;
-        const wchar_t* reason;
+        Why why;
+        std::wstring name;
     } refused[] = {
-        {(folder / L"NUL").wstring(), L"\"NUL\" is the name of a device"},
-        {(folder / L"con.reg").wstring(), L"\"con.reg\" is the name of a device"},
-        {(folder / L"COM1 .txt").wstring(), L"is the name of a device"},
-        {(folder / L"LPT9").wstring(), L"is the name of a device"},
-        {folder.wstring(), L"it is a folder."},
-        {folder.wstring() + L"\\", L"it names a folder, not a file."},
-        {(folder / L"missing" / L"x.reg").wstring(), L"does not exist."},
-        {(folder / (std::wstring(252, L'n') + L".reg")).wstring(), L"the name is too long."},  // 256 characters
-        {L"C:\\" + std::wstring(32800, L'p'), L"the name is too long."},
-        {L"", L"no file is named."},
+        {(folder / L"NUL").wstring(), Why::Device, L"NUL"},
+        {(folder / L"con.reg").wstring(), Why::Device, L"con.reg"},
+        {(folder / L"COM1 .txt").wstring(), Why::Device, L"COM1 .txt"},
+        {(folder / L"LPT9").wstring(), Why::Device, L"LPT9"},
+        {folder.wstring(), Why::IsFolder, L""},
+        {folder.wstring() + L"\\", Why::NamesFolder, L""},
+        {(folder / L"missing" / L"x.reg").wstring(), Why::NoFolder, (folder / L"missing").wstring() + L"\\"},
+        {(folder / (std::wstring(252, L'n') + L".reg")).wstring(), Why::TooLong, L""},  // 256 characters
+        {L"C:\\" + std::wstring(32800, L'p'), Why::TooLong, L""},
+        {L"", Why::NoName, L""},
     };
     for (const auto& row : refused) {
         SCOPED_TRACE(row.path.substr(0, 80));
         const std::optional<FileError> error = WriteWholeFile(row.path, "data");
         ASSERT_TRUE(error);
-        EXPECT_NE(error->reason.find(row.reason), std::wstring::npos) << error->reason;
+        EXPECT_EQ(error->why, row.why);
+        EXPECT_EQ(error->name, row.name);
     }
     EXPECT_EQ(Files(), 1u) << "only the deep folder: nothing was written anywhere";
     // COM10, LPT0 and a name of 255 characters are ordinary names.
@@ -108,7 +111,7 @@ TEST_F(WholeFileTest, WhileAFileIsMadeByItsNameNoOtherProgramCanDeleteRenameOrRe
         CloseHandle(made);
         return ERROR_SUCCESS;
     });
-    EXPECT_FALSE(error) << (error ? error->reason : L"");
+    EXPECT_FALSE(error) << (error ? error->code : 0);
     EXPECT_EQ(Read(file), "made");
     EXPECT_EQ(Read(planted), "another program's");
     EXPECT_EQ(Files(), 2u) << "no temporary file is left, nothing was moved away";
