@@ -474,66 +474,6 @@ TEST_F(ListAndStripTest, EverySampleIconHasTheToolbarSizes) {
     EXPECT_GE(icons, 5u);
 }
 
-// sample_icons.exe, which the build makes the sample icons with.
-TEST(SampleIconsTool, AddsTheToolbarSizesOfTheIconsColourOrRefusesWhatItCannot) {
-    const std::wstring output = std::filesystem::temp_directory_path().wstring() + L"barsmith-icons-" + CreateGUID();
-    const std::vector<uint8_t> text{'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'c', 'o', 'n'};
-    struct Row {
-        const wchar_t* what;
-        std::vector<uint8_t> input;
-        std::vector<int> sides;  // of the icon made; none: refused
-    };
-    const Row rows[] = {
-        {L"the samples' sizes", testing::IcoFileBytes({16, 32}, RGB(200, 40, 40)), {16, 20, 32}},
-        {L"one large image", testing::IcoFileBytes({48}, RGB(200, 40, 40)), {16, 20, 48}},
-        {L"every size there", testing::IcoFileBytes({20, 16}, RGB(200, 40, 40)), {16, 20}},
-        {L"nothing larger to make them from", testing::IcoFileBytes({16}, RGB(200, 40, 40)), {}},
-        {L"no icon", text, {}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        const TempFile input{L".ico", row.input};
-        const std::wstring made = output + L"\\" + std::filesystem::path(input.path()).filename().wstring();
-        std::wstring command = L"\"" + ExecutableFolder() + L"\\sample_icons.exe\" \"" + output + L"\" \"" + input.path() + L"\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION started{};
-        ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                                   &startup, &started));
-        const UniqueKernelHandle process(started.hProcess);
-        const UniqueKernelHandle thread(started.hThread);
-        ASSERT_EQ(WaitForSingleObject(process.get(), 60000), WAIT_OBJECT_0);
-        DWORD exit = 0;
-        GetExitCodeProcess(process.get(), &exit);
-        EXPECT_EQ(exit, row.sides.empty() ? 1u : 0u);
-        if (row.sides.empty()) {
-            EXPECT_FALSE(std::filesystem::exists(made)) << "nothing written";
-            continue;
-        }
-        std::ifstream file(std::filesystem::path(made), std::ios::binary);
-        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), {});
-        const std::vector<IconImage> images = CheckedIconImages(bytes);
-        std::vector<int> sides;
-        for (const IconImage& image : images) sides.push_back(image.width);
-        EXPECT_EQ(sides, row.sides);
-        // A picture of one colour stays that colour, opaque, at every size it is made at.
-        const UniqueIcon twenty(static_cast<HICON>(LoadImageW(nullptr, made.c_str(), IMAGE_ICON, 20, 20, LR_LOADFROMFILE)));
-        ASSERT_TRUE(twenty);
-        EXPECT_EQ(testing::IconWidth(twenty.get()), 20);
-        ICONINFO info{};
-        ASSERT_TRUE(GetIconInfo(twenty.get(), &info));
-        const UniqueBitmap colour(info.hbmColor);
-        const UniqueBitmap mask(info.hbmMask);
-        BITMAPINFO request{};
-        request.bmiHeader = {sizeof(BITMAPINFOHEADER), 20, 20, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        std::vector<uint32_t> pixels(400);
-        const WindowDC screen(nullptr);
-        ASSERT_EQ(GetDIBits(screen.get(), colour.get(), 0, 20, pixels.data(), &request, DIB_RGB_COLORS), 20);
-        for (const uint32_t pixel : pixels) ASSERT_EQ(pixel, 0xFFC82828u);
-    }
-    std::filesystem::remove_all(output);
-}
-
 // barsmith.exe started as a user without the administrator's rights would
 // be: with a token whose Administrators group only denies, while the
 // machine-wide Extensions key gives that group alone the right to change it,
