@@ -446,7 +446,10 @@ std::wstring FileErrorText(const FileError& error) {
 // Standard error's lines for an export that wrote nothing.
 std::wstring ExportFailure(const ExportOutcome& outcome, const ExportRequest& request) {
     using Kind = ExportOutcome::Kind;
-    const std::wstring format = ExportFormatName(request.format);
+    // By ExportFormat: a registry file, a Group Policy file, an installer package.
+    constexpr const wchar_t* kFormatNames[] = {L"registry file", L"Group Policy file", L"installer package"};
+    static_assert(std::size(kFormatNames) == static_cast<size_t>(ExportFormat::Package) + 1);
+    const std::wstring format = kFormatNames[static_cast<size_t>(request.format)];
     const std::wstring entry = Quoted(Escaped(outcome.entry));
     switch (outcome.kind) {
     case Kind::Exported: return {};

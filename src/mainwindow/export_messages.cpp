@@ -14,6 +14,15 @@ std::wstring Listed(const std::vector<std::wstring>& texts) {
     return list;
 }
 
+const wchar_t* FormatName(ExportFormat format) {
+    switch (format) {
+    case ExportFormat::GroupPolicy: return L"Group Policy file";
+    case ExportFormat::Package: return L"installer package";
+    case ExportFormat::RegistryFile: break;
+    }
+    return L"registry file";
+}
+
 std::wstring UnfitText(const ExportOutcome& outcome, const std::wstring& format) {
     const std::wstring value = Key(outcome.key) + L"holds the value " + Quoted(Escaped(outcome.value));
     switch (outcome.why) {
@@ -55,7 +64,7 @@ std::wstring FileErrorText(const FileError& error) {
 
 std::wstring NotExportedText(const ExportOutcome& outcome, const ExportRequest& request) {
     using Kind = ExportOutcome::Kind;
-    const std::wstring format = ExportFormatName(request.format);
+    const std::wstring format = FormatName(request.format);
     const std::wstring entry = Quoted(Escaped(outcome.entry));
     std::wstring text;
     switch (outcome.kind) {

@@ -151,15 +151,6 @@ std::optional<ExportFormat> FormatOfFile(const std::wstring& path) {
     return std::nullopt;
 }
 
-const wchar_t* ExportFormatName(ExportFormat format) {
-    switch (format) {
-    case ExportFormat::GroupPolicy: return L"Group Policy file";
-    case ExportFormat::Package: return L"installer package";
-    case ExportFormat::RegistryFile: break;
-    }
-    return L"registry file";
-}
-
 ExportOutcome ExportButtons(RegistryApi& api, const MyButtonsCatalogue& catalogue, const ExportRequest& request) {
     std::vector<ExportedEntry> entries;
     std::optional<ExportOutcome> refused;

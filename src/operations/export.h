@@ -24,9 +24,6 @@ enum class ExportFormat { RegistryFile, GroupPolicy, Package };
 // The format a file name's extension asks for (.reg, .xml, .msi, case
 // ignored); nothing for another.
 std::optional<ExportFormat> FormatOfFile(const std::wstring& path);
-// The format's name in the window's and the command line's words:
-// "registry file", "Group Policy file", "installer package".
-const wchar_t* ExportFormatName(ExportFormat format);
 
 struct ExportRequest {
     std::vector<std::wstring> entries;  // My Buttons texts as listed; none: every entry
