@@ -309,9 +309,7 @@ int Remove(const std::vector<std::wstring>& arguments, const Streams& io) {
     const ButtonOutcome outcome = tool.buttons.Remove(*guid, *entry);
     Told(io, outcome, CommandRequest::Remove);
     // The entry gone is done, also when the key it named is another program's and stays.
-    using Kind = ButtonOutcome::Kind;
-    const bool unlisted = outcome.kind == Kind::AlreadyGone || outcome.kind == Kind::NotOurs || outcome.kind == Kind::NoGuid;
-    return outcome.kind == Kind::Removed || (unlisted && outcome.entryStatus == ERROR_SUCCESS) ? kExitDone : kExitFailed;
+    return outcome.Unlisted() ? kExitDone : kExitFailed;
 }
 
 struct ExportCommand {

@@ -506,11 +506,7 @@ void MainWindow::OnDeleteSelected() {
     for (const size_t row : selected) {
         const ButtonOutcome outcome = Buttons().Remove(rows_[row].guid, rows_[row].entry);
         Tell(outcome, ButtonRequest::Remove);
-        // The entry gone, whatever became of a key that is not ours, counts as deleted.
-        const bool gone = outcome.Succeeded() ||
-                          ((outcome.kind == ButtonOutcome::Kind::NotOurs || outcome.kind == ButtonOutcome::Kind::NoGuid) &&
-                           outcome.entryStatus == ERROR_SUCCESS);
-        if (gone) ++removed;
+        if (outcome.Unlisted()) ++removed;
     }
     ShowIcon(Control(IDC_Preview), previewIcon_, {});
     RefillList();  // the previewed icon path stays that of the last preview

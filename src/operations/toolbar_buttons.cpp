@@ -47,6 +47,10 @@ bool ButtonOutcome::Succeeded() const {
     }
 }
 
+bool ButtonOutcome::Unlisted() const {
+    return Succeeded() || ((kind == Kind::NotOurs || kind == Kind::NoGuid) && entryStatus == ERROR_SUCCESS);
+}
+
 template <typename Work>
 ButtonOutcome ToolbarButtons::Locked(Work work) const {
     ButtonOutcome outcome;

@@ -80,6 +80,9 @@ struct ButtonOutcome {
     SettleReport settled{};
 
     bool Succeeded() const;
+    // A removal that took the entry out of My Buttons, also when the key it
+    // named is another program's, or no key, and stays.
+    bool Unlisted() const;
 };
 
 // What a click in the list shows: the GUID recorded for the button text, and

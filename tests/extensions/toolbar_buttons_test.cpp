@@ -402,7 +402,8 @@ TEST_F(ToolbarButtonsTest, RemovalLeavesWhatItMayNotDeleteAndSaysWhy) {
 
         const ButtonOutcome outcome = ToolbarButtons(refusing, sameCatalogue).Remove(shown.guid, L"Notes");
         EXPECT_EQ(outcome.kind, c.kind);
-        EXPECT_EQ(outcome.Succeeded(), false);
+        EXPECT_FALSE(outcome.Succeeded());
+        EXPECT_EQ(outcome.Unlisted(), !c.entryStays);
         EXPECT_EQ(outcome.place.root, c.placed ? HKEY_LOCAL_MACHINE : nullptr);
         EXPECT_EQ(outcome.left.empty(), c.what != Case::DeleteRefused);
         EXPECT_EQ(KeyIn(HKEY_LOCAL_MACHINE, guid), c.keyStays);
