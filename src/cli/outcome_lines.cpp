@@ -2,6 +2,7 @@
 
 #include "platform/names.h"
 #include "platform/status_text.h"
+#include "words/shared_words.h"
 
 namespace barsmith {
 namespace {
@@ -46,13 +47,6 @@ std::wstring KeysLeftLines(const KeysLeft& left) {
     return lines;
 }
 
-std::wstring NotNotedLine(LSTATUS status) {
-    const bool unsound = status == kKeyIsLink || status == ERROR_CHILD_MUST_BE_VOLATILE;
-    return L"Barsmith could not note the change in its journal first (" + Why(status) +
-           L"), so that it could be finished if Barsmith were ended half-way." +
-           (unsound ? L" barsmith.exe check --repair makes the journal anew." : L"");
-}
-
 // What a change that failed part-way left of what it wrote.
 std::wstring UndoneLine(const ButtonOutcome& outcome) {
     if (outcome.written == 0) return L" Nothing was written.";
@@ -77,7 +71,7 @@ std::wstring WritingLines(const ButtonOutcome& outcome) {
         return head + L"My Buttons or its key changed meanwhile (another copy of Barsmith). Nothing was written.";
     case Kind::NotOurs:
         return head + Key(outcome.place, outcome.guid) + L" is no toolbar button made by Barsmith. Nothing was written.";
-    case Kind::NotNoted: return head + NotNotedLine(outcome.status) + L" Nothing was written.";
+    case Kind::NotNoted: return head + NotNotedText(outcome.status) + L" Nothing was written.";
     case Kind::NotWritten: return head + FailureLine(*outcome.failure, outcome.guid) + L"." + UndoneLine(outcome);
     case Kind::NotRecorded:
         return head + L"My Buttons could not record it: " + Why(outcome.status) + L"." + UndoneLine(outcome) +
@@ -129,7 +123,7 @@ std::wstring RemovalLines(const ButtonOutcome& outcome) {
     case Kind::HasSubKeys:
         line = head + Key(outcome.place, outcome.guid) + L" holds sub-keys, which no toolbar button has." + stays;
         break;
-    case Kind::NotNoted: line = head + NotNotedLine(outcome.status) + stays; break;
+    case Kind::NotNoted: line = head + NotNotedText(outcome.status) + stays; break;
     case Kind::NotDeleted:
         line = head + L"its registry key could not be removed from:" + PlacesLines(outcome.left, outcome.guid);
         break;
@@ -157,29 +151,9 @@ std::wstring RepairLines(const ButtonOutcome& outcome) {
     case Kind::NotWritten:
         return outcome.guid + L" could not be made alike in both registry views: " +
                FailureLine(*outcome.failure, outcome.guid) + L"." + UndoneLine(outcome);
-    case Kind::NotNoted: return outcome.guid + L" could not be made alike in both registry views: " + NotNotedLine(outcome.status);
+    case Kind::NotNoted: return outcome.guid + L" could not be made alike in both registry views: " + NotNotedText(outcome.status);
     default: return {};
     }
-}
-
-std::wstring ChangeName(const Change& change) {
-    const wchar_t* name = change.kind == Change::Kind::Create ? L"creation"
-                          : change.kind == Change::Kind::Save ? L"saving"
-                                                              : L"removal";
-    const std::wstring& text = change.text.empty() ? change.entry : change.text;
-    return std::wstring(L"The ") + name + L" of " + Quoted(Escaped(text.empty() ? change.guid : text)) +
-           L" by another copy of Barsmith";
-}
-
-const wchar_t* IgnoredWhy(IgnoredNote::Why why) {
-    switch (why) {
-    case IgnoredNote::Why::Damaged: return L"it is damaged or not Barsmith's";
-    case IgnoredNote::Why::TooLarge: return L"it is larger than any change of a button";
-    case IgnoredNote::Why::NotItsPlace:
-        return L"it names a machine-wide change but was kept where any program of the user can write";
-    case IgnoredNote::Why::GivenUp: return L"the change failed each time it was tried";
-    }
-    return L"";
 }
 
 std::wstring Joined(const std::vector<std::wstring>& names) {
@@ -187,8 +161,6 @@ std::wstring Joined(const std::vector<std::wstring>& names) {
     for (const std::wstring& name : names) joined += (joined.empty() ? L"" : L", ") + name;
     return joined;
 }
-
-std::wstring Square(int side) { return std::to_wstring(side) + L"\u00D7" + std::to_wstring(side); }
 
 }  // namespace
 
@@ -222,8 +194,7 @@ std::wstring FindingDetail(const Finding& finding) {
     case F::MissingFile: return file + L" does not exist";
     case F::NoToolbarImage: return file + L" holds no image the toolbar could show";
     case F::ToolbarSizeMissing:
-        return file + L" has no " + Square(finding.size) + L" image: the toolbar will scale the " +
-               Square(finding.scaledSide) + L" one";
+        return file + L" has " + MissingSizeText(finding.size, finding.scaledSide);
     case F::Unlisted: return L"no entry of My Buttons names it; its text is " + Quoted(finding.named);
     case F::SharedGuid: return L"so does the entry " + Quoted(finding.named);
     case F::ViewsDiffer: return L"the 64-bit and 32-bit views differ in " + Joined(finding.names);
@@ -245,26 +216,22 @@ std::wstring SettledLines(const SettleReport& report, bool changes) {
     const auto line = [&](const std::wstring& text) { lines += (lines.empty() ? L"" : L"\n") + text; };
     if (changes) {
         for (const auto& [change, result] : report.unsettled)
-            line(ChangeName(change) + L" could not be finished: " + FailureLine(*result.failure, change.guid) +
+            line(ChangeTitle(change) + L", left by another copy of Barsmith, could not be finished: " + FailureLine(*result.failure, change.guid) +
                  L". It will be tried again with the next change.");
     }
     for (const auto& [change, result] : report.leftBehind)
-        line(ChangeName(change) + L" is finished, but registry keys were left behind:" + KeysLeftLines(result.moved) +
+        line(ChangeTitle(change) + L", left by another copy of Barsmith, is finished, but registry keys were left behind:" + KeysLeftLines(result.moved) +
              KeysLeftLines(result.replaced));
     for (const IgnoredNote& note : report.ignored)
         line(L"A note of a change in Barsmith's " +
              std::wstring(note.place == JournalPlace::Machine ? L"machine-wide" : L"per-user") + L" journal, " +
-             Quoted(Escaped(note.name)) + L", was removed without being carried out: " + IgnoredWhy(note.why) + L".");
+             Quoted(Escaped(note.name)) + L", was removed without being carried out: " + IgnoredNoteText(note.why) + L".");
     return lines;
 }
 
 std::wstring TextProblemLine(const TextProblem& problem, const std::wstring& text) {
-    const std::wstring what =
-        problem.character ? L"holds the control character U+" + Escaped(std::wstring(1, problem.character)).substr(2) +
-                                L"; it must be one line of text."
-                          : L"has " + std::to_wstring(text.size()) + L" characters; it may have at most " +
-                                std::to_wstring(problem.field->maxLength) + L".";
-    return L"The option " + std::wstring(problem.field->option) + L" " + Quoted(Escaped(text)) + L" " + what;
+    return L"The option " + std::wstring(problem.field->option) + L" " + Quoted(Escaped(text)) + L" " +
+           TextProblemText(problem, text);
 }
 
 std::wstring OutcomeLines(const ButtonOutcome& outcome, CommandRequest request) {

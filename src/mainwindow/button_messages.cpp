@@ -4,6 +4,7 @@
 #include "platform/message_box.h"
 #include "platform/names.h"
 #include "platform/status_text.h"
+#include "words/shared_words.h"
 
 namespace barsmith {
 namespace {
@@ -85,23 +86,10 @@ std::wstring PutBackText(const ButtonOutcome& outcome) {
     return L"\n\nThe button could not be put back as it was everywhere:" + Listed(outcome.undone, outcome.guid);
 }
 
-std::wstring NotNoted(LSTATUS status) {
-    const bool unsound = status == kKeyIsLink || status == ERROR_CHILD_MUST_BE_VOLATILE;
-    return L"Barsmith could not note the change in its settings first (" +
-           (status == kKeyIsLink ? std::wstring(L"its journal key is a registry link") : StatusText(status)) +
-           L"), so that it could be finished if Barsmith were ended half-way." +
-           (unsound ? L" Check My Buttons (barsmith.exe check --repair) makes the journal anew." : L"");
-}
-
-std::wstring TextProblemText(const ButtonOutcome& outcome) {
+std::wstring BadTextText(const ButtonOutcome& outcome) {
     const TextProblem& problem = *outcome.problem;
-    const std::wstring& text = outcome.value;
-    const std::wstring what =
-        problem.character ? L"holds the control character U+" + Escaped(std::wstring(1, problem.character)).substr(2) +
-                                L"; it must be one line of text."
-                          : L"has " + std::to_wstring(text.size()) + L" characters; it may have at most " +
-                                std::to_wstring(problem.field->maxLength) + L".";
-    return L"The " + std::wstring(problem.field->label) + L" " + Quoted(Escaped(text)) + L" " + what + kNothingWritten;
+    return L"The " + std::wstring(problem.field->label) + L" " + Quoted(Escaped(outcome.value)) + L" " +
+           TextProblemText(problem, outcome.value) + kNothingWritten;
 }
 
 std::wstring ReplacedLeftText(const ButtonOutcome& outcome) {
@@ -134,7 +122,7 @@ std::vector<WindowMessage> WritingMessages(const ButtonOutcome& outcome, bool sa
                 return {{missing.text, missing.title, MB_OK | MB_ICONINFORMATION}};
         }
         return {};
-    case Kind::BadText: return {{TextProblemText(outcome), title}};
+    case Kind::BadText: return {{BadTextText(outcome), title}};
     case Kind::NoGuid:
         return {{head + L"it has no GUID to name its registry key" +
                      (outcome.guid.empty() ? L"." : L" (" + Quoted(outcome.guid) + L" is none).") + kNothingWritten,
@@ -151,7 +139,7 @@ std::vector<WindowMessage> WritingMessages(const ButtonOutcome& outcome, bool sa
         return {{head + L"the registry key\n\n" + KeyPath(outcome) +
                      L"\n\nis no toolbar button made by Barsmith, or cannot be read." + kNothingWritten,
                  title}};
-    case Kind::NotNoted: return {{head + NotNoted(outcome.status) + kNothingWritten, title}};
+    case Kind::NotNoted: return {{head + NotNotedText(outcome.status) + kNothingWritten, title}};
     case Kind::NotWritten:
         return {{head + Described(*outcome.failure, outcome.guid) +
                      (saving ? PutBackText(outcome) : TakenBackText(outcome)),
@@ -231,7 +219,7 @@ std::vector<WindowMessage> RemovalMessages(const ButtonOutcome& outcome) {
                             L"\n\nholds sub-keys, which no toolbar button has, so it was left as it is." + stays,
                         kNotDeletedTitle});
         break;
-    case Kind::NotNoted: told.push_back({head + NotNoted(outcome.status) + stays, kNotDeletedTitle}); break;
+    case Kind::NotNoted: told.push_back({head + NotNotedText(outcome.status) + stays, kNotDeletedTitle}); break;
     case Kind::NotDeleted:
         told.push_back({head + L"its registry key could not be removed from" + Paragraphs(outcome.left, outcome.guid) +
                             stays,
@@ -276,18 +264,10 @@ std::vector<WindowMessage> RepairMessages(const ButtonOutcome& outcome) {
                  kAppTitle}};
     case Kind::NotNoted:
         return {{L"The button " + outcome.guid + L" could not be made alike in both registry views: " +
-                     NotNoted(outcome.status),
+                     NotNotedText(outcome.status),
                  kAppTitle}};
     default: return {};
     }
-}
-
-std::wstring ChangeTitle(const Change& change) {
-    const wchar_t* name = change.kind == Change::Kind::Create ? L"creation"
-                          : change.kind == Change::Kind::Save ? L"saving"
-                                                              : L"removal";
-    const std::wstring& text = change.text.empty() ? change.entry : change.text;
-    return std::wstring(L"The ") + name + L" of the button " + Quoted(Escaped(text.empty() ? change.guid : text));
 }
 
 std::wstring LeftText(const KeysLeft& left) {
@@ -297,17 +277,6 @@ std::wstring LeftText(const KeysLeft& left) {
     for (const KeyPlace place : left.foreign)
         text += L"\n" + FullExtensionKeyPath(place, left.guid) + L": no button made by Barsmith, left as it is";
     return text;
-}
-
-const wchar_t* IgnoredWhy(IgnoredNote::Why why) {
-    switch (why) {
-    case IgnoredNote::Why::Damaged: return L"it is damaged or not Barsmith's";
-    case IgnoredNote::Why::TooLarge: return L"it is larger than any change of a button";
-    case IgnoredNote::Why::NotItsPlace:
-        return L"it names a machine-wide change but was kept where any program of the user can write";
-    case IgnoredNote::Why::GivenUp: return L"the change failed each time it was tried";
-    }
-    return L"";
 }
 
 bool Changes(ButtonRequest request) {
@@ -332,7 +301,7 @@ std::wstring SettledText(const SettleReport& report, bool changes) {
         text += L"\n\nA note of a change in Barsmith's " +
                 std::wstring(note.place == JournalPlace::Machine ? L"machine-wide" : L"per-user") +
                 L" journal, " + Quoted(Escaped(note.name)) + L", was removed without being carried out: " +
-                IgnoredWhy(note.why) + L".";
+                IgnoredNoteText(note.why) + L".";
     return text.empty() ? text : L"Barsmith found changes another copy of it left unfinished:" + text;
 }
 
@@ -358,11 +327,6 @@ std::vector<WindowMessage> OutcomeMessages(const ButtonOutcome& outcome, ButtonR
     }
     told.insert(told.end(), more.begin(), more.end());
     return told;
-}
-
-std::wstring MissingSizeText(int size, int scaledSide) {
-    const auto square = [](int side) { return std::to_wstring(side) + L"\u00D7" + std::to_wstring(side); };
-    return L"no " + square(size) + L" image: the toolbar will scale the " + square(scaledSide) + L" one";
 }
 
 std::wstring FindingText(const Finding& finding) {

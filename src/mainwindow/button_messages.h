@@ -37,10 +37,6 @@ WindowMessage ReplaceQuestion(const std::wstring& text);
 // "its Application C:\\gone.exe does not exist".
 std::wstring FindingText(const Finding& finding);
 
-// What the toolbar does for an icon without a `size` image:
-// "no 20×20 image: the toolbar will scale the 32×32 one".
-std::wstring MissingSizeText(int size, int scaledSide);
-
 // What kind of entry it is, in words: "toolbar button that starts a program".
 std::wstring KindText(const ButtonDefinition& button);
 

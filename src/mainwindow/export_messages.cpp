@@ -2,6 +2,7 @@
 
 #include "platform/names.h"
 #include "platform/status_text.h"
+#include "words/shared_words.h"
 
 namespace barsmith {
 namespace {
@@ -44,21 +45,6 @@ std::wstring UnfitText(const ExportOutcome& outcome, const std::wstring& format)
 }
 
 
-// Why the file could not be written, after "could not be written: ".
-std::wstring FileErrorText(const FileError& error) {
-    using Why = FileError::Why;
-    switch (error.why) {
-    case Why::NoName: return L"no file is named.";
-    case Why::NamesFolder: return L"it names a folder, not a file.";
-    case Why::Device: return Quoted(error.name) + L" is the name of a device, not of a file.";
-    case Why::TooLong: return L"the name is too long.";
-    case Why::NoFolder: return L"the folder " + Quoted(error.name) + L" does not exist.";
-    case Why::IsFolder: return L"it is a folder.";
-    case Why::Replaced: return L"another program changed or replaced the file while it was being written.";
-    case Why::System: break;
-    }
-    return StatusText(error.code);
-}
 
 }  // namespace
 

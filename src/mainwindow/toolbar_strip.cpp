@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "mainwindow/button_messages.h"
+#include "words/shared_words.h"
 #include "pictures/picture_file.h"
 
 namespace barsmith {

@@ -49,7 +49,7 @@ TEST(OutcomeLinesTest, EachOutcomeIsOneLineThatSaysWhatHappenedAndWhatWasLeft) {
         {Of(Kind::Busy), R::Read, kBusyLine},
         {Of(Kind::NotReplaced), R::Create, L"give --replace to replace it"},
         {Of(Kind::KeyExists), R::Create, L"exists already"},
-        {Of(Kind::NotNoted, kKeyIsLink), R::Create, L"(it is a registry link)"},
+        {Of(Kind::NotNoted, kKeyIsLink), R::Create, L"(its journal key is a registry link)"},
         {Of(Kind::NotNoted, ERROR_ACCESS_DENIED), R::Remove, L"It stays in My Buttons."},
         {notWritten, R::Create, L"could not all be taken back"},
         {replacedLeft, R::Create, L"the key of the button it replaced was left behind"},
@@ -84,7 +84,8 @@ TEST(OutcomeLinesTest, UnsettledChangesAreToldOnlyByChangesAndIgnoredNotesByAnyC
     failed.failure = KeyFailure{KeyFailure::Step::Foreign, {HKEY_CURRENT_USER, 0}, {}, kKeyIsLink};
     outcome.settled.unsettled.push_back({{Change::Kind::Remove, kGuid, L"Notes"}, failed});
     EXPECT_EQ(OutcomeLines(outcome, R::Read), L"");
-    EXPECT_NE(OutcomeLines(outcome, R::Repair).find(L"The removal of \"Notes\""), std::wstring::npos);
+    EXPECT_NE(OutcomeLines(outcome, R::Repair).find(L"The removal of the button \"Notes\", left by another copy"),
+              std::wstring::npos);
     outcome.settled.ignored.push_back({IgnoredNote::Why::NotItsPlace, JournalPlace::Machine, L"{bad}"});
     EXPECT_NE(OutcomeLines(outcome, R::Read).find(L"machine-wide journal, \"{bad}\""), std::wstring::npos);
 }
