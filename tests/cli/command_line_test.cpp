@@ -24,9 +24,10 @@
 #include "platform/shell.h"
 #include "platform/user_account.h"
 #include "storage/settings_store.h"
-#include "support/consistency.h"
 #include "extensions/picture_files.h"
+#include "support/consistency.h"
 #include "support/extension_keys.h"
+#include "support/redirected_run.h"
 
 namespace barsmith {
 namespace {
@@ -182,36 +183,9 @@ protected:
         return command;
     }
     Outcome Barsmith(const std::vector<std::wstring>& arguments) { return Start(Program(), CommandLine(arguments)); }
-    // Both outputs go to files, as a script's redirections send them.
-    Outcome Start(const std::wstring& program, std::wstring command) {
-        SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-        const std::filesystem::path files[] = {folder / L"stdout.txt", folder / L"stderr.txt"};
-        UniqueKernelHandle out(CreateFileW(files[0].c_str(), GENERIC_WRITE, 0, &inherited, CREATE_ALWAYS, 0, nullptr));
-        UniqueKernelHandle err(CreateFileW(files[1].c_str(), GENERIC_WRITE, 0, &inherited, CREATE_ALWAYS, 0, nullptr));
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = out.get();
-        startup.hStdError = err.get();
-        PROCESS_INFORMATION process{};
-        Outcome outcome;
-        if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                            &process)) {
-            ADD_FAILURE() << "cannot start " << program << ": error " << GetLastError();
-            return outcome;
-        }
-        const UniqueKernelHandle child(process.hProcess);
-        CloseHandle(process.hThread);
-        WaitForSingleObject(child.get(), 60000);
-        GetExitCodeProcess(child.get(), &outcome.exit);
-        out.reset();
-        err.reset();
-        std::wstring* texts[] = {&outcome.out, &outcome.err};
-        for (int i = 0; i < 2; ++i) {
-            std::ifstream in(files[i], std::ios::binary);
-            *texts[i] = FromUtf8({std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
-        }
-        return outcome;
+    Outcome Start(const std::wstring& program, const std::wstring& command) {
+        const testing::RedirectedRun run = testing::RunRedirected(program, command, folder);
+        return {run.exit, FromUtf8(run.out), FromUtf8(run.err)};
     }
     // "create" with the given options, and plain values for the other required ones.
     std::vector<std::wstring> CreateCommand(const std::vector<std::wstring>& options) {

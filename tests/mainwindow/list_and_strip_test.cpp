@@ -20,7 +20,6 @@
 #include "mainwindow/my_buttons_reader.h"
 #include "mainwindow/restart_form.h"
 #include "model/guid.h"
-#include "operations/machine_wide_access.h"
 #include "pictures/picture_check.h"
 #include "pictures/picture_file.h"
 #include "storage/buttons_lock.h"
@@ -29,6 +28,7 @@
 #include "support/dpi_checks.h"
 #include "support/extension_keys.h"
 #include "support/main_window_fixture.h"
+#include "support/redirected_run.h"
 
 namespace barsmith {
 namespace {
@@ -504,48 +504,16 @@ public:
     StandardUserRun(const StandardUserRun&) = delete;
     StandardUserRun& operator=(const StandardUserRun&) = delete;
     ~StandardUserRun() {
+        std::filesystem::remove_all(outputs_);
         if (kept_) RegSetKeySecurity(extensions_, DACL_SECURITY_INFORMATION, old_);
         RegCloseKey(extensions_);
     }
     bool Ready() const { return kept_ && token_; }
 
-    struct Outcome {
-        DWORD exit = 999;
-        std::string out;
-        std::string err;
-    };
     // barsmith.exe with the arguments (each quoted), as that user; its outputs as written.
-    Outcome Barsmith(const std::wstring& arguments) const {
-        const std::wstring folder = std::filesystem::temp_directory_path().wstring();
-        const std::wstring files[] = {folder + L"barsmith-out-" + CreateGUID(), folder + L"barsmith-err-" + CreateGUID()};
-        SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-        UniqueKernelHandle out(CreateFileW(files[0].c_str(), GENERIC_WRITE, 0, &inherited, CREATE_ALWAYS, 0, nullptr));
-        UniqueKernelHandle err(CreateFileW(files[1].c_str(), GENERIC_WRITE, 0, &inherited, CREATE_ALWAYS, 0, nullptr));
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = out.get();
-        startup.hStdError = err.get();
-        PROCESS_INFORMATION started{};
-        std::wstring command = L"\"" + ExecutableFolder() + L"\\barsmith.exe\" " + arguments;
-        Outcome outcome;
-        if (CreateProcessAsUserW(token_.get(), nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                 nullptr, nullptr, &startup, &started)) {
-            const UniqueKernelHandle process(started.hProcess);
-            const UniqueKernelHandle thread(started.hThread);
-            WaitForSingleObject(process.get(), 60000);
-            GetExitCodeProcess(process.get(), &outcome.exit);
-        }
-        out.reset();
-        err.reset();
-        std::string* texts[] = {&outcome.out, &outcome.err};
-        for (int i = 0; i < 2; ++i) {
-            std::ifstream file(std::filesystem::path(files[i]), std::ios::binary);
-            texts[i]->assign(std::istreambuf_iterator<char>(file), {});
-            file.close();
-            DeleteFileW(files[i].c_str());
-        }
-        return outcome;
+    testing::RedirectedRun Barsmith(const std::wstring& arguments) const {
+        return testing::RunRedirected({}, L"\"" + ExecutableFolder() + L"\\barsmith.exe\" " + arguments, outputs_,
+                                      token_.get());
     }
 
 private:
@@ -553,6 +521,11 @@ private:
     alignas(8) BYTE old_[4096]{};
     bool kept_ = false;
     UniqueKernelHandle token_;
+    const std::filesystem::path outputs_ = [] {
+        const std::filesystem::path folder = std::filesystem::temp_directory_path() / (L"standard user " + CreateGUID());
+        std::filesystem::create_directories(folder);
+        return folder;
+    }();
 };
 
 // A machine-wide create, replacement or removal without the right to write
@@ -577,7 +550,7 @@ TEST_F(ListAndStripTest, AMachineWideChangeWithoutTheRightFailsInOneLineNamingUs
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.arguments);
-        const StandardUserRun::Outcome run = standardUser->Barsmith(row.arguments);
+        const testing::RedirectedRun run = standardUser->Barsmith(row.arguments);
         EXPECT_EQ(run.exit, row.exit);
         if (row.exit == 0) {
             const std::wstring guid(run.out.begin(), run.out.begin() + std::min<size_t>(run.out.size(), 38));
@@ -596,13 +569,6 @@ TEST_F(ListAndStripTest, AMachineWideChangeWithoutTheRightFailsInOneLineNamingUs
     EXPECT_EQ(ValueIn(HKEY_LOCAL_MACHINE, shared, L"ButtonText"), L"Shared");
     Click(IDC_SwitchView);
     EXPECT_EQ(Column(ListColumn::Text), (std::vector<std::wstring>{L"Only mine", L"Shared"}));
-}
-
-TEST(MachineWideAccess, ARefusedMachineWideKeyIsTold) {
-    testing::RecordingRegistry registry;
-    EXPECT_EQ(MachineWideWriteStatus(registry), ERROR_SUCCESS) << "the test prefix's user is an administrator";
-    registry.allowedAccess = KEY_READ;
-    EXPECT_EQ(MachineWideWriteStatus(registry), ERROR_ACCESS_DENIED);
 }
 
 }  // namespace
