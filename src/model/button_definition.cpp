@@ -1,9 +1,13 @@
 #include "model/button_definition.h"
 
+#include <algorithm>
+
 #include "platform/names.h"
 
 namespace barsmith {
 namespace {
+
+bool Missing(LSTATUS status) { return status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND; }
 
 bool IsHexDigit(wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F'); }
 
@@ -48,20 +52,39 @@ bool SameGuid(const std::wstring& a, const std::wstring& b) {
 }
 
 std::vector<FoundKey> FindButtonKeys(RegistryApi& api, const std::wstring& guid) {
-    std::vector<FoundKey> found;
-    if (!IsGuidString(guid)) return found;
+    return ButtonKeyFinder(api).Find(guid);
+}
+
+ButtonKeyFinder::ButtonKeyFinder(RegistryApi& api) : api_(api) {
     for (const KeyPlace place : AllPlaces()) {
         // Read access only: a user without administrator rights can still read
         // the machine-wide hive, and must find the buttons there.
         RegKey key;
-        const LSTATUS status = key.Open(api, place.root, ExtensionKeyPath(guid), KEY_QUERY_VALUE | place.view);
-        if (status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND) continue;
-        found.push_back({place, std::move(key), status});
+        const LSTATUS status = key.Open(api, place.root, kExtensionsPath, KEY_QUERY_VALUE | place.view);
+        if (!Missing(status)) extensions_.push_back({place, std::move(key), status});
+    }
+}
+
+std::vector<FoundKey> ButtonKeyFinder::Find(const std::wstring& guid) const {
+    std::vector<FoundKey> found;
+    if (!IsGuidString(guid)) return found;
+    for (const Extensions& extensions : extensions_) {
+        RegKey key;
+        const LSTATUS status = extensions.status != ERROR_SUCCESS
+                                   ? extensions.status
+                                   : key.Open(api_, extensions.key.get(), guid, KEY_QUERY_VALUE | extensions.place.view);
+        if (!Missing(status)) found.push_back({extensions.place, std::move(key), status});
     }
     return found;
 }
 
 bool IsRunProgramButton(const RegKey& key) { return key && IsButtonClass(key.Text(L"CLSID")); }
+
+bool IsRunProgramButton(const std::vector<RegistryValue>& values) {
+    const auto clsid = std::find_if(values.begin(), values.end(),
+                                    [](const RegistryValue& value) { return SameName(value.name, L"CLSID"); });
+    return clsid != values.end() && IsButtonClass(TextOf(clsid->data));
+}
 
 bool IsButtonClass(const std::wstring& clsid) { return SameGuid(clsid, kRunProgramButtonClsid); }
 

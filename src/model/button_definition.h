@@ -79,9 +79,30 @@ struct FoundKey {
 // for a text that is no GUID string.
 std::vector<FoundKey> FindButtonKeys(RegistryApi& api, const std::wstring& guid);
 
+// Finds the keys of many buttons, as FindButtonKeys does for one. The
+// Extensions key of every place is opened once, a part at a time as every
+// key is, and each button's key below it: one open for a button, not one
+// for every part of its path.
+class ButtonKeyFinder {
+public:
+    explicit ButtonKeyFinder(RegistryApi& api);
+    std::vector<FoundKey> Find(const std::wstring& guid) const;
+
+private:
+    struct Extensions {
+        KeyPlace place;
+        RegKey key;
+        LSTATUS status;
+    };
+    RegistryApi& api_;
+    std::vector<Extensions> extensions_;  // the places that have the key, or could not tell
+};
+
 // True when the open key is a button of the kind this program makes: its
 // "CLSID" value names the class of buttons that start a program.
 bool IsRunProgramButton(const RegKey& key);
+// The same of a key's values, as read.
+bool IsRunProgramButton(const std::vector<RegistryValue>& values);
 // True for that class's GUID, in any case.
 bool IsButtonClass(const std::wstring& clsid);
 

@@ -23,15 +23,15 @@ ExportOutcome Refused(Kind kind, const std::wstring& entry, const std::wstring& 
 }
 
 // The keys of one entry's button in every place, or why they cannot be exported.
-std::optional<ExportOutcome> AddEntry(RegistryApi& api, const std::wstring& text, const std::wstring& guid,
-                                      std::vector<ExportedEntry>& entries) {
+std::optional<ExportOutcome> AddEntry(const ButtonKeyFinder& finder, const std::wstring& text,
+                                      const std::wstring& guid, std::vector<ExportedEntry>& entries) {
     // Only a GUID string names a key: no other name reaches outside the button's own.
     if (!IsGuidString(guid)) {
         ExportOutcome outcome = Refused(Kind::NoGuid, text);
         outcome.guid = guid;
         return outcome;
     }
-    const std::vector<FoundKey> found = FindButtonKeys(api, guid);
+    const std::vector<FoundKey> found = finder.Find(guid);
     if (found.empty()) return Refused(Kind::NoKey, text);
     ExportedEntry entry{text, guid, {}};
     for (const FoundKey& place : found) {
@@ -44,24 +44,37 @@ std::optional<ExportOutcome> AddEntry(RegistryApi& api, const std::wstring& text
             outcome.status = status;
             return outcome;
         }
-        if (!IsRunProgramButton(place.key)) return Refused(Kind::NotOurs, text, path);
+        if (!IsRunProgramButton(values)) return Refused(Kind::NotOurs, text, path);
         entry.keys.push_back({place.place, std::move(values)});
     }
     entries.push_back(std::move(entry));
     return std::nullopt;
 }
 
+// The named entries with the GUIDs My Buttons gives them (nothing for a text
+// it does not list), or every entry: My Buttons is then read once, not once
+// for every entry.
+std::vector<std::pair<std::wstring, std::optional<std::wstring>>> Listed(const MyButtonsCatalogue& catalogue,
+                                                                         const std::vector<std::wstring>& named) {
+    std::vector<std::pair<std::wstring, std::optional<std::wstring>>> listed;
+    if (named.empty()) {
+        for (SettingsEntry& entry : catalogue.Entries()) listed.emplace_back(std::move(entry.key), std::move(entry.value));
+    }
+    for (const std::wstring& text : named) listed.emplace_back(text, catalogue.Lookup(text));
+    return listed;
+}
+
 // The named entries' buttons, each once; under the lock the caller holds.
 std::optional<ExportOutcome> Collect(RegistryApi& api, const MyButtonsCatalogue& catalogue,
                                      const std::vector<std::wstring>& named, std::vector<ExportedEntry>& entries) {
-    const std::vector<std::wstring> texts = named.empty() ? catalogue.ButtonTexts() : named;
-    if (texts.empty()) return Refused(Kind::Empty, {});
+    const auto listed = Listed(catalogue, named);
+    if (listed.empty()) return Refused(Kind::Empty, {});
+    const ButtonKeyFinder finder(api);
     std::map<std::wstring, bool, NameLess> done;
-    for (const std::wstring& text : texts) {
-        const std::optional<std::wstring> guid = catalogue.Lookup(text);
+    for (const auto& [text, guid] : listed) {
         if (!guid) return Refused(Kind::NotListed, text);
         if (!done.emplace(*guid, true).second) continue;  // named twice, or by two entries
-        if (auto refused = AddEntry(api, text, *guid, entries)) return refused;
+        if (auto refused = AddEntry(finder, text, *guid, entries)) return refused;
     }
     return std::nullopt;
 }

@@ -12,6 +12,7 @@
 #include "formats/registry_file.h"
 #include "operations/export.h"
 #include "operations/toolbar_buttons.h"
+#include "platform/user_account.h"
 #include "support/buttons_fixture.h"
 
 namespace barsmith {
@@ -187,6 +188,21 @@ TEST_F(ExportTest, RefusalsSayWhyAndLeaveAnEarlierFileAsItWas) {
         const ButtonDefinition injected = Created(text, HKEY_LOCAL_MACHINE);
         RegSetKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(injected.guid).c_str(), name, REG_SZ, L"", 2);
     }
+    // A program of the user may put a link in place of a per-user button's
+    // key: the export never reads through it, whatever it names.
+    const testing::ScratchKey elsewhere;
+    RegSetKeyValueW(HKEY_CURRENT_USER, elsewhere.path().c_str(), L"CLSID", REG_SZ, kRunProgramButtonClsid,
+                    static_cast<DWORD>((wcslen(kRunProgramButtonClsid) + 1) * sizeof(wchar_t)));
+    const std::wstring linked = made.Add(CreateGUID());
+    HKEY link = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, ExtensionKeyPath(linked).c_str(), 0, nullptr,
+                    REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE, KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &link,
+                    nullptr);
+    const std::wstring target = L"\\Registry\\User\\" + CurrentUserSid() + L"\\" + elsewhere.path();
+    RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target.c_str()),
+                   static_cast<DWORD>(target.size() * sizeof(wchar_t)));
+    RegCloseKey(link);
+    catalogue.Record(L"Linked", linked);
     std::ofstream(folder / L"buttons.reg") << "earlier";
 
     const struct {
@@ -205,6 +221,7 @@ TEST_F(ExportTest, RefusalsSayWhyAndLeaveAnEarlierFileAsItWas) {
         {{L"Feed", L"Alpha"}, file, {}, ExportOutcome::Kind::Unfit, L"Feed", L"an LF in a value's name"},
         {{L"Alpha"}, (folder / L"missing" / L"b.reg").wstring(), {}, ExportOutcome::Kind::FileFailed, L"",
          L"no folder"},
+        {{L"Linked"}, file, {}, ExportOutcome::Kind::Unreadable, L"Linked", L"a link for a key"},
         {{L"Alpha"}, file, testing::RegCall::Enum, ExportOutcome::Kind::Unreadable, L"Alpha", L"unreadable"},
     };
     for (const auto& row : table) {
@@ -217,6 +234,7 @@ TEST_F(ExportTest, RefusalsSayWhyAndLeaveAnEarlierFileAsItWas) {
         EXPECT_EQ(FilesInFolder(), 1u);
     }
     EXPECT_TRUE(testing::KeyIn(HKEY_LOCAL_MACHINE, button.guid));
+    EXPECT_EQ(SystemRegistry().DeleteKey(HKEY_CURRENT_USER, ExtensionKeyPath(linked), 0), ERROR_SUCCESS);
 }
 
 }  // namespace
