@@ -25,14 +25,7 @@ class AboutWindowTest : public ::testing::Test {
 protected:
     AboutWindowTest() { forms.onLastFormGone = [this] { ++lastFormGone; }; }
 
-    HWND Control(int id) const {
-        const HWND direct = GetDlgItem(about.Hwnd(), id);
-        if (direct) return direct;
-        for (const int frame : {AboutWindow::IDC_DisclaimerFrame, AboutWindow::IDC_DescriptionFrame}) {
-            if (const HWND inside = GetDlgItem(GetDlgItem(about.Hwnd(), frame), id)) return inside;
-        }
-        return nullptr;
-    }
+    HWND Control(int id) { return about.ControlById(id); }
 
     FormRegistry forms;
     int lastFormGone = 0;
