@@ -6,6 +6,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <thread>
@@ -13,6 +15,7 @@
 
 #include "about/sysinfo.h"
 #include "model/guid.h"
+#include "platform/registry_key.h"
 #include "platform/shell.h"
 #include "support/fakes.h"
 
@@ -23,34 +26,25 @@ namespace barsmith::testing {
 class HklmValue {
 public:
     HklmValue(std::wstring key, std::wstring name) : keyName_(std::move(key)), name_(std::move(name)) {
-        DWORD disposition = 0;
-        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyName_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
-                            &disposition) != ERROR_SUCCESS)
-            return;
-        createdKey_ = disposition == REG_CREATED_NEW_KEY;
-        DWORD type = 0;
-        DWORD size = 0;
-        if (RegQueryValueExW(key_, name_.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
-            saved_.emplace(size);
-            savedType_ = type;
-            RegQueryValueExW(key_, name_.c_str(), nullptr, &type, saved_->data(), &size);
-        }
-        RegDeleteValueW(key_, name_.c_str());
+        madeKey_ = RegKey().Open(api_, HKEY_LOCAL_MACHINE, keyName_, KEY_READ) != ERROR_SUCCESS;
+        key_.Create(api_, HKEY_LOCAL_MACHINE, keyName_, KEY_ALL_ACCESS);
+        saved_ = key_.Read(name_);
+        key_.DeleteValue(name_);
     }
     HklmValue(const HklmValue&) = delete;
     HklmValue& operator=(const HklmValue&) = delete;
     ~HklmValue() {
         if (!key_) return;
-        RegDeleteValueW(key_, name_.c_str());
-        if (saved_)
-            RegSetValueExW(key_, name_.c_str(), 0, savedType_, saved_->data(), static_cast<DWORD>(saved_->size()));
-        RegCloseKey(key_);
-        if (createdKey_) RegDeleteKeyW(HKEY_LOCAL_MACHINE, keyName_.c_str());
+        key_.DeleteValue(name_);
+        if (saved_) key_.Write(*saved_);
+        key_.Close();
+        if (madeKey_) RegDeleteKeyW(HKEY_LOCAL_MACHINE, keyName_.c_str());
     }
 
     // Stores raw bytes through the narrow call, as a program of the system code page would.
     bool Set(DWORD type, const std::string& data) const {
-        return key_ && RegSetValueExA(key_, Narrow(name_).c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
+        return key_ && RegSetValueExA(key_.get(), Narrow(name_).c_str(), 0, type,
+                                      reinterpret_cast<const BYTE*>(data.data()),
                                       static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
     }
     // A string value with its terminating zero byte.
@@ -62,10 +56,10 @@ private:
 
     std::wstring keyName_;
     std::wstring name_;
-    HKEY key_ = nullptr;
-    bool createdKey_ = false;
-    std::optional<std::vector<BYTE>> saved_;
-    DWORD savedType_ = REG_NONE;
+    SystemRegistry api_;
+    RegKey key_;
+    bool madeKey_ = false;
+    std::optional<RegistryValue> saved_;
 };
 
 // Both registry entries of the System Information tool, absent until a test sets them.
@@ -95,12 +89,7 @@ public:
 // A fresh folder with blanks in its name, removed with its files at the end.
 class ScratchFolder {
 public:
-    ScratchFolder() {
-        wchar_t temp[MAX_PATH]{};
-        GetTempPathW(MAX_PATH, temp);
-        path_ = std::wstring(temp) + L"Barsmith about " + CreateGUID();
-        CreateDirectoryW(path_.c_str(), nullptr);
-    }
+    ScratchFolder() { std::filesystem::create_directories(path_); }
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
     ~ScratchFolder() {
@@ -121,18 +110,13 @@ public:
     // The command line the stand-in program was started with, once it has
     // written it; nothing if it has not started within a few seconds.
     std::optional<std::wstring> WaitForStart() const {
-        const std::wstring marker = path_ + L"\\started.txt";
         for (int attempt = 0; attempt < 100; ++attempt) {
             // The program holds the file exclusively until it has written the line.
-            const HANDLE file = CreateFileW(marker.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                            nullptr);
-            if (file != INVALID_HANDLE_VALUE) {
-                std::wstring line(1024, L'\0');
-                DWORD read = 0;
-                ReadFile(file, line.data(), static_cast<DWORD>(line.size() * sizeof(wchar_t)), &read, nullptr);
-                CloseHandle(file);
-                line.resize(read / sizeof(wchar_t));
-                return line;
+            std::ifstream file(std::filesystem::path(path_) / L"started.txt", std::ios::binary);
+            if (file) {
+                const std::string bytes((std::istreambuf_iterator<char>(file)), {});
+                return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()),
+                                    bytes.size() / sizeof(wchar_t));
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
@@ -140,21 +124,18 @@ public:
     }
 
 private:
-    std::wstring path_;
+    const std::wstring path_ =
+        (std::filesystem::temp_directory_path() / (L"Barsmith about " + CreateGUID())).wstring();
 };
 
-// The About windows of this thread, shown or not.
+// The About windows of this process, shown or not.
 inline int CountAboutWindows() {
     int count = 0;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM counter) -> BOOL {
-            wchar_t cls[64]{};
-            GetClassNameW(window, cls, 64);
-            if (lstrcmpW(cls, L"BarsmithAbout") == 0) ++*reinterpret_cast<int*>(counter);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
+    for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, L"BarsmithAbout", nullptr));) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == GetCurrentProcessId()) ++count;
+    }
     return count;
 }
 

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "about_support.h"
 #include "support/fakes.h"
 
@@ -27,12 +25,11 @@ protected:
 };
 
 TEST_F(GetKeyValueTest, MissingKeyOrValueGivesFalseAndEmptiesTheText) {
-    EXPECT_FALSE(Read());
-    EXPECT_EQ(text, L"");
-
-    text = L"before";
-    EXPECT_FALSE(GetKeyValue(api, HKEY_LOCAL_MACHINE, L"SOFTWARE\\Barsmith no such key", L"PATH", text));
-    EXPECT_EQ(text, L"");
+    for (const wchar_t* key : {kSysInfoPathKey, L"SOFTWARE\\Barsmith no such key"}) {
+        text = L"before";
+        EXPECT_FALSE(GetKeyValue(api, HKEY_LOCAL_MACHINE, key, kSysInfoPathValue, text)) << key;
+        EXPECT_EQ(text, L"");
+    }
 }
 
 TEST_F(GetKeyValueTest, TextUpTo1024BytesLosesOnlyAFinalZeroByteNumbersComeInHexOtherTypesLeaveTheText) {
@@ -69,17 +66,10 @@ TEST_F(GetKeyValueTest, ValueWithoutDataRaisesAnError) {
 }
 
 // Under HKEY_LOCAL_MACHINE a process that is not elevated may read but not write.
-class RefusingWrites final : public testing::RecordingRegistry {
-public:
-    LSTATUS OpenKey(HKEY root, const std::wstring& subKey, REGSAM access, HKEY* key) override {
-        if (access & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK)) return ERROR_ACCESS_DENIED;
-        return RecordingRegistry::OpenKey(root, subKey, access, key);
-    }
-};
-
 TEST_F(GetKeyValueTest, KeyThatRefusesWriteAccessIsReadAllTheSame) {
     ASSERT_TRUE(value.SetText(L"C:\\Tools\\info.exe"));
-    RefusingWrites refusing;
+    testing::RecordingRegistry refusing;
+    refusing.Refuse(testing::RegCall::OpenToWrite);
     EXPECT_TRUE(GetKeyValue(refusing, HKEY_LOCAL_MACHINE, kSysInfoPathKey, kSysInfoPathValue, text));
     EXPECT_EQ(text, L"C:\\Tools\\info.exe");
 }

@@ -31,10 +31,6 @@ const std::pair<F, std::wstring B::*> kTexts[] = {
     {F::MenuText, &B::menuText}, {F::StatusBarText, &B::menuStatusBar},
     {F::ToolTip, &B::toolTip}};
 
-std::wstring& Given(B& button, F field) {
-    return button.*std::find_if(std::begin(kTexts), std::end(kTexts), [&](auto& t) { return t.first == field; })->second;
-}
-
 TEST(ButtonFieldsTest, EachKindRequiresItsOwnFieldsAndABlankFillsOne) {
     const std::set<F> toolbar{F::Path, F::Icon, F::ButtonText, F::MenuText, F::StatusBarText, F::ToolTip};
     const std::set<F> menu{F::Path, F::MenuText, F::StatusBarText};
@@ -84,7 +80,7 @@ TEST(ButtonFieldsTest, TextsPassUpToTheirLimitAndWithoutControlCharacters) {
             // A menu item writes no icons or tool tip; its name in My Buttons is checked all the same.
             if (menuOnly && (row.field == F::Icon || row.field == F::HotIcon || row.field == F::ToolTip)) continue;
             B button = Filled(false, menuOnly);
-            Given(button, row.field) = row.text;
+            FieldOf(button, row.field).take(button, row.text);
             const std::optional<TextProblem> problem = FirstTextProblem(button);
             ASSERT_EQ(problem.has_value(), row.told != nullptr) << int(row.field) << " " << int(row.text[0]);
             if (!problem) continue;

@@ -33,6 +33,13 @@ protected:
         EXPECT_EQ(buttons.Create(button, {}).kind, ButtonOutcome::Kind::Created);
         return button;
     }
+    // Writes the text into the machine-wide key as each view named sees it.
+    static void Set(const std::wstring& guid, const wchar_t* name, const std::wstring& text,
+                    std::initializer_list<const wchar_t*> views = {L"", L"Wow6432Node\\"}) {
+        for (const wchar_t* view : views)
+            RegSetKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(guid).insert(9, view).c_str(), name, REG_SZ,
+                            text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    }
     // The findings about this test's buttons, by kind and GUID.
     std::set<std::pair<Kind, std::wstring>> Found() {
         std::set<std::pair<Kind, std::wstring>> found;
@@ -49,19 +56,11 @@ TEST_F(HealthCheckTest, EachKindOfFindingAndTheRepairOfThoseThatCanBe) {
     catalogue.Record(L"Ghost", ghost);
     const ButtonDefinition oneView = Made(L"One view");
     RegDeleteKeyExW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(oneView.guid).c_str(), KEY_WOW64_32KEY, 0);
-    const auto inView = [](const std::wstring& guid, const wchar_t* view) {
-        return ExtensionKeyPath(guid).insert(9, view);
-    };
     ButtonDefinition gone = Made(L"Gone");
-    const std::wstring missingProgram = L"C:\\no such folder\\gone.exe";
-    for (const wchar_t* view : {L"", L"Wow6432Node\\"}) {
-        RegSetKeyValueW(HKEY_LOCAL_MACHINE, inView(gone.guid, view).c_str(), L"Exec", REG_SZ, missingProgram.c_str(),
-                        static_cast<DWORD>((missingProgram.size() + 1) * 2));
-    }
+    Set(gone.guid, L"Exec", L"C:\\no such folder\\gone.exe");
     // The 32-bit browser would start another program than the 64-bit one.
     const ButtonDefinition twoFaced = Made(L"Two-faced");
-    RegSetKeyValueW(HKEY_LOCAL_MACHINE, inView(twoFaced.guid, L"Wow6432Node\\").c_str(), L"Exec", REG_SZ,
-                    missingProgram.c_str(), static_cast<DWORD>((missingProgram.size() + 1) * 2));
+    Set(twoFaced.guid, L"Exec", L"C:\\no such folder\\gone.exe", {L"Wow6432Node\\"});
     // The hot icon has the full-screen size only: the toolbar scales it up.
     ButtonDefinition small{made.Add(CreateGUID()), well.exec, toolbarIcon.path(), smallIcon.path(), L"Small", L"M",
                            L"S", L"T"};
@@ -121,11 +120,6 @@ TEST_F(HealthCheckTest, EachKindOfFindingAndTheRepairOfThoseThatCanBe) {
 TEST_F(HealthCheckTest, FindingsFollowWhatTheKeyHoldsAndOnlyKeysOfTheButtonClassCount) {
     const testing::TempFile icon24{L".ico", testing::IcoFileBytes(24, RGB(0, 120, 215))};
     const testing::TempFile icon20{L".ico", testing::IcoFileBytes(20, RGB(0, 120, 215))};
-    const auto set = [](const std::wstring& guid, const wchar_t* name, const std::wstring& text) {
-        for (const wchar_t* view : {L"", L"Wow6432Node\\"})
-            RegSetKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(guid).insert(9, view).c_str(), name, REG_SZ,
-                            text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-    };
     const auto drop = [](const std::wstring& guid, const wchar_t* name) {
         for (const wchar_t* view : {L"", L"Wow6432Node\\"})
             RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(guid).insert(9, view).c_str(), name);
@@ -136,19 +130,19 @@ TEST_F(HealthCheckTest, FindingsFollowWhatTheKeyHoldsAndOnlyKeysOfTheButtonClass
         std::set<Kind> found;
     } table[] = {
         {"well", [](const std::wstring&) {}, {}},
-        {"a folder for the program", [&](const std::wstring& g) { set(g, L"Exec", ExecutableFolder()); },
+        {"a folder for the program", [&](const std::wstring& g) { Set(g, L"Exec", ExecutableFolder()); },
          {Kind::MissingFile}},
         {"no Default Visible", [&](const std::wstring& g) { drop(g, L"Default Visible"); }, {Kind::MissingValues}},
-        {"an icon of 24 only", [&](const std::wstring& g) { set(g, L"Icon", icon24.path()); },
+        {"an icon of 24 only", [&](const std::wstring& g) { Set(g, L"Icon", icon24.path()); },
          {Kind::ToolbarSizeMissing}},
-        {"an icon of 20 only", [&](const std::wstring& g) { set(g, L"Icon", icon20.path()); },
+        {"an icon of 20 only", [&](const std::wstring& g) { Set(g, L"Icon", icon20.path()); },
          {Kind::ToolbarSizeMissing}},
-        {"a hot icon of 16 only", [&](const std::wstring& g) { set(g, L"HotIcon", smallIcon.path()); },
+        {"a hot icon of 16 only", [&](const std::wstring& g) { Set(g, L"HotIcon", smallIcon.path()); },
          {Kind::ToolbarSizeMissing}},
         {"another class, however broken",
          [&](const std::wstring& g) {
-             set(g, L"CLSID", L"{00000000-0000-0000-0000-000000000001}");
-             set(g, L"Exec", L"C:\\no such folder\\gone.exe");
+             Set(g, L"CLSID", L"{00000000-0000-0000-0000-000000000001}");
+             Set(g, L"Exec", L"C:\\no such folder\\gone.exe");
              catalogue.Remove(L"Row");
          },
          {}},
@@ -159,7 +153,7 @@ TEST_F(HealthCheckTest, FindingsFollowWhatTheKeyHoldsAndOnlyKeysOfTheButtonClass
                              REG_EXPAND_SZ, exec.c_str(), static_cast<DWORD>((exec.size() + 1) * sizeof(wchar_t)));
          },
          {Kind::ViewsDiffer}},
-        {"the class in another case", [&](const std::wstring& g) { set(g, L"CLSID", L"{1fba04ee-3024-11D2-8f1f-0000f87abd16}"); },
+        {"the class in another case", [&](const std::wstring& g) { Set(g, L"CLSID", L"{1fba04ee-3024-11D2-8f1f-0000f87abd16}"); },
          {}},
     };
     for (const auto& row : table) {

@@ -55,12 +55,11 @@ protected:
     void SetUp() override {
         const std::wstring path = ExtensionKeyPath(guid);
         RegSetKeyValueW(HKEY_CURRENT_USER, path.c_str(), L"ButtonText", REG_SZ, L"Registry", 18);
-        HKEY key = nullptr;
+        SystemRegistry api;
+        RegKey key;
+        DWORD values = 0;
         FILETIME time{};
-        ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
-        RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                         nullptr, &time);
-        RegCloseKey(key);
+        ASSERT_FALSE(key.Open(api, HKEY_CURRENT_USER, path, KEY_READ) || key.Stamp(values, time));
         written = (uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
         const std::vector<KeyPlace> places = AllPlaces();
         userPlace = static_cast<uint32_t>(std::find(places.begin(), places.end(), KeyPlace{HKEY_CURRENT_USER, 0}) -

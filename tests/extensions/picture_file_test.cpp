@@ -27,12 +27,10 @@ static_assert(!std::is_copy_constructible_v<UniqueIcon>);
 SIZE IconSize(HICON icon) {
     ICONINFO info{};
     if (!GetIconInfo(icon, &info)) return {};
+    const UniqueBitmap mask(info.hbmMask), colour(info.hbmColor);
     BITMAP bitmap{};
-    GetObjectW(info.hbmMask, sizeof bitmap, &bitmap);
-    const LONG height = info.hbmColor ? bitmap.bmHeight : bitmap.bmHeight / 2;
-    if (info.hbmColor) DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
-    return {bitmap.bmWidth, height};
+    GetObjectW(mask.get(), sizeof bitmap, &bitmap);
+    return {bitmap.bmWidth, colour ? bitmap.bmHeight : bitmap.bmHeight / 2};  // a mask alone holds both masks
 }
 
 // Some damaged icons load and only fault when drawn.

@@ -18,10 +18,8 @@ namespace barsmith::testing {
 // A file in the temporary folder, deleted again with the object.
 class TempFile {
 public:
-    TempFile(const std::wstring& extension, const std::vector<uint8_t>& bytes) {
-        wchar_t folder[MAX_PATH]{};
-        GetTempPathW(MAX_PATH, folder);
-        path_ = std::wstring(folder) + L"barsmith-" + CreateGUID() + extension;
+    TempFile(const std::wstring& extension, const std::vector<uint8_t>& bytes)
+        : path_((std::filesystem::temp_directory_path() / (L"barsmith-" + CreateGUID() + extension)).wstring()) {
         std::ofstream out(std::filesystem::path(path_), std::ios::binary);
         out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
@@ -58,19 +56,6 @@ inline BITMAPINFOHEADER PixelHeader(int width, int height) {
     return header;
 }
 
-inline std::vector<uint8_t> BmpFileBytes(int width, int height, COLORREF color) {
-    std::vector<uint8_t> bytes;
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;  // "BM"
-    file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(width * height * 4);
-    Append(bytes, file);
-    Append(bytes, PixelHeader(width, height));
-    AppendPixels(bytes, width, height, color);
-    return bytes;
-}
-
-
 inline size_t RowBytes(int width, int bitCount) { return static_cast<size_t>((width * bitCount + 31) / 32) * 4; }
 
 // A DIB in BI_RGB: header, a grey colour table up to 8 bits a pixel, rows of a
@@ -98,6 +83,13 @@ inline std::vector<uint8_t> BitmapFile(const std::vector<uint8_t>& dib, size_t p
     std::memcpy(bytes.data(), &file, sizeof file);
     std::copy(dib.begin(), dib.end(), bytes.begin() + sizeof file);
     return bytes;
+}
+
+inline std::vector<uint8_t> BmpFileBytes(int width, int height, COLORREF color) {
+    std::vector<uint8_t> dib;
+    Append(dib, PixelHeader(width, height));
+    AppendPixels(dib, width, height, color);
+    return BitmapFile(dib, static_cast<size_t>(width * height) * 4);
 }
 
 inline void AppendBigEndian(std::vector<uint8_t>& bytes, uint32_t value) {

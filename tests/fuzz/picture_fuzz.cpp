@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "pictures/picture_file.h"
+#include "platform/shell.h"
 #include "extensions/picture_files.h"
 
 namespace {
@@ -86,17 +87,12 @@ std::wstring Location(const std::wstring& path, const std::vector<PictureSeed>& 
     return path + barsmith::testing::kProgramIconSuffixes[index / seeds.size() % kWays];
 }
 
-void WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
 // Rewrites the input file in place: under Wine that costs a fraction of
 // making a new file for every input.
 bool Rewrite(HANDLE file, const std::vector<uint8_t>& bytes) {
     DWORD written = 0;
     return SetFilePointerEx(file, LARGE_INTEGER{}, nullptr, FILE_BEGIN) &&
-           ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
            written == bytes.size() && SetEndOfFile(file);
 }
 
@@ -121,9 +117,8 @@ int RunBatch(size_t first, size_t count, const wchar_t* progressName) {
     const UniqueKernelHandle mapping(OpenFileMappingW(FILE_MAP_WRITE, FALSE, progressName));
     const ProgressView progress = mapping ? MapProgress(mapping.get()) : nullptr;
     if (!progress) return 2;
-    wchar_t folder[MAX_PATH]{};
-    GetTempPathW(MAX_PATH, folder);
-    const std::wstring path = std::wstring(folder) + L"barsmith-fuzz-" + std::to_wstring(GetCurrentProcessId()) + L".pic";
+    const std::wstring path = (std::filesystem::temp_directory_path() /
+                               (L"barsmith-fuzz-" + std::to_wstring(GetCurrentProcessId()) + L".pic")).wstring();
     constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     const barsmith::UniqueFile input(
         CreateFileW(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
@@ -159,19 +154,18 @@ public:
     Parent()
         : name_(L"Local\\barsmith-picture-fuzz-" + std::to_wstring(GetCurrentProcessId())),
           mapping_(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG64), name_.c_str())),
-          progress_(mapping_ ? MapProgress(mapping_.get()) : nullptr) {
-        GetModuleFileNameW(nullptr, exe_, MAX_PATH);
-    }
+          progress_(mapping_ ? MapProgress(mapping_.get()) : nullptr) {}
     bool ready() const { return static_cast<bool>(progress_); }
 
     BatchResult Run(size_t first, size_t count, DWORD timeoutMs) const {
         *progress_ = kNotStarted;
-        std::wstring command = L"\"" + std::wstring(exe_) + L"\" --batch " + std::to_wstring(first) + L" " +
+        std::wstring command = L"\"" + exe_ + L"\" --batch " + std::to_wstring(first) + L" " +
                                std::to_wstring(count) + L" " + name_;
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};
-        if (!CreateProcessW(exe_, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        if (!CreateProcessW(exe_.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &process)) {
             return {false, false, GetLastError(), first, false};
         }
         const UniqueKernelHandle child(process.hProcess), thread(process.hThread);
@@ -192,7 +186,7 @@ private:
     std::wstring name_;
     UniqueKernelHandle mapping_;
     ProgressView progress_;
-    wchar_t exe_[MAX_PATH]{};
+    const std::wstring exe_ = barsmith::ModuleFileName(nullptr);
 };
 
 // Saves the input for the regression tests; its name says how it was made.
@@ -202,7 +196,7 @@ std::filesystem::path SaveFinding(const std::vector<PictureSeed>& seeds, size_t 
     const wchar_t* extension = IsProgram(seed) ? L".dll" : seed.bytes[0] == 'B' ? L".bmp" : L".ico";
     std::filesystem::create_directories(kFindings);
     const std::filesystem::path path = std::filesystem::path(kFindings) / (L"input-" + std::to_wstring(index) + extension);
-    WriteFile(path, bytes);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     return path;
 }
 

@@ -1,6 +1,8 @@
 // The header as the main window shows it, read back from the screen.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/handles.h"
 #include "support/main_window_fixture.h"
 
@@ -12,7 +14,6 @@ using MainWindowHeaderTest = testing::MainWindowTest;
 TEST_F(MainWindowHeaderTest, TheTitleStripBlendsFromWhiteAtTheTopToBlueAtTheBottom) {
     const HWND header = Ctl(IDC_Header);
     ASSERT_TRUE(header);
-    EXPECT_EQ(GetParent(header), main->Hwnd());
     RECT client{};
     GetClientRect(header, &client);
 
@@ -22,12 +23,9 @@ TEST_F(MainWindowHeaderTest, TheTitleStripBlendsFromWhiteAtTheTopToBlueAtTheBott
     const int x = client.right - 20;
     const COLORREF top = GetPixel(dc.get(), x, 0);
     const COLORREF bottom = GetPixel(dc.get(), x, client.bottom - 1);
-    EXPECT_GE(GetRValue(top), 240);
-    EXPECT_GE(GetGValue(top), 240);
-    EXPECT_GE(GetBValue(top), 240);
-    EXPECT_LE(GetRValue(bottom), 16);
-    EXPECT_LE(GetGValue(bottom), 16);
-    EXPECT_GE(GetBValue(bottom), 240);
+    EXPECT_GE(std::min({GetRValue(top), GetGValue(top), GetBValue(top)}), 240) << std::hex << top;
+    EXPECT_LE(std::max(GetRValue(bottom), GetGValue(bottom)), 16) << std::hex << bottom;
+    EXPECT_GE(GetBValue(bottom), 240) << std::hex << bottom;
     EXPECT_TRUE(messages.shown.empty());
 }
 

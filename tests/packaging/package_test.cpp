@@ -47,7 +47,6 @@ UniqueKernelHandle Start(std::wstring command) {
     return UniqueKernelHandle(started.hProcess);
 }
 
-// Runs msiexec with `arguments` and gives its exit code.
 DWORD Msiexec(const std::wstring& arguments) {
     const UniqueKernelHandle process = Start(L"msiexec.exe " + arguments);
     if (!process) return GetLastError();
@@ -57,12 +56,6 @@ DWORD Msiexec(const std::wstring& arguments) {
 }
 DWORD Install(const wchar_t* package) { return Msiexec(L"/i \"" + BuildPath(package) + L"\" /qn"); }
 
-std::wstring Text(HKEY root, const std::wstring& key, const wchar_t* name) {
-    wchar_t data[MAX_PATH]{};
-    DWORD size = sizeof data;
-    return RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) ? L"" : data;
-}
-
 // What Programs and Features lists for Barsmith: product code -> "version, publisher".
 std::map<std::wstring, std::wstring> ProgramsAndFeatures() {
     std::map<std::wstring, std::wstring> entries;
@@ -71,10 +64,10 @@ std::map<std::wstring, std::wstring> ProgramsAndFeatures() {
     std::vector<std::wstring> codes;
     if (key.Open(api, HKEY_LOCAL_MACHINE, kUninstallKey, KEY_READ) || key.SubKeyNames(codes)) return entries;
     for (const std::wstring& code : codes) {
-        const std::wstring entry = std::wstring(kUninstallKey) + L"\\" + code;
-        if (Text(HKEY_LOCAL_MACHINE, entry, L"DisplayName") == L"Barsmith")
-            entries[code] = Text(HKEY_LOCAL_MACHINE, entry, L"DisplayVersion") + L", " +
-                            Text(HKEY_LOCAL_MACHINE, entry, L"Publisher");
+        RegKey entry;
+        entry.Open(api, HKEY_LOCAL_MACHINE, std::wstring(kUninstallKey) + L"\\" + code, KEY_READ);
+        if (entry.Text(L"DisplayName") == L"Barsmith")
+            entries[code] = entry.Text(L"DisplayVersion") + L", " + entry.Text(L"Publisher");
     }
     return entries;
 }

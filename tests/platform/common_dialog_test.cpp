@@ -23,9 +23,10 @@ TEST(FileDialogTest, FilterBecomesNulSeparatedPairs) {
     EXPECT_EQ(ToDialogFilter(L""), L"");
 }
 
-TEST(FileDialogTest, PropertiesPersistBetweenUses) {
+TEST(FileDialogTest, PropertiesPersistBetweenUsesAndLongPathsFit) {
     testing::ScriptedFileDialog dialogs;
-    dialogs.answers = {L"C:\\Icons\\star.ico", L""};
+    const std::wstring longPath = L"\\\\?\\C:\\" + std::wstring(1000, L'a') + L"\\b.exe";
+    dialogs.answers = {L"C:\\Icons\\star.ico", L"", longPath};
     FileDialog picker(dialogs);
     picker.Filter = L"Icons (*.ico)|*.ico";
     picker.DialogTitle = L"Choose your default icon";
@@ -41,13 +42,6 @@ TEST(FileDialogTest, PropertiesPersistBetweenUses) {
     EXPECT_EQ(dialogs.requests[1].title, L"Choose your program");
     EXPECT_EQ(dialogs.requests[1].filter, std::wstring(L"Icons (*.ico)\0*.ico\0", 20));
     EXPECT_EQ(picker.FileName, L"C:\\Icons\\star.ico");
-}
-
-TEST(FileDialogTest, LongPathsFit) {
-    testing::ScriptedFileDialog dialogs;
-    const std::wstring longPath = L"\\\\?\\C:\\" + std::wstring(1000, L'a') + L"\\b.exe";
-    dialogs.answers = {longPath};
-    FileDialog picker(dialogs);
     EXPECT_EQ(picker.Save(nullptr), longPath);
 }
 

@@ -41,8 +41,9 @@ protected:
     static void ForgetCatalogue() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Barsmith"); }
 
     // Runs pending messages through the forms as the program's message loop
-    // does, and waits (at most a minute) for a reading of My Buttons under way.
-    void Pump() {
+    // does and, unless told not to, waits (at most a minute) for a reading of
+    // My Buttons under way.
+    void Pump(bool untilListRead = true) {
         const ULONGLONG until = GetTickCount64() + 60000;
         for (;;) {
             MSG msg;
@@ -51,20 +52,24 @@ protected:
                 TranslateMessage(&msg);
                 DispatchMessageW(&msg);
             }
-            if (!main || !main->ReadingList() || GetTickCount64() > until) return;
+            if (!untilListRead || !main || !main->ReadingList() || GetTickCount64() > until) return;
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
         }
     }
-    // Posts a key to the control with a modifier key (VK_SHIFT...) held, or none.
-    void PressKey(HWND where, UINT message, WPARAM key, BYTE modifier = 0) {
+    // Runs what `post` posts with a modifier key (VK_SHIFT...) held, or none.
+    template <typename Posting>
+    void Holding(BYTE modifier, Posting post) {
         BYTE keys[256];
         GetKeyboardState(keys);
         if (modifier) keys[modifier] = 0x80;
         SetKeyboardState(keys);
-        PostMessageW(where, message, key, 0);
+        post();
         Pump();
         if (modifier) keys[modifier] = 0;
         SetKeyboardState(keys);
+    }
+    void PressKey(HWND where, UINT message, WPARAM key, BYTE modifier = 0) {
+        Holding(modifier, [&] { PostMessageW(where, message, key, 0); });
     }
     void Click(ControlId id) {
         SendMessageW(main->Control(id), BM_CLICK, 0, 0);

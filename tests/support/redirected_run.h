@@ -8,11 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "platform/handles.h"
+#include "platform/whole_file.h"
 
 namespace barsmith::testing {
 
@@ -54,11 +53,8 @@ inline RedirectedRun RunRedirected(const std::wstring& program, std::wstring com
     }
     out.reset();
     err.reset();
-    std::string* texts[] = {&run.out, &run.err};
-    for (int i = 0; i < 2; ++i) {
-        std::ifstream file(files[i], std::ios::binary);
-        texts[i]->assign(std::istreambuf_iterator<char>(file), {});
-    }
+    run.out = ReadWholeFile(files[0].wstring(), 64u << 20).value_or("");
+    run.err = ReadWholeFile(files[1].wstring(), 64u << 20).value_or("");
     return run;
 }
 
