@@ -161,6 +161,7 @@ TEST_F(ExportTest, RefusalsNameWhatTheyRefuseInEveryFormatAndLeaveAnEarlierFileA
             }
         }
         if (row.kind == Kind::MixedHives) {
+            ASSERT_FALSE(outcome.machineEntries.empty());
             EXPECT_EQ(outcome.machineEntries.front(), L"Alpha");
             EXPECT_EQ(outcome.userEntries, (std::vector<std::wstring>{L"Beta"}));
         }
