@@ -131,8 +131,8 @@ std::vector<XmlElement> XmlElements(const std::wstring& path, const wchar_t* que
     BSTR selection = SysAllocString(query);
     const HRESULT selected = document->selectNodes(selection, &list);
     SysFreeString(selection);
-    for (Microsoft::WRL::ComPtr<IXMLDOMNode> node; SUCCEEDED(selected) && list && list->nextNode(&node) == S_OK && node;
-         node.Reset()) {
+    Microsoft::WRL::ComPtr<IXMLDOMNode> node;
+    for (; SUCCEEDED(selected) && list && list->nextNode(&node) == S_OK && node; node.Reset()) {
         BSTR name = nullptr;
         node->get_nodeName(&name);
         elements.push_back({name ? name : L"", Attributes(node.Get())});
@@ -401,7 +401,7 @@ TEST_F(CommandLineTest, GroupPolicyFileHoldsEveryValueInEveryPlaceAsTheXmlParser
         std::wstring error;
         const std::vector<XmlElement> elements = XmlElements(file, kPreferenceElements, error);
         ASSERT_TRUE(error.empty()) << error;
-        ASSERT_EQ(elements.size(), 2 + 2 * values.size()) << "the root, its one collection, an item per value";
+        ASSERT_EQ(elements.size(), 2 + 2 * values.size()) << "the root, one collection, an item per value";
         EXPECT_EQ(elements[0].attributes.at(L"clsid"), L"{A3CCFC41-DFDB-43a5-8D26-0FE8B954DA51}");
         EXPECT_EQ(elements[1].attributes.at(L"name"), text);
         std::set<std::wstring> uids;

@@ -49,7 +49,8 @@ TEST_F(SettingsStoreTest, SaveReplacesAndGetAllListsEveryEntry) {
 
     std::map<std::wstring, std::wstring> entries;
     for (const SettingsEntry& entry : store.Entries(app, L"My Buttons")) entries[entry.key] = entry.value;
-    EXPECT_EQ(entries, (std::map<std::wstring, std::wstring>{{L"  ", L"{3}"}, {L"Mail", longValue}, {L"Notes", L"{4}"}}));
+    const std::map<std::wstring, std::wstring> expected{{L"  ", L"{3}"}, {L"Mail", longValue}, {L"Notes", L"{4}"}};
+    EXPECT_EQ(entries, expected);
     EXPECT_EQ(store.Value(app, L"My Buttons", L"Mail"), longValue);
     EXPECT_EQ(api.OpenKeys(), 0u);
 }

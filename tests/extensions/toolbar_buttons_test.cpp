@@ -226,7 +226,7 @@ TEST_F(ToolbarButtonsTest, RefusedReplacementKeepsTheEarlierButtonWorking) {
         const ButtonOutcome outcome = ToolbarButtons(refusing, sameCatalogue).Create(second, {kAny, {}});
         EXPECT_EQ(outcome.kind, refusal.kind);
         EXPECT_TRUE(outcome.replacing);
-        EXPECT_NE(ValueIn(HKEY_LOCAL_MACHINE, first.guid, L"CLSID"), L"<missing>") << "the earlier button works";
+        EXPECT_NE(ValueIn(HKEY_LOCAL_MACHINE, first.guid, L"CLSID"), L"<missing>") << "the earlier one works";
         EXPECT_FALSE(KeyIn(HKEY_LOCAL_MACHINE, second.guid));
         EXPECT_EQ(catalogue.GuidOf(L"Notes"), first.guid);
         EXPECT_EQ(buttons.Remove(first.guid, L"Notes").kind, Kind::Removed);

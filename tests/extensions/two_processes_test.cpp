@@ -9,7 +9,6 @@
 #include "platform/handles.h"
 #include "platform/shell.h"
 #include "support/extension_keys.h"
-#include "support/fakes.h"
 #include "support/scratch_key.h"
 
 namespace barsmith {

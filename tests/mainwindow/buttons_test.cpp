@@ -283,7 +283,8 @@ TEST_F(ButtonsTest, ListShowsTheCatalogueAndAnUnloadablePictureLeavesThePreviewE
 
     Click(IDC_SwitchView);
     ASSERT_EQ(ItemCount(), 3);
-    EXPECT_EQ((std::vector{Item(0), Item(1), Item(2)}), (std::vector<std::wstring>{L"Alpha", L"Broken", L"Gone"}));
+    EXPECT_EQ((std::vector{Item(0), Item(1), Item(2)}), (std::vector<std::wstring>{L"Alpha", L"Broken", L"Gone"}))
+        << "sorted by text";
     EXPECT_FALSE(Selected());
     EXPECT_FALSE(Enabled(IDC_DeleteSelected));
 

@@ -29,8 +29,9 @@ inline std::wstring ValueIn(HKEY root, const std::wstring& guid, const wchar_t* 
 // Sets a text value of a machine-wide button's key in both registry views, as another program may.
 inline void SetInBothViews(const std::wstring& guid, const wchar_t* name, const std::wstring& text) {
     for (const wchar_t* view : {L"", L"Wow6432Node\\"}) {
-        RegSetKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(guid).insert(wcslen(L"Software\\"), view).c_str(), name,
-                        REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+        const std::wstring path = ExtensionKeyPath(guid).insert(wcslen(L"Software\\"), view);
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, path.c_str(), name, REG_SZ, text.c_str(),
+                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     }
 }
 
