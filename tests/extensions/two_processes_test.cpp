@@ -3,14 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <map>
 #include <set>
 
 #include "extensions/button_race.h"
 #include "platform/handles.h"
 #include "platform/shell.h"
 #include "support/extension_keys.h"
-#include "support/fakes.h"
 #include "support/scratch_key.h"
 
 namespace barsmith {
@@ -23,12 +21,12 @@ protected:
     ScratchKey scratch;
     SystemRegistry api;
     const std::wstring marker = L"race:" + scratch.Application();
+    const MyButtonsCatalogue catalogue{api, scratch.Application()};
+    const ToolbarButtons buttons{api, catalogue};
 
     ~TwoProcessesTest() override {
         for (const std::wstring& guid : MarkedKeys()) testing::DeleteButtonKeys(guid);
     }
-
-    MyButtonsCatalogue Catalogue() { return MyButtonsCatalogue(api, scratch.Application()); }
 
     // Starts button_race.exe with `arguments` after the catalogue's name.
     UniqueKernelHandle Start(const std::wstring& arguments) {
@@ -69,17 +67,13 @@ protected:
 };
 
 TEST_F(TwoProcessesTest, RacingCopiesLeaveOneKeyPerEntryAndOneEntryPerKey) {
-    const MyButtonsCatalogue catalogue = Catalogue();
-    const ToolbarButtons buttons(api, catalogue);
     const UniqueKernelHandle other = Start(L"race " + marker + L" B 100");
     EXPECT_TRUE(testing::RunRace(buttons, marker, L"A", 100));
     ASSERT_EQ(ExitCode(other), 0u);
 
-    std::map<std::wstring, std::wstring> entries;
-    for (const SettingsEntry& entry : SettingsStore(api).Entries(scratch.Application(), kCatalogueSection))
-        entries[entry.key] = entry.value;
+    const std::vector<SettingsEntry> entries = catalogue.Entries();
     std::set<std::wstring> named;
-    for (const auto& [text, guid] : entries) named.insert(guid);
+    for (const SettingsEntry& entry : entries) named.insert(entry.value);
     EXPECT_EQ(named.size(), entries.size()) << "no two entries name one key";
     for (const std::wstring& guid : named) EXPECT_EQ(testing::ValueIn(HKEY_CURRENT_USER, guid, L"Exec"), marker);
     EXPECT_EQ(named, MarkedKeys()) << "every key has its entry and every entry its key";
@@ -87,8 +81,6 @@ TEST_F(TwoProcessesTest, RacingCopiesLeaveOneKeyPerEntryAndOneEntryPerKey) {
 }
 
 TEST_F(TwoProcessesTest, DeletingAButtonThatAnotherCopyReplacedDeletesNothing) {
-    const MyButtonsCatalogue catalogue = Catalogue();
-    const ToolbarButtons buttons(api, catalogue);
     ASSERT_EQ(buttons.Create(testing::RaceButton(L"Foo", marker), {}).kind, ButtonOutcome::Kind::Created);
     const ButtonPreview shown = buttons.Preview(L"Foo");
 

@@ -26,6 +26,15 @@ inline std::wstring ValueIn(HKEY root, const std::wstring& guid, const wchar_t* 
     return data;
 }
 
+// Sets a text value of a machine-wide button's key in both registry views, as another program may.
+inline void SetInBothViews(const std::wstring& guid, const wchar_t* name, const std::wstring& text) {
+    for (const wchar_t* view : {L"", L"Wow6432Node\\"}) {
+        const std::wstring path = ExtensionKeyPath(guid).insert(wcslen(L"Software\\"), view);
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, path.c_str(), name, REG_SZ, text.c_str(),
+                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    }
+}
+
 // Deletes the button's key from every hive and view it may be in.
 inline void DeleteButtonKeys(const std::wstring& guid) {
     for (const KeyPlace place : AllPlaces()) RegDeleteKeyExW(place.root, ExtensionKeyPath(guid).c_str(), place.view, 0);

@@ -54,7 +54,6 @@ public:
         refusals_.push_back({call, status, std::move(onlyName), onlyView});
     }
     size_t OpenKeys() const { return open_.size(); }
-    int calls = 0;
     REGSAM allowedAccess = ~REGSAM{0};  // keys asked for with more access are refused, as to a plain user
     std::vector<std::wstring> written;  // names of the values set, in order
     // After this many changes of the registry (keys made or deleted, values
@@ -125,7 +124,6 @@ private:
     };
     // `access` is the access asked for, with the view among its bits.
     LSTATUS Refused(RegCall call, const std::wstring& name, REGSAM access = 0) {
-        ++calls;
         if (access & ~(allowedAccess | KEY_WOW64_RES)) return ERROR_ACCESS_DENIED;
         for (const Refusal& r : refusals_) {
             if (r.call == call && (r.onlyName.empty() || name.find(r.onlyName) != std::wstring::npos) &&
@@ -176,7 +174,7 @@ public:
     }
     bool StartProgram(const std::wstring& path, int showCommand) override {
         started.push_back({nullptr, L"", path, L"", showCommand});
-        return startSucceeds;
+        return true;
     }
     // Answers the icon picker with `pickedIcon` (offered: what it was shown), or cancels.
     IconPick PickIcon(HWND owner, std::wstring& path, int& index) override {
@@ -190,7 +188,6 @@ public:
     std::vector<ShellRequest> iconsOffered;
     std::optional<std::pair<std::wstring, int>> pickedIcon;
     IconPick iconPickerAnswer = IconPick::Cancelled;  // when no icon is to be picked
-    bool startSucceeds = true;
 };
 
 // Elevated, as the user of the test prefix is, unless a test says otherwise;
