@@ -82,6 +82,10 @@ TEST_F(ExportTest, EveryKeyOfEachButtonOnceWithItsValuesInTheOrderTheyWereWritte
     const ButtonDefinition user = Created(L"Beta", HKEY_CURRENT_USER);
     // A value another tool added comes after the button's own.
     RegSetKeyValueW(HKEY_LOCAL_MACHINE, ExtensionKeyPath(machine.guid).c_str(), L"Added", REG_SZ, L"z", 4);
+    // Value names are the registry's, whose case does not count: "clsid" still makes the key a button.
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, ExtensionKeyPath(user.guid).c_str(), L"CLSID");
+    RegSetKeyValueW(HKEY_CURRENT_USER, ExtensionKeyPath(user.guid).c_str(), L"clsid", REG_SZ, kRunProgramButtonClsid,
+                    static_cast<DWORD>((wcslen(kRunProgramButtonClsid) + 1) * sizeof(wchar_t)));
     const std::wstring values =
         L"]\r\n\"Exec\"=\"a.exe\"\r\n\"Icon\"=\"a.ico\"\r\n\"HotIcon\"=\"hot.ico\"\r\n"
         L"\"ButtonText\"=\"Alpha\"\r\n\"CLSID\"=\"{1FBA04EE-3024-11d2-8F1F-0000F87ABD16}\"\r\n"
