@@ -33,8 +33,4 @@ std::optional<UnfitValue> FirstUnfitForGroupPolicy(const std::vector<ExportedEnt
 // finds nothing in.
 std::string GroupPolicyFileBytes(const std::vector<ExportedEntry>& entries, const GroupPolicyOptions& options);
 
-// The text as an XML attribute's value: &, <, >, " and ' escaped, and tab,
-// CR and LF as character references, which attribute reading would turn into blanks.
-std::wstring XmlAttributeText(std::wstring_view text);
-
 }  // namespace barsmith

@@ -109,9 +109,23 @@ TEST(GroupPolicyFileTest, APerUserButtonIsAnItemOfTheCurrentUsersHive) {
     EXPECT_EQ(file.find("HKEY_LOCAL_MACHINE"), std::string::npos);
 }
 
-TEST(GroupPolicyFileTest, AttributeTextEscapesWhatXmlReadsOtherwise) {
-    EXPECT_EQ(XmlAttributeText(L"a&b<c>d\"e'f\tg\nh\ri \x00DC"),
-              L"a&amp;b&lt;c&gt;d&quot;e&apos;f&#9;g&#10;h&#13;i \x00DC");
+TEST(GroupPolicyFileTest, ATextIsEscapedWhereXmlReadsItOtherwiseAndWrittenAsUtf8) {
+    const struct {
+        std::wstring text;
+        std::string value;  // the bytes of the value="" attribute
+    } table[] = {
+        {L"a&b<c>d\"e'f", "a&amp;b&lt;c&gt;d&quot;e&apos;f"},
+        {L"\tg\nh\r", "&#9;g&#10;h&#13;"},
+        {L"\x007F\x0080\x07FF\x0800", "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80"},  // the edges of one, two and three bytes
+        {L"\x20AC\xFFFD\xD7FF\xE000", "\xE2\x82\xAC\xEF\xBF\xBD\xED\x9F\xBF\xEE\x80\x80"},
+        {L"\xD83D\xDE00\xDBFF\xDFFF", "\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"},  // pairs of surrogates: four bytes
+    };
+    for (const auto& row : table) {
+        const std::string file = GroupPolicyFileBytes(EntryWith(Value(L"Tip", row.text + L'\0')),
+                                                      {false, L"now", [] { return std::wstring(L"{U}"); }});
+        EXPECT_NE(file.find("name=\"Tip\" type=\"REG_SZ\" value=\"" + row.value + "\"/>"), std::string::npos)
+            << row.value;
+    }
 }
 
 TEST(PackageTest, VersionsAreThreeNumbersWithinTheInstallersLimits) {
