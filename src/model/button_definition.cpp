@@ -70,9 +70,9 @@ std::vector<FoundKey> ButtonKeyFinder::Find(const std::wstring& guid) const {
     if (!IsGuidString(guid)) return found;
     for (const Extensions& extensions : extensions_) {
         RegKey key;
-        const LSTATUS status = extensions.status != ERROR_SUCCESS
-                                   ? extensions.status
-                                   : key.Open(api_, extensions.key.get(), guid, KEY_QUERY_VALUE | extensions.place.view);
+        const REGSAM access = KEY_QUERY_VALUE | extensions.place.view;
+        const LSTATUS status = extensions.status != ERROR_SUCCESS ? extensions.status
+                                                                  : key.Open(api_, extensions.key.get(), guid, access);
         if (!Missing(status)) found.push_back({extensions.place, std::move(key), status});
     }
     return found;

@@ -58,7 +58,8 @@ std::vector<std::pair<std::wstring, std::optional<std::wstring>>> Listed(const M
                                                                          const std::vector<std::wstring>& named) {
     std::vector<std::pair<std::wstring, std::optional<std::wstring>>> listed;
     if (named.empty()) {
-        for (SettingsEntry& entry : catalogue.Entries()) listed.emplace_back(std::move(entry.key), std::move(entry.value));
+        for (SettingsEntry& entry : catalogue.Entries())
+            listed.emplace_back(std::move(entry.key), std::move(entry.value));
     }
     for (const std::wstring& text : named) listed.emplace_back(text, catalogue.Lookup(text));
     return listed;
