@@ -118,7 +118,7 @@ TEST(GroupPolicyFileTest, ATextIsEscapedWhereXmlReadsItOtherwiseAndWrittenAsUtf8
         {L"\tg\nh\r", "&#9;g&#10;h&#13;"},
         {L"\x007F\x0080\x07FF\x0800", "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80"},  // the edges of one, two and three bytes
         {L"\x20AC\xFFFD\xD7FF\xE000", "\xE2\x82\xAC\xEF\xBF\xBD\xED\x9F\xBF\xEE\x80\x80"},
-        {L"\xD83D\xDE00\xDBFF\xDFFF", "\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"},  // pairs of surrogates: four bytes
+        {L"\xD800\xDC00\xDBFF\xDFFF", "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"},  // pairs of surrogates: four bytes
     };
     for (const auto& row : table) {
         const std::string file = GroupPolicyFileBytes(EntryWith(Value(L"Tip", row.text + L'\0')),
