@@ -144,7 +144,8 @@ std::string GroupPolicyFileBytes(const std::vector<ExportedEntry>& entries, cons
         xml.Text(entry.text) << "\">\r\n";
         for (const ExportedKey& key : entry.keys) {
             const std::wstring path = KeyBelowHive(key.place, entry.guid);
-            for (const RegistryValue& value : key.values) WriteItem(xml, HiveName(key.place.root), path, value, options);
+            for (const RegistryValue& value : key.values)
+                WriteItem(xml, HiveName(key.place.root), path, value, options);
         }
         xml << "\t</Collection>\r\n";
     }
