@@ -18,7 +18,8 @@ namespace {
 using testing::MainWindowTest;
 
 // Placed in the middle of the work area as the About window is (about_window_test.cpp).
-TEST_F(MainWindowTest, WindowHasAFixedSizeAndCanBeMinimised) {
+TEST_F(MainWindowTest, WindowHasItsTitleAFixedSizeAndCanBeMinimised) {
+    EXPECT_EQ(WindowText(main->Hwnd()), L"Create Custom Internet Explorer Buttons and Menus");
     const LONG style = GetWindowLongW(main->Hwnd(), GWL_STYLE);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
