@@ -268,9 +268,19 @@ TEST_F(MainWindowTest, PickersFillTheirFieldsAndIconPickersStartInIcons) {
     EXPECT_EQ(main->Text(IDC_IconPath), L"C:\\Icons\\star.ico");
     EXPECT_EQ(main->Text(IDC_HotIconPath), L"C:\\Icons\\hot.ico");
     ASSERT_EQ(dialogs.requests.size(), 4u);
-    EXPECT_EQ(dialogs.requests[0].initialDir, L"");
-    EXPECT_EQ(dialogs.requests[1].initialDir, ExecutableFolder() + L"\\Icons");
-    EXPECT_EQ(dialogs.requests[2].initialDir, ExecutableFolder() + L"\\Icons");
+    const std::wstring icons = std::wstring(L"Icons (*.ico)\0*.ico\0", 20);
+    const struct {
+        const wchar_t* title;  // the system's own texts, shown as they are
+        std::wstring filter;
+        std::wstring initialDir;
+    } pickers[] = {{L"Choose your program", std::wstring(L"Executables (*.exe)\0*.exe\0", 26), L""},
+                   {L"Choose your default icon", icons, ExecutableFolder() + L"\\Icons"},
+                   {L"Choose your hot icon", icons, ExecutableFolder() + L"\\Icons"}};
+    for (size_t i = 0; i < std::size(pickers); ++i) {
+        EXPECT_EQ(dialogs.requests[i].title, pickers[i].title);
+        EXPECT_EQ(dialogs.requests[i].filter, pickers[i].filter) << pickers[i].title;
+        EXPECT_EQ(dialogs.requests[i].initialDir, pickers[i].initialDir) << pickers[i].title;
+    }
     // The application picker offers the last pick again, and its folder.
     EXPECT_EQ(dialogs.requests[3].fileName, L"C:\\Icons\\hot.ico");
     EXPECT_EQ(dialogs.requests[3].initialDir, ExecutableFolder() + L"\\Icons");
