@@ -15,6 +15,16 @@ std::wstring Why(LSTATUS status) {
     return status == kKeyIsLink ? std::wstring(L"it is a registry link") : StatusText(status);
 }
 
+// Adds a line below those there are.
+void AddLine(std::wstring& lines, const std::wstring& line) {
+    if (line.empty()) return;
+    lines += (lines.empty() ? L"" : L"\n") + line;
+}
+
+std::wstring EntryNotUnlistedLine(const std::wstring& name, LSTATUS status) {
+    return L"The entry " + name + L" could not be removed from My Buttons: " + Why(status);
+}
+
 std::wstring FailureLine(const KeyFailure& failure, const std::wstring& guid) {
     const std::wstring key = Key(failure.place, guid);
     switch (failure.step) {
@@ -70,7 +80,8 @@ std::wstring WritingLines(const ButtonOutcome& outcome) {
     case Kind::ListChanged:
         return head + L"My Buttons or its key changed meanwhile (another copy of Barsmith). Nothing was written.";
     case Kind::NotOurs:
-        return head + Key(outcome.place, outcome.guid) + L" is no toolbar button made by Barsmith. Nothing was written.";
+        return head + Key(outcome.place, outcome.guid) +
+               L" is no toolbar button made by Barsmith. Nothing was written.";
     case Kind::NotNoted: return head + NotNotedText(outcome.status) + L" Nothing was written.";
     case Kind::NotWritten: return head + FailureLine(*outcome.failure, outcome.guid) + L"." + UndoneLine(outcome);
     case Kind::NotRecorded:
@@ -84,9 +95,9 @@ std::wstring WritingLines(const ButtonOutcome& outcome) {
                      L" is written, but the key of the button it replaced was left behind:" +
                      KeysLeftLines(outcome.leftOver.replaced);
         if (!outcome.leftOver.moved.refused.empty())
-            lines += std::wstring(lines.empty() ? L"" : L"\n") + L"The button " + Quoted(Escaped(outcome.text)) +
-                     L" is written, but its key could not be deleted from where it was:" +
-                     PlacesLines(outcome.leftOver.moved.refused, outcome.guid);
+            AddLine(lines, L"The button " + Quoted(Escaped(outcome.text)) +
+                               L" is written, but its key could not be deleted from where it was:" +
+                               PlacesLines(outcome.leftOver.moved.refused, outcome.guid));
         return lines;
     }
     default: return {};
@@ -127,22 +138,17 @@ std::wstring RemovalLines(const ButtonOutcome& outcome) {
     case Kind::NotDeleted:
         line = head + L"its registry key could not be removed from:" + PlacesLines(outcome.left, outcome.guid);
         break;
-    case Kind::NotUnlisted:
-        line = L"The entry " + name + L" could not be removed from My Buttons: " + Why(outcome.status);
-        break;
+    case Kind::NotUnlisted: line = EntryNotUnlistedLine(name, outcome.status); break;
     default: break;
     }
-    if (outcome.entryStatus != ERROR_SUCCESS)
-        line += std::wstring(line.empty() ? L"" : L"\n") + L"The entry " + name +
-                L" could not be removed from My Buttons: " + Why(outcome.entryStatus);
+    if (outcome.entryStatus != ERROR_SUCCESS) AddLine(line, EntryNotUnlistedLine(name, outcome.entryStatus));
     return line;
 }
 
 std::wstring RepairLines(const ButtonOutcome& outcome) {
     if (outcome.Succeeded()) return {};
     if (outcome.entryStatus != ERROR_SUCCESS)
-        return L"The entry " + Quoted(Escaped(outcome.entry)) + L" could not be removed from My Buttons: " +
-               Why(outcome.entryStatus);
+        return EntryNotUnlistedLine(Quoted(Escaped(outcome.entry)), outcome.entryStatus);
     if (outcome.guid.empty()) return L"The change journal could not be made anew: " + Why(outcome.status);
     switch (outcome.kind) {
     case Kind::NotRecorded:
@@ -151,7 +157,8 @@ std::wstring RepairLines(const ButtonOutcome& outcome) {
     case Kind::NotWritten:
         return outcome.guid + L" could not be made alike in both registry views: " +
                FailureLine(*outcome.failure, outcome.guid) + L"." + UndoneLine(outcome);
-    case Kind::NotNoted: return outcome.guid + L" could not be made alike in both registry views: " + NotNotedText(outcome.status);
+    case Kind::NotNoted:
+        return outcome.guid + L" could not be made alike in both registry views: " + NotNotedText(outcome.status);
     default: return {};
     }
 }
@@ -213,19 +220,21 @@ std::wstring FindingDetail(const Finding& finding) {
 
 std::wstring SettledLines(const SettleReport& report, bool changes) {
     std::wstring lines;
-    const auto line = [&](const std::wstring& text) { lines += (lines.empty() ? L"" : L"\n") + text; };
+    constexpr wchar_t kLeft[] = L", left by another copy of Barsmith, ";
     if (changes) {
         for (const auto& [change, result] : report.unsettled)
-            line(ChangeTitle(change) + L", left by another copy of Barsmith, could not be finished: " + FailureLine(*result.failure, change.guid) +
-                 L". It will be tried again with the next change.");
+            AddLine(lines, ChangeTitle(change) + kLeft + L"could not be finished: " +
+                               FailureLine(*result.failure, change.guid) +
+                               L". It will be tried again with the next change.");
     }
     for (const auto& [change, result] : report.leftBehind)
-        line(ChangeTitle(change) + L", left by another copy of Barsmith, is finished, but registry keys were left behind:" + KeysLeftLines(result.moved) +
-             KeysLeftLines(result.replaced));
+        AddLine(lines, ChangeTitle(change) + kLeft + L"is finished, but registry keys were left behind:" +
+                           KeysLeftLines(result.moved) + KeysLeftLines(result.replaced));
     for (const IgnoredNote& note : report.ignored)
-        line(L"A note of a change in Barsmith's " +
-             std::wstring(note.place == JournalPlace::Machine ? L"machine-wide" : L"per-user") + L" journal, " +
-             Quoted(Escaped(note.name)) + L", was removed without being carried out: " + IgnoredNoteText(note.why) + L".");
+        AddLine(lines, L"A note of a change in Barsmith's " +
+                           std::wstring(note.place == JournalPlace::Machine ? L"machine-wide" : L"per-user") +
+                           L" journal, " + Quoted(Escaped(note.name)) + L", was removed without being carried out: " +
+                           IgnoredNoteText(note.why) + L".");
     return lines;
 }
 
@@ -236,18 +245,16 @@ std::wstring TextProblemLine(const TextProblem& problem, const std::wstring& tex
 
 std::wstring OutcomeLines(const ButtonOutcome& outcome, CommandRequest request) {
     std::wstring lines = SettledLines(outcome.settled, request != CommandRequest::Read);
-    std::wstring more;
     if (outcome.kind == Kind::Busy) {
-        more = kBusyLine;
-    } else {
-        switch (request) {
-        case CommandRequest::Create: more = WritingLines(outcome); break;
-        case CommandRequest::Remove: more = RemovalLines(outcome); break;
-        case CommandRequest::Repair: more = RepairLines(outcome); break;
-        case CommandRequest::Read: break;
-        }
+        AddLine(lines, kBusyLine);
+        return lines;
     }
-    if (!more.empty()) lines += (lines.empty() ? L"" : L"\n") + more;
+    switch (request) {
+    case CommandRequest::Create: AddLine(lines, WritingLines(outcome)); break;
+    case CommandRequest::Remove: AddLine(lines, RemovalLines(outcome)); break;
+    case CommandRequest::Repair: AddLine(lines, RepairLines(outcome)); break;
+    case CommandRequest::Read: break;
+    }
     return lines;
 }
 
